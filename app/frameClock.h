@@ -1,0 +1,24 @@
+#pragma once
+// The frame clock every motion is scaled by, the requested screen size, and the
+// once-a-second frame-rate line. No GL here: the loop feeds it measured times.
+#include <ostream>
+
+extern double deltaTime;  // seconds between the previous frame start and this one
+extern double totalTime;  // sum of all deltaTime values so far
+extern int screenWidth;
+extern int screenHeight;
+
+// Starts a frame: deltaTime = dt, totalTime += dt.
+void advanceClock(double dt);
+
+// Counts frames and writes "FPS: N" when strictly more than a second has gathered,
+// taking off one second per line so the remainder carries over.
+struct FrameRateCounter {
+    double fpsTime = 0.0;
+    double fpsFrames = 0.0;
+    double fpsShown = 0.0;
+
+    void addTime(double dt) { fpsTime += dt; }
+    // Call once per drawn frame; returns true when it wrote a line.
+    bool endFrame(std::ostream& out);
+};

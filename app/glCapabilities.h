@@ -1,0 +1,27 @@
+#pragma once
+// Driver check (OpenGL 3.3 and GL_ARB_gpu_shader5), entry points, and the text of
+// one pending GL error.
+
+// What the check looks at, so the verdict can be tested without a real driver.
+struct GLContextInfo {
+    int major = 0;
+    int minor = 0;
+    bool hasGpuShader5 = false;
+};
+
+// Reads the current context's version and extension list.
+GLContextInfo queryCurrentContext();
+
+// Makes sure the entry points of the current context are usable (libepoxy resolves
+// them on first call; this forces the resolution while the context is current).
+void loadGLEntryPoints();
+
+// Prints any shortfall on standard error; returns 1 when the context is good enough.
+int checkGLCapabilities(const GLContextInfo& info);
+int checkGLCapabilities();
+
+// Text for a glGetError code; empty for GL_NO_ERROR.
+const char* glErrorText(unsigned int code);
+
+// One glGetError(); prints its text and a line end on standard error.
+void reportGLError();

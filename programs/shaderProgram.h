@@ -1,0 +1,88 @@
+#pragma once
+// One GL program built from "<base>.vert", an optional "<base>.geom" and "<base>.frag",
+// with every failure printed on the console, plus the table of uniform locations that
+// the passes use for every object.
+#include <epoxy/gl.h>
+#include <string>
+
+// Slots of the cached uniform-location table.
+enum UniformSlot {
+    ProjectionMatrixSlot = 0,
+    ModelMatrixSlot = 1,
+    ViewMatrixSlot = 2,
+    NormalMatrixSlot = 3,
+    EyePosSlot = 4,
+    RefractionSlot = 5,
+    LightSlotBase = 6,  // light i starts at 6 + 5 i: position, attenuation, ambient, diffuse, specular
+    MaterialSlotBase = 16,  // ambient, diffuse, specular, specularExponent
+    UniformSlotCount = 20
+};
+
+struct LightLocations {
+    GLint position = -1;
+    GLint attenuation = -1;
+    GLint ambientColor = -1;
+    GLint diffuseColor = -1;
+    GLint specularColor = -1;
+};
+
+struct MaterialLocations {
+    GLint ambientColor = -1;
+    GLint diffuseColor = -1;
+    GLint specularColor = -1;
+    GLint specularExponent = -1;
+};
+
+struct UniformLocations {
+    GLint projectionMatrix = -1;
+    GLint modelMatrix = -1;
+    GLint viewMatrix = -1;
+    GLint normalMatrix = -1;
+    GLint eyePos = -1;
+    GLint refraction = -1;
+    LightLocations light[2];
+    MaterialLocations material;
+
+    GLint& slot(int index) { return reinterpret_cast<GLint*>(this)[index]; }
+    GLint slot(int index) const { return reinterpret_cast<const GLint*>(this)[index]; }
+};
+static_assert(sizeof(UniformLocations) == UniformSlotCount * sizeof(GLint), "20 packed slots");
+
+bool fileExists(const std::string& path);
+std::string readTextFile(const std::string& path);
+
+class ShaderProgram {
+public:
+    UniformLocations locations;
+
+    bool hasGeometryShader = false;
+    GLuint vertexShader = 0;
+    GLuint fragmentShader = 0;
+    GLuint geometryShader = 0;
+    GLuint program = 0;
+
+    explicit ShaderProgram(const std::string& basePath);
+    ShaderProgram(const ShaderProgram&) = delete;
+    ShaderProgram& operator=(const ShaderProgram&) = delete;
+
+    GLuint compileShader(GLenum type, const std::string& source);
+    void link();
+    void use() const;
+    void unuse() const;
+    GLint getUniformLocation(const char* name) const;
+    GLint getAttribLocation(const char* name) const;
+    // Binds `name` to colour number 0 and relinks the same program object.
+    void bindFragDataLocation(const char* name);
+
+private:
+    void linkAndReport();
+};
+
+// Shared vertex-input locations of every program that draws models or the screen quad.
+enum AttributeLocation : GLint {
+    PositionAttribute = 0,
+    NormalAttribute = 1,
+    TexCoordAttribute = 2,
+    TangentAttribute = 3,
+    BitangentAttribute = 4
+};

@@ -1,0 +1,79 @@
+#include "app/window.h"
+
+#include "app/frameClock.h"
+#include "navigation/keyboard.h"
+
+#include <GLFW/glfw3.h>
+
+GLFWwindow* mainWindow = nullptr;
+
+static_assert(KEY_W == GLFW_KEY_W && KEY_A == GLFW_KEY_A && KEY_P == GLFW_KEY_P, "letter keys");
+static_assert(KEY_F1 == GLFW_KEY_F1 && KEY_F6 == GLFW_KEY_F6, "function keys");
+static_assert(KEY_UP == GLFW_KEY_UP && KEY_PAGE_DOWN == GLFW_KEY_PAGE_DOWN, "navigation keys");
+static_assert(KEY_KP_ADD == GLFW_KEY_KP_ADD && KEY_KP_SUBTRACT == GLFW_KEY_KP_SUBTRACT, "keypad");
+static_assert(KEY_LEFT_ALT == GLFW_KEY_LEFT_ALT && KEY_LEFT_CONTROL == GLFW_KEY_LEFT_CONTROL, "modifiers");
+
+GLFWwindow* openViewerWindow(int hiddenWidth, int hiddenHeight)
+{
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
+    glfwWindowHint(GLFW_SAMPLES, 4);
+    glfwWindowHint(GLFW_DEPTH_BITS, 24);
+    glfwWindowHint(GLFW_STENCIL_BITS, 8);
+    glfwWindowHint(GLFW_SRGB_CAPABLE, GLFW_TRUE);
+
+    int width = hiddenWidth;
+    int height = hiddenHeight;
+    GLFWmonitor* monitor = nullptr;
+    if (width <= 0 || height <= 0) {
+        monitor = glfwGetPrimaryMonitor();
+        const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
+        if (!mode)
+            return nullptr;
+        width = mode->width;
+        height = mode->height;
+    } else {
+        glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    }
+    screenWidth = width;
+    screenHeight = height;
+    mainWindow = glfwCreateWindow(width, height, "Pinakora", monitor, nullptr);
+    if (mainWindow)
+        glfwMakeContextCurrent(mainWindow);
+    return mainWindow;
+}
+
+namespace {
+
+bool glfwKeyHeld(int key)
+{
+    return mainWindow && glfwGetKey(mainWindow, key) == GLFW_PRESS;
+}
+
+void glfwKeyEvent(GLFWwindow*, int key, int, int action, int)
+{
+    onKey(key, action);
+}
+
+} // namespace
+
+void connectKeyboard(GLFWwindow* window)
+{
+    setKeyStateQuery(glfwKeyHeld);
+    glfwSetKeyCallback(window, glfwKeyEvent);
+}
+
+void swapAndPollEvents()
+{
+    if (!mainWindow)
+        return;
+    glfwSwapBuffers(mainWindow);
+    glfwPollEvents();
+}
+
+bool windowIsOpen()
+{
+    return mainWindow && !glfwWindowShouldClose(mainWindow);
+}

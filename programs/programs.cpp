@@ -1,0 +1,122 @@
+#include "programs/programs.h"
+
+#include "assets/models.h"
+
+ShaderProgram* genericTextureShader = nullptr;
+ShaderProgram* reflectingTextureShader = nullptr;
+ShaderProgram* normalMapTextureShader = nullptr;
+ShaderProgram* shadowTextureShader = nullptr;
+ShaderProgram* framebufferShader = nullptr;
+ShaderProgram* bloomShader = nullptr;
+ShaderProgram* dofShader = nullptr;
+GLuint screenQuad = 0;
+std::string shaderDirectory = "shaders";
+
+namespace {
+
+const char* const lightUniformNames[2][5] = {
+    {"light[0].position", "light[0].attenuation", "light[0].ambientColor", "light[0].diffuseColor",
+     "light[0].specularColor"},
+    {"light[1].position", "light[1].attenuation", "light[1].ambientColor", "light[1].diffuseColor",
+     "light[1].specularColor"},
+};
+
+ShaderProgram* buildProgram(const char* name, bool bindColorOutput)
+{
+    auto* program = new ShaderProgram(shaderDirectory + name);
+    if (bindColorOutput)
+        program->bindFragDataLocation("out_color");
+    return program;
+}
+
+} // namespace
+
+void cacheLitLocations(ShaderProgram& program)
+{
+    UniformLocations& l = program.locations;
+    l.projectionMatrix = program.getUniformLocation("projectionMatrix");
+    l.modelMatrix = program.getUniformLocation("modelMatrix");
+    l.viewMatrix = program.getUniformLocation("viewMatrix");
+    l.normalMatrix = program.getUniformLocation("normalMatrix");
+    l.eyePos = program.getUniformLocation("eyePos");
+    for (int i = 0; i < 2; ++i) {
+        l.light[i].position = program.getUniformLocation(lightUniformNames[i][0]);
+        l.light[i].attenuation = program.getUniformLocation(lightUniformNames[i][1]);
+        l.light[i].ambientColor = program.getUniformLocation(lightUniformNames[i][2]);
+        l.light[i].diffuseColor = program.getUniformLocation(lightUniformNames[i][3]);
+        l.light[i].specularColor = program.getUniformLocation(lightUniformNames[i][4]);
+    }
+    l.material.ambientColor = program.getUniformLocation("material.ambientColor");
+    l.material.diffuseColor = program.getUniformLocation("material.diffuseColor");
+    l.material.specularColor = program.getUniformLocation("material.specularColor");
+    l.material.specularExponent = program.getUniformLocation("material.specularExponent");
+}
+
+void buildShaderPrograms()
+{
+    genericTextureShader = buildProgram("/genericTextureShader", true);
+    cacheLitLocations(*genericTextureShader);
+
+    reflectingTextureShader = buildProgram("/reflectingTextureShader", true);
+    cacheLitLocations(*reflectingTextureShader);
+    reflectingTextureShader->locations.refraction = reflectingTextureShader->getUniformLocation("refraction");
+
+    normalMapTextureShader = buildProgram("/normalMapTextureShader", true);
+    cacheLitLocations(*normalMapTextureShader);
+
+    shadowTextureShader = buildProgram("/shadowTextureShader", false);
+    UniformLocations& s = shadowTextureShader->locations;
+    s.projectionMatrix = shadowTextureShader->getUniformLocation("projectionMatrix");
+    s.modelMatrix = shadowTextureShader->getUniformLocation("modelMatrix");
+    s.viewMatrix = shadowTextureShader->getUniformLocation("viewMatrix");
+    s.eyePos = shadowTextureShader->getUniformLocation("eyePos");
+
+    framebufferShader = buildProgram("/framebufferShader", true);
+    buildScreenQuad(*framebufferShader);
+    bloomShader = buildProgram("/bloomShader", true);
+    dofShader = buildProgram("/dofShader", true);
+
+    for (short key : {1, 2, 3, 4, 8, 9, 11, 10})
+        if (ModelData* model = getModel(key))
+            uploadModel(*model, *normalMapTextureShader);
+    for (short key : {5, 6, 7})
+        if (ModelData* model = getModel(key))
+            uploadModel(*model, *genericTextureShader);
+}
+
+void buildScreenQuad(const ShaderProgram& program)
+{
+    static const GLfloat positions[16] = {-1, 1, 0, 1, -1, -1, 0, 1, 1, 1, 0, 1, 1, -1, 0, 1};
+    static const GLfloat texCoords[8] = {0, 1, 0, 0, 1, 1, 1, 0};
+    static const GLuint indices[6] = {1, 0, 2, 1, 2, 3};
+
+    glGenVertexArrays(1, &screenQuad);
+    glBindVertexArray(screenQuad);
+    GLuint buffers[3];
+    glGenBuffers(1, &buffers[0]);
+    glBindBuffer(GL_ARRAY_BUFFER, buffers[0]);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(positions), positions, GL_STATIC_DRAW);
+    glGenBuffers(1, &buffers[1]);
+    glBindBuffer(GL_ARRAY_BUFFER, buffers[1]);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(texCoords), texCoords, GL_STATIC_DRAW);
+    glGenBuffers(1, &buffers[2]);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[2]);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof(indices), indices, GL_STATIC_DRAW);
+
+    // A program whose build failed reports -1; pointing an attribute there would only
+    // raise an error, so the quad then stays without inputs.
+    const GLint positionLocation = program.getAttribLocation("in_position");
+    if (positionLocation >= 0) {
+        glBindBuffer(GL_ARRAY_BUFFER, buffers[0]);
+        glVertexAttribPointer(positionLocation, 4, GL_FLOAT, GL_FALSE, 0, nullptr);
+        glEnableVertexAttribArray(positionLocation);
+    }
+    const GLint texCoordLocation = program.getAttribLocation("in_texCoord");
+    if (texCoordLocation >= 0) {
+        glBindBuffer(GL_ARRAY_BUFFER, buffers[1]);
+        glVertexAttribPointer(texCoordLocation, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+        glEnableVertexAttribArray(texCoordLocation);
+    }
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}

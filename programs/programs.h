@@ -1,0 +1,23 @@
+#pragma once
+// The seven programs of the hall with their cached uniform locations, the full-screen
+// quad, and the model uploads wired against the programs that draw them.
+#include "programs/shaderProgram.h"
+
+extern ShaderProgram* genericTextureShader;
+extern ShaderProgram* reflectingTextureShader;
+extern ShaderProgram* normalMapTextureShader;
+extern ShaderProgram* shadowTextureShader;
+extern ShaderProgram* framebufferShader;
+extern ShaderProgram* bloomShader;
+extern ShaderProgram* dofShader;
+
+extern GLuint screenQuad;  // vertex array of the two clockwise triangles covering clip space
+
+// Folder and prefix the program names are appended to ("shaders" + "/genericTextureShader").
+extern std::string shaderDirectory;
+
+void buildShaderPrograms();
+void buildScreenQuad(const ShaderProgram& program);
+
+// Looks up the slots of the location table that a lit program uses.
+void cacheLitLocations(ShaderProgram& program);

@@ -1,0 +1,106 @@
+#include "render/capturePasses.h"
+
+#include "assets/models.h"
+#include "navigation/camera.h"
+#include "programs/programs.h"
+#include "render/renderTargets.h"
+#include "render/scenePass.h"
+#include "scene/sceneObjects.h"
+
+#include <glm/gtc/type_ptr.hpp>
+
+const glm::vec3 cubeFaceOffsets[6] = {
+    {100000.0f, 0.0f, 0.0f}, {-100000.0f, 0.0f, 0.0f}, {0.0f, 100000.0f, -0.1f},
+    {0.0f, -100000.0f, -0.1f}, {0.0f, 0.0f, 100000.0f}, {0.0f, 0.0f, -100000.0f},
+};
+
+namespace {
+
+void aimAtFace(const glm::vec3& point, int face)
+{
+    camera.target = point + cubeFaceOffsets[face];
+    updateBasis();
+}
+
+void giveCameraBack()
+{
+    camera.projection = defaultProjection();
+    restoreState();
+    updateBasis();
+}
+
+void drawCaster(const ShaderProgram& program, const EngineObject& object)
+{
+    const ModelData& model = *object.model;
+    glUniformMatrix4fv(program.locations.modelMatrix, 1, GL_FALSE, glm::value_ptr(object.modelMatrix));
+    // Every model's own vertex array has in_position at the shared location, which the
+    // shadow program uses too; core profiles draw nothing through vertex array 0.
+    if (model.vertexArray == 0 || model.indexCount == 0)
+        return;
+    glBindVertexArray(model.vertexArray);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(model.indexCount), GL_UNSIGNED_INT, nullptr);
+}
+
+} // namespace
+
+void renderShadowCubeMap(GLuint cubeMap, const glm::vec3& lightPosition)
+{
+    glViewport(0, 0, shadowMapSize, shadowMapSize);
+    camera.projection = cubeFaceProjection();
+    saveState();
+    camera.eye = lightPosition;
+    glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer);
+    for (int face = 0; face < 6; ++face) {
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, cubeMap, 0);
+        aimAtFace(lightPosition, face);
+        renderShadowDepth();
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    giveCameraBack();
+}
+
+void renderShadowDepth()
+{
+    glClear(GL_DEPTH_BUFFER_BIT);
+    const ShaderProgram& program = *shadowTextureShader;
+    program.use();
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_FRONT);
+
+    const glm::mat4 view = viewMatrix();
+    glUniform3fv(program.locations.eyePos, 1, glm::value_ptr(camera.eye));
+    glUniform1f(program.getUniformLocation("farDist"), farDist);
+    glUniformMatrix4fv(program.locations.projectionMatrix, 1, GL_FALSE, glm::value_ptr(camera.projection));
+    glUniformMatrix4fv(program.locations.viewMatrix, 1, GL_FALSE, glm::value_ptr(view));
+
+    for (const auto& [id, object] : sceneObjects)
+        drawCaster(program, *object);
+    for (const auto& [id, object] : reflectingObjects)
+        drawCaster(program, *object);
+
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glUseProgram(0);
+    glCullFace(GL_BACK);
+}
+
+void renderEnvironmentCubeMap(EngineObject& object)
+{
+    object.visible = false;
+    glViewport(0, 0, environmentMapSize, environmentMapSize);
+    camera.projection = cubeFaceProjection();
+    const GLuint cubeMap = object.texture->id;
+    const glm::vec3 point = *object.position;
+    saveState();
+    camera.eye = point;
+    glBindFramebuffer(GL_FRAMEBUFFER, environmentFramebuffer);
+    for (int face = 0; face < 6; ++face) {
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, cubeMap, 0);
+        aimAtFace(point, face);
+        renderScene();
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    giveCameraBack();
+    object.visible = true;
+}

@@ -1,0 +1,16 @@
+#pragma once
+// Omnidirectional captures that borrow the camera: a light's depth cube map (shadow
+// casters only, never the lamps) and a reflecting object's environment cube map (the
+// whole lit scene without the object itself).
+#include <epoxy/gl.h>
+#include <glm/glm.hpp>
+
+class EngineObject;
+
+// Where the camera looks for face i (+X, -X, +Y, -Y, +Z, -Z) from the capture point.
+// The Y faces lean by -0.1 in z so lookAt never has to build a basis parallel to up.
+extern const glm::vec3 cubeFaceOffsets[6];
+
+void renderShadowCubeMap(GLuint cubeMap, const glm::vec3& lightPosition);
+void renderShadowDepth();
+void renderEnvironmentCubeMap(EngineObject& object);

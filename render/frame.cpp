@@ -1,0 +1,99 @@
+#include "render/frame.h"
+
+#include "app/frameClock.h"
+#include "app/window.h"
+#include "programs/programs.h"
+#include "render/filterParameters.h"
+#include "render/renderTargets.h"
+#include "render/scenePass.h"
+
+namespace {
+
+const GLenum allSceneColorBuffers[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
+
+// The quad's triangles wind clockwise, so culling goes off while it is drawn.
+void beginFullScreenPass(const ShaderProgram& program)
+{
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
+    program.use();
+    glBindVertexArray(screenQuad);
+}
+
+void drawQuadAndEndPass()
+{
+    glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, nullptr);
+    glUseProgram(0);
+    glBindVertexArray(0);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+}
+
+} // namespace
+
+void renderFrame()
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
+    glDrawBuffers(3, allSceneColorBuffers);
+    glViewport(0, 0, screenWidth, screenHeight);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    glDrawBuffers(1, &allSceneColorBuffers[0]);
+    renderScene();
+    glDrawBuffers(1, &allSceneColorBuffers[1]);
+    renderBloom();
+    glDrawBuffers(1, &allSceneColorBuffers[2]);
+    renderDepthOfField();
+
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    presentFrame();
+    swapAndPollEvents();
+}
+
+void renderBloom()
+{
+    const ShaderProgram& program = *bloomShader;
+    beginFullScreenPass(program);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, sceneColorTextures[0]);
+    glUniform1i(program.getUniformLocation("colorTexture"), 0);
+    glUniform1f(program.getUniformLocation("bloomfactor"), bloomfactor);
+    glUniform1f(program.getUniformLocation("pixelsizex"), 1.0f / static_cast<float>(screenWidth));
+    glUniform1f(program.getUniformLocation("pixelsizey"), 1.0f / static_cast<float>(screenHeight));
+    drawQuadAndEndPass();
+}
+
+void renderDepthOfField()
+{
+    const ShaderProgram& program = *dofShader;
+    beginFullScreenPass(program);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, sceneColorTextures[1]);
+    glUniform1i(program.getUniformLocation("bgl_RenderedTexture"), 0);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, sceneDepthTexture);
+    glUniform1i(program.getUniformLocation("bgl_DepthTexture"), 1);
+    glActiveTexture(GL_TEXTURE0);
+    glUniform1f(program.getUniformLocation("focalDepth"), focalDepth);
+    glUniform1f(program.getUniformLocation("focalLength"), focalLength);
+    glUniform1f(program.getUniformLocation("fstop"), fstop);
+    glUniform1f(program.getUniformLocation("bgl_RenderedTextureWidth"), static_cast<float>(screenWidth));
+    glUniform1f(program.getUniformLocation("bgl_RenderedTextureHeight"), static_cast<float>(screenHeight));
+    glUniform1f(program.getUniformLocation("showFocus"), 0.0f);
+    drawQuadAndEndPass();
+}
+
+void presentFrame()
+{
+    const ShaderProgram& program = *framebufferShader;
+    beginFullScreenPass(program);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, sceneColorTextures[2]);
+    glUniform1i(program.getUniformLocation("colorTexture1"), 0);
+    glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, nullptr);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glUseProgram(0);
+    glBindVertexArray(0);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+}

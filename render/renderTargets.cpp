@@ -1,0 +1,117 @@
+#include "render/renderTargets.h"
+
+#include "app/frameClock.h"
+
+#include <iostream>
+
+GLuint sceneFramebuffer = 0;
+GLuint sceneColorTextures[3] = {0, 0, 0};
+GLuint sceneDepthTexture = 0;
+GLuint environmentFramebuffer = 0;
+GLuint environmentDepthBuffer = 0;
+GLuint environmentCubeMaps[2] = {0, 0};
+GLuint shadowFramebuffer = 0;
+GLuint shadowCubeMaps[2] = {0, 0};
+
+namespace {
+
+void setCubeWrapAndFilter(GLenum filter)
+{
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, filter);
+}
+
+void createSceneTargets()
+{
+    glGenFramebuffers(1, &sceneFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
+
+    glGenTextures(1, &sceneDepthTexture);
+    glBindTexture(GL_TEXTURE_2D, sceneDepthTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, screenWidth, screenHeight, 0, GL_DEPTH_COMPONENT,
+                 GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, sceneDepthTexture, 0);
+
+    for (int k = 0; k < 3; ++k) {
+        glGenTextures(1, &sceneColorTextures[k]);
+        glBindTexture(GL_TEXTURE_2D, sceneColorTextures[k]);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, screenWidth, screenHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + k, GL_TEXTURE_2D, sceneColorTextures[k], 0);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, 8.0f);
+    }
+    reportFramebufferStatus("\nFramebuffer created\n");
+}
+
+void createEnvironmentTargets()
+{
+    glGenFramebuffers(1, &environmentFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, environmentFramebuffer);
+    glGenRenderbuffers(1, &environmentDepthBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, environmentDepthBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, environmentMapSize, environmentMapSize);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, environmentDepthBuffer);
+
+    for (GLuint& cubeMap : environmentCubeMaps) {
+        glGenTextures(1, &cubeMap);
+        glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
+        setCubeWrapAndFilter(GL_NEAREST);
+        for (int face = 0; face < 6; ++face)
+            glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGBA8, environmentMapSize, environmentMapSize,
+                         0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    }
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_CUBE_MAP_POSITIVE_X,
+                           environmentCubeMaps[1], 0);
+    reportFramebufferStatus("\nEnvironment framebuffer created\n");
+}
+
+void createShadowTargets()
+{
+    glGenFramebuffers(1, &shadowFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer);
+    for (GLuint& cubeMap : shadowCubeMaps) {
+        glGenTextures(1, &cubeMap);
+        glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
+        setCubeWrapAndFilter(GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
+        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_COMPARE_FUNC, GL_LESS);
+        for (int face = 0; face < 6; ++face)
+            glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT, shadowMapSize, shadowMapSize,
+                         0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
+    }
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_CUBE_MAP_POSITIVE_X, shadowCubeMaps[1],
+                           0);
+    glDrawBuffer(GL_NONE);
+    glReadBuffer(GL_NONE);
+    reportFramebufferStatus("\nShadow framebuffer created\n");
+}
+
+} // namespace
+
+void reportFramebufferStatus(const char* successText)
+{
+    const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    if (status == GL_FRAMEBUFFER_COMPLETE) {
+        std::cout << successText;
+    } else {
+        std::cout << "\nDidn't work!\n" << static_cast<unsigned int>(status) << std::endl;
+    }
+}
+
+void createRenderTargets()
+{
+    createSceneTargets();
+    createEnvironmentTargets();
+    createShadowTargets();
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}

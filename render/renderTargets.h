@@ -1,0 +1,23 @@
+#pragma once
+// The off-screen targets every frame is drawn through: the window-sized scene
+// framebuffer (lit scene, bloom, depth of field), the 1024 environment cube maps of the
+// two reflecting objects, and the 2048 depth cube maps of the two lights.
+#include <epoxy/gl.h>
+
+constexpr GLsizei environmentMapSize = 1024;
+constexpr GLsizei shadowMapSize = 2048;
+
+extern GLuint sceneFramebuffer;
+extern GLuint sceneColorTextures[3];
+extern GLuint sceneDepthTexture;
+extern GLuint environmentFramebuffer;
+extern GLuint environmentDepthBuffer;
+extern GLuint environmentCubeMaps[2];
+extern GLuint shadowFramebuffer;
+extern GLuint shadowCubeMaps[2];
+
+// Creates all of them at screenWidth x screenHeight, printing each framebuffer's status.
+void createRenderTargets();
+
+// Prints the success text, or "\nDidn't work!\n" and the status, for the bound framebuffer.
+void reportFramebufferStatus(const char* successText);

@@ -1,0 +1,181 @@
+#include "render/scenePass.h"
+
+#include "assets/models.h"
+#include "assets/textures.h"
+#include "navigation/camera.h"
+#include "programs/programs.h"
+#include "render/renderTargets.h"
+#include "scene/sceneObjects.h"
+
+#include <glm/gtc/type_ptr.hpp>
+
+namespace {
+
+const int normalMappedTextureKeys[] = {6, 9, 12, 15, 18, 21, 24};
+constexpr unsigned int lampNormalMapKey = 99;
+constexpr unsigned int lampSpecularMapKey = 5;
+
+void sendFrameUniforms(const ShaderProgram& program)
+{
+    const UniformLocations& l = program.locations;
+    for (int i = 0; i < 2; ++i) {
+        const Light& light = *lights[i];
+        glUniform4fv(l.light[i].ambientColor, 1, glm::value_ptr(light.ambientColor));
+        glUniform4fv(l.light[i].diffuseColor, 1, glm::value_ptr(light.diffuseColor));
+        glUniform4fv(l.light[i].specularColor, 1, glm::value_ptr(light.specularColor));
+        glUniform4fv(l.light[i].position, 1, glm::value_ptr(light.position));
+        glUniform4fv(l.light[i].attenuation, 1, glm::value_ptr(light.attenuation));
+    }
+    glUniform3fv(l.eyePos, 1, glm::value_ptr(camera.eye));
+    glUniform1f(program.getUniformLocation("farDist"), farDist);
+}
+
+void sendCameraMatrices(const ShaderProgram& program)
+{
+    const glm::mat4 view = viewMatrix();
+    glUniformMatrix4fv(program.locations.projectionMatrix, 1, GL_FALSE, glm::value_ptr(camera.projection));
+    glUniformMatrix4fv(program.locations.viewMatrix, 1, GL_FALSE, glm::value_ptr(view));
+}
+
+// Binds shadow cube map i to `unit` and points sampler "shadowTexture[i]" at it.
+void bindShadowMaps(const ShaderProgram& program, GLint firstUnit, bool bindTextures)
+{
+    const char* const names[2] = {"shadowTexture[0]", "shadowTexture[1]"};
+    for (int i = 0; i < 2; ++i) {
+        if (bindTextures) {
+            glActiveTexture(GL_TEXTURE0 + firstUnit + i);
+            glBindTexture(GL_TEXTURE_CUBE_MAP, shadowCubeMaps[i]);
+        }
+        glUniform1i(program.getUniformLocation(names[i]), firstUnit + i);
+    }
+    glActiveTexture(GL_TEXTURE0);
+}
+
+void sendObjectUniforms(const ShaderProgram& program, const EngineObject& object)
+{
+    const UniformLocations& l = program.locations;
+    const glm::mat3 normalMatrix = glm::mat3(glm::transpose(glm::inverse(object.modelMatrix)));
+    glUniformMatrix4fv(l.modelMatrix, 1, GL_FALSE, glm::value_ptr(object.modelMatrix));
+    glUniformMatrix3fv(l.normalMatrix, 1, GL_FALSE, glm::value_ptr(normalMatrix));
+    const Material& m = *object.material;
+    glUniform4fv(l.material.ambientColor, 1, glm::value_ptr(m.ambientColor));
+    glUniform4fv(l.material.diffuseColor, 1, glm::value_ptr(m.diffuseColor));
+    glUniform4fv(l.material.specularColor, 1, glm::value_ptr(m.specularColor));
+    glUniform1f(l.material.specularExponent, m.specularExponent);
+}
+
+void drawModel(const EngineObject& object)
+{
+    const ModelData& model = *object.model;
+    if (model.vertexArray == 0 || model.indexCount == 0)
+        return;
+    glBindVertexArray(model.vertexArray);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(model.indexCount), GL_UNSIGNED_INT, nullptr);
+}
+
+void drawNormalMapped(const EngineObject& object, GLuint normalMap, GLuint specularMap)
+{
+    sendObjectUniforms(*normalMapTextureShader, object);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, object.texture->id);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, normalMap);
+    glActiveTexture(GL_TEXTURE2);
+    glBindTexture(GL_TEXTURE_2D, specularMap);
+    glActiveTexture(GL_TEXTURE0);
+    drawModel(object);
+}
+
+void renderPlainObjects()
+{
+    const ShaderProgram& program = *genericTextureShader;
+    program.use();
+    glEnable(GL_DEPTH_TEST);
+    sendFrameUniforms(program);
+    glUniform1i(program.getUniformLocation("colorTexture"), 0);
+    bindShadowMaps(program, 1, true);
+    sendCameraMatrices(program);
+    for (const auto& [id, object] : sceneObjects) {
+        if (isNormalMapped(object->texture->key))
+            continue;
+        sendObjectUniforms(program, *object);
+        glBindTexture(GL_TEXTURE_2D, object->texture->id);
+        drawModel(*object);
+    }
+}
+
+void renderNormalMappedObjects()
+{
+    const ShaderProgram& program = *normalMapTextureShader;
+    program.use();
+    sendFrameUniforms(program);
+    glUniform1i(program.getUniformLocation("colorTexture"), 0);
+    glUniform1i(program.getUniformLocation("normalMap"), 1);
+    glUniform1i(program.getUniformLocation("specularMap"), 2);
+    bindShadowMaps(program, 3, true);
+    sendCameraMatrices(program);
+    for (const auto& [id, object] : sceneObjects) {
+        const int key = object->texture->key;
+        if (isNormalMapped(key))
+            drawNormalMapped(*object, textureName(key + 1), textureName(key + 2));
+    }
+    for (EngineObject* lamp : lamps)
+        drawNormalMapped(*lamp, textureName(lampNormalMapKey), textureName(lampSpecularMapKey));
+}
+
+void renderReflectingObjects()
+{
+    const ShaderProgram& program = *reflectingTextureShader;
+    program.use();
+    for (const auto& [id, object] : reflectingObjects) {
+        if (!object->visible)
+            continue;
+        // Units 1 and 2 still hold the shadow cube maps bound for the plain objects.
+        sendFrameUniforms(program);
+        glUniform1i(program.getUniformLocation("cubeTexture"), 0);
+        bindShadowMaps(program, 1, false);
+        sendCameraMatrices(program);
+        sendObjectUniforms(program, *object);
+        glUniform1f(program.locations.refraction, object->refraction);
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_CUBE_MAP, object->texture->id);
+        drawModel(*object);
+        glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    }
+}
+
+} // namespace
+
+bool isNormalMapped(int textureKey)
+{
+    for (int key : normalMappedTextureKeys)
+        if (key == textureKey)
+            return true;
+    return false;
+}
+
+GLuint textureName(unsigned int key)
+{
+    const auto& textures = TextureLoader::getInstance().textures;
+    const auto found = textures.find(key);
+    return found != textures.end() && found->second ? found->second->id : 0;
+}
+
+void renderScene()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    renderPlainObjects();
+    renderNormalMappedObjects();
+    glUseProgram(0);
+    renderReflectingObjects();
+
+    glBindVertexArray(0);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    for (GLenum unit : {GL_TEXTURE1, GL_TEXTURE2}) {
+        glActiveTexture(unit);
+        glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    }
+    glActiveTexture(GL_TEXTURE0);
+    glUseProgram(0);
+}

@@ -1,0 +1,62 @@
+#include "scene/animation.h"
+
+#include "app/frameClock.h"
+#include "navigation/tour.h"
+#include "render/capturePasses.h"
+#include "render/renderTargets.h"
+#include "scene/sceneObjects.h"
+
+#include <cmath>
+
+bool environmentRefreshPending = true;
+
+namespace {
+
+// The room, the floor and the thirteen pedestals stand still.
+constexpr int architectureCount = 15;
+
+} // namespace
+
+void moveLights(double t)
+{
+    Light& light = *lights[0];
+    const double angle = t / 10.0;
+    light.position = glm::vec4(static_cast<float>(1500.0 * std::cos(angle)), 1200.0f,
+                               static_cast<float>(1500.0 * std::sin(angle)), 1.0f);
+
+    const float k = static_cast<float>(std::pow(std::cos(t / 2.0), 2.0));
+    light.ambientColor = glm::vec4(0.05f, 0.1f * k, 0.1f * k, 1.0f);
+    light.diffuseColor = glm::vec4(0.2f, 0.2f * k, 0.2f * k, 1.0f);
+    light.specularColor = glm::vec4(1.0f, k, k, 1.0f);
+    lamps[0]->material->ambientColor = glm::vec4(10.0f, 4.0f * k + 2.0f, 4.0f * k + 2.0f, 1.0f);
+
+    lamps[0]->translate(glm::vec3(light.position) - *lamps[0]->position);
+}
+
+void spinExhibits(double dt)
+{
+    const float angle = static_cast<float>(dt * 10.0);
+    int index = 0;
+    for (const auto& [id, object] : sceneObjects)
+        if (index++ >= architectureCount)
+            object->rotateY(angle);
+    for (const auto& [id, object] : reflectingObjects)
+        object->rotateY(angle);
+}
+
+void animateScene()
+{
+    moveLights(totalTime);
+    renderShadowCubeMap(shadowCubeMaps[0], glm::vec3(lights[0]->position));
+    renderShadowCubeMap(shadowCubeMaps[1], glm::vec3(lights[1]->position));
+    spinExhibits(deltaTime);
+    if (environmentRefreshPending) {
+        environmentRefreshPending = false;
+        for (const auto& [id, object] : reflectingObjects)
+            renderEnvironmentCubeMap(*object);
+    } else {
+        environmentRefreshPending = true;
+    }
+    if (tourMode)
+        updateTour();
+}

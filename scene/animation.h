@@ -1,0 +1,13 @@
+#pragma once
+// The per-frame life of the hall: light 0 circles and pulses red/white with lamp 0 on
+// it, both shadow maps follow the lights, the exhibits turn at 10 degrees a second, the
+// mirror and lens refresh their surroundings every second frame, and the tour moves on.
+
+extern bool environmentRefreshPending;
+
+void animateScene();
+
+// The light and lamp updates alone (steps that need no GL), for a given time.
+void moveLights(double t);
+// Turns every exhibit and reflecting object by deltaTime * 10 degrees about its own Y.
+void spinExhibits(double dt);

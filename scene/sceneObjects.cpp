@@ -1,0 +1,60 @@
+#include "scene/sceneObjects.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+
+int nextObjectId = 0;
+std::map<int, EngineObject*> sceneObjects;
+std::map<int, EngineObject*> reflectingObjects;
+EngineObject* lamps[2] = {nullptr, nullptr};
+Light* lights[2] = {nullptr, nullptr};
+
+namespace {
+
+float toRadians(float degrees)
+{
+    return degrees * (3.1415927f / 180.0f);
+}
+
+} // namespace
+
+EngineObject::EngineObject(ModelData* model, Texture* texture, Material* material, float refraction)
+    : id(std::make_unique<int>(nextObjectId++)),
+      refraction(refraction),
+      position(std::make_unique<glm::vec3>(0.0f)),
+      material(material),
+      model(model),
+      texture(texture)
+{
+}
+
+void EngineObject::translate(const glm::vec3& offset)
+{
+    *position += offset;
+    modelMatrix = glm::translate(modelMatrix, offset / scaling);
+}
+
+void EngineObject::scale(float factor)
+{
+    scale(glm::vec3(factor));
+}
+
+void EngineObject::scale(const glm::vec3& factors)
+{
+    scaling *= factors;
+    modelMatrix = glm::scale(modelMatrix, factors);
+}
+
+void EngineObject::rotateX(float degrees)
+{
+    modelMatrix = glm::rotate(modelMatrix, toRadians(degrees), glm::vec3(1.0f, 0.0f, 0.0f));
+}
+
+void EngineObject::rotateY(float degrees)
+{
+    modelMatrix = glm::rotate(modelMatrix, toRadians(degrees), glm::vec3(0.0f, 1.0f, 0.0f));
+}
+
+void EngineObject::rotateZ(float degrees)
+{
+    modelMatrix = glm::rotate(modelMatrix, toRadians(degrees), glm::vec3(0.0f, 0.0f, 1.0f));
+}

@@ -1,0 +1,56 @@
+#pragma once
+// The things the hall is made of: materials, point lights and placed objects, and the
+// registries through which the layout hands them to the animation and the passes.
+#include <glm/glm.hpp>
+#include <map>
+#include <memory>
+
+struct ModelData;
+struct Texture;
+
+struct Material {
+    glm::vec4 ambientColor{0.0f};
+    glm::vec4 diffuseColor{0.0f};
+    glm::vec4 specularColor{0.0f};
+    float specularExponent = 1.0f;
+};
+
+struct Light {
+    glm::vec4 position;
+    glm::vec4 attenuation;  // constant, linear, quadratic, unused
+    glm::vec4 ambientColor;
+    glm::vec4 diffuseColor;
+    glm::vec4 specularColor;
+};
+
+extern int nextObjectId;
+
+// One mesh placed in the world. Every placement multiplies on the right, so it acts in
+// the object's own frame; translate divides by the scaling gathered so far, so a scaled
+// object still lands on the world point it is given.
+class EngineObject {
+public:
+    std::unique_ptr<int> id;
+    bool visible = true;
+    float refraction = 0.0f;
+    std::unique_ptr<glm::vec3> position;
+    glm::vec3 scaling{1.0f};
+    Material* material;
+    glm::mat4 modelMatrix{1.0f};
+    ModelData* model;
+    Texture* texture;
+
+    EngineObject(ModelData* model, Texture* texture, Material* material, float refraction);
+
+    void translate(const glm::vec3& offset);
+    void scale(float factor);
+    void scale(const glm::vec3& factors);
+    void rotateX(float degrees);
+    void rotateY(float degrees);
+    void rotateZ(float degrees);
+};
+
+extern std::map<int, EngineObject*> sceneObjects;
+extern std::map<int, EngineObject*> reflectingObjects;
+extern EngineObject* lamps[2];
+extern Light* lights[2];

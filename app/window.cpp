@@ -61,7 +61,7 @@ void glfwKeyEvent(GLFWwindow*, int key, int, int action, int)
 
 void connectKeyboard(GLFWwindow* window)
 {
-    setKeyStateQuery(glfwKeyHeld);
+    keyHeld = glfwKeyHeld;
     glfwSetKeyCallback(window, glfwKeyEvent);
 }
 

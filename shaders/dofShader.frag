@@ -1,0 +1,69 @@
+#version 330 core
+// Depth of field: a circle of confusion from the linear depth around the focal plane,
+// gathered over a golden-angle disc; a sample only spreads as far as its own circle
+// reaches, so a sharp foreground never smears over a blurred background.
+uniform sampler2D bgl_RenderedTexture;
+uniform sampler2D bgl_DepthTexture;
+uniform float bgl_RenderedTextureWidth;
+uniform float bgl_RenderedTextureHeight;
+uniform float focalDepth;   // focal plane, in hundreds of world units
+uniform float focalLength;  // lens: blur grows with its square
+uniform float fstop;        // depth of the sharp zone grows with it
+uniform float showFocus;
+
+in vec2 texCoord;
+out vec4 out_color;
+
+const float zNear = 1.0;
+const float zFar = 100000.0;
+const int tapCount = 32;
+const float goldenAngle = 2.39996323;
+const float maxBlurPixels = 9.0;
+
+float linearDepth(vec2 uv)
+{
+    float z = texture(bgl_DepthTexture, uv).r * 2.0 - 1.0;
+    return 2.0 * zNear * zFar / (zFar + zNear - z * (zFar - zNear));
+}
+
+float circleOfConfusion(float depth)
+{
+    float focalPlane = focalDepth * 150.0;
+    float sharpZone = fstop * 50.0;
+    float lens = focalLength / 1000.0;
+    float outside = max(abs(depth - focalPlane) - sharpZone, 0.0);
+    return clamp(outside / 1500.0, 0.0, 1.0) * maxBlurPixels * lens * lens;
+}
+
+void main()
+{
+    vec2 pixel = vec2(1.0 / bgl_RenderedTextureWidth, 1.0 / bgl_RenderedTextureHeight);
+    float depth = linearDepth(texCoord);
+    float coc = circleOfConfusion(depth);
+    vec3 color = texture(bgl_RenderedTexture, texCoord).rgb;
+
+    if (coc > 0.5) {
+        vec3 sum = color;
+        float weightSum = 1.0;
+        for (int i = 0; i < tapCount; ++i) {
+            float r = sqrt((float(i) + 0.5) / float(tapCount)) * coc;
+            float angle = float(i) * goldenAngle;
+            vec2 uv = texCoord + vec2(cos(angle), sin(angle)) * r * pixel;
+            float sampleDepth = linearDepth(uv);
+            float sampleCoc = circleOfConfusion(sampleDepth);
+            // Nearer sharp samples keep to themselves; farther ones blur freely.
+            float reach = sampleDepth < depth ? sampleCoc : coc;
+            float weight = smoothstep(r - 1.0, r + 0.5, reach);
+            sum += texture(bgl_RenderedTexture, uv).rgb * weight;
+            weightSum += weight;
+        }
+        color = sum / weightSum;
+    }
+
+    if (showFocus > 0.5) {
+        float band = abs(depth - focalDepth * 150.0) / (fstop * 50.0);
+        color = mix(color, vec3(1.0, 0.9, 0.0), 0.5 * (1.0 - smoothstep(0.0, 0.08, abs(band - 1.0))));
+        color = mix(color, vec3(1.0, 0.2, 0.1), 0.4 * (1.0 - smoothstep(0.0, 0.02, band)));
+    }
+    out_color = vec4(color, 1.0);
+}

@@ -1,6 +1,7 @@
 #include "render/capturePasses.h"
 
 #include "assets/models.h"
+#include "assets/textures.h"
 #include "navigation/camera.h"
 #include "programs/programs.h"
 #include "render/renderTargets.h"

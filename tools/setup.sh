@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the viewer, its tools and its tests need (quiet when
+# they are all present), then configures and builds into ./build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(build-essential cmake pkg-config libglfw3-dev libglm-dev libassimp-dev
+          libfreeimage-dev libepoxy-dev googletest libgtest-dev libgl1-mesa-dri
+          xvfb xauth x11-utils xdotool)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$(nproc)"

@@ -1,0 +1,188 @@
+#include "tests/gl/viewerProcess.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+std::string slurp(const std::string& path)
+{
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+bool hasTitle(Display* d, Window w, const char* title)
+{
+    char* name = nullptr;
+    bool match = false;
+    if (XFetchName(d, w, &name) && name) {
+        match = std::strcmp(name, title) == 0;
+        XFree(name);
+    }
+    return match;
+}
+
+Window searchTitle(Display* d, Window root, const char* title)
+{
+    if (hasTitle(d, root, title))
+        return root;
+    Window parent, rootReturn, *children = nullptr;
+    unsigned int count = 0;
+    Window found = 0;
+    if (XQueryTree(d, root, &rootReturn, &parent, &children, &count)) {
+        for (unsigned int i = 0; i < count && !found; ++i)
+            found = searchTitle(d, children[i], title);
+        if (children)
+            XFree(children);
+    }
+    return found;
+}
+
+void sleepSeconds(double s)
+{
+    std::this_thread::sleep_for(std::chrono::duration<double>(s));
+}
+
+} // namespace
+
+ViewerProcess::ViewerProcess(const std::string& workingDirectory, const std::string& displayName)
+{
+    const std::string stem = "/tmp/pinakora-viewer-" + std::to_string(::getpid()) + "-" +
+                             std::to_string(reinterpret_cast<uintptr_t>(this));
+    outPath = stem + ".out";
+    errPath = stem + ".err";
+    pid = fork();
+    if (pid == 0) {
+        if (chdir(workingDirectory.c_str()) != 0)
+            _exit(127);
+        if (displayName.empty())
+            unsetenv("DISPLAY");
+        else
+            setenv("DISPLAY", displayName.c_str(), 1);
+        const int outFd = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int errFd = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(outFd, 1);
+        dup2(errFd, 2);
+        // The viewer's stdout is a file here: make its lines visible as they are written.
+        execl("/usr/bin/stdbuf", "stdbuf", "-oL", PINAKORA_BINARY, static_cast<char*>(nullptr));
+        execl(PINAKORA_BINARY, PINAKORA_BINARY, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    if (!displayName.empty())
+        display = XOpenDisplay(displayName.c_str());
+}
+
+ViewerProcess::~ViewerProcess()
+{
+    if (running()) {
+        kill(pid, SIGKILL);
+        waitForExit(5.0);
+    }
+    if (display)
+        XCloseDisplay(static_cast<Display*>(display));
+    std::remove(outPath.c_str());
+    std::remove(errPath.c_str());
+}
+
+std::string ViewerProcess::out() const { return slurp(outPath); }
+std::string ViewerProcess::err() const { return slurp(errPath); }
+
+bool ViewerProcess::running()
+{
+    if (pid <= 0)
+        return false;
+    int status = 0;
+    const pid_t r = waitpid(pid, &status, WNOHANG);
+    if (r == pid) {
+        exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        pid = -1;
+        return false;
+    }
+    return true;
+}
+
+int ViewerProcess::waitForExit(double seconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (running()) {
+        if (std::chrono::steady_clock::now() > end)
+            return -1;
+        sleepSeconds(0.05);
+    }
+    return exitCode;
+}
+
+bool ViewerProcess::waitForOutput(const std::string& text, double seconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (out().find(text) != std::string::npos)
+            return true;
+        if (!running())
+            return out().find(text) != std::string::npos;
+        sleepSeconds(0.1);
+    }
+    return false;
+}
+
+unsigned long ViewerProcess::findWindow(double seconds)
+{
+    auto* d = static_cast<Display*>(display);
+    if (!d)
+        return 0;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end && running()) {
+        if (Window w = searchTitle(d, DefaultRootWindow(d), "Pinakora"))
+            return w;
+        sleepSeconds(0.1);
+    }
+    return 0;
+}
+
+bool ViewerProcess::windowSize(unsigned long window, int& width, int& height)
+{
+    auto* d = static_cast<Display*>(display);
+    XWindowAttributes attributes;
+    if (!d || !XGetWindowAttributes(d, window, &attributes))
+        return false;
+    width = attributes.width;
+    height = attributes.height;
+    return true;
+}
+
+void ViewerProcess::requestClose(unsigned long window)
+{
+    auto* d = static_cast<Display*>(display);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, window, False, NoEventMask, &event);
+    XFlush(d);
+}
+
+void ViewerProcess::sendKey(unsigned long window, const char* keysym, bool press)
+{
+    auto* d = static_cast<Display*>(display);
+    XSetInputFocus(d, window, RevertToParent, CurrentTime);
+    const KeyCode code = XKeysymToKeycode(d, XStringToKeysym(keysym));
+    XTestFakeKeyEvent(d, code, press ? True : False, CurrentTime);
+    XFlush(d);
+}

@@ -1,0 +1,33 @@
+#pragma once
+// Runs the built viewer as a child process and talks to its window through X, the way
+// a window manager and a user would: find it, read its geometry, send keys, ask it to close.
+#include <string>
+#include <sys/types.h>
+
+class ViewerProcess {
+public:
+    // Starts the viewer in `workingDirectory`; `display` empty means no display at all.
+    ViewerProcess(const std::string& workingDirectory, const std::string& display);
+    ~ViewerProcess();
+
+    // Output gathered so far (reads the files the child writes to).
+    std::string out() const;
+    std::string err() const;
+    // Waits until `text` appears on standard output; false on timeout or early exit.
+    bool waitForOutput(const std::string& text, double seconds);
+    // Waits for the process to end; returns its exit code, or -1 on timeout.
+    int waitForExit(double seconds);
+    bool running();
+
+    // X11: the top-level window titled "Pinakora" (0 while there is none).
+    unsigned long findWindow(double seconds);
+    bool windowSize(unsigned long window, int& width, int& height);
+    void requestClose(unsigned long window);  // WM_DELETE_WINDOW, as a window manager sends it
+    void sendKey(unsigned long window, const char* keysym, bool press);
+
+private:
+    pid_t pid = -1;
+    int exitCode = -1;
+    std::string outPath, errPath;
+    void* display = nullptr;
+};

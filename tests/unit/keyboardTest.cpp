@@ -1,0 +1,150 @@
+// Keyboard rows and modifiers, the tour hand-over, and the depth-of-field keys,
+// driven through an injected key state.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/frameClock.h"
+#include "navigation/camera.h"
+#include "navigation/keyboard.h"
+#include "navigation/tour.h"
+#include "render/filterParameters.h"
+
+namespace {
+
+std::set<int> keysDown;
+
+using Move = void (*)();
+
+struct KeyboardTest : testing::Test {
+    void SetUp() override
+    {
+        screenWidth = 1920;
+        screenHeight = 1080;
+        deltaTime = 0.1;
+        keysDown.clear();
+        keyHeld = [](int key) { return keysDown.count(key) > 0; };
+        focalDepth = 10.0f;
+        focalLength = 1000.0f;
+        fstop = 19.0f;
+        initCamera();
+        tourMode = true;
+        tourStep = 3;
+    }
+    void TearDown() override { keyHeld = nullptr; }
+};
+
+// Keys held for one frame, and the moves that frame must make, in order.
+struct RowCase { const char* name; std::set<int> keys; std::vector<Move> moves; };
+const RowCase rowCases[] = {
+    {"right arrow", {KEY_RIGHT}, {strafeRight}},
+    {"D", {KEY_D}, {strafeRight}},
+    {"D with right Alt", {KEY_D, KEY_RIGHT_ALT}, {strafeRight}},
+    {"left arrow", {KEY_LEFT}, {strafeLeft}},
+    {"A", {KEY_A}, {strafeLeft}},
+    {"A with left Ctrl", {KEY_A, KEY_LEFT_CONTROL}, {}},
+    {"A with right Ctrl", {KEY_A, KEY_RIGHT_CONTROL}, {strafeLeft}},
+    {"up arrow", {KEY_UP}, {moveForward}},
+    {"W", {KEY_W}, {moveForward}},
+    {"W with right Alt", {KEY_W, KEY_RIGHT_ALT}, {moveForward}},
+    {"down arrow", {KEY_DOWN}, {moveBackward}},
+    {"S", {KEY_S}, {moveBackward}},
+    {"R with left Alt", {KEY_R, KEY_LEFT_ALT}, {moveUp}},
+    {"R alone", {KEY_R}, {}},
+    {"F with left Alt", {KEY_F, KEY_LEFT_ALT}, {moveDown}},
+    {"A with left Alt", {KEY_A, KEY_LEFT_ALT}, {orbitLeft}},
+    {"A with left Alt and left Ctrl", {KEY_A, KEY_LEFT_ALT, KEY_LEFT_CONTROL}, {}},
+    {"D with left Alt", {KEY_D, KEY_LEFT_ALT}, {orbitRight}},
+    {"keypad +", {KEY_KP_ADD}, {zoomIn}},
+    {"E", {KEY_E}, {zoomIn}},
+    {"keypad -", {KEY_KP_SUBTRACT}, {zoomOut}},
+    {"Q", {KEY_Q}, {zoomOut}},
+    {"page up", {KEY_PAGE_UP}, {orbitUp}},
+    {"W with left Alt", {KEY_W, KEY_LEFT_ALT}, {orbitUp}},
+    {"page down", {KEY_PAGE_DOWN}, {orbitDown}},
+    {"S with left Alt", {KEY_S, KEY_LEFT_ALT}, {orbitDown}},
+    {"W and D", {KEY_W, KEY_D}, {strafeRight, moveForward}},
+    {"up, D with left Alt, E", {KEY_UP, KEY_D, KEY_LEFT_ALT, KEY_E}, {moveForward, orbitRight, zoomIn}},
+    {"left Alt and Ctrl only", {KEY_LEFT_ALT, KEY_LEFT_CONTROL}, {}},
+    {"F1 to F6 and P", {KEY_F1, KEY_F2, KEY_F3, KEY_F4, KEY_F5, KEY_F6, KEY_P}, {}},
+};
+
+TEST_F(KeyboardTest, EachRowWithItsModifiers)
+{
+    for (const RowCase& c : rowCases) {
+        initCamera();
+        for (Move move : c.moves)
+            move();
+        glm::vec3 eye = camera.eye, target = camera.target;
+
+        initCamera();
+        tourMode = true;
+        keysDown = c.keys;
+        processInput();
+        EXPECT_EQ(camera.eye, eye) << c.name;
+        EXPECT_EQ(camera.target, target) << c.name;
+        EXPECT_EQ(tourMode, c.moves.empty()) << c.name;
+    }
+}
+
+TEST_F(KeyboardTest, PWhileSteeringLeavesTheTourStopped)
+{
+    keysDown = {KEY_P, KEY_W};
+    tourMode = false;
+    onKey(KEY_P, 1);
+    EXPECT_TRUE(tourMode);
+    EXPECT_EQ(tourStep, -1);
+    processInput();
+    EXPECT_FALSE(tourMode);
+}
+
+TEST_F(KeyboardTest, FilterKeysStepInDoubleAndPrintOnEveryKeyEvent)
+{
+    struct { int key; const char* line; } cases[] = {
+        {KEY_F1, "focaldepth: 11 focallength: 1000 fstop: 19\n"},
+        {KEY_F2, "focaldepth: 9.09091 focallength: 1000 fstop: 19\n"},
+        {KEY_F3, "focaldepth: 10 focallength: 1100 fstop: 19\n"},
+        {KEY_F4, "focaldepth: 10 focallength: 909.091 fstop: 19\n"},
+        {KEY_F5, "focaldepth: 10 focallength: 1000 fstop: 20.9\n"},
+        {KEY_F6, "focaldepth: 10 focallength: 1000 fstop: 17.2727\n"},
+    };
+    for (auto c : cases) {
+        SetUp();
+        keysDown = {c.key};
+        testing::internal::CaptureStdout();
+        onKey(c.key, 1);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.line);
+        EXPECT_TRUE(tourMode);
+        EXPECT_EQ(tourStep, 3);
+    }
+
+    // F3 held while another key goes down and up: two more steps, two more lines.
+    SetUp();
+    keysDown = {KEY_F3, KEY_SPACE};
+    testing::internal::CaptureStdout();
+    onKey(KEY_SPACE, 1);
+    keysDown.erase(KEY_SPACE);
+    onKey(KEY_SPACE, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "focaldepth: 10 focallength: 1100 fstop: 19\n"
+              "focaldepth: 10 focallength: 1210 fstop: 19\n");
+
+    // The release of the F key itself changes nothing.
+    keysDown.clear();
+    testing::internal::CaptureStdout();
+    onKey(KEY_F3, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+
+    // Five steps down taken in double; single-precision steps would end at 620.92126.
+    focalLength = 1000.0f;
+    keysDown = {KEY_F4};
+    testing::internal::CaptureStdout();
+    for (int event = 0; event < 5; ++event)
+        onKey(KEY_F4, 2);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(focalLength, 620.92132568359375f);
+}
+
+}  // namespace

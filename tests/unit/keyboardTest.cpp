@@ -137,14 +137,18 @@ TEST_F(KeyboardTest, FilterKeysStepInDoubleAndPrintOnEveryKeyEvent)
     onKey(KEY_F3, 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 
-    // Five steps down taken in double; single-precision steps would end at 620.92126.
-    focalLength = 1000.0f;
-    keysDown = {KEY_F4};
-    testing::internal::CaptureStdout();
-    for (int event = 0; event < 5; ++event)
-        onKey(KEY_F4, 2);
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(focalLength, 620.92132568359375f);
+    // Ten steps each way, taken in double; single-precision steps would drift to
+    // 2593.7427 and 385.54324.
+    struct { int key; float expected; } drifts[] = {{KEY_F3, 2593.742431640625f}, {KEY_F4, 385.5433349609375f}};
+    for (auto d : drifts) {
+        focalLength = 1000.0f;
+        keysDown = {d.key};
+        testing::internal::CaptureStdout();
+        for (int event = 0; event < 10; ++event)
+            onKey(d.key, 2);
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(focalLength, d.expected);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,250 @@
+#include "navigation/camera.h"
+
+#define GLM_ENABLE_EXPERIMENTAL
+#include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtx/rotate_vector.hpp>
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/frameClock.h"
+
+Camera camera;
+
+namespace {
+
+const glm::vec3 startEye(-1200.0f, 1100.0f, -1200.0f);
+const glm::vec3 startTarget(0.0f, 520.0f, 0.0f);
+const glm::vec3 worldUp(0.0f, 1.0f, 0.0f);
+
+// Squared lengths below this are treated as "no direction": normalizing them would
+// divide by (almost) zero and spread NaN or infinity into the pose.
+constexpr float degenerateSquaredLength = 1e-20f;
+
+float frameSeconds()
+{
+    return static_cast<float>(deltaTime);
+}
+
+// Horizontal unit vector of v. When v has no horizontal part (looking straight up or
+// down) the walk goes along the horizontal direction that belongs to the kept right.
+glm::vec3 horizontalDirection(const glm::vec3& v)
+{
+    glm::vec3 h(v.x, 0.0f, v.z);
+    if (glm::dot(h, h) < degenerateSquaredLength)
+        h = glm::cross(camera.up, camera.right);
+    return glm::normalize(h);
+}
+
+void translateHorizontally(const glm::vec3& direction, float sign)
+{
+    glm::vec3 offset = direction * travelSpeed() * frameSeconds();
+    shiftX(sign * offset.x);
+    shiftZ(sign * offset.z);
+    camera.viewDirty = true;
+}
+
+// Swings the eye about an axis through the target; degrees are taken per call.
+void orbitAbout(const glm::vec3& axis, float degrees)
+{
+    glm::vec3 offset = glm::rotate(camera.eye - camera.target, glm::radians(degrees), axis);
+    camera.eye = camera.target + offset;
+}
+
+}  // namespace
+
+glm::mat4 defaultProjection()
+{
+    // A zero size (no window yet) would make the aspect NaN; a square view is harmless.
+    float aspect = 1.0f;
+    if (screenWidth > 0 && screenHeight > 0)
+        aspect = static_cast<float>(screenWidth) / static_cast<float>(screenHeight);
+    return glm::perspective(glm::radians(40.0f), aspect, 1.0f, 100000.0f);
+}
+
+glm::mat4 cubeFaceProjection()
+{
+    return glm::perspective(glm::radians(90.0f), 1.0f, 1.0f, 100000.0f);
+}
+
+void initCamera()
+{
+    camera.eye = startEye;
+    camera.target = startTarget;
+    camera.up = worldUp;
+    camera.viewDirty = true;
+    updateBasis();
+    camera.view = glm::lookAt(camera.eye, camera.target, camera.up);
+    camera.projection = defaultProjection();
+    updateBasis();
+}
+
+void updateBasis()
+{
+    // With eye on the target, or forward vertical, the previous vectors stay: they are
+    // the last usable ones, and strafing and the vertical orbits keep working with them.
+    glm::vec3 toTarget = camera.target - camera.eye;
+    if (glm::dot(toTarget, toTarget) > degenerateSquaredLength)
+        camera.forward = glm::normalize(toTarget);
+    glm::vec3 side = glm::cross(camera.forward, camera.up);
+    if (glm::dot(side, side) > degenerateSquaredLength)
+        camera.right = glm::normalize(side);
+    camera.viewDirty = true;
+}
+
+glm::mat4 viewMatrix()
+{
+    if (camera.viewDirty) {
+        camera.view = glm::lookAt(camera.eye, camera.target, camera.up);
+        camera.viewDirty = false;
+    }
+    return camera.view;
+}
+
+void saveState()
+{
+    camera.savedTarget = camera.target;
+    camera.savedEye = camera.eye;
+}
+
+void restoreState()
+{
+    camera.eye = camera.savedEye;
+    camera.target = camera.savedTarget;
+}
+
+void shiftX(float dx)
+{
+    camera.target.x += dx;
+    camera.eye.x += dx;
+}
+
+void shiftY(float dy)
+{
+    camera.target.y += dy;
+    camera.eye.y += dy;
+}
+
+void shiftZ(float dz)
+{
+    camera.target.z += dz;
+    camera.eye.z += dz;
+}
+
+float travelSpeed()
+{
+    float d = glm::length(camera.target - camera.eye);
+    float ratio = d * d / 6.0f;
+    float logarithm = static_cast<float>(std::log(static_cast<double>(ratio)));
+    // At d <= sqrt(6) the logarithm is zero or negative and its 3.5th power undefined;
+    // the law tends to 0 there, so 0 it is (this also catches a NaN distance).
+    if (!(logarithm > 0.0f))
+        return 0.0f;
+    float power = static_cast<float>(std::pow(static_cast<double>(logarithm), 3.5));
+    return 0.1f * power;
+}
+
+void moveForward()
+{
+    translateHorizontally(horizontalDirection(camera.forward), 1.0f);
+}
+
+void moveBackward()
+{
+    translateHorizontally(horizontalDirection(camera.forward), -1.0f);
+}
+
+void strafeRight()
+{
+    translateHorizontally(horizontalDirection(camera.right), 1.0f);
+}
+
+void strafeLeft()
+{
+    translateHorizontally(horizontalDirection(-1.0f * camera.right), 1.0f);
+}
+
+void moveUp()
+{
+    shiftY(travelSpeed() * frameSeconds());
+    camera.viewDirty = true;
+}
+
+void moveDown()
+{
+    shiftY(-(travelSpeed() * frameSeconds()));
+    camera.viewDirty = true;
+}
+
+void glideToward(const glm::vec3& point, float speed)
+{
+    glm::vec3 toPoint = point - camera.eye;
+    // Already there: no direction to glide in.
+    if (glm::dot(toPoint, toPoint) > degenerateSquaredLength) {
+        glm::vec3 offset = glm::normalize(toPoint) * speed * frameSeconds();
+        shiftX(offset.x);
+        shiftY(offset.y);
+        shiftZ(offset.z);
+    }
+    camera.viewDirty = true;
+}
+
+void zoomIn()
+{
+    glm::vec3 step = (travelSpeed() * camera.forward) * frameSeconds();
+    // A long frame must not carry the eye through the target, which would flip the
+    // view and leave forward pointing away from it: stop a little short instead.
+    float room = std::max(0.0f, glm::length(camera.target - camera.eye) - minimumZoomDistance);
+    if (glm::length(step) > room)
+        step = camera.forward * room;
+    camera.eye = camera.eye + step;
+    camera.viewDirty = true;
+}
+
+void zoomOut()
+{
+    camera.eye = camera.eye - (std::max(travelSpeed(), 100.0f) * camera.forward) * frameSeconds();
+    camera.viewDirty = true;
+}
+
+void orbitLeft()
+{
+    orbitAbout(worldUp, -80.0f * frameSeconds());
+    updateBasis();
+}
+
+void orbitRight()
+{
+    orbitAbout(worldUp, 80.0f * frameSeconds());
+    updateBasis();
+}
+
+void orbitUp()
+{
+    saveState();
+    orbitAbout(camera.right, -70.0f * frameSeconds());
+    // Stop short of the zenith (elevation quotient 0.9, about 64 degrees), where the
+    // view would turn over.
+    float elevation = (camera.eye.y - camera.target.y) / glm::length(camera.target - camera.eye);
+    if (static_cast<double>(elevation) > 0.9)
+        restoreState();
+    else
+        updateBasis();
+}
+
+void orbitDown()
+{
+    saveState();
+    orbitAbout(camera.right, 70.0f * frameSeconds());
+    // Never below the floor: the eye keeps an absolute height above 1.
+    if (camera.eye.y <= 1.0)
+        restoreState();
+    else
+        updateBasis();
+}
+
+void orbitTour(float rate)
+{
+    orbitAbout(worldUp, rate * -145.0f * frameSeconds());
+    updateBasis();
+}

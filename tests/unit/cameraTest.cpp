@@ -42,7 +42,6 @@ TEST_F(CameraTest, StartPoseProjectionAndLazyView)
     EXPECT_EQ(camera.eye, glm::vec3(-1200, 1100, -1200));
     EXPECT_EQ(camera.target, glm::vec3(0, 520, 0));
     EXPECT_NEAR(camera.projection[1][1] / camera.projection[0][0], 1.7778f, 1e-4f);
-    EXPECT_NEAR(cubeFaceProjection()[1][1], 1.0f, 1e-6f);
     glm::mat4 start = viewMatrix();
     EXPECT_EQ(start, glm::lookAt(camera.eye, camera.target, camera.up));
     camera.eye.x += 50.0f;  // moved without marking: the cached view stays
@@ -51,19 +50,25 @@ TEST_F(CameraTest, StartPoseProjectionAndLazyView)
     EXPECT_NE(viewMatrix(), start);
 }
 
-TEST_F(CameraTest, SpeedLaw)
+TEST_F(CameraTest, SpeedLawAndZoomSpeeds)
 {
-    struct { float d; float speed; } cases[] = {
-        {10, 3.74f}, {100, 111.2f}, {1000, 602.75f}, {0, 0}, {1, 0}, {2.449f, 0}, {std::sqrt(6.0f), 0}};
+    struct { float d, speed; } cases[] = {{10, 3.735f}, {100, 111.2f}, {1000, 602.75f}, {1793.43f, 833.85f},
+                                          {std::sqrt(6.0f), 0}, {2.4f, 0}, {1, 0}, {0, 0}};
     for (auto c : cases) {
         setPose({0, 0, 0}, {c.d, 0, 0});
         EXPECT_NEAR(travelSpeed(), c.speed, 0.01f) << "d = " << c.d;
     }
-    initCamera();
-    EXPECT_NEAR(travelSpeed(), 833.9f, 0.1f);
+    // At d = 10 zooming out keeps its minimum of 100 units per second.
+    deltaTime = 0.01;
+    struct { void (*zoom)(); float moved; } zooms[] = {{zoomOut, -1.0f}, {zoomIn, 0.03735f}};
+    for (auto z : zooms) {
+        setPose({0, 0, 0}, {10, 0, 0});
+        z.zoom();
+        EXPECT_NEAR(10.0f - distance(), z.moved, 1e-4f);
+    }
 }
 
-TEST_F(CameraTest, ZoomInNeverPassesTargetOrWritesNaN)
+TEST_F(CameraTest, ZoomInStopsShortOfTargetWithoutNaN)
 {
     for (double dt : {1.0 / 60.0, 0.5, 10.0}) {
         setPose({0, 500, 0}, {10, 500, 0});
@@ -76,7 +81,7 @@ TEST_F(CameraTest, ZoomInNeverPassesTargetOrWritesNaN)
             glideToward(camera.eye, 100.0f);
         }
         updateBasis();
-        EXPECT_TRUE(finite(camera.eye) && finite(camera.target) && finite(camera.forward)) << dt;
+        EXPECT_TRUE(finite(camera.eye) && finite(camera.target)) << dt;
         EXPECT_GE(distance(), minimumZoomDistance - 1e-3f) << dt;
         EXPECT_NEAR(camera.forward.x, 1.0f, 1e-5f) << "view flipped at dt " << dt;
     }
@@ -84,37 +89,37 @@ TEST_F(CameraTest, ZoomInNeverPassesTargetOrWritesNaN)
 
 TEST_F(CameraTest, OneSecondForwardWalksHorizontallyAtFullSpeed)
 {
-    // Start pose, and a view steeply down onto a point 1000 units away.
+    // The start pose, and a view steeply down onto a point 1000 units away.
     struct { glm::vec3 eye, target; float speed; } cases[] = {
-        {{-1200, 1100, -1200}, {0, 520, 0}, 833.85f}, {{0, 1000, 0}, {30, 0.4f, 0}, 602.3f}};
+        {{-1200, 1100, -1200}, {0, 520, 0}, 833.85f}, {{0, 1000, 0}, {30, 0.4f, 0}, 602.77f}};
     for (auto c : cases) {
         setPose(c.eye, c.target);
         moveForward();
         glm::vec3 moved = camera.eye - c.eye;
+        glm::vec3 ahead = glm::normalize(glm::vec3(c.target.x - c.eye.x, 0, c.target.z - c.eye.z));
         EXPECT_EQ(moved.y, 0.0f);
-        EXPECT_NEAR(glm::length(moved), c.speed, 0.5f);
-        EXPECT_NEAR(glm::dot(glm::normalize(moved), glm::normalize(glm::vec3(c.target.x - c.eye.x, 0, c.target.z - c.eye.z))), 1.0f, 1e-5f);
+        EXPECT_NEAR(glm::dot(moved, ahead), c.speed, 0.1f);
+        EXPECT_NEAR(glm::length(moved), c.speed, 0.1f);
         EXPECT_EQ(camera.target - c.target, moved);
     }
 }
 
-TEST_F(CameraTest, VerticalViewKeepsLastRight)
+TEST_F(CameraTest, StraightDownViewKeepsLastRight)
 {
     setPose({-100, 50, 0}, {0, 50, 0});  // right is +z
-    setPose({0, 1000, 0}, {0, 0, 0});    // straight down
+    setPose({0, 1000, 0}, {0, 0, 0});
     EXPECT_EQ(camera.right, glm::vec3(0, 0, 1));
     deltaTime = 0.01;
-    moveForward();
+    moveForward();  // along the horizontal that goes with right
     EXPECT_GT(camera.eye.x, 0.0f);
     strafeRight();
     EXPECT_GT(camera.eye.z, 0.0f);
     orbitUp();
     orbitDown();
-    orbitDown();
     EXPECT_TRUE(finite(camera.eye) && finite(camera.target) && finite(camera.right));
 }
 
-TEST_F(CameraTest, OrbitsKeepDistanceAndTurnTheRightWay)
+TEST_F(CameraTest, OrbitsKeepDistanceAndTurnTheirWay)
 {
     // Degrees per call at 0.05 s: 80, 70 and 0.18 * 145 per second.
     struct { const char* name; void (*orbit)(); float sideways, upwards, degrees; } cases[] = {
@@ -130,70 +135,34 @@ TEST_F(CameraTest, OrbitsKeepDistanceAndTurnTheRightWay)
         EXPECT_NEAR(distance(), d, d * 1e-5f) << c.name;
         EXPECT_EQ(camera.target, glm::vec3(0, 520, 0)) << c.name;
         EXPECT_GT(glm::dot(moved, right) * c.sideways + moved.y * c.upwards, 1.0f) << c.name;
-        // Turned angle, seen along the axis: the right vector for up/down, else vertical.
+        // Angle seen along the axis: right for up and down, else the vertical.
         glm::vec3 axis = c.upwards != 0 ? right : glm::vec3(0, 1, 0);
         auto across = [&](glm::vec3 v) { return glm::normalize(v - glm::dot(v, axis) * axis); };
-        float turned = glm::degrees(std::acos(glm::dot(across(before - camera.target), across(camera.eye - camera.target))));
-        EXPECT_NEAR(turned, c.degrees, 2e-3f) << c.name;
+        float turned = std::acos(glm::dot(across(before - camera.target), across(camera.eye - camera.target)));
+        EXPECT_NEAR(glm::degrees(turned), c.degrees, 2e-3f) << c.name;
     }
 }
 
-TEST_F(CameraTest, OrbitUpStopsAtElevationLimit)
+TEST_F(CameraTest, VerticalOrbitsStopAtTheirLimits)
 {
-    deltaTime = 1.0 / 60.0;
-    for (int frame = 0; frame < 600; ++frame) {
-        orbitUp();
-        ASSERT_LE((camera.eye.y - camera.target.y) / distance(), 0.9f);
-    }
-    EXPECT_GT((camera.eye.y - camera.target.y) / distance(), 0.88f);
-    glm::vec3 eye = camera.eye, target = camera.target;
-    orbitUp();
-    EXPECT_TRUE(camera.eye == eye && camera.target == target);
-}
-
-TEST_F(CameraTest, OrbitDownNeverReachesFloor)
-{
-    setPose({-200, 60, 0}, {0, 30, 0});
+    struct { const char* name; void (*orbit)(); glm::vec3 eye, target; bool (*allowed)(); bool (*nearLimit)(); } cases[] = {
+        {"up", orbitUp, {-1200, 1100, -1200}, {0, 520, 0},
+         [] { return (camera.eye.y - camera.target.y) / distance() <= 0.9f; },
+         [] { return (camera.eye.y - camera.target.y) / distance() > 0.88f; }},
+        {"down", orbitDown, {-200, 60, 0}, {0, 30, 0}, [] { return camera.eye.y > 1.0f; },
+         [] { return camera.eye.y < 5.0f; }}};
     deltaTime = 0.01;
-    for (int frame = 0; frame < 1000; ++frame) {
-        orbitDown();
-        ASSERT_GT(camera.eye.y, 1.0f);
+    for (auto c : cases) {
+        setPose(c.eye, c.target);
+        for (int frame = 0; frame < 2000; ++frame) {
+            c.orbit();
+            ASSERT_TRUE(c.allowed()) << c.name << " frame " << frame;
+        }
+        EXPECT_TRUE(c.nearLimit()) << c.name;
+        glm::vec3 eye = camera.eye, target = camera.target;
+        c.orbit();  // refused: bit for bit where it was
+        EXPECT_TRUE(camera.eye == eye && camera.target == target) << c.name;
     }
-    EXPECT_LT(camera.eye.y, 5.0f);
-    glm::vec3 eye = camera.eye, target = camera.target;
-    orbitDown();
-    EXPECT_TRUE(camera.eye == eye && camera.target == target);
-}
-
-TEST_F(CameraTest, ZoomSpeedsAtShortDistance)
-{
-    deltaTime = 0.01;
-    setPose({0, 0, 0}, {10, 0, 0});
-    zoomOut();
-    EXPECT_NEAR(distance() - 10.0f, 1.0f, 1e-4f);  // 100 units per second
-    setPose({0, 0, 0}, {10, 0, 0});
-    zoomIn();
-    EXPECT_NEAR(10.0f - distance(), 0.0374f, 1e-4f);
-}
-
-TEST_F(CameraTest, GlideMovesEyeAndTargetTogether)
-{
-    deltaTime = 0.5;
-    setPose({0, 0, 0}, {0, 0, 100});
-    glideToward({300, 400, 0}, 248.0f);
-    EXPECT_LT(glm::length(camera.eye - glm::vec3(74.4f, 99.2f, 0)), 1e-3f);
-    EXPECT_EQ(camera.target - camera.eye, glm::vec3(0, 0, 100));
-}
-
-TEST_F(CameraTest, SaveAndRestoreGiveBackThePose)
-{
-    saveState();
-    setPose({1, 2, 3}, {4, 5, 6});
-    camera.viewDirty = false;
-    restoreState();
-    EXPECT_EQ(camera.eye, glm::vec3(-1200, 1100, -1200));
-    EXPECT_EQ(camera.target, glm::vec3(0, 520, 0));
-    EXPECT_FALSE(camera.viewDirty);
 }
 
 }  // namespace

@@ -95,9 +95,7 @@ void loadModel(short key, bool smoothNormals)
     else
         std::cerr << "Model file " << path << " holds no mesh." << std::endl;
 
-    auto existing = models.find(key);
-    if (existing != models.end())
-        delete existing->second;
+    // A replaced record is not freed: objects made earlier may still point at it.
     models[key] = model;
 }
 
@@ -138,10 +136,9 @@ void uploadModel(ModelData& model, const ShaderProgram& program)
     model.indexBuffer =
         makeBuffer(GL_ELEMENT_ARRAY_BUFFER, model.indexCount * sizeof(GLuint), model.indices.data());
 
-    // A program that failed to build has no inputs; -1 would be an invalid location.
-    const GLint position = program.getAttribLocation("in_position");
-    if (position >= 0)
-        pointAttribute(position, model.positionBuffer, 4);
+    // The position input is wired unchecked: a program without it (location -1) leaves
+    // a GL_INVALID_VALUE queued for the next error report, nothing worse.
+    pointAttribute(program.getAttribLocation("in_position"), model.positionBuffer, 4);
     const GLint normal = program.getAttribLocation("in_normal");
     if (normal >= 0)
         pointAttribute(normal, model.normalBuffer, 3);

@@ -80,9 +80,7 @@ void loadTexture(const std::string& path, short key, GLenum format, GLint intern
     GLuint name = 0;
     glGenTextures(1, &name);
     auto& textures = TextureLoader::getInstance().textures;
-    auto existing = textures.find(static_cast<unsigned int>(key));
-    if (existing != textures.end())
-        delete existing->second;
+    // A replaced record is not freed: objects made earlier may still point at it.
     textures[static_cast<unsigned int>(key)] = texture;
     texture->id = name;
     texture->key = key;

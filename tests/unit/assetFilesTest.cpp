@@ -1,0 +1,281 @@
+// The committed model and image files: that they are exactly what the generator
+// makes, and that every model reads the way the loader and the scene need it.
+#include <assimp/Importer.hpp>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+#include <glm/glm.hpp>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <string>
+#include <tuple>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readBytes(const fs::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::set<std::string> fileNames(const fs::path& dir)
+{
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+const fs::path resDir = fs::path(PINAKORA_SOURCE_DIR) / "res";
+
+TEST(AssetFiles, RegeneratingGivesTheCommittedBytes)
+{
+    const std::string generator = PINAKORA_GENERATOR;
+    if (generator.empty())
+        GTEST_SKIP() << "the generator is not built";
+    const fs::path out = fs::temp_directory_path() / ("pinakoraAssets" + std::to_string(::getpid()));
+    fs::remove_all(out);
+    ASSERT_EQ(std::system(("\"" + generator + "\" \"" + out.string() + "\"").c_str()), 0);
+
+    for (const char* sub : {"models", "textures"}) {
+        const auto committed = fileNames(resDir / sub);
+        EXPECT_EQ(fileNames(out / sub), committed) << sub;
+        for (const std::string& name : committed)
+            EXPECT_TRUE(readBytes(resDir / sub / name) == readBytes(out / sub / name))
+                << "res/" << sub << "/" << name << " differs from the generator's output";
+    }
+    fs::remove_all(out);
+}
+
+TEST(AssetFiles, ResStaysSmall)
+{
+    std::uintmax_t bytes = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(resDir))
+        if (entry.is_regular_file())
+            bytes += entry.file_size();
+    EXPECT_LT(bytes, 25u * 1024 * 1024);
+    EXPECT_EQ(fileNames(resDir / "models").size(), 11u);
+    EXPECT_EQ(fileNames(resDir / "textures").size(), 27u);
+}
+
+// What the hall needs of each model: the first mesh's bounding box in model units
+// (before the scene's scale) and whether it is one closed solid.
+struct ModelCase {
+    const char* file;
+    bool smooth;
+    glm::vec3 low, high;
+    float tolerance;  // fraction of the largest extent
+    enum Shape { Closed, InwardShell, UpwardSheet } shape;
+};
+
+const ModelCase modelCases[] = {
+    {"Sphere.dae", true, {-120, -120, -120}, {120, 120, 120}, 0.01f, ModelCase::Closed},
+    {"roomt.obj", false, {-1500, 0, -1400}, {1500, 2400, 1400}, 0.001f, ModelCase::InwardShell},
+    {"podest2.obj", false, {-110, 0, -110}, {110, 520, 110}, 0.001f, ModelCase::Closed},
+    {"multicube.obj", false, {-100, 0, -100}, {100, 200, 100}, 0.03f, ModelCase::Closed},
+    {"teapot.obj", true, {-12.5f, 0, -8}, {12.5f, 16, 8}, 0.04f, ModelCase::Closed},
+    {"torus.obj", true, {-11.2f, -11.2f, -1.2f}, {11.2f, 11.2f, 1.2f}, 0.01f, ModelCase::Closed},
+    {"lens.obj", true, {-8, -8, -1.5f}, {8, 8, 1.5f}, 0.01f, ModelCase::Closed},
+    {"weapon.obj", false, {-55, -225, -12}, {55, 225, 12}, 0.03f, ModelCase::Closed},
+    {"plane.obj", false, {-220, 0, -280}, {220, 0, 280}, 0.001f, ModelCase::UpwardSheet},
+    // A three-lobed knot cannot be symmetric across both axes of its plane.
+    {"biztorus.obj", true, {-300, -300, -110}, {300, 300, 110}, 0.1f, ModelCase::Closed},
+    {"figure.obj", true, {-70, -24, -70}, {70, 400, 70}, 0.04f, ModelCase::Closed},
+};
+
+void PrintTo(const ModelCase& c, std::ostream* os) { *os << c.file; }
+
+class ModelFileTest : public ::testing::TestWithParam<ModelCase> {
+protected:
+    void SetUp() override
+    {
+        const ModelCase& c = GetParam();
+        const unsigned int flags = aiProcess_CalcTangentSpace | aiProcess_JoinIdenticalVertices | aiProcess_Triangulate
+                                   | (c.smooth ? aiProcess_GenSmoothNormals : aiProcess_GenNormals);
+        ASSERT_EQ(flags, c.smooth ? 0x4Bu : 0x2Bu);
+        scene = importer.ReadFile((resDir / "models" / c.file).string(), flags);
+        ASSERT_NE(scene, nullptr) << importer.GetErrorString();
+        ASSERT_GE(scene->mNumMeshes, 1u);
+        mesh = scene->mMeshes[0];
+    }
+
+    glm::vec3 position(unsigned int i) const
+    {
+        return {mesh->mVertices[i].x, mesh->mVertices[i].y, mesh->mVertices[i].z};
+    }
+    glm::vec3 faceNormal(const aiFace& f) const
+    {
+        const glm::vec3 a = position(f.mIndices[0]), b = position(f.mIndices[1]), c = position(f.mIndices[2]);
+        return glm::cross(b - a, c - a);
+    }
+
+    Assimp::Importer importer;
+    const aiScene* scene = nullptr;
+    const aiMesh* mesh = nullptr;
+};
+
+TEST_P(ModelFileTest, FirstMeshIsTexturedTrianglesWithTangents)
+{
+    EXPECT_EQ(mesh->mPrimitiveTypes, static_cast<unsigned int>(aiPrimitiveType_TRIANGLE));
+    ASSERT_TRUE(mesh->HasTextureCoords(0));
+    ASSERT_TRUE(mesh->HasNormals());
+    ASSERT_TRUE(mesh->HasTangentsAndBitangents());
+    unsigned int degenerateTangents = 0;
+    for (unsigned int i = 0; i < mesh->mNumVertices; ++i) {
+        const aiVector3D t = mesh->mTangents[i], n = mesh->mNormals[i];
+        ASSERT_TRUE(std::isfinite(t.x) && std::isfinite(t.y) && std::isfinite(t.z)) << "vertex " << i;
+        ASSERT_TRUE(std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.z)) << "vertex " << i;
+        if (t.Length() < 0.5f)
+            ++degenerateTangents;
+    }
+    // Poles may give a few vertices no usable texture direction, nothing more.
+    EXPECT_LE(degenerateTangents, mesh->mNumVertices / 50);
+}
+
+TEST_P(ModelFileTest, BoundingBoxMatchesTheHall)
+{
+    const ModelCase& c = GetParam();
+    glm::vec3 low(1e30f), high(-1e30f);
+    for (unsigned int i = 0; i < mesh->mNumVertices; ++i) {
+        low = glm::min(low, position(i));
+        high = glm::max(high, position(i));
+    }
+    const glm::vec3 extent = c.high - c.low;
+    const float slack = c.tolerance * std::max(extent.x, std::max(extent.y, extent.z));
+    for (int axis = 0; axis < 3; ++axis) {
+        EXPECT_NEAR(low[axis], c.low[axis], slack) << "axis " << axis;
+        EXPECT_NEAR(high[axis], c.high[axis], slack) << "axis " << axis;
+    }
+}
+
+// Shading normals must agree with the winding, or lighting comes out inverted.
+TEST_P(ModelFileTest, NormalsAgreeWithWinding)
+{
+    unsigned int against = 0;
+    for (unsigned int f = 0; f < mesh->mNumFaces; ++f) {
+        const aiFace& face = mesh->mFaces[f];
+        const glm::vec3 n = faceNormal(face);
+        glm::vec3 shading(0.0f);
+        for (unsigned int k = 0; k < 3; ++k)
+            shading += glm::vec3(mesh->mNormals[face.mIndices[k]].x, mesh->mNormals[face.mIndices[k]].y,
+                                 mesh->mNormals[face.mIndices[k]].z);
+        if (glm::dot(n, shading) <= 0.0f)
+            ++against;
+    }
+    EXPECT_EQ(against, 0u);
+}
+
+// Back faces are culled in the main pass and front faces in the shadow pass, so every
+// solid must be closed and wound counter-clockwise seen from outside.
+TEST_P(ModelFileTest, SurfaceIsClosedAndFacesTheViewer)
+{
+    const ModelCase& c = GetParam();
+    // Vertices split at texture seams share positions: compare edges by position.
+    using Key = std::tuple<long, long, long>;
+    auto key = [this](unsigned int i) {
+        const glm::vec3 p = position(i);
+        return Key{std::lround(p.x * 100.0f), std::lround(p.y * 100.0f), std::lround(p.z * 100.0f)};
+    };
+    std::map<std::pair<Key, Key>, int> edges;
+    double volume = 0.0;
+    unsigned int facingWrong = 0;
+    const glm::vec3 roomCentre(0, 1200, 0);
+    for (unsigned int f = 0; f < mesh->mNumFaces; ++f) {
+        const aiFace& face = mesh->mFaces[f];
+        for (unsigned int k = 0; k < 3; ++k)
+            ++edges[{key(face.mIndices[k]), key(face.mIndices[(k + 1) % 3])}];
+        const glm::vec3 a = position(face.mIndices[0]), b = position(face.mIndices[1]), d = position(face.mIndices[2]);
+        volume += glm::dot(a, glm::cross(b, d)) / 6.0;
+        const glm::vec3 n = faceNormal(face);
+        if (c.shape == ModelCase::InwardShell && glm::dot(n, roomCentre - (a + b + d) / 3.0f) <= 0.0f)
+            ++facingWrong;
+        if (c.shape == ModelCase::UpwardSheet && n.y <= 0.0f)
+            ++facingWrong;
+    }
+    EXPECT_EQ(facingWrong, 0u);
+
+    unsigned int unmatched = 0, unmatchedAboveFloor = 0;
+    for (const auto& [edge, count] : edges) {
+        auto reverse = edges.find({edge.second, edge.first});
+        const int back = reverse == edges.end() ? 0 : reverse->second;
+        if (back != count) {
+            ++unmatched;
+            if (std::get<1>(edge.first) != 0 || std::get<1>(edge.second) != 0)
+                ++unmatchedAboveFloor;
+        }
+    }
+    if (c.shape == ModelCase::Closed) {
+        EXPECT_EQ(unmatched, 0u) << "open or inconsistently wound edges";
+        EXPECT_GT(volume, 0.0) << "wound clockwise seen from outside";
+    }
+    if (c.shape == ModelCase::InwardShell) {
+        EXPECT_EQ(unmatchedAboveFloor, 0u) << "the shell may be open only at the floor";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Models, ModelFileTest, ::testing::ValuesIn(modelCases),
+                         [](const ::testing::TestParamInfo<ModelCase>& info) {
+                             std::string name = info.param.file;
+                             return name.substr(0, name.find('.'));
+                         });
+
+// The scene stretches the room by (1.1, 1, 1.3) and the floor by (7.5, 1, 6.5).
+// After that stretch one texture repeat must span the same distance across and up,
+// or bricks come out squashed.
+struct StretchCase {
+    const char* file;
+    glm::vec3 stretch;
+};
+
+void PrintTo(const StretchCase& c, std::ostream* os) { *os << c.file; }
+
+class TextureStretchTest : public ::testing::TestWithParam<StretchCase> {};
+
+TEST_P(TextureStretchTest, TexelsStaySquareAfterTheSceneStretch)
+{
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile((resDir / "models" / GetParam().file).string(),
+                                             aiProcess_CalcTangentSpace | aiProcess_JoinIdenticalVertices
+                                                 | aiProcess_Triangulate | aiProcess_GenNormals);
+    ASSERT_TRUE(scene && scene->mNumMeshes > 0);
+    const aiMesh* mesh = scene->mMeshes[0];
+    for (unsigned int f = 0; f < mesh->mNumFaces; ++f) {
+        const aiFace& face = mesh->mFaces[f];
+        glm::vec3 p[3];
+        glm::vec2 t[3];
+        for (int k = 0; k < 3; ++k) {
+            const unsigned int i = face.mIndices[k];
+            p[k] = GetParam().stretch * glm::vec3(mesh->mVertices[i].x, mesh->mVertices[i].y, mesh->mVertices[i].z);
+            t[k] = {mesh->mTextureCoords[0][i].x, mesh->mTextureCoords[0][i].y};
+        }
+        // World-space derivatives of position with respect to u and v.
+        const glm::vec3 e1 = p[1] - p[0], e2 = p[2] - p[0];
+        const glm::vec2 d1 = t[1] - t[0], d2 = t[2] - t[0];
+        const float det = d1.x * d2.y - d2.x * d1.y;
+        ASSERT_GT(std::fabs(det), 1e-9f) << "face " << f << " has no texture area";
+        const glm::vec3 dpdu = (e1 * d2.y - e2 * d1.y) / det, dpdv = (e2 * d1.x - e1 * d2.x) / det;
+        ASSERT_NEAR(glm::length(dpdu) / glm::length(dpdv), 1.0f, 0.01f) << "face " << f;
+        ASSERT_NEAR(glm::dot(glm::normalize(dpdu), glm::normalize(dpdv)), 0.0f, 0.01f) << "face " << f;
+        // One repeat spans a few hundred world units: bricks of a believable size.
+        ASSERT_GT(glm::length(dpdu), 150.0f);
+        ASSERT_LT(glm::length(dpdu), 500.0f);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Architecture, TextureStretchTest,
+                         ::testing::Values(StretchCase{"roomt.obj", {1.1f, 1.0f, 1.3f}},
+                                           StretchCase{"plane.obj", {7.5f, 1.0f, 6.5f}}),
+                         [](const ::testing::TestParamInfo<StretchCase>& info) {
+                             return std::string(info.param.file).substr(0, 5);
+                         });
+
+}  // namespace

@@ -1,6 +1,8 @@
 #include "app/application.h"
 
 #include "app/frameClock.h"
+#include "app/glCapabilities.h"
+#include "app/window.h"
 #include "assets/models.h"
 #include "assets/textures.h"
 #include "navigation/camera.h"
@@ -12,6 +14,8 @@
 #include "scene/animation.h"
 #include "scene/composition.h"
 
+#include <FreeImage.h>
+#include <GLFW/glfw3.h>
 #include <epoxy/gl.h>
 
 void initApplication()
@@ -33,4 +37,18 @@ void runFrame(double dt)
     processInput();
     animateScene();
     renderFrame();
+}
+
+bool startHidden(int width, int height)
+{
+    if (!glfwInit())
+        return false;
+    GLFWwindow* window = openViewerWindow(width, height);
+    if (!window)
+        return false;
+    FreeImage_Initialise(FALSE);
+    checkGLCapabilities();
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    initApplication();
+    return true;
 }

@@ -7,3 +7,8 @@ void initApplication();
 
 // One frame with the given time step: clock, keyboard, scene animation, frame.
 void runFrame(double dt);
+
+// Everything the viewer does before its first frame, on a hidden window of the given
+// size: for tools and tests that drive the real frame with a fixed clock. False when no
+// window can be opened.
+bool startHidden(int width, int height);

@@ -1,0 +1,269 @@
+// The texture table on a real context: the 27 keys, what each GL texture holds, and
+// images that are missing, greyscale, palette, 32-bit or misnamed.
+#include "assets/textures.h"
+#include "tests/gl/glTestContext.h"
+
+#include <FreeImage.h>
+#include <glm/glm.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The hall's texture list: key and file, in loading order.
+const struct {
+    int key;
+    const char* file;
+} hallTextures[] = {
+    {1, "shiphull.jpg"},   {2, "room.jpg"},       {3, "marble.jpg"},     {4, "blue03.jpg"},
+    {5, "white.jpg"},      {6, "rock.jpg"},       {7, "rockn.jpg"},      {8, "rocks.jpg"},
+    {9, "metal06.jpg"},    {11, "metal06s.jpg"},  {10, "metal06n.jpg"},  {12, "paving02.jpg"},
+    {13, "paving02n.jpg"}, {14, "paving02s.jpg"}, {15, "paving05.jpg"},  {16, "paving05n.jpg"},
+    {17, "paving05s.jpg"}, {99, "reversen.jpg"},  {18, "metal09.jpg"},   {19, "metal09n.jpg"},
+    {20, "metal09s.jpg"},  {21, "brick13.jpg"},   {22, "brick13n.jpg"},  {23, "brick13s.jpg"},
+    {24, "brick01.jpg"},   {25, "brick01n.jpg"},  {26, "brick01s.jpg"},
+};
+
+GLint levelSize(GLenum what, int level)
+{
+    GLint value = -1;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, what, &value);
+    return value;
+}
+
+// Level 0 of the bound texture as tightly packed BGR rows, bottom row first.
+std::vector<unsigned char> readLevel0()
+{
+    const GLint w = levelSize(GL_TEXTURE_WIDTH, 0), h = levelSize(GL_TEXTURE_HEIGHT, 0);
+    std::vector<unsigned char> pixels(static_cast<size_t>(std::max(w, 0)) * std::max(h, 0) * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_BGR, GL_UNSIGNED_BYTE, pixels.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    return pixels;
+}
+
+class TextureLoading : public GLTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        GLTest::SetUpTestSuite();
+        FreeImage_Initialise();
+    }
+    void SetUp() override
+    {
+        GLTest::SetUp();
+        scratch = fs::temp_directory_path() / ("pinakora-textures-" + std::to_string(::getpid()));
+        fs::create_directories(scratch);
+    }
+    void TearDown() override
+    {
+        fs::remove_all(scratch);
+        textureDirectory = "./res/textures/";
+    }
+
+    Texture* load(const fs::path& path, short key)
+    {
+        loadTexture(path.string(), key, GL_BGR, GL_RGB);
+        return TextureLoader::getInstance().textures[static_cast<unsigned int>(key)];
+    }
+
+    fs::path scratch;
+};
+
+TEST_F(TextureLoading, HallListGivesTwentySevenMipmappedTextures)
+{
+    textureDirectory = sourceDir() + "/res/textures/";
+    TextureLoader& loader = TextureLoader::getInstance();
+    loader.textures.clear();
+    loadTextures();
+    ASSERT_EQ(loader.textures.size(), 27u);
+    EXPECT_EQ(&TextureLoader::getInstance(), &loader);
+    const bool anisotropic = epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic");
+    for (const auto& entry : hallTextures) {
+        SCOPED_TRACE(entry.file);
+        ASSERT_EQ(loader.textures.count(static_cast<unsigned int>(entry.key)), 1u);
+        const Texture* texture = loader.textures[static_cast<unsigned int>(entry.key)];
+        EXPECT_EQ(texture->key, entry.key);
+        ASSERT_TRUE(glIsTexture(texture->id));
+
+        const std::string path = textureDirectory + entry.file;
+        FIBITMAP* image = FreeImage_Load(FreeImage_GetFileType(path.c_str(), 0), path.c_str(), 0);
+        ASSERT_NE(image, nullptr);
+        ASSERT_EQ(FreeImage_GetBPP(image), 24u) << "the hall's images are 24-bit colour";
+        const int width = static_cast<int>(FreeImage_GetWidth(image));
+        const int height = static_cast<int>(FreeImage_GetHeight(image));
+
+        glBindTexture(GL_TEXTURE_2D, texture->id);
+        EXPECT_EQ(levelSize(GL_TEXTURE_WIDTH, 0), width);
+        EXPECT_EQ(levelSize(GL_TEXTURE_HEIGHT, 0), height);
+        const int lastLevel = static_cast<int>(std::log2(std::max(width, height)));
+        EXPECT_EQ(levelSize(GL_TEXTURE_WIDTH, lastLevel), 1) << "mipmap chain";
+        GLint value = 0;
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &value);
+        EXPECT_EQ(value, GL_LINEAR_MIPMAP_LINEAR);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &value);
+        EXPECT_EQ(value, GL_LINEAR);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &value);
+        EXPECT_EQ(value, GL_REPEAT);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &value);
+        EXPECT_EQ(value, GL_REPEAT);
+        if (anisotropic) {
+            GLfloat anisotropy = 0.0f;
+            glGetTexParameterfv(GL_TEXTURE_2D, 0x84FE, &anisotropy);
+            EXPECT_EQ(anisotropy, 8.0f);
+        }
+        // Level 0 holds the decoded rows as they are: same order, same channels.
+        const std::vector<unsigned char> texels = readLevel0();
+        bool same = true;
+        for (int y = 0; y < height && same; ++y)
+            same = std::equal(texels.begin() + static_cast<long>(y) * width * 3,
+                              texels.begin() + static_cast<long>(y + 1) * width * 3, FreeImage_GetScanLine(image, y));
+        EXPECT_TRUE(same) << "texels differ from the decoded image";
+        FreeImage_Unload(image);
+    }
+    EXPECT_TRUE(drainGLErrors().empty());
+}
+
+TEST_F(TextureLoading, MissingFileAlertsWithoutEndingTheLine)
+{
+    ConsoleCapture console;
+    Texture* texture = load(scratch / "nothing.jpg", 40);
+    std::cout << "next" << std::flush;
+    EXPECT_EQ(console.out(), "\nALERTnext");
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(texture->key, 40);
+    EXPECT_TRUE(glIsTexture(texture->id));
+    glBindTexture(GL_TEXTURE_2D, texture->id);
+    EXPECT_EQ(levelSize(GL_TEXTURE_WIDTH, 0), 0);
+    drainGLErrors();
+}
+
+TEST_F(TextureLoading, BrokenFileAlertsToo)
+{
+    std::ofstream(scratch / "broken.jpg", std::ios::binary) << "\xff\xd8\xff\xe0 truncated";
+    ConsoleCapture console;
+    load(scratch / "broken.jpg", 41);
+    EXPECT_NE(console.out().find("\nALERT"), std::string::npos);
+    drainGLErrors();
+}
+
+// Images FreeImage decodes to something other than 24-bit BGR: each must reach GL
+// as the colours it shows.
+struct OddImageCase {
+    const char* name;
+    const char* file;
+    FREE_IMAGE_FORMAT format;
+    unsigned int bpp;
+    int tolerance;  // JPEG is lossy
+};
+
+void PrintTo(const OddImageCase& c, std::ostream* os) { *os << c.name; }
+
+class OddImage : public TextureLoading, public ::testing::WithParamInterface<OddImageCase> {};
+
+// Texel colour of the test pattern: strong vertical bands, so JPEG keeps them.
+glm::ivec3 pattern(int x, int y)
+{
+    const int band = x / 8;
+    return {band == 0 ? 230 : 30, band == 1 ? 200 : 40, y < 8 ? 60 : 180};
+}
+
+TEST_P(OddImage, ReachesGLAsItsColours)
+{
+    const OddImageCase& c = GetParam();
+    const int width = 21, height = 16;  // 21 * 3 bytes is not a multiple of 4
+    FIBITMAP* image = FreeImage_Allocate(width, height, static_cast<int>(c.bpp));
+    ASSERT_NE(image, nullptr);
+    // A BMP gets a colour palette; the JPEG keeps the default grey ramp.
+    const bool colourPalette = c.bpp == 8 && c.format == FIF_BMP;
+    if (colourPalette) {
+        RGBQUAD* palette = FreeImage_GetPalette(image);
+        for (int i = 0; i < 256; ++i)
+            palette[i] = {static_cast<BYTE>(i / 2), static_cast<BYTE>(255 - i), static_cast<BYTE>(i), 0};
+    }
+    for (int y = 0; y < height; ++y) {
+        BYTE* row = FreeImage_GetScanLine(image, y);
+        for (int x = 0; x < width; ++x) {
+            const glm::ivec3 p = pattern(x, y);
+            if (c.bpp == 8) {
+                row[x] = static_cast<BYTE>(p.z);  // a palette index
+            } else {
+                const int step = static_cast<int>(c.bpp / 8);
+                row[step * x + FI_RGBA_RED] = static_cast<BYTE>(p.x);
+                row[step * x + FI_RGBA_GREEN] = static_cast<BYTE>(p.y);
+                row[step * x + FI_RGBA_BLUE] = static_cast<BYTE>(p.z);
+                if (step == 4)
+                    row[step * x + FI_RGBA_ALPHA] = 200;  // not opaque, so the file stays RGBA
+            }
+        }
+    }
+    const fs::path path = scratch / c.file;
+    ASSERT_TRUE(FreeImage_Save(c.format, image, path.string().c_str(), 0));
+    FreeImage_Unload(image);
+
+    ConsoleCapture console;
+    Texture* texture = load(path, 42);
+    EXPECT_EQ(console.out(), "");
+    EXPECT_EQ(console.err(), "");
+    glBindTexture(GL_TEXTURE_2D, texture->id);
+    ASSERT_EQ(levelSize(GL_TEXTURE_WIDTH, 0), width);
+    ASSERT_EQ(levelSize(GL_TEXTURE_HEIGHT, 0), height);
+    const std::vector<unsigned char> texels = readLevel0();
+    int worst = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const glm::ivec3 p = pattern(x, y);
+            const glm::ivec3 want = colourPalette ? glm::ivec3(p.z, 255 - p.z, p.z / 2)
+                                    : c.bpp == 8  ? glm::ivec3(p.z)
+                                                  : p;
+            const unsigned char* t = &texels[(static_cast<size_t>(y) * width + x) * 3];
+            // Texels away from band edges, where JPEG blurs.
+            if (x % 8 == 0 || x % 8 == 7 || y == 7 || y == 8)
+                continue;
+            worst = std::max({worst, std::abs(t[2] - want.x), std::abs(t[1] - want.y), std::abs(t[0] - want.z)});
+        }
+    EXPECT_LE(worst, c.tolerance);
+    EXPECT_TRUE(drainGLErrors().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Conversions, OddImage,
+                         ::testing::Values(OddImageCase{"greyscaleJpeg", "grey.jpg", FIF_JPEG, 8, 12},
+                                           OddImageCase{"pngNamedJpg", "png.jpg", FIF_PNG, 24, 0},
+                                           OddImageCase{"rgbaPngNamedJpg", "rgba.jpg", FIF_PNG, 32, 0},
+                                           OddImageCase{"paletteBmpNamedJpg", "palette.jpg", FIF_BMP, 8, 0}),
+                         [](const ::testing::TestParamInfo<OddImageCase>& info) { return info.param.name; });
+
+TEST_F(TextureLoading, SecondLoadUnderAKeyReplacesTheFirst)
+{
+    const std::string white = sourceDir() + "/res/textures/white.jpg";
+    TextureLoader& loader = TextureLoader::getInstance();
+    Texture* first = load(white, 43);
+    const size_t count = loader.textures.size();
+    Texture* second = load(white, 43);
+    EXPECT_EQ(loader.textures.size(), count);
+    EXPECT_NE(first, second);
+    EXPECT_NE(first->id, second->id);
+    EXPECT_EQ(loader.textures[43], second);
+    drainGLErrors();
+}
+
+TEST_F(TextureLoading, DestroyingTheLoaderDeletesItsTextures)
+{
+    Texture* texture = load(sourceDir() + "/res/textures/white.jpg", 44);
+    const GLuint name = texture->id;
+    ASSERT_TRUE(glIsTexture(name));
+    TextureLoader* old = &TextureLoader::getInstance();
+    delete old;
+    EXPECT_FALSE(glIsTexture(name));
+    EXPECT_TRUE(TextureLoader::getInstance().textures.empty());
+}
+
+}  // namespace

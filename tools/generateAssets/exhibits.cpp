@@ -12,8 +12,9 @@ Mesh makeSphere()
         const float a = pi * static_cast<float>(i) / rings - 0.5f * pi;
         arc.push_back({i == 0 || i == rings ? 0.0f : radius * std::cos(a), radius * std::sin(a)});
     }
-    // One texture repeat round the equator and pole to pole.
-    return lathe(arc, segments, 1.0f, pi * radius);
+    // Three repeats round the equator and one and a half pole to pole: square texels
+    // at the equator, and paving or metal at a size that matches the pedestals.
+    return lathe(arc, segments, 3.0f, pi * radius / 1.5f);
 }
 
 Mesh makeTorus()

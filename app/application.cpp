@@ -18,17 +18,34 @@
 #include <GLFW/glfw3.h>
 #include <epoxy/gl.h>
 
+void (*startupStepDone)(const char* step) = nullptr;
+
+namespace {
+
+void stepDone(const char* step)
+{
+    if (startupStepDone)
+        startupStepDone(step);
+}
+
+} // namespace
+
 void initApplication()
 {
     glEnable(GL_FRAMEBUFFER_SRGB);
     loadModels();
+    stepDone("models");
     TextureLoader::getInstance();
     loadTextures();
+    stepDone("textures");
     initCamera();
     buildShaderPrograms();
+    stepDone("programs");
     createRenderTargets();
+    stepDone("render targets");
     buildScene();
     startTour();
+    stepDone("scene");
 }
 
 void runFrame(double dt)

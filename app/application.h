@@ -5,6 +5,9 @@
 // sRGB writes, then models, textures, camera, programs, render targets, scene, tour.
 void initApplication();
 
+// Told the name of each start-up step as it finishes (the benchmark times them).
+extern void (*startupStepDone)(const char* step);
+
 // One frame with the given time step: clock, keyboard, scene animation, frame.
 void runFrame(double dt);
 

@@ -4,6 +4,7 @@
 #include "app/window.h"
 #include "programs/programs.h"
 #include "render/filterParameters.h"
+#include "render/passTimer.h"
 #include "render/renderTargets.h"
 #include "render/scenePass.h"
 
@@ -39,13 +40,22 @@ void renderFrame()
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     glDrawBuffers(1, &allSceneColorBuffers[0]);
-    renderScene();
+    {
+        PassScope timing(FramePass::Scene);
+        renderScene();
+    }
     glDrawBuffers(1, &allSceneColorBuffers[1]);
-    renderBloom();
+    {
+        PassScope timing(FramePass::Bloom);
+        renderBloom();
+    }
     glDrawBuffers(1, &allSceneColorBuffers[2]);
-    renderDepthOfField();
-
+    {
+        PassScope timing(FramePass::DepthOfField);
+        renderDepthOfField();
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    PassScope timing(FramePass::Present);
     presentFrame();
     swapAndPollEvents();
 }

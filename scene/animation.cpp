@@ -3,6 +3,7 @@
 #include "app/frameClock.h"
 #include "navigation/tour.h"
 #include "render/capturePasses.h"
+#include "render/passTimer.h"
 #include "render/renderTargets.h"
 #include "scene/sceneObjects.h"
 
@@ -47,11 +48,15 @@ void spinExhibits(double dt)
 void animateScene()
 {
     moveLights(totalTime);
-    renderShadowCubeMap(shadowCubeMaps[0], glm::vec3(lights[0]->position));
-    renderShadowCubeMap(shadowCubeMaps[1], glm::vec3(lights[1]->position));
+    {
+        PassScope timing(FramePass::Shadows);
+        renderShadowCubeMap(shadowCubeMaps[0], glm::vec3(lights[0]->position));
+        renderShadowCubeMap(shadowCubeMaps[1], glm::vec3(lights[1]->position));
+    }
     spinExhibits(deltaTime);
     if (environmentRefreshPending) {
         environmentRefreshPending = false;
+        PassScope timing(FramePass::Environment);
         for (const auto& [id, object] : reflectingObjects)
             renderEnvironmentCubeMap(*object);
     } else {

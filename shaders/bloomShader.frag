@@ -9,14 +9,14 @@ uniform float bloomfactor;
 in vec2 texCoord;
 out vec4 out_color;
 
-const int tapCount = 40;
+const int tapCount = 24;
 const float goldenAngle = 2.39996323;
 const float radiusPixels = 56.0;
 
 vec3 brightPart(vec2 uv)
 {
     vec4 texel = texture(colorTexture, uv);
-    vec3 linear = pow(texel.rgb, vec3(2.2));
+    vec3 linear = texel.rgb * texel.rgb;  // close enough to the display curve for a glow
     float luminance = dot(linear, vec3(0.2126, 0.7152, 0.0722));
     float nearWhite = smoothstep(0.8, 1.0, luminance);
     return linear * (nearWhite * 0.35 + texel.a * 4.0);

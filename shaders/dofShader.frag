@@ -16,7 +16,7 @@ out vec4 out_color;
 
 const float zNear = 1.0;
 const float zFar = 100000.0;
-const int tapCount = 32;
+const int tapCount = 20;
 const float goldenAngle = 2.39996323;
 const float maxBlurPixels = 9.0;
 

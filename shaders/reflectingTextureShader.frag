@@ -51,27 +51,44 @@ float captureDepth(float z)
     return 0.5 * ndc + 0.5;
 }
 
-const vec3 pcfOffsets[12] = vec3[](
-    vec3(1, 1, 0), vec3(-1, 1, 0), vec3(1, -1, 0), vec3(-1, -1, 0),
-    vec3(1, 0, 1), vec3(-1, 0, 1), vec3(1, 0, -1), vec3(-1, 0, -1),
-    vec3(0, 1, 1), vec3(0, -1, 1), vec3(0, 1, -1), vec3(0, -1, -1));
+// Offset directions for percentage-closer filtering; each tap is itself a filtered
+// 2x2 comparison.
+const vec3 pcfOffsets[6] = vec3[](
+    vec3(1, 1, 1), vec3(-1, -1, 1), vec3(1, -1, -1),
+    vec3(-1, 1, -1), vec3(0.5, 0, 0), vec3(-0.5, 0, 0));
+
+uniform mat4 projectionMatrix;
+
+// The environment captures use a square 90-degree projection; their faces are seen
+// blurred by curved mirrors, so one filtered tap per light is enough there.
+bool capturing()
+{
+    return abs(projectionMatrix[0][0] - projectionMatrix[1][1]) < 1e-4;
+}
 
 float shadowFactor(samplerCubeShadow shadowMap, vec3 lightPosition, vec3 normal)
 {
     vec3 toFragment = worldPosition - lightPosition;
     float distanceToLight = length(toFragment);
-    float cosTheta = clamp(dot(normal, -toFragment / distanceToLight), 0.05, 1.0);
+    float cosTheta = dot(normal, -toFragment / distanceToLight);
+    if (cosTheta <= 0.0)
+        return 0.0;  // facing away: the light cannot reach it anyway
+    cosTheta = max(cosTheta, 0.05);
     float slope = min(sqrt(1.0 - cosTheta * cosTheta) / cosTheta, 6.0);
     float bias = 1.0 + 0.0015 * distanceToLight * (1.0 + slope);
+    if (capturing()) {
+        vec3 a = abs(toFragment);
+        return texture(shadowMap, vec4(captureLookup(toFragment), captureDepth(max(a.x, max(a.y, a.z)) - bias)));
+    }
     float radius = 0.0012 * distanceToLight + 1.5;
     float lit = 0.0;
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < 6; ++i) {
         vec3 v = toFragment + pcfOffsets[i] * radius;
         vec3 a = abs(v);
         float reference = captureDepth(max(a.x, max(a.y, a.z)) - bias);
         lit += texture(shadowMap, vec4(captureLookup(v), reference));
     }
-    return lit / 12.0;
+    return lit / 6.0;
 }
 
 vec3 shadeLight(int i, float shadow, vec3 normal, vec3 viewDir, vec3 albedo, float specularStrength)

@@ -1,0 +1,30 @@
+#pragma once
+// Optional timing of the frame's passes: when a recorder is installed (the benchmark
+// does), each pass is bracketed with GL timestamp queries and wall-clock readings.
+// Without one, a pass scope costs a pointer test.
+#include <epoxy/gl.h>
+
+enum class FramePass { Shadows, Environment, Scene, Bloom, DepthOfField, Present, Count };
+
+class PassRecorder {
+public:
+    virtual ~PassRecorder() = default;
+    virtual void begin(FramePass pass) = 0;
+    virtual void end(FramePass pass) = 0;
+};
+
+extern PassRecorder* passRecorder;
+
+// Times the enclosing block as `pass`; nested scopes of other passes are not timed
+// separately (the environment capture draws the scene six times inside itself).
+class PassScope {
+public:
+    explicit PassScope(FramePass pass);
+    ~PassScope();
+    PassScope(const PassScope&) = delete;
+    PassScope& operator=(const PassScope&) = delete;
+
+private:
+    FramePass pass;
+    bool timed;
+};

@@ -1,0 +1,314 @@
+// Frame benchmark: runs the real frame with a fixed clock on a hidden window and reports,
+// per pass and for the whole frame, median and 90th-percentile times from GL timestamp
+// queries and from the wall clock; the start-up steps; and the peak resident memory.
+// With --trivial-ratio it repeats the run with every program replaced by a flat one and
+// prints real/trivial: what our shading costs above the bare work of the passes.
+//
+//   benchmark [--frames 300] [--size 1920x1080] [--step 0.0333333] [--trivial-ratio] [--json]
+#include "app/application.h"
+#include "programs/programs.h"
+#include "render/passTimer.h"
+
+#include <GLFW/glfw3.h>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int passCount = static_cast<int>(FramePass::Count);
+const char* const passNames[passCount + 1] = {"shadow maps", "environment maps", "lit scene", "bloom",
+                                              "depth of field", "present", "whole frame"};
+
+double millisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+struct Samples {
+    std::vector<double> gpu[passCount + 1];
+    std::vector<double> wall[passCount + 1];
+};
+
+// Brackets each pass with timestamp queries, and with glFinish so the wall clock sees the
+// pass's own work (the software rasterizer runs commands lazily).
+class Recorder : public PassRecorder {
+public:
+    struct Pending {
+        int pass;
+        GLuint queries[2];
+        double wallMs;
+    };
+    std::vector<Pending> pending;
+    Clock::time_point wallStart;
+    GLuint openQuery = 0;
+
+    void begin(FramePass) override
+    {
+        glFinish();
+        GLuint q[2];
+        glGenQueries(2, q);
+        glQueryCounter(q[0], GL_TIMESTAMP);
+        pending.push_back({-1, {q[0], q[1]}, 0.0});
+        wallStart = Clock::now();
+    }
+    void end(FramePass pass) override
+    {
+        Pending& p = pending.back();
+        glQueryCounter(p.queries[1], GL_TIMESTAMP);
+        glFinish();
+        p.wallMs = millisecondsSince(wallStart);
+        p.pass = static_cast<int>(pass);
+    }
+    void collect(Samples& samples)
+    {
+        for (Pending& p : pending) {
+            GLuint64 t0 = 0, t1 = 0;
+            glGetQueryObjectui64v(p.queries[0], GL_QUERY_RESULT, &t0);
+            glGetQueryObjectui64v(p.queries[1], GL_QUERY_RESULT, &t1);
+            glDeleteQueries(2, p.queries);
+            samples.gpu[p.pass].push_back(static_cast<double>(t1 - t0) / 1e6);
+            samples.wall[p.pass].push_back(p.wallMs);
+        }
+        pending.clear();
+    }
+};
+
+double percentile(std::vector<double> values, double q)
+{
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    const size_t index = std::min(values.size() - 1, static_cast<size_t>(q * static_cast<double>(values.size())));
+    return values[index];
+}
+
+struct Result {
+    double gpuMedian[passCount + 1], gpuP90[passCount + 1], wallMedian[passCount + 1], wallP90[passCount + 1];
+    std::vector<std::pair<std::string, double>> startup;
+    long peakRssKb = 0;
+};
+
+std::vector<std::pair<std::string, double>> startupSteps;
+Clock::time_point lastStep;
+
+void recordStep(const char* step)
+{
+    startupSteps.emplace_back(step, millisecondsSince(lastStep));
+    lastStep = Clock::now();
+}
+
+const char* const trivialLitVertex = R"(#version 330 core
+layout(location = 0) in vec4 in_position;
+layout(location = 1) in vec3 in_normal;
+layout(location = 2) in vec2 in_texCoord;
+layout(location = 3) in vec3 in_tangent;
+layout(location = 4) in vec3 in_bitangent;
+uniform mat4 projectionMatrix;
+uniform mat4 modelMatrix;
+uniform mat4 viewMatrix;
+void main() { gl_Position = projectionMatrix * viewMatrix * modelMatrix * in_position; }
+)";
+const char* const trivialQuadVertex = R"(#version 330 core
+layout(location = 0) in vec4 in_position;
+layout(location = 2) in vec2 in_texCoord;
+void main() { gl_Position = in_position; }
+)";
+const char* const flatFragment = R"(#version 330 core
+out vec4 out_color;
+void main() { out_color = vec4(0.5, 0.5, 0.5, 1.0); }
+)";
+
+// Flat stand-ins with the same inputs, passes and draw calls.
+std::string writeTrivialShaders()
+{
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("pinakora-trivial-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    auto write = [&](const std::string& name, const char* text) { std::ofstream(dir / name) << text; };
+    for (const char* lit : {"genericTextureShader", "normalMapTextureShader", "reflectingTextureShader"}) {
+        write(std::string(lit) + ".vert", trivialLitVertex);
+        write(std::string(lit) + ".frag", flatFragment);
+    }
+    write("shadowTextureShader.vert", trivialLitVertex);
+    write("shadowTextureShader.frag", "#version 330 core\nvoid main() {}\n");
+    for (const char* quad : {"framebufferShader", "bloomShader", "dofShader"}) {
+        write(std::string(quad) + ".vert", trivialQuadVertex);
+        write(std::string(quad) + ".frag", flatFragment);
+    }
+    return dir.string();
+}
+
+bool runBenchmark(int frames, int width, int height, double step, bool trivial, Result& result)
+{
+    if (trivial)
+        shaderDirectory = writeTrivialShaders();
+    startupStepDone = recordStep;
+    lastStep = Clock::now();
+    if (!startHidden(width, height))
+        return false;
+    result.startup = startupSteps;
+
+    Recorder recorder;
+    passRecorder = &recorder;
+    Samples samples;
+    for (int frame = 0; frame < frames; ++frame) {
+        glFinish();
+        const Clock::time_point frameStart = Clock::now();
+        GLuint frameQueries[2];
+        glGenQueries(2, frameQueries);
+        glQueryCounter(frameQueries[0], GL_TIMESTAMP);
+        runFrame(step);
+        glQueryCounter(frameQueries[1], GL_TIMESTAMP);
+        glFinish();
+        samples.wall[passCount].push_back(millisecondsSince(frameStart));
+        GLuint64 t0 = 0, t1 = 0;
+        glGetQueryObjectui64v(frameQueries[0], GL_QUERY_RESULT, &t0);
+        glGetQueryObjectui64v(frameQueries[1], GL_QUERY_RESULT, &t1);
+        glDeleteQueries(2, frameQueries);
+        samples.gpu[passCount].push_back(static_cast<double>(t1 - t0) / 1e6);
+        recorder.collect(samples);
+    }
+    passRecorder = nullptr;
+    for (int p = 0; p <= passCount; ++p) {
+        result.gpuMedian[p] = percentile(samples.gpu[p], 0.5);
+        result.gpuP90[p] = percentile(samples.gpu[p], 0.9);
+        result.wallMedian[p] = percentile(samples.wall[p], 0.5);
+        result.wallP90[p] = percentile(samples.wall[p], 0.9);
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    result.peakRssKb = usage.ru_maxrss;
+    glfwTerminate();
+    return true;
+}
+
+// Each run gets a process of its own, so the trivial run starts from a clean slate.
+bool runInChild(int frames, int width, int height, double step, bool trivial, Result& result)
+{
+    int channel[2];
+    if (pipe(channel) != 0)
+        return false;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(channel[0]);
+        // The viewer's own start-up lines would break the table and the JSON.
+        if (!std::freopen("/dev/null", "w", stdout))
+            _exit(1);
+        Result r{};
+        const bool ok = runBenchmark(frames, width, height, step, trivial, r);
+        std::string blob(reinterpret_cast<const char*>(&r), offsetof(Result, startup));
+        blob += std::string(reinterpret_cast<const char*>(&r.peakRssKb), sizeof r.peakRssKb);
+        for (auto& [name, ms] : r.startup)
+            blob += name + "=" + std::to_string(ms) + "\n";
+        if (ok && write(channel[1], blob.data(), blob.size()) < 0)
+            _exit(1);
+        _exit(ok ? 0 : 1);
+    }
+    close(channel[1]);
+    std::string blob;
+    char buffer[4096];
+    for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;)
+        blob.append(buffer, static_cast<size_t>(n));
+    close(channel[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const size_t fixed = offsetof(Result, startup) + sizeof(long);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || blob.size() < fixed)
+        return false;
+    std::copy(blob.data(), blob.data() + offsetof(Result, startup), reinterpret_cast<char*>(&result));
+    std::copy(blob.data() + offsetof(Result, startup), blob.data() + fixed, reinterpret_cast<char*>(&result.peakRssKb));
+    size_t at = fixed;
+    while (at < blob.size()) {
+        const size_t eq = blob.find('=', at), nl = blob.find('\n', at);
+        if (eq == std::string::npos || nl == std::string::npos)
+            break;
+        result.startup.emplace_back(blob.substr(at, eq - at), std::atof(blob.substr(eq + 1, nl - eq - 1).c_str()));
+        at = nl + 1;
+    }
+    return true;
+}
+
+void printTable(const Result& real, const Result* trivial, int frames, int width, int height)
+{
+    std::printf("Pinakora frame benchmark: %d frames at %dx%d\n\n", frames, width, height);
+    std::printf("%-18s %11s %11s %11s %11s%s\n", "pass", "gpu med ms", "gpu p90 ms", "wall med ms", "wall p90 ms",
+                trivial ? "  real/trivial" : "");
+    for (int p = 0; p <= passCount; ++p) {
+        std::printf("%-18s %11.2f %11.2f %11.2f %11.2f", passNames[p], real.gpuMedian[p], real.gpuP90[p],
+                    real.wallMedian[p], real.wallP90[p]);
+        if (trivial)
+            std::printf("  %12.2f", trivial->wallMedian[p] > 0 ? real.wallMedian[p] / trivial->wallMedian[p] : 0.0);
+        std::printf("\n");
+    }
+    std::printf("\nstart-up\n");
+    for (auto& [name, ms] : real.startup)
+        std::printf("  %-16s %9.1f ms\n", name.c_str(), ms);
+    std::printf("\npeak resident memory: %.1f MiB\n", static_cast<double>(real.peakRssKb) / 1024.0);
+}
+
+void printJson(const Result& real, const Result* trivial, int frames, int width, int height)
+{
+    std::printf("{\"frames\": %d, \"width\": %d, \"height\": %d, \"passes\": {", frames, width, height);
+    for (int p = 0; p <= passCount; ++p) {
+        std::printf("%s\"%s\": {\"gpuMedianMs\": %.3f, \"gpuP90Ms\": %.3f, \"wallMedianMs\": %.3f, \"wallP90Ms\": %.3f",
+                    p ? ", " : "", passNames[p], real.gpuMedian[p], real.gpuP90[p], real.wallMedian[p],
+                    real.wallP90[p]);
+        if (trivial)
+            std::printf(", \"realOverTrivial\": %.3f",
+                        trivial->wallMedian[p] > 0 ? real.wallMedian[p] / trivial->wallMedian[p] : 0.0);
+        std::printf("}");
+    }
+    std::printf("}, \"startupMs\": {");
+    for (size_t i = 0; i < real.startup.size(); ++i)
+        std::printf("%s\"%s\": %.1f", i ? ", " : "", real.startup[i].first.c_str(), real.startup[i].second);
+    std::printf("}, \"peakRssKiB\": %ld}\n", real.peakRssKb);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int frames = 300, width = 1920, height = 1080;
+    double step = 1.0 / 30.0;
+    bool json = false, ratio = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (arg == "--json") {
+            json = true;
+        } else if (arg == "--trivial-ratio") {
+            ratio = true;
+        } else if (arg == "--frames" && value) {
+            frames = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--step" && value) {
+            step = std::atof(argv[++i]);
+        } else if (arg == "--size" && value && std::sscanf(argv[++i], "%dx%d", &width, &height) == 2) {
+        } else {
+            std::cerr << "usage: benchmark [--frames N] [--size WxH] [--step seconds] [--trivial-ratio] [--json]\n";
+            return 2;
+        }
+    }
+    Result real{}, trivial{};
+    if (!runInChild(frames, width, height, step, false, real) ||
+        (ratio && !runInChild(frames, width, height, step, true, trivial))) {
+        std::cerr << "Failed to initialize OpenGL window." << std::endl;
+        return 1;
+    }
+    if (json)
+        printJson(real, ratio ? &trivial : nullptr, frames, width, height);
+    else
+        printTable(real, ratio ? &trivial : nullptr, frames, width, height);
+    return 0;
+}

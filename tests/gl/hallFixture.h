@@ -1,0 +1,52 @@
+#pragma once
+// The whole hall on the shared test context: start-up as the viewer does it (models,
+// textures, camera, programs, render targets, scene) on a window of one size per
+// process, and helpers to drive frames with a fixed clock and inspect what they show.
+#include "render/frameCapture.h"
+#include "tests/gl/glTestContext.h"
+
+#include <glm/glm.hpp>
+#include <string>
+
+// The size most hall tests render at: enough pixels for the checks, a fraction of the cost.
+constexpr int smallWidth = 480;
+constexpr int smallHeight = 270;
+
+// Starts the hall once per process at the first size asked for. False (with the reason
+// in `why`) when there is no display or the hall already runs at another size.
+bool startHall(int width, int height, std::string& why);
+
+// Everything start-up wrote on standard output.
+const std::string& hallStartupOutput();
+
+// Tests derive from this one; each starts from the camera's start pose with the tour
+// off, the filter parameters at their start values and no key held.
+class HallTest : public GLTest {
+protected:
+    void SetUp() override;
+    virtual int hallWidth() const { return smallWidth; }
+    virtual int hallHeight() const { return smallHeight; }
+};
+
+// Puts camera, tour, keys and filter parameters back to their start state.
+void resetHallState();
+
+// One frame at time t (seconds) as the animation sees it: lights, shadow maps, the spin
+// of deltaTime `spin`, the environment captures when `captureEnvironment`, then the frame.
+void animatedFrame(double t, double spin, bool captureEnvironment);
+
+// Aims the camera and draws one frame from the shadow and environment maps as they are.
+void frameFrom(const glm::vec3& eye, const glm::vec3& target);
+
+// Where a world point lands in the presented frame (pixels, origin bottom left); z is
+// the window depth, outside 0..1 when the point is not in front of the camera.
+glm::vec3 projectToScreen(const glm::vec3& world);
+
+// Colour of an RGBA8 pixel as 0..1 floats.
+glm::vec3 rgb(const Image& image, int x, int y);
+float luma(const Image& image, int x, int y);
+// Mean colour of the pixels within `radius` of (cx, cy).
+glm::vec3 meanColor(const Image& image, int cx, int cy, int radius);
+// Mean absolute luma difference of neighbouring pixels over a square window: how much
+// detail survives there.
+float localContrast(const Image& image, int cx, int cy, int radius);

@@ -12,6 +12,7 @@
 #include "render/frame.h"
 #include "render/renderTargets.h"
 #include "scene/animation.h"
+#include "scene/sceneObjects.h"
 
 #include <FreeImage.h>
 #include <cmath>
@@ -147,4 +148,62 @@ float localContrast(const Image& image, int cx, int cy, int radius)
             count += 2;
         }
     return count ? sum / static_cast<float>(count) : 0.0f;
+}
+
+SceneBackup::SceneBackup() : scene(sceneObjects), reflecting(reflectingObjects), lampsKept{lamps[0], lamps[1]} {}
+
+SceneBackup::~SceneBackup()
+{
+    sceneObjects = scene;
+    reflectingObjects = reflecting;
+    lamps[0] = lampsKept[0];
+    lamps[1] = lampsKept[1];
+}
+
+namespace {
+
+GLint faceSize(GLuint cubeMap)
+{
+    GLint size = 0;
+    glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
+    glGetTexLevelParameteriv(GL_TEXTURE_CUBE_MAP_POSITIVE_X, 0, GL_TEXTURE_WIDTH, &size);
+    return size;
+}
+
+} // namespace
+
+std::vector<unsigned char> readCubeFaceRGBA(GLuint cubeMap, int face)
+{
+    const GLint size = faceSize(cubeMap);
+    std::vector<unsigned char> texels(static_cast<size_t>(size) * size * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    return texels;
+}
+
+std::vector<float> readCubeFaceDepth(GLuint cubeMap, int face)
+{
+    const GLint size = faceSize(cubeMap);
+    std::vector<float> depths(static_cast<size_t>(size) * size);
+    glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT, GL_FLOAT, depths.data());
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    return depths;
+}
+
+float viewDistance(float windowDepth)
+{
+    const float n = 1.0f, f = 100000.0f;
+    const float ndc = windowDepth * 2.0f - 1.0f;
+    return 2.0f * n * f / (f + n - ndc * (f - n));
+}
+
+std::vector<float> readSceneDepth()
+{
+    std::vector<float> depths(static_cast<size_t>(screenWidth) * screenHeight);
+    glBindTexture(GL_TEXTURE_2D, sceneDepthTexture);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, GL_FLOAT, depths.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return depths;
 }

@@ -6,7 +6,11 @@
 #include "tests/gl/glTestContext.h"
 
 #include <glm/glm.hpp>
+#include <map>
 #include <string>
+#include <vector>
+
+class EngineObject;
 
 // The size most hall tests render at: enough pixels for the checks, a fraction of the cost.
 constexpr int smallWidth = 480;
@@ -50,3 +54,27 @@ glm::vec3 meanColor(const Image& image, int cx, int cy, int radius);
 // Mean absolute luma difference of neighbouring pixels over a square window: how much
 // detail survives there.
 float localContrast(const Image& image, int cx, int cy, int radius);
+
+// Keeps the hall's registries and lamps while a test draws a stand-in scene through the
+// real passes, and puts them back when it goes out of scope.
+class SceneBackup {
+public:
+    SceneBackup();
+    ~SceneBackup();
+    SceneBackup(const SceneBackup&) = delete;
+    SceneBackup& operator=(const SceneBackup&) = delete;
+
+private:
+    std::map<int, EngineObject*> scene, reflecting;
+    EngineObject* lampsKept[2];
+};
+
+// Level 0 of one face (0 = +X ... 5 = -Z) of a cube map, as stored (first row first).
+std::vector<unsigned char> readCubeFaceRGBA(GLuint cubeMap, int face);
+std::vector<float> readCubeFaceDepth(GLuint cubeMap, int face);
+
+// Window depth (0..1) back to the distance along the view axis, for near 1 and far 100000.
+float viewDistance(float windowDepth);
+
+// The scene depth the last frame left, as window depths (bottom row first).
+std::vector<float> readSceneDepth();

@@ -76,12 +76,16 @@ void buildShaderPrograms()
     bloomShader = buildProgram("/bloomShader", true);
     dofShader = buildProgram("/dofShader", true);
 
+    // A program that failed to build has no inputs to wire; its models then take their
+    // wiring from the other lit program, which shares the attribute locations.
+    ShaderProgram* normalMapUpload = normalMapTextureShader->program ? normalMapTextureShader : genericTextureShader;
+    ShaderProgram* genericUpload = genericTextureShader->program ? genericTextureShader : normalMapTextureShader;
     for (short key : {1, 2, 3, 4, 8, 9, 11, 10})
         if (ModelData* model = getModel(key))
-            uploadModel(*model, *normalMapTextureShader);
+            uploadModel(*model, *normalMapUpload);
     for (short key : {5, 6, 7})
         if (ModelData* model = getModel(key))
-            uploadModel(*model, *genericTextureShader);
+            uploadModel(*model, *genericUpload);
 }
 
 void buildScreenQuad(const ShaderProgram& program)

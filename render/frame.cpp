@@ -30,6 +30,19 @@ void drawQuadAndEndPass()
     glEnable(GL_DEPTH_TEST);
 }
 
+// A filter whose program failed to build hands the picture on unchanged, so a broken
+// shader file costs its effect, not the whole hall.
+bool passedOnUnfiltered(const ShaderProgram& program, GLenum fromAttachment)
+{
+    if (program.program != 0)
+        return false;
+    glReadBuffer(fromAttachment);
+    glBlitFramebuffer(0, 0, screenWidth, screenHeight, 0, 0, screenWidth, screenHeight, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    return true;
+}
+
 } // namespace
 
 void renderFrame()
@@ -63,6 +76,8 @@ void renderFrame()
 void renderBloom()
 {
     const ShaderProgram& program = *bloomShader;
+    if (passedOnUnfiltered(program, GL_COLOR_ATTACHMENT0))
+        return;
     beginFullScreenPass(program);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sceneColorTextures[0]);
@@ -76,6 +91,8 @@ void renderBloom()
 void renderDepthOfField()
 {
     const ShaderProgram& program = *dofShader;
+    if (passedOnUnfiltered(program, GL_COLOR_ATTACHMENT1))
+        return;
     beginFullScreenPass(program);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sceneColorTextures[1]);
@@ -96,6 +113,15 @@ void renderDepthOfField()
 void presentFrame()
 {
     const ShaderProgram& program = *framebufferShader;
+    if (program.program == 0) {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, sceneFramebuffer);
+        glReadBuffer(GL_COLOR_ATTACHMENT2);
+        glBlitFramebuffer(0, 0, screenWidth, screenHeight, 0, 0, screenWidth, screenHeight, GL_COLOR_BUFFER_BIT,
+                          GL_NEAREST);
+        glReadBuffer(GL_COLOR_ATTACHMENT0);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        return;
+    }
     beginFullScreenPass(program);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sceneColorTextures[2]);

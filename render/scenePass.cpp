@@ -86,6 +86,12 @@ void drawNormalMapped(const EngineObject& object, GLuint normalMap, GLuint specu
     drawModel(object);
 }
 
+// Should the normal-mapping program fail to build, its objects are still drawn, plainly.
+bool normalMappingAvailable()
+{
+    return normalMapTextureShader->program != 0;
+}
+
 void renderPlainObjects()
 {
     const ShaderProgram& program = *genericTextureShader;
@@ -95,17 +101,27 @@ void renderPlainObjects()
     glUniform1i(program.getUniformLocation("colorTexture"), 0);
     bindShadowMaps(program, 1, true);
     sendCameraMatrices(program);
+    const bool skipNormalMapped = normalMappingAvailable();
     for (const auto& [id, object] : sceneObjects) {
-        if (isNormalMapped(object->texture->key))
+        if (skipNormalMapped && isNormalMapped(object->texture->key))
             continue;
         sendObjectUniforms(program, *object);
         glBindTexture(GL_TEXTURE_2D, object->texture->id);
         drawModel(*object);
     }
+    if (!skipNormalMapped) {
+        for (EngineObject* lamp : lamps) {
+            sendObjectUniforms(program, *lamp);
+            glBindTexture(GL_TEXTURE_2D, lamp->texture->id);
+            drawModel(*lamp);
+        }
+    }
 }
 
 void renderNormalMappedObjects()
 {
+    if (!normalMappingAvailable())
+        return;
     const ShaderProgram& program = *normalMapTextureShader;
     program.use();
     sendFrameUniforms(program);

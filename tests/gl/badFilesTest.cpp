@@ -1,0 +1,126 @@
+// The viewer started on a copy of its files with one of them missing or broken: it
+// names the problem, keeps drawing the rest of the hall, and exits with 0 when closed.
+#include "tests/gl/viewerProcess.h"
+
+#include <gtest/gtest.h>
+// X11 after gtest: its macros (None, Bool) would clash with gtest names.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <csignal>
+#include <thread>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct BrokenFile {
+    const char* name;
+    std::function<void(const fs::path& root)> breakIt;
+    const char* expectedOut;  // must appear on standard output (empty: no demand)
+    const char* expectedErr;  // must appear on standard error (empty: no demand)
+};
+
+void writeBytes(const fs::path& file, const std::string& bytes)
+{
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+void truncateTo(const fs::path& file, double fraction)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    bytes.resize(static_cast<size_t>(static_cast<double>(bytes.size()) * fraction));
+    writeBytes(file, bytes);
+}
+
+std::string garbage(size_t size)
+{
+    std::string bytes(size, '\0');
+    unsigned int state = 12345;
+    for (char& c : bytes) {
+        state = state * 1103515245u + 12345u;
+        c = static_cast<char>(state >> 16);
+    }
+    return bytes;
+}
+
+const BrokenFile brokenFiles[] = {
+    {"missingModel", [](const fs::path& r) { fs::remove(r / "res/models/teapot.obj"); }, "",
+     "Model file ./res/models/teapot.obj could not be loaded"},
+    {"truncatedColladaModel", [](const fs::path& r) { truncateTo(r / "res/models/Sphere.dae", 0.5); }, "",
+     "Model file ./res/models/Sphere.dae"},
+    {"garbageModel", [](const fs::path& r) { writeBytes(r / "res/models/figure.obj", garbage(4096)); }, "",
+     "Model file ./res/models/figure.obj"},
+    {"missingImage", [](const fs::path& r) { fs::remove(r / "res/textures/marble.jpg"); }, "\nALERT", ""},
+    {"emptyImage", [](const fs::path& r) { writeBytes(r / "res/textures/brick13.jpg", ""); }, "\nALERT", ""},
+    {"truncatedImage", [](const fs::path& r) { truncateTo(r / "res/textures/brick01.jpg", 0.3); }, "", ""},
+    {"missingShader", [](const fs::path& r) { fs::remove(r / "shaders/bloomShader.frag"); }, "",
+     "Fragment shader file shaders/bloomShader.frag does not exist."},
+    {"emptyShader", [](const fs::path& r) { writeBytes(r / "shaders/normalMapTextureShader.vert", ""); },
+     "Shader compilation failed.", ""},
+    {"shaderThatDoesNotCompile",
+     [](const fs::path& r) { writeBytes(r / "shaders/genericTextureShader.frag", "#version 330 core\nvoid main() { nonsense; }\n"); },
+     "Shader compilation failed.", ""},
+};
+
+// Share of the window's pixels that are not black.
+double litShare(const std::string& displayName, unsigned long window)
+{
+    Display* d = XOpenDisplay(displayName.c_str());
+    if (!d)
+        return 0.0;
+    XWindowAttributes a;
+    XGetWindowAttributes(d, window, &a);
+    XImage* image = XGetImage(d, window, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
+    long lit = 0;
+    for (int y = 0; y < a.height; y += 4)
+        for (int x = 0; x < a.width; x += 4)
+            lit += (XGetPixel(image, x, y) & 0xffffff) > 0x101010;
+    XDestroyImage(image);
+    XCloseDisplay(d);
+    return static_cast<double>(lit) / ((a.width / 4.0) * (a.height / 4.0));
+}
+
+} // namespace
+
+class BadFiles : public ::testing::TestWithParam<BrokenFile> {};
+
+TEST_P(BadFiles, ViewerNamesTheProblemKeepsDrawingAndExitsCleanly)
+{
+    const BrokenFile& c = GetParam();
+    const fs::path root = fs::temp_directory_path() / ("pinakora-bad-" + std::string(c.name) + "-" +
+                                                       std::to_string(::getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root);
+    fs::copy(fs::path(PINAKORA_SOURCE_DIR) / "res", root / "res", fs::copy_options::recursive);
+    fs::copy(fs::path(PINAKORA_SOURCE_DIR) / "shaders", root / "shaders", fs::copy_options::recursive);
+    c.breakIt(root);
+
+    const char* display = std::getenv("DISPLAY");
+    if (!display)
+        GTEST_SKIP() << "needs a display (the test command runs under Xvfb)";
+    {
+        ViewerProcess viewer(root.string(), display);
+        const unsigned long window = viewer.findWindow(60.0);
+        ASSERT_NE(window, 0ul) << viewer.err();
+        ASSERT_TRUE(viewer.waitForOutput("FPS: ", 240.0)) << viewer.out() << viewer.err();
+        EXPECT_GT(litShare(display, window), 0.3) << "the rest of the hall is still drawn";
+        viewer.requestClose(window);
+        EXPECT_EQ(viewer.waitForExit(120.0), 0) << viewer.err();
+        if (*c.expectedOut)
+            EXPECT_NE(viewer.out().find(c.expectedOut), std::string::npos) << viewer.out();
+        if (*c.expectedErr)
+            EXPECT_NE(viewer.err().find(c.expectedErr), std::string::npos) << viewer.err();
+    }
+    fs::remove_all(root);
+}
+
+INSTANTIATE_TEST_SUITE_P(OneAtATime, BadFiles, ::testing::ValuesIn(brokenFiles),
+                         [](const ::testing::TestParamInfo<BrokenFile>& info) { return std::string(info.param.name); });

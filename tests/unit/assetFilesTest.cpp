@@ -79,14 +79,14 @@ struct ModelCase {
 
 const ModelCase modelCases[] = {
     {"Sphere.dae", true, {-120, -120, -120}, {120, 120, 120}, 0.01f, ModelCase::Closed},
-    {"roomt.obj", false, {-1500, 0, -1400}, {1500, 2400, 1400}, 0.001f, ModelCase::InwardShell},
+    {"roomt.obj", false, {-1720, 0, -1400}, {1720, 2400, 1400}, 0.001f, ModelCase::InwardShell},
     {"podest2.obj", false, {-110, 0, -110}, {110, 520, 110}, 0.001f, ModelCase::Closed},
     {"multicube.obj", false, {-100, 0, -100}, {100, 200, 100}, 0.03f, ModelCase::Closed},
     {"teapot.obj", true, {-12.5f, 0, -8}, {12.5f, 16, 8}, 0.04f, ModelCase::Closed},
     {"torus.obj", true, {-11.2f, -11.2f, -1.2f}, {11.2f, 11.2f, 1.2f}, 0.01f, ModelCase::Closed},
     {"lens.obj", true, {-8, -8, -1.5f}, {8, 8, 1.5f}, 0.01f, ModelCase::Closed},
     {"weapon.obj", false, {-55, -225, -12}, {55, 225, 12}, 0.03f, ModelCase::Closed},
-    {"plane.obj", false, {-220, 0, -280}, {220, 0, 280}, 0.001f, ModelCase::UpwardSheet},
+    {"plane.obj", false, {-253, 0, -280}, {253, 0, 280}, 0.001f, ModelCase::UpwardSheet},
     // A three-lobed knot cannot be symmetric across both axes of its plane.
     {"biztorus.obj", true, {-300, -300, -110}, {300, 300, 110}, 0.1f, ModelCase::Closed},
     {"figure.obj", true, {-70, -24, -70}, {70, 400, 70}, 0.04f, ModelCase::Closed},

@@ -14,9 +14,11 @@ constexpr float floorRepeat = 400.0f;
 Mesh makeRoom()
 {
     // Seen from inside: every rectangle faces the centre. Walls and ceiling share
-    // their edge subdivisions so the shell has no cracks.
-    const float hx = 1500.0f, hz = 1400.0f, height = 2400.0f, hy = height / 2;
-    const int cellsX = 24, cellsZ = 22, cellsY = 16;
+    // their edge subdivisions so the shell has no cracks. The side walls stand wide
+    // enough (1892 after the hall's stretch) that the tour's widest circles, which
+    // swing the eye out to 1800, stay inside.
+    const float hx = 1720.0f, hz = 1400.0f, height = 2400.0f, hy = height / 2;
+    const int cellsX = 28, cellsZ = 22, cellsY = 16;
     const glm::vec3 x(1, 0, 0), y(0, 1, 0), z(0, 0, 1);
     const float sx = roomStretch.x / wallRepeat, sz = roomStretch.z / wallRepeat;
     const float sy = 1.0f / wallRepeat;
@@ -31,9 +33,10 @@ Mesh makeRoom()
 
 Mesh makeFloor()
 {
-    // Fine enough that per-vertex lighting of the two point lights stays smooth.
+    // Fine enough that per-vertex lighting of the two point lights stays smooth; as
+    // wide as the room.
     const glm::vec3 x(1, 0, 0), minusZ(0, 0, -1);
-    return rectangle({0, 0, 0}, x, minusZ, 220.0f, 280.0f, 40, 50, floorStretch.x / floorRepeat,
+    return rectangle({0, 0, 0}, x, minusZ, 253.0f, 280.0f, 46, 50, floorStretch.x / floorRepeat,
                      floorStretch.y / floorRepeat);
 }
 

@@ -1,0 +1,239 @@
+// The shadow and environment captures: they hand the camera back as it was, leave the
+// culling the scene pass relies on, run on the first and every second frame, hide an
+// object from its own map only, and keep the lamps out of the shadow maps.
+#include "app/application.h"
+#include "assets/textures.h"
+#include "navigation/camera.h"
+#include "render/capturePasses.h"
+#include "render/renderTargets.h"
+#include "scene/animation.h"
+#include "scene/sceneObjects.h"
+#include "tests/gl/hallFixture.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+void fillCubeMap(GLuint cubeMap, const glm::vec4& color)
+{
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glClearColor(color.r, color.g, color.b, color.a);
+    for (int face = 0; face < 6; ++face) {
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, cubeMap, 0);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &framebuffer);
+}
+
+std::vector<unsigned char> allFaces(GLuint cubeMap)
+{
+    std::vector<unsigned char> texels;
+    for (int face = 0; face < 6; ++face) {
+        const std::vector<unsigned char> one = readCubeFaceRGBA(cubeMap, face);
+        texels.insert(texels.end(), one.begin(), one.end());
+    }
+    return texels;
+}
+
+size_t differingTexels(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b)
+{
+    size_t count = 0;
+    for (size_t i = 0; i + 3 < a.size() && i + 3 < b.size(); i += 4)
+        if (a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2])
+            ++count;
+    return count;
+}
+
+// Faces of the map that still hold the sentinel everywhere the capture would draw.
+int facesStillHolding(GLuint cubeMap, const unsigned char sentinel[3])
+{
+    int count = 0;
+    for (int face = 0; face < 6; ++face) {
+        const std::vector<unsigned char> texels = readCubeFaceRGBA(cubeMap, face);
+        const size_t middle = (texels.size() / 2) & ~size_t(3);
+        bool holding = true;
+        for (size_t i : {size_t(0), middle, texels.size() - 4})
+            holding = holding && texels[i] == sentinel[0] && texels[i + 1] == sentinel[1] && texels[i + 2] == sentinel[2];
+        count += holding;
+    }
+    return count;
+}
+
+EngineObject* teapot() { return reflectingObjects.begin()->second; }
+EngineObject* lens() { return std::next(reflectingObjects.begin())->second; }
+
+using CapturePassesTest = HallTest;
+
+TEST_F(CapturePassesTest, CapturesHandTheCameraBackUnchanged)
+{
+    SceneBackup backup;
+    sceneObjects.clear();  // the camera's round trip does not depend on what is drawn
+    const struct {
+        const char* name;
+        std::function<void()> capture;
+    } captures[] = {
+        {"shadow", [] { renderShadowCubeMap(shadowCubeMaps[1], glm::vec3(lights[1]->position)); }},
+        {"environment", [] { renderEnvironmentCubeMap(*lens()); }},
+    };
+    for (const auto& c : captures) {
+        SCOPED_TRACE(c.name);
+        camera.eye = glm::vec3(300.0f, 900.0f, -700.0f);
+        camera.target = glm::vec3(-100.0f, 500.0f, 200.0f);
+        updateBasis();
+        const glm::mat4 viewBefore = viewMatrix();
+        const glm::vec3 eye = camera.eye, target = camera.target;
+        const glm::mat4 projection = camera.projection;
+        ASSERT_EQ(projection, defaultProjection());
+        c.capture();
+        EXPECT_EQ(camera.eye, eye);
+        EXPECT_EQ(camera.target, target);
+        EXPECT_EQ(camera.projection, projection);
+        EXPECT_EQ(viewMatrix(), viewBefore);
+        GLint framebuffer = -1;
+        glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
+        EXPECT_EQ(framebuffer, 0);
+        EXPECT_TRUE(lens()->visible);
+    }
+    EXPECT_TRUE(drainGLErrors().empty());
+}
+
+TEST_F(CapturePassesTest, ShadowPassLeavesBackFacesCulled)
+{
+    glDisable(GL_CULL_FACE);
+    glCullFace(GL_FRONT_AND_BACK);
+    renderShadowCubeMap(shadowCubeMaps[0], glm::vec3(lights[0]->position));
+    GLint mode = 0, program = -1, vertexArray = -1;
+    glGetIntegerv(GL_CULL_FACE_MODE, &mode);
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vertexArray);
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_EQ(mode, GL_BACK);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_EQ(program, 0);
+    EXPECT_EQ(vertexArray, 0);
+    EXPECT_TRUE(drainGLErrors().empty());
+}
+
+// Both environment maps are filled with a colour no capture produces before every frame;
+// a capture repaints every face, a frame without one leaves them as they were.
+TEST_F(CapturePassesTest, EnvironmentIsCapturedOnFramesOneAndThreeButNotTwo)
+{
+    SceneBackup backup;
+    sceneObjects.clear();  // keeps the twelve face renders per frame cheap
+    const unsigned char sentinel[3] = {255, 0, 255};
+    environmentRefreshPending = true;  // as a run starts
+    const bool capturedOnFrame[] = {true, false, true};
+    for (int frame = 0; frame < 3; ++frame) {
+        SCOPED_TRACE("frame " + std::to_string(frame + 1));
+        for (GLuint cubeMap : environmentCubeMaps)
+            fillCubeMap(cubeMap, glm::vec4(1.0f, 0.0f, 1.0f, 1.0f));
+        runFrame(1.0 / 30.0);
+        for (int i = 0; i < 2; ++i)
+            EXPECT_EQ(facesStillHolding(environmentCubeMaps[i], sentinel), capturedOnFrame[frame] ? 0 : 6)
+                << "environment map " << i;
+        EXPECT_EQ(environmentRefreshPending, !capturedOnFrame[frame]);
+    }
+    EXPECT_TRUE(drainGLErrors().empty());
+}
+
+// Only the lamps and the two reflecting objects are drawn, each reflecting object showing
+// its map as filled white. Whether an object is registered must change the other one's
+// map, and must not change its own.
+TEST_F(CapturePassesTest, ObjectIsAbsentFromItsOwnMapAndPresentInTheOther)
+{
+    SceneBackup backup;
+    sceneObjects.clear();
+    const std::map<int, EngineObject*> both = reflectingObjects;
+    EngineObject* const pair[2] = {teapot(), lens()};
+    for (int self = 0; self < 2; ++self) {
+        EngineObject& object = *pair[self];
+        const int other = 1 - self;
+        SCOPED_TRACE(self == 0 ? "teapot's map" : "lens's map");
+        auto captureWith = [&](std::initializer_list<int> registered) {
+            reflectingObjects.clear();
+            for (int i : registered)
+                reflectingObjects[*pair[i]->id] = pair[i];
+            for (GLuint cubeMap : environmentCubeMaps)
+                fillCubeMap(cubeMap, glm::vec4(1.0f));
+            renderEnvironmentCubeMap(object);
+            return allFaces(object.texture->id);
+        };
+        const std::vector<unsigned char> withBoth = captureWith({0, 1});
+        const std::vector<unsigned char> withoutOther = captureWith({self});
+        const std::vector<unsigned char> withoutSelf = captureWith({other});
+        EXPECT_GT(differingTexels(withBoth, withoutOther), 200u) << "the other object is missing from the map";
+        EXPECT_EQ(differingTexels(withBoth, withoutSelf), 0u) << "the object shows in its own map";
+        EXPECT_TRUE(object.visible);
+    }
+    reflectingObjects = both;
+    EXPECT_TRUE(drainGLErrors().empty());
+}
+
+// Distance along the face's view axis stored where `point` lands in face `face` of a
+// light's map, and that landing point's own distance.
+struct FaceSample {
+    float stored;
+    float pointDistance;
+};
+FaceSample sampleShadowFace(int light, int face, const glm::vec3& point)
+{
+    const glm::vec3 eye(lights[light]->position);
+    const glm::mat4 view = glm::lookAt(eye, eye + cubeFaceOffsets[face], glm::vec3(0.0f, 1.0f, 0.0f));
+    const glm::vec4 clip = cubeFaceProjection() * view * glm::vec4(point, 1.0f);
+    const glm::vec3 ndc = glm::vec3(clip) / clip.w;
+    EXPECT_TRUE(clip.w > 0.0f && std::abs(ndc.x) < 1.0f && std::abs(ndc.y) < 1.0f) << "not on face " << face;
+    const int x = std::clamp(static_cast<int>((ndc.x * 0.5f + 0.5f) * shadowMapSize), 0, shadowMapSize - 1);
+    const int y = std::clamp(static_cast<int>((ndc.y * 0.5f + 0.5f) * shadowMapSize), 0, shadowMapSize - 1);
+    const std::vector<float> depths = readCubeFaceDepth(shadowCubeMaps[light], face);
+    return {viewDistance(depths[static_cast<size_t>(y) * shadowMapSize + x]), clip.w};
+}
+
+TEST_F(CapturePassesTest, ShadowMapsHoldTheCastersButNoLamp)
+{
+    moveLights(0.0);  // light 0 and its lamp at (1500, 1200, 0); light 1 and lamp 1 at (0, 1800, 0)
+    for (int i = 0; i < 2; ++i)
+        renderShadowCubeMap(shadowCubeMaps[i], glm::vec3(lights[i]->position));
+    const float lampRadius = 60.0f;
+    // The casters' back faces are what a map keeps (front faces are culled), and the room
+    // and the floor, seen from inside and from above, keep nothing: a lamp drawn there
+    // would stop a ray at its far shell, at most its radius beyond its centre.
+    const float nothingNearerThanWalls = 1640.0f;
+    const struct {
+        const char* what;
+        int light, face;
+        glm::vec3 point;
+        float minDistance, maxDistance;  // of what the map holds there
+    } cases[] = {
+        // Each light sits inside its own lamp: no face may stop at the lamp's shell.
+        {"light 0, own lamp, +X", 0, 0, {1700, 1200, 0}, 1.5f * lampRadius, 1e9f},
+        {"light 0, own lamp, -X", 0, 1, {0, 1200, 0}, 1.5f * lampRadius, 1e9f},
+        {"light 0, own lamp, +Y", 0, 2, {1500, 2400, 0}, 1.5f * lampRadius, 1e9f},
+        {"light 0, own lamp, -Y", 0, 3, {1500, 0, 0}, 1.5f * lampRadius, 1e9f},
+        {"light 0, own lamp, +Z", 0, 4, {1500, 1200, 1000}, 1.5f * lampRadius, 1e9f},
+        {"light 0, own lamp, -Z", 0, 5, {1500, 1200, -1000}, 1.5f * lampRadius, 1e9f},
+        {"light 1, own lamp, +Y", 1, 2, {0, 2400, 0}, 1.5f * lampRadius, 1e9f},
+        {"light 1, own lamp, +Z", 1, 4, {0, 1800, 1000}, 1.5f * lampRadius, 1e9f},
+        // The other lamp is not in the way (1500 from the light along the axis).
+        {"light 0 towards lamp 1", 0, 1, {0, 1800, 0}, nothingNearerThanWalls, 1e9f},
+        {"light 1 towards lamp 0", 1, 0, {1500, 1200, 0}, nothingNearerThanWalls, 1e9f},
+        // The reflecting objects cast: straight below light 1 the teapot (520 to 680 high),
+        // and the lens (about 620 high, 96 in radius) further out.
+        {"light 1 over the teapot", 1, 3, {0, 600, 0}, 1110.0f, 1290.0f},
+        {"light 1 over the lens", 1, 3, {620, 620, -620}, 1080.0f, 1290.0f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const FaceSample s = sampleShadowFace(c.light, c.face, c.point);
+        EXPECT_GT(s.stored, c.minDistance);
+        EXPECT_LT(s.stored, c.maxDistance);
+    }
+    EXPECT_TRUE(drainGLErrors().empty());
+}
+
+} // namespace

@@ -1,0 +1,361 @@
+// Whole frames, rendered for real: the state a frame leaves, the filter uniforms it
+// sends, the F1 key reaching the next frame, the window showing the last colour
+// texture, and what the picture must show from the start pose and towards the lamps.
+#include "app/frameClock.h"
+#include "navigation/camera.h"
+#include "navigation/keyboard.h"
+#include "programs/programs.h"
+#include "render/filterParameters.h"
+#include "render/frame.h"
+#include "render/renderTargets.h"
+#include "scene/sceneObjects.h"
+#include "tests/gl/hallFixture.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+float uniformValue(const ShaderProgram& program, const char* name)
+{
+    float value = NAN;
+    const GLint location = glGetUniformLocation(program.program, name);
+    EXPECT_GE(location, 0) << name;
+    if (location >= 0)
+        glGetUniformfv(program.program, location, &value);
+    return value;
+}
+
+GLint samplerUnit(const ShaderProgram& program, const char* name)
+{
+    GLint unit = -1;
+    const GLint location = glGetUniformLocation(program.program, name);
+    EXPECT_GE(location, 0) << name;
+    if (location >= 0)
+        glGetUniformiv(program.program, location, &unit);
+    return unit;
+}
+
+void expectFilterUniformsFor(int width, int height)
+{
+    const struct {
+        ShaderProgram* program;
+        const char* name;
+        float value;
+    } floats[] = {
+        {bloomShader, "pixelsizex", 1.0f / static_cast<float>(width)},
+        {bloomShader, "pixelsizey", 1.0f / static_cast<float>(height)},
+        {bloomShader, "bloomfactor", 1.0f},
+        {dofShader, "bgl_RenderedTextureWidth", static_cast<float>(width)},
+        {dofShader, "bgl_RenderedTextureHeight", static_cast<float>(height)},
+        {dofShader, "focalDepth", 10.0f},
+        {dofShader, "focalLength", 1000.0f},
+        {dofShader, "fstop", 19.0f},
+        {dofShader, "showFocus", 0.0f},
+    };
+    for (const auto& f : floats)
+        EXPECT_FLOAT_EQ(uniformValue(*f.program, f.name), f.value) << f.name;
+    const struct {
+        ShaderProgram* program;
+        const char* name;
+        GLint unit;
+    } samplers[] = {
+        {bloomShader, "colorTexture", 0},
+        {dofShader, "bgl_RenderedTexture", 0},
+        {dofShader, "bgl_DepthTexture", 1},
+        {framebufferShader, "colorTexture1", 0},
+    };
+    for (const auto& s : samplers)
+        EXPECT_EQ(samplerUnit(*s.program, s.name), s.unit) << s.name;
+}
+
+// Whether the point is what the last frame shows at its pixel (nothing in front of it).
+bool shownInFrame(const glm::vec3& world, const std::vector<float>& depths)
+{
+    const glm::vec3 screen = projectToScreen(world);
+    const int x = static_cast<int>(screen.x), y = static_cast<int>(screen.y);
+    if (screen.z <= 0.0f || screen.z >= 1.0f || x < 0 || y < 0 || x >= screenWidth || y >= screenHeight)
+        return false;
+    const float shown = viewDistance(depths[static_cast<size_t>(y) * screenWidth + x]);
+    return std::abs(shown - viewDistance(screen.z)) < 0.02f * shown;
+}
+
+float srgbEncode(float linear)
+{
+    return linear <= 0.0031308f ? 12.92f * linear : 1.055f * std::pow(linear, 1.0f / 2.4f) - 0.055f;
+}
+
+using FrameTest = HallTest;
+
+TEST_F(FrameTest, FrameLeavesTheWindowBoundAndCullingOn)
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
+    genericTextureShader->use();
+    glBindVertexArray(screenQuad);
+    glDisable(GL_DEPTH_TEST);
+    animatedFrame(0.0, 0.0, false);
+    const struct {
+        GLenum name;
+        GLint expected;
+    } bindings[] = {
+        {GL_FRAMEBUFFER_BINDING, 0}, {GL_CURRENT_PROGRAM, 0}, {GL_VERTEX_ARRAY_BINDING, 0},
+        {GL_CULL_FACE_MODE, GL_BACK}, {GL_ACTIVE_TEXTURE, GL_TEXTURE0}, {GL_TEXTURE_BINDING_2D, 0},
+    };
+    for (const auto& b : bindings) {
+        GLint value = -1;
+        glGetIntegerv(b.name, &value);
+        EXPECT_EQ(value, b.expected) << "state 0x" << std::hex << b.name;
+    }
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_FRAMEBUFFER_SRGB));
+    EXPECT_TRUE(drainGLErrors().empty());
+}
+
+TEST_F(FrameTest, FiltersGetTheWindowSizeAndTheirParameters)
+{
+    renderFrame();
+    expectFilterUniformsFor(screenWidth, screenHeight);
+}
+
+TEST_F(FrameTest, F1OnceSendsFocalDepthElevenOnTheNextFrame)
+{
+    keyHeld = [](int key) { return key == KEY_F1; };
+    std::string printed;
+    {
+        ConsoleCapture console;
+        onKey(KEY_F1, 1);
+        printed = console.out();
+    }
+    keyHeld = nullptr;
+    EXPECT_EQ(printed, "focaldepth: 11 focallength: 1000 fstop: 19\n");
+    renderFrame();
+    EXPECT_EQ(uniformValue(*dofShader, "focalDepth"), static_cast<float>(10.0 * 1.1));
+    EXPECT_FLOAT_EQ(uniformValue(*dofShader, "focalLength"), 1000.0f);
+}
+
+// The window's pixels are the last colour texture, passed through the present program
+// and, where the window stores sRGB, encoded on the way. The copy samples the texture
+// with its filtering on, which may mix a pixel with its neighbours at sharp edges.
+TEST_F(FrameTest, WindowShowsTheLastColourTexture)
+{
+    animatedFrame(0.0, 0.0, false);  // no swap on the test window: the back buffer keeps the frame
+    const Image shown = readPresentedFrame();
+    GLint encoding = GL_LINEAR;
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_COLOR_ENCODING,
+                                          &encoding);
+    std::vector<unsigned char> window(static_cast<size_t>(screenWidth) * screenHeight * 4);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, screenWidth, screenHeight, GL_RGBA, GL_UNSIGNED_BYTE, window.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    auto onWindow = [&](int x, int y, int c) {
+        const float linear = std::pow(shown.pixel(x, y)[c] / 255.0f, 2.2f);
+        return (encoding == GL_SRGB ? srgbEncode(linear) : linear) * 255.0f;
+    };
+    double totalError = 0.0;
+    int outside = 0;
+    for (int y = 1; y + 1 < screenHeight; ++y)
+        for (int x = 1; x + 1 < screenWidth; ++x)
+            for (int c = 0; c < 3; ++c) {
+                const int got = window[(static_cast<size_t>(y) * screenWidth + x) * 4 + c];
+                totalError += std::abs(got - onWindow(x, y, c));
+                float low = 255.0f, high = 0.0f;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        low = std::min(low, onWindow(x + dx, y + dy, c));
+                        high = std::max(high, onWindow(x + dx, y + dy, c));
+                    }
+                outside += got < low - 4.0f || got > high + 4.0f;
+            }
+    EXPECT_LT(totalError / ((screenWidth - 2) * (screenHeight - 2) * 3), 2.0);
+    EXPECT_EQ(outside, 0) << "window pixels unlike the texture around them";
+    EXPECT_TRUE(drainGLErrors().empty());
+}
+
+TEST_F(FrameTest, StartPoseShowsAVariedHallWithLitPedestalTops)
+{
+    animatedFrame(0.0, 0.0, false);
+    const Image frame = readPresentedFrame();
+    std::vector<float> lumas;
+    for (int y = 0; y < frame.height; ++y)
+        for (int x = 0; x < frame.width; ++x)
+            lumas.push_back(luma(frame, x, y));
+    std::sort(lumas.begin(), lumas.end());
+    const float p10 = lumas[lumas.size() / 10], p50 = lumas[lumas.size() / 2], p90 = lumas[lumas.size() * 9 / 10];
+    EXPECT_GT(p50, 0.2f) << "too dark";
+    EXPECT_LT(p50, 0.85f) << "washed out";
+    EXPECT_GT(p90 - p10, 0.2f) << "flat picture";
+
+    // The same view with the lights' direct part off: what only ambient light gives.
+    Light saved[2] = {*lights[0], *lights[1]};
+    for (Light* light : lights)
+        light->diffuseColor = light->specularColor = glm::vec4(0.0f, 0.0f, 0.0f, 1.0f);
+    renderFrame();
+    const Image ambientOnly = readPresentedFrame();
+    *lights[0] = saved[0];
+    *lights[1] = saved[1];
+
+    // A point near the corner of each pedestal top facing the start eye, where the
+    // exhibit on top does not hide it.
+    const std::vector<float> depths = readSceneDepth();
+    int checked = 0;
+    for (const glm::vec3& p : {glm::vec3(620, 0, -620), glm::vec3(-620, 0, 620), glm::vec3(620, 0, 620),
+                               glm::vec3(1240, 0, 0), glm::vec3(0, 0, 1240), glm::vec3(0, 0, 0)}) {
+        const glm::vec3 top = p + glm::vec3(-85, 520, -85);
+        if (!shownInFrame(top, depths))
+            continue;
+        ++checked;
+        const glm::vec3 s = projectToScreen(top);
+        const float lit = luma(frame, static_cast<int>(s.x), static_cast<int>(s.y));
+        const float ambient = luma(ambientOnly, static_cast<int>(s.x), static_cast<int>(s.y));
+        EXPECT_GT(lit, 0.3f) << "pedestal at " << p.x << ", " << p.z;
+        EXPECT_GT(lit, ambient + 0.04f) << "pedestal at " << p.x << ", " << p.z;
+    }
+    EXPECT_GE(checked, 4) << "the start pose should show pedestal tops";
+}
+
+// Local contrast of each region against the same frame drawn without any blur: the
+// depth of field takes detail away only where the focus is not.
+TEST_F(FrameTest, FocusDecidesWhatIsBlurred)
+{
+    animatedFrame(0.0, 0.0, false);
+    const glm::vec3 nearExhibit(-620, 650, -620);  // the multicube, in the foreground
+    const std::vector<float> depths = readSceneDepth();
+    auto shownDistance = [&depths](const glm::vec3& world) {
+        const glm::vec3 s = projectToScreen(world);
+        return viewDistance(depths[static_cast<size_t>(s.y) * screenWidth + static_cast<int>(s.x)]);
+    };
+    ASSERT_TRUE(shownDistance(nearExhibit) > 550.0f && shownDistance(nearExhibit) < 1300.0f);
+    // The far wall: the window of the picture whose nearest pixel lies farthest away.
+    glm::ivec2 wall(0);
+    float wallNearest = 0.0f;
+    for (int y = 10; y + 10 < screenHeight; y += 4)
+        for (int x = 10; x + 10 < screenWidth; x += 4) {
+            float nearest = 1e9f;
+            for (int dy = -10; dy <= 10; dy += 2)
+                for (int dx = -10; dx <= 10; dx += 2)
+                    nearest = std::min(nearest, viewDistance(depths[static_cast<size_t>(y + dy) * screenWidth + x + dx]));
+            if (nearest > wallNearest && nearest < 50000.0f) {
+                wallNearest = nearest;
+                wall = glm::ivec2(x, y);
+            }
+        }
+    ASSERT_GT(wallNearest, 3000.0f);
+    auto contrastAt = [](const Image& image, const glm::vec3& world) {
+        const glm::vec3 s = projectToScreen(world);
+        return localContrast(image, static_cast<int>(s.x), static_cast<int>(s.y), 10);
+    };
+    fstop = 1e6f;  // everything in the sharp zone
+    renderFrame();
+    const Image sharp = readPresentedFrame();
+    const struct {
+        float focalDepth;
+        bool exhibitSharp, wallSharp;
+    } cases[] = {{10.0f, true, false}, {22.0f, false, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("focalDepth " + std::to_string(c.focalDepth));
+        fstop = 19.0f;
+        focalDepth = c.focalDepth;
+        renderFrame();
+        const Image focused = readPresentedFrame();
+        const float exhibitKept = contrastAt(focused, nearExhibit) / contrastAt(sharp, nearExhibit);
+        const float wallKept = localContrast(focused, wall.x, wall.y, 10) / localContrast(sharp, wall.x, wall.y, 10);
+        if (c.exhibitSharp) {
+            EXPECT_GT(exhibitKept, 0.9f);
+        } else {
+            EXPECT_LT(exhibitKept, 0.75f);
+        }
+        if (c.wallSharp) {
+            EXPECT_GT(wallKept, 0.9f);
+        } else {
+            EXPECT_LT(wallKept, 0.75f);
+        }
+    }
+}
+
+TEST_F(FrameTest, LampsAreTheBrightestSpotsAndBloomAroundThem)
+{
+    animatedFrame(0.0, 0.0, false);  // lamp 0 where light 0 stands at t = 0
+    const glm::vec3 eye(-1200, 900, -1200), target(750, 1500, 0);
+    bloomfactor = 0.0f;
+    frameFrom(eye, target);
+    const Image plain = readPresentedFrame();
+    bloomfactor = 1.0f;
+    frameFrom(eye, target);
+    const Image bloomed = readPresentedFrame();
+
+    struct Spot {
+        glm::vec2 centre;
+        float radius;  // on screen, in pixels
+    };
+    std::vector<Spot> spots;
+    for (EngineObject* lamp : lamps) {
+        const glm::vec3 s = projectToScreen(*lamp->position);
+        ASSERT_TRUE(s.x > 20 && s.y > 20 && s.x < screenWidth - 20 && s.y < screenHeight - 20) << "lamp off screen";
+        const float distance = glm::length(*lamp->position - eye);
+        const float pixelsPerUnit = screenHeight / (2.0f * distance * std::tan(glm::radians(20.0f)));
+        spots.push_back({glm::vec2(s), 60.0f * pixelsPerUnit});
+    }
+    float brightestElsewhere = 0.0f, farChange = 0.0f;
+    int farCount = 0;
+    for (int y = 0; y < bloomed.height; ++y)
+        for (int x = 0; x < bloomed.width; ++x) {
+            float nearest = 1e9f;
+            for (const Spot& s : spots)
+                nearest = std::min(nearest, glm::length(glm::vec2(x, y) - s.centre) - s.radius);
+            if (nearest > 40.0f)
+                brightestElsewhere = std::max(brightestElsewhere, luma(plain, x, y));
+            if (nearest > 80.0f) {
+                farChange += luma(bloomed, x, y) - luma(plain, x, y);
+                ++farCount;
+            }
+        }
+    for (size_t i = 0; i < spots.size(); ++i) {
+        SCOPED_TRACE("lamp " + std::to_string(i));
+        const Spot& s = spots[i];
+        const int cx = static_cast<int>(s.centre.x), cy = static_cast<int>(s.centre.y);
+        const float core = luma(plain, cx, cy);
+        EXPECT_GT(core, 0.95f);
+        EXPECT_GE(core, brightestElsewhere);
+        // A ring just outside the lamp brightens with the bloom, and more than one further out.
+        auto ringGain = [&](float from, float to) {
+            float gain = 0.0f;
+            int count = 0;
+            for (int y = cy - static_cast<int>(to); y <= cy + static_cast<int>(to); ++y)
+                for (int x = cx - static_cast<int>(to); x <= cx + static_cast<int>(to); ++x) {
+                    const float r = glm::length(glm::vec2(x - cx, y - cy));
+                    if (r < from || r > to || x < 0 || y < 0 || x >= bloomed.width || y >= bloomed.height)
+                        continue;
+                    gain += luma(bloomed, x, y) - luma(plain, x, y);
+                    ++count;
+                }
+            return count ? gain / count : 0.0f;
+        };
+        const float nearGain = ringGain(s.radius + 3.0f, s.radius + 12.0f);
+        const float outerGain = ringGain(s.radius + 30.0f, s.radius + 45.0f);
+        EXPECT_GT(nearGain, 0.025f);
+        EXPECT_GT(nearGain, 2.0f * outerGain);
+    }
+    ASSERT_GT(farCount, 1000);
+    EXPECT_LT(farChange / farCount, 0.03f) << "bloom should stay around what glows";
+}
+
+class FullHdFrameTest : public HallTest {
+protected:
+    int hallWidth() const override { return 1920; }
+    int hallHeight() const override { return 1080; }
+};
+
+TEST_F(FullHdFrameTest, FiltersGetTheFullHdSize)
+{
+    renderFrame();
+    expectFilterUniformsFor(1920, 1080);
+    EXPECT_NEAR(uniformValue(*bloomShader, "pixelsizex"), 0.000520833, 1e-9);
+    EXPECT_NEAR(uniformValue(*bloomShader, "pixelsizey"), 0.000925926, 1e-9);
+    const Image shown = readPresentedFrame();
+    EXPECT_EQ(shown.width, 1920);
+    EXPECT_EQ(shown.height, 1080);
+}
+
+} // namespace

@@ -69,17 +69,6 @@ void expectFilterUniformsFor(int width, int height)
         EXPECT_EQ(samplerUnit(*s.program, s.name), s.unit) << s.name;
 }
 
-// Whether the point is what the last frame shows at its pixel (nothing in front of it).
-bool shownInFrame(const glm::vec3& world, const std::vector<float>& depths)
-{
-    const glm::vec3 screen = projectToScreen(world);
-    const int x = static_cast<int>(screen.x), y = static_cast<int>(screen.y);
-    if (screen.z <= 0.0f || screen.z >= 1.0f || x < 0 || y < 0 || x >= screenWidth || y >= screenHeight)
-        return false;
-    const float shown = viewDistance(depths[static_cast<size_t>(y) * screenWidth + x]);
-    return std::abs(shown - viewDistance(screen.z)) < 0.02f * shown;
-}
-
 float srgbEncode(float linear)
 {
     return linear <= 0.0031308f ? 12.92f * linear : 1.055f * std::pow(linear, 1.0f / 2.4f) - 0.055f;

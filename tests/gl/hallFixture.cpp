@@ -207,3 +207,13 @@ std::vector<float> readSceneDepth()
     glBindTexture(GL_TEXTURE_2D, 0);
     return depths;
 }
+
+bool shownInFrame(const glm::vec3& world, const std::vector<float>& sceneDepth)
+{
+    const glm::vec3 screen = projectToScreen(world);
+    const int x = static_cast<int>(screen.x), y = static_cast<int>(screen.y);
+    if (screen.z <= 0.0f || screen.z >= 1.0f || x < 0 || y < 0 || x >= screenWidth || y >= screenHeight)
+        return false;
+    const float shown = viewDistance(sceneDepth[static_cast<size_t>(y) * screenWidth + x]);
+    return std::abs(shown - viewDistance(screen.z)) < 0.02f * shown;
+}

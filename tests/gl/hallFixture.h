@@ -78,3 +78,6 @@ float viewDistance(float windowDepth);
 
 // The scene depth the last frame left, as window depths (bottom row first).
 std::vector<float> readSceneDepth();
+
+// Whether the point is what the last frame shows at its pixel (nothing in front of it).
+bool shownInFrame(const glm::vec3& world, const std::vector<float>& sceneDepth);

@@ -1,0 +1,158 @@
+// Real frames of the animated hall at fixed times: shadows where a pedestal stands
+// between light and floor, a teapot that mirrors the hall and changes as the hall
+// turns, and walls that turn red with light 0.
+#include "assets/textures.h"
+#include "navigation/camera.h"
+#include "render/capturePasses.h"
+#include "render/frame.h"
+#include "scene/animation.h"
+#include "scene/sceneObjects.h"
+#include "tests/gl/hallFixture.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double pi = 3.14159265358979323846;
+
+float lumaOf(const glm::vec3& color) { return glm::dot(color, glm::vec3(0.2126f, 0.7152f, 0.0722f)); }
+
+using AnimationImageTest = HallTest;
+
+// Light 1 hangs at (0, 1800, 0); the pedestal at (620, 0, 620) (520 high, 220 wide) and
+// the sphere on it throw their shadow outwards along the diagonal, over the floor point
+// 1200 from the hall's axis. The same point with pedestal and sphere taken away, and an
+// open floor point beside it, show what the light gives there.
+TEST_F(AnimationImageTest, PedestalShadowsTheFloorBehindIt)
+{
+    const glm::vec3 shadowed(849, 0, 849);
+    const glm::vec3 open(1061, 0, 637);
+    const glm::vec3 caster(620, 0, 620);
+    camera.eye = shadowed + glm::vec3(250, 500, 250);
+    camera.target = shadowed;
+    updateBasis();
+    auto floorLuma = [](const Image& frame, const glm::vec3& point) {
+        const glm::vec3 s = projectToScreen(point);
+        return lumaOf(meanColor(frame, static_cast<int>(s.x), static_cast<int>(s.y), 6));
+    };
+
+    animatedFrame(0.0, 0.0, false);
+    const Image withCaster = readPresentedFrame();
+    const std::vector<float> depths = readSceneDepth();
+    ASSERT_TRUE(shownInFrame(shadowed, depths));
+    ASSERT_TRUE(shownInFrame(open, depths));
+    Image withoutCaster;
+    {
+        SceneBackup backup;
+        int removed = 0;
+        for (auto it = sceneObjects.begin(); it != sceneObjects.end();) {
+            const glm::vec3 p = *it->second->position;
+            if (std::abs(p.x - caster.x) < 1.0f && std::abs(p.z - caster.z) < 1.0f) {
+                it = sceneObjects.erase(it);
+                ++removed;
+            } else {
+                ++it;
+            }
+        }
+        ASSERT_EQ(removed, 2) << "the pedestal and the sphere on it";
+        animatedFrame(0.0, 0.0, false);
+        withoutCaster = readPresentedFrame();
+    }
+    const float dark = floorLuma(withCaster, shadowed);
+    EXPECT_LT(dark, 0.8f * floorLuma(withCaster, open)) << "darker than the open floor beside it";
+    EXPECT_LT(dark, 0.85f * floorLuma(withoutCaster, shadowed)) << "darker than with nothing in the way";
+    EXPECT_NEAR(floorLuma(withCaster, open), floorLuma(withoutCaster, open), 0.01f) << "open floor unchanged";
+}
+
+// The teapot's pixels are where the depth with the teapot drawn lies in front of the
+// depth without it.
+TEST_F(AnimationImageTest, TeapotMirrorsTheHallAndChangesAsItTurns)
+{
+    EngineObject& teapot = *reflectingObjects.begin()->second;
+    animatedFrame(0.0, 0.0, false);
+    auto teapotFrame = [&](std::vector<bool>& mask) {
+        renderEnvironmentCubeMap(teapot);
+        teapot.visible = false;
+        renderFrame();
+        const std::vector<float> without = readSceneDepth();
+        teapot.visible = true;
+        renderFrame();
+        const std::vector<float> with = readSceneDepth();
+        mask.assign(with.size(), false);
+        for (size_t i = 0; i < with.size(); ++i)
+            mask[i] = with[i] < without[i] - 1e-5f;
+        return readPresentedFrame();
+    };
+    std::vector<bool> before, after;
+    const Image first = teapotFrame(before);
+
+    // The same view with the teapot's map emptied: what the mirror owes to its map.
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    for (int face = 0; face < 6; ++face) {
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face,
+                               teapot.texture->id, 0);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &framebuffer);
+    renderFrame();
+    const Image emptyMap = readPresentedFrame();
+
+    spinExhibits(9.0);  // everything on the pedestals turns 90 degrees
+    const Image turned = teapotFrame(after);
+    spinExhibits(-9.0);
+
+    double sum = 0.0, squares = 0.0, emptySum = 0.0;
+    int count = 0, common = 0, changed = 0;
+    for (size_t i = 0; i < before.size(); ++i) {
+        const int x = static_cast<int>(i % first.width), y = static_cast<int>(i / first.width);
+        if (before[i]) {
+            const float l = luma(first, x, y);
+            sum += l;
+            squares += l * l;
+            emptySum += luma(emptyMap, x, y);
+            ++count;
+        }
+        if (before[i] && after[i]) {
+            changed += glm::length(rgb(first, x, y) - rgb(turned, x, y)) > 0.08f;
+            ++common;
+        }
+    }
+    ASSERT_GT(count, 300) << "the teapot should fill part of the start view";
+    const double mean = sum / count;
+    const double deviation = std::sqrt(std::max(0.0, squares / count - mean * mean));
+    EXPECT_GT(mean, 0.15) << "a mirror of the lit hall is not dark";
+    EXPECT_GT(deviation, 0.06) << "the mirror shows the hall's detail, not one colour";
+    EXPECT_LT(emptySum / count, 0.5 * mean) << "what the mirror shows comes from its map";
+    ASSERT_GT(common, 200);
+    EXPECT_GT(changed, common / 20) << "the reflection changes as the hall turns";
+}
+
+// At t = 0 light 0 is white, at t = pi pure red; the far walls show the difference.
+TEST_F(AnimationImageTest, WallsAreRedderWhenLightZeroIsRed)
+{
+    auto wallRedness = [](double t) {
+        animatedFrame(t, 0.0, false);
+        const Image frame = readPresentedFrame();
+        const std::vector<float> depths = readSceneDepth();
+        glm::vec3 sum(0.0f);
+        int count = 0;
+        for (int y = 0; y < frame.height; ++y)
+            for (int x = 0; x < frame.width; ++x) {
+                const float distance = viewDistance(depths[static_cast<size_t>(y) * frame.width + x]);
+                if (distance > 2500.0f && distance < 50000.0f) {  // the walls beyond the exhibits
+                    sum += rgb(frame, x, y);
+                    ++count;
+                }
+            }
+        EXPECT_GT(count, 5000);
+        return sum.r / std::max(sum.g, 1e-3f);
+    };
+    const float white = wallRedness(0.0);
+    const float red = wallRedness(pi);
+    EXPECT_GT(red, white * 1.05f) << "red/green over the walls: " << white << " at t = 0, " << red << " at t = pi";
+}
+
+} // namespace

@@ -39,3 +39,33 @@ TEST(Viewer, OpensFullScreenTitledWindowCountsFramesAndClosesWithZero)
     EXPECT_EQ(viewer.waitForExit(120.0), 0);
     EXPECT_NE(viewer.out().find("\nShadow framebuffer created\n"), std::string::npos);
 }
+
+TEST(Viewer, KeysTuneTheFocusOnceAPressAndTakeTheCameraFromTheTour)
+{
+    if (currentDisplay().empty())
+        GTEST_SKIP() << "needs a display (the test command runs under Xvfb)";
+    ViewerProcess viewer(PINAKORA_SOURCE_DIR, currentDisplay());
+    const unsigned long window = viewer.findWindow(60.0);
+    ASSERT_NE(window, 0ul) << viewer.err();
+    ASSERT_TRUE(viewer.waitForOutput("FPS: ", 240.0)) << viewer.out() << viewer.err();
+
+    viewer.sendKey(window, "F1", true);
+    viewer.sendKey(window, "F1", false);
+    ASSERT_TRUE(viewer.waitForOutput("focaldepth: 11 focallength: 1000 fstop: 19\n", 120.0)) << viewer.out();
+    viewer.sendKey(window, "F4", true);
+    viewer.sendKey(window, "F4", false);
+    ASSERT_TRUE(viewer.waitForOutput("focaldepth: 11 focallength: 909.091 fstop: 19\n", 120.0)) << viewer.out();
+
+    // Walking and restarting the tour must leave the viewer running normally.
+    viewer.sendKey(window, "w", true);
+    viewer.sendKey(window, "w", false);
+    viewer.sendKey(window, "p", true);
+    viewer.sendKey(window, "p", false);
+    viewer.requestClose(window);
+    EXPECT_EQ(viewer.waitForExit(120.0), 0);
+    const std::string out = viewer.out();
+    size_t lines = 0;
+    for (size_t at = out.find("focaldepth: "); at != std::string::npos; at = out.find("focaldepth: ", at + 1))
+        ++lines;
+    EXPECT_EQ(lines, 2u) << "one line per press, none per release: " << out;
+}

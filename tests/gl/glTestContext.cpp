@@ -17,6 +17,8 @@ GLFWwindow* sharedGLWindow()
         glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
         glfwWindowHint(GLFW_DEPTH_BITS, 24);
         glfwWindowHint(GLFW_STENCIL_BITS, 8);
+        // Debug output reports every GL error as it happens (the hygiene test listens).
+        glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
         GLFWwindow* w = glfwCreateWindow(1920, 1080, "Pinakora tests", nullptr, nullptr);
         if (w)
             glfwMakeContextCurrent(w);

@@ -76,6 +76,22 @@ void HallTest::SetUp()
 
 void resetHallState()
 {
+    // Empty environment maps, as a run starts with: what an earlier test left in them
+    // would glow through the mirror and the lens.
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    for (GLuint cubeMap : environmentCubeMaps)
+        for (int face = 0; face < 6; ++face) {
+            glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face,
+                                   cubeMap, 0);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &framebuffer);
+
     keyHeld = nullptr;
     tourMode = false;
     initCamera();

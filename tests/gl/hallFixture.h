@@ -32,7 +32,8 @@ protected:
     virtual int hallHeight() const { return smallHeight; }
 };
 
-// Puts camera, tour, keys and filter parameters back to their start state.
+// Puts camera, tour, keys, filter parameters and the (empty) environment maps back to
+// their start state.
 void resetHallState();
 
 // One frame at time t (seconds) as the animation sees it: lights, shadow maps, the spin

@@ -36,6 +36,13 @@ TextureLoader::~TextureLoader()
     textures.clear();
 }
 
+Texture* findTexture(unsigned int key)
+{
+    const auto& textures = TextureLoader::getInstance().textures;
+    const auto found = textures.find(key);
+    return found != textures.end() ? found->second : nullptr;
+}
+
 void loadTextures()
 {
     for (const TextureListEntry& entry : textureList)

@@ -31,5 +31,8 @@ struct TextureListEntry {
 };
 extern const TextureListEntry textureList[27];
 
+// The loaded texture under `key`; null when there is none.
+Texture* findTexture(unsigned int key);
+
 void loadTextures();
 void loadTexture(const std::string& path, short key, GLenum format, GLint internalFormat);

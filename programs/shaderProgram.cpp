@@ -10,24 +10,31 @@ namespace {
 
 constexpr GLsizei infoLogSize = 8096;
 
-void printShaderLog(GLuint shader)
+using InfoLogQuery = void (*)(GLuint id, GLsizei size, GLsizei* length, GLchar* log);
+
+// Shader and program logs alike; an empty log prints nothing, not even a blank line.
+void printInfoLog(GLuint id, InfoLogQuery query)
 {
     char log[infoLogSize];
     log[0] = '\0';
     GLsizei length = 0;
-    glGetShaderInfoLog(shader, infoLogSize, &length, log);
+    query(id, infoLogSize, &length, log);
     if (length > 0)
         std::cout << log << std::endl;
 }
 
+void printShaderLog(GLuint shader)
+{
+    printInfoLog(shader, [](GLuint id, GLsizei size, GLsizei* length, GLchar* log) {
+        glGetShaderInfoLog(id, size, length, log);
+    });
+}
+
 void printProgramLog(GLuint program)
 {
-    char log[infoLogSize];
-    log[0] = '\0';
-    GLsizei length = 0;
-    glGetProgramInfoLog(program, infoLogSize, &length, log);
-    if (length > 0)
-        std::cout << log << std::endl;
+    printInfoLog(program, [](GLuint id, GLsizei size, GLsizei* length, GLchar* log) {
+        glGetProgramInfoLog(id, size, length, log);
+    });
 }
 
 } // namespace

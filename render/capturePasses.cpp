@@ -42,22 +42,31 @@ void drawCaster(const ShaderProgram& program, const EngineObject& object)
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(model.indexCount), GL_UNSIGNED_INT, nullptr);
 }
 
+// Borrows the camera: from `point`, each face of `cubeMap` in turn is attached to
+// `framebuffer` and drawn by `drawFace` through a 90-degree square projection.
+void captureCubeFaces(GLuint framebuffer, GLenum attachment, GLuint cubeMap, const glm::vec3& point, GLsizei size,
+                      void (*drawFace)())
+{
+    glViewport(0, 0, size, size);
+    camera.projection = cubeFaceProjection();
+    saveState();
+    camera.eye = point;
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    for (int face = 0; face < 6; ++face) {
+        glFramebufferTexture2D(GL_FRAMEBUFFER, attachment, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, cubeMap, 0);
+        aimAtFace(point, face);
+        drawFace();
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    giveCameraBack();
+}
+
 } // namespace
 
 void renderShadowCubeMap(GLuint cubeMap, const glm::vec3& lightPosition)
 {
-    glViewport(0, 0, shadowMapSize, shadowMapSize);
-    camera.projection = cubeFaceProjection();
-    saveState();
-    camera.eye = lightPosition;
-    glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer);
-    for (int face = 0; face < 6; ++face) {
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, cubeMap, 0);
-        aimAtFace(lightPosition, face);
-        renderShadowDepth();
-    }
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    giveCameraBack();
+    captureCubeFaces(shadowFramebuffer, GL_DEPTH_ATTACHMENT, cubeMap, lightPosition, shadowMapSize,
+                     renderShadowDepth);
 }
 
 void renderShadowDepth()
@@ -89,19 +98,7 @@ void renderShadowDepth()
 void renderEnvironmentCubeMap(EngineObject& object)
 {
     object.visible = false;
-    glViewport(0, 0, environmentMapSize, environmentMapSize);
-    camera.projection = cubeFaceProjection();
-    const GLuint cubeMap = object.texture->id;
-    const glm::vec3 point = *object.position;
-    saveState();
-    camera.eye = point;
-    glBindFramebuffer(GL_FRAMEBUFFER, environmentFramebuffer);
-    for (int face = 0; face < 6; ++face) {
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, cubeMap, 0);
-        aimAtFace(point, face);
-        renderScene();
-    }
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    giveCameraBack();
+    captureCubeFaces(environmentFramebuffer, GL_COLOR_ATTACHMENT0, object.texture->id, *object.position,
+                     environmentMapSize, renderScene);
     object.visible = true;
 }

@@ -21,13 +21,26 @@ void beginFullScreenPass(const ShaderProgram& program)
     glBindVertexArray(screenQuad);
 }
 
-void drawQuadAndEndPass()
+void drawQuad()
 {
     glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, nullptr);
+}
+
+void endFullScreenPass()
+{
     glUseProgram(0);
     glBindVertexArray(0);
     glEnable(GL_CULL_FACE);
     glEnable(GL_DEPTH_TEST);
+}
+
+// Copies one colour attachment of the scene framebuffer into the current draw buffer.
+void copySceneColor(GLenum fromAttachment)
+{
+    glReadBuffer(fromAttachment);
+    glBlitFramebuffer(0, 0, screenWidth, screenHeight, 0, 0, screenWidth, screenHeight, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
 }
 
 // A filter whose program failed to build hands the picture on unchanged, so a broken
@@ -36,10 +49,7 @@ bool passedOnUnfiltered(const ShaderProgram& program, GLenum fromAttachment)
 {
     if (program.program != 0)
         return false;
-    glReadBuffer(fromAttachment);
-    glBlitFramebuffer(0, 0, screenWidth, screenHeight, 0, 0, screenWidth, screenHeight, GL_COLOR_BUFFER_BIT,
-                      GL_NEAREST);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    copySceneColor(fromAttachment);
     return true;
 }
 
@@ -85,7 +95,8 @@ void renderBloom()
     glUniform1f(program.getUniformLocation("bloomfactor"), bloomfactor);
     glUniform1f(program.getUniformLocation("pixelsizex"), 1.0f / static_cast<float>(screenWidth));
     glUniform1f(program.getUniformLocation("pixelsizey"), 1.0f / static_cast<float>(screenHeight));
-    drawQuadAndEndPass();
+    drawQuad();
+    endFullScreenPass();
 }
 
 void renderDepthOfField()
@@ -107,7 +118,8 @@ void renderDepthOfField()
     glUniform1f(program.getUniformLocation("bgl_RenderedTextureWidth"), static_cast<float>(screenWidth));
     glUniform1f(program.getUniformLocation("bgl_RenderedTextureHeight"), static_cast<float>(screenHeight));
     glUniform1f(program.getUniformLocation("showFocus"), 0.0f);
-    drawQuadAndEndPass();
+    drawQuad();
+    endFullScreenPass();
 }
 
 void presentFrame()
@@ -115,10 +127,7 @@ void presentFrame()
     const ShaderProgram& program = *framebufferShader;
     if (program.program == 0) {
         glBindFramebuffer(GL_READ_FRAMEBUFFER, sceneFramebuffer);
-        glReadBuffer(GL_COLOR_ATTACHMENT2);
-        glBlitFramebuffer(0, 0, screenWidth, screenHeight, 0, 0, screenWidth, screenHeight, GL_COLOR_BUFFER_BIT,
-                          GL_NEAREST);
-        glReadBuffer(GL_COLOR_ATTACHMENT0);
+        copySceneColor(GL_COLOR_ATTACHMENT2);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         return;
     }
@@ -126,10 +135,7 @@ void presentFrame()
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sceneColorTextures[2]);
     glUniform1i(program.getUniformLocation("colorTexture1"), 0);
-    glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, nullptr);
+    drawQuad();
     glBindTexture(GL_TEXTURE_2D, 0);
-    glUseProgram(0);
-    glBindVertexArray(0);
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_DEPTH_TEST);
+    endFullScreenPass();
 }

@@ -172,9 +172,8 @@ bool isNormalMapped(int textureKey)
 
 GLuint textureName(unsigned int key)
 {
-    const auto& textures = TextureLoader::getInstance().textures;
-    const auto found = textures.find(key);
-    return found != textures.end() && found->second ? found->second->id : 0;
+    const Texture* texture = findTexture(key);
+    return texture ? texture->id : 0;
 }
 
 void renderScene()

@@ -17,10 +17,8 @@ using glm::vec4;
 // record; an unregistered empty one keeps the object drawable (it samples black).
 Texture* textureByKey(unsigned int key)
 {
-    auto& textures = TextureLoader::getInstance().textures;
-    auto found = textures.find(key);
-    if (found != textures.end() && found->second)
-        return found->second;
+    if (Texture* texture = findTexture(key))
+        return texture;
     std::cerr << "Texture " << key << " is missing; drawing without it." << std::endl;
     return new Texture{0, static_cast<int>(key)};
 }
@@ -116,22 +114,22 @@ void buildScene()
 
     // Three tori around one centre, each given a quarter turn about a different axis so
     // their spins about their own Y axes run about world Y, X and Z.
-    const vec3 toriCentre(-620, 640, 620);
-    EngineObject* greenTorus = makeObject(6, 5, green);
-    greenTorus->scale(10.0f);
-    greenTorus->translate(toriCentre);
-    greenTorus->rotateY(90.0f);
-    store(sceneObjects, greenTorus);
-    EngineObject* redTorus = makeObject(6, 5, red);
-    redTorus->scale(5.0f);
-    redTorus->translate(toriCentre);
-    redTorus->rotateZ(90.0f);
-    store(sceneObjects, redTorus);
-    EngineObject* blueTorus = makeObject(6, 5, blue);
-    blueTorus->scale(2.5f);
-    blueTorus->translate(toriCentre);
-    blueTorus->rotateX(90.0f);
-    store(sceneObjects, blueTorus);
+    const struct {
+        Material* material;
+        float scale;
+        void (EngineObject::*quarterTurn)(float);
+    } tori[] = {
+        {green, 10.0f, &EngineObject::rotateY},
+        {red, 5.0f, &EngineObject::rotateZ},
+        {blue, 2.5f, &EngineObject::rotateX},
+    };
+    for (const auto& t : tori) {
+        EngineObject* torus = makeObject(6, 5, t.material);
+        torus->scale(t.scale);
+        torus->translate(vec3(-620, 640, 620));
+        (torus->*t.quarterTurn)(90.0f);
+        store(sceneObjects, torus);
+    }
 
     EngineObject* multicube = makeObject(4, 6, white);
     multicube->translate(vec3(-620, 530, -620));

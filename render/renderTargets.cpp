@@ -12,6 +12,7 @@ GLuint environmentDepthBuffer = 0;
 GLuint environmentCubeMaps[2] = {0, 0};
 GLuint shadowFramebuffer = 0;
 GLuint shadowCubeMaps[2] = {0, 0};
+GLuint environmentTextureSampler = 0;
 
 namespace {
 
@@ -70,6 +71,12 @@ void createEnvironmentTargets()
     }
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_CUBE_MAP_POSITIVE_X,
                            environmentCubeMaps[1], 0);
+
+    glGenSamplers(1, &environmentTextureSampler);
+    glSamplerParameteri(environmentTextureSampler, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glSamplerParameteri(environmentTextureSampler, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glSamplerParameteri(environmentTextureSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(environmentTextureSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
     reportFramebufferStatus("\nEnvironment framebuffer created\n");
 }
 

@@ -15,6 +15,10 @@ extern GLuint environmentDepthBuffer;
 extern GLuint environmentCubeMaps[2];
 extern GLuint shadowFramebuffer;
 extern GLuint shadowCubeMaps[2];
+// How the environment captures read the hall's 2D textures: one mipmap level, no
+// anisotropy. Curved mirrors blur what they show; the saving is most of a capture's
+// texture cost on a software rasterizer.
+extern GLuint environmentTextureSampler;
 
 // Creates all of them at screenWidth x screenHeight, printing each framebuffer's status.
 void createRenderTargets();

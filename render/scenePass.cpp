@@ -176,11 +176,19 @@ GLuint textureName(unsigned int key)
     return texture ? texture->id : 0;
 }
 
-void renderScene()
+void renderScene(SceneSampling sampling)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    const GLuint sampler = sampling == SceneSampling::Reduced ? environmentTextureSampler : 0;
+    // A sampler object overrides whatever the unit holds: only units that serve 2D
+    // textures get it, and none is left for the cube maps of the reflecting objects.
+    glBindSampler(0, sampler);
     renderPlainObjects();
+    glBindSampler(1, sampler);
+    glBindSampler(2, sampler);
     renderNormalMappedObjects();
+    for (GLuint unit = 0; unit < 3; ++unit)
+        glBindSampler(unit, 0);
     glUseProgram(0);
     renderReflectingObjects();
 

@@ -12,4 +12,8 @@ bool isNormalMapped(int textureKey);
 // GL name of the loaded texture under `key`; 0 when there is none.
 GLuint textureName(unsigned int key);
 
-void renderScene();
+// Full: the textures as they are set up (trilinear, anisotropic), for the frame.
+// Reduced: the environment captures' cheaper sampler on the 2D textures.
+enum class SceneSampling { Full, Reduced };
+
+void renderScene(SceneSampling sampling = SceneSampling::Full);

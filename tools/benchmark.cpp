@@ -3,6 +3,8 @@
 // queries and from the wall clock; the start-up steps; and the peak resident memory.
 // With --trivial-ratio it repeats the run with every program replaced by a flat one and
 // prints real/trivial: what our shading costs above the bare work of the passes.
+// Resident memory and heap in use after frame 100 and after the last frame show whether
+// a long run grows (--frames 10000 for the long check).
 //
 //   benchmark [--frames 300] [--size 1920x1080] [--step 0.0333333] [--trivial-ratio] [--json]
 #include "app/application.h"
@@ -17,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <malloc.h>
 #include <map>
 #include <string>
 #include <sys/resource.h>
@@ -94,8 +97,33 @@ double percentile(std::vector<double> values, double q)
     return values[index];
 }
 
+// What memory the process holds at one frame: resident pages and heap in use.
+struct MemoryMark {
+    int frame = 0;
+    long residentKb = 0;
+    long heapKb = 0;
+};
+
+MemoryMark markMemory(int frame)
+{
+    MemoryMark mark;
+    mark.frame = frame;
+    long pages = 0, resident = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) == 2)
+            mark.residentKb = resident * (sysconf(_SC_PAGESIZE) / 1024);
+        std::fclose(statm);
+    }
+    mark.heapKb = static_cast<long>(mallinfo2().uordblks / 1024);
+    return mark;
+}
+
+// The early mark is taken once the frames have settled; the late one after the last.
+constexpr int settledFrame = 100;
+
 struct Result {
     double gpuMedian[passCount + 1], gpuP90[passCount + 1], wallMedian[passCount + 1], wallP90[passCount + 1];
+    MemoryMark settled, last;
     std::vector<std::pair<std::string, double>> startup;
     long peakRssKb = 0;
 };
@@ -179,7 +207,10 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
         glDeleteQueries(2, frameQueries);
         samples.gpu[passCount].push_back(static_cast<double>(t1 - t0) / 1e6);
         recorder.collect(samples);
+        if (frame + 1 == std::min(settledFrame, frames))
+            result.settled = markMemory(frame + 1);
     }
+    result.last = markMemory(frames);
     passRecorder = nullptr;
     for (int p = 0; p <= passCount; ++p) {
         result.gpuMedian[p] = percentile(samples.gpu[p], 0.5);
@@ -256,6 +287,9 @@ void printTable(const Result& real, const Result* trivial, int frames, int width
     for (auto& [name, ms] : real.startup)
         std::printf("  %-16s %9.1f ms\n", name.c_str(), ms);
     std::printf("\npeak resident memory: %.1f MiB\n", static_cast<double>(real.peakRssKb) / 1024.0);
+    for (const MemoryMark& mark : {real.settled, real.last})
+        std::printf("after frame %-6d resident %.1f MiB, heap in use %.1f MiB\n", mark.frame,
+                    static_cast<double>(mark.residentKb) / 1024.0, static_cast<double>(mark.heapKb) / 1024.0);
 }
 
 void printJson(const Result& real, const Result* trivial, int frames, int width, int height)
@@ -273,7 +307,12 @@ void printJson(const Result& real, const Result* trivial, int frames, int width,
     std::printf("}, \"startupMs\": {");
     for (size_t i = 0; i < real.startup.size(); ++i)
         std::printf("%s\"%s\": %.1f", i ? ", " : "", real.startup[i].first.c_str(), real.startup[i].second);
-    std::printf("}, \"peakRssKiB\": %ld}\n", real.peakRssKb);
+    std::printf("}, \"peakRssKiB\": %ld, \"memory\": [", real.peakRssKb);
+    const MemoryMark marks[2] = {real.settled, real.last};
+    for (int i = 0; i < 2; ++i)
+        std::printf("%s{\"afterFrame\": %d, \"residentKiB\": %ld, \"heapKiB\": %ld}", i ? ", " : "", marks[i].frame,
+                    marks[i].residentKb, marks[i].heapKb);
+    std::printf("]}\n");
 }
 
 } // namespace

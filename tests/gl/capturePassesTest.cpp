@@ -2,10 +2,12 @@
 // culling the scene pass relies on, run on the first and every second frame, hide an
 // object from its own map only, and keep the lamps out of the shadow maps.
 #include "app/application.h"
+#include "app/frameClock.h"
 #include "assets/textures.h"
 #include "navigation/camera.h"
 #include "render/capturePasses.h"
 #include "render/renderTargets.h"
+#include "render/scenePass.h"
 #include "scene/animation.h"
 #include "scene/sceneObjects.h"
 #include "tests/gl/hallFixture.h"
@@ -172,6 +174,49 @@ TEST_F(CapturePassesTest, ObjectIsAbsentFromItsOwnMapAndPresentInTheOther)
         EXPECT_TRUE(object.visible);
     }
     reflectingObjects = both;
+    EXPECT_TRUE(drainGLErrors().empty());
+}
+
+// The captures read the hall's textures through a cheaper sampler: the picture stays the
+// same to the eye (grazing floor and walls are where it shows at all), and no unit keeps
+// the sampler afterwards, where it would override the frame's own filtering.
+TEST_F(CapturePassesTest, ReducedSamplingLooksTheSameAndUnbindsItsSampler)
+{
+    animatedFrame(0.0, 0.0, false);
+    camera.eye = glm::vec3(-900.0f, 300.0f, 1500.0f);  // across the floor to the far wall
+    camera.target = glm::vec3(300.0f, 150.0f, -1500.0f);
+    updateBasis();
+    auto sceneWith = [](SceneSampling sampling) {
+        glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
+        glDrawBuffer(GL_COLOR_ATTACHMENT0);
+        glViewport(0, 0, screenWidth, screenHeight);
+        renderScene(sampling);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        for (GLenum unit = 0; unit < 5; ++unit) {
+            GLint sampler = -1;
+            glActiveTexture(GL_TEXTURE0 + unit);
+            glGetIntegerv(GL_SAMPLER_BINDING, &sampler);
+            EXPECT_EQ(sampler, 0) << "unit " << unit;
+        }
+        glActiveTexture(GL_TEXTURE0);
+        return readTexture(sceneColorTextures[0]);
+    };
+    const Image full = sceneWith(SceneSampling::Full);
+    const Image reduced = sceneWith(SceneSampling::Reduced);
+    ASSERT_EQ(full.rgba.size(), reduced.rgba.size());
+    // Less sharp where the floor and walls recede, the same light and colour throughout.
+    size_t differing = 0;
+    double meanFull[3] = {}, meanReduced[3] = {};
+    for (size_t i = 0; i < full.rgba.size(); i += 4)
+        for (size_t c = 0; c < 3; ++c) {
+            differing += full.rgba[i + c] != reduced.rgba[i + c];
+            meanFull[c] += full.rgba[i + c];
+            meanReduced[c] += reduced.rgba[i + c];
+        }
+    EXPECT_GT(differing, 100u) << "the sampler changed nothing";
+    const double pixels = static_cast<double>(full.rgba.size() / 4);
+    for (int c = 0; c < 3; ++c)
+        EXPECT_NEAR(meanFull[c] / pixels, meanReduced[c] / pixels, 1.5) << "channel " << c << " in 1/255";
     EXPECT_TRUE(drainGLErrors().empty());
 }
 

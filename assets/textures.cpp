@@ -3,6 +3,7 @@
 #include "app/glCapabilities.h"
 
 #include <FreeImage.h>
+#include <filesystem>
 #include <iostream>
 
 TextureLoader* TextureLoader::instance = nullptr;
@@ -51,7 +52,17 @@ void loadTextures()
 
 namespace {
 
-FIBITMAP* readImage(const std::string& path)
+const std::string* imageBeingRead = nullptr;
+
+// FreeImage's readers report damage (a cut-off JPEG, a bad header) through this hook,
+// without saying which file: name it.
+void reportImageDamage(FREE_IMAGE_FORMAT, const char* message)
+{
+    std::cerr << "Image file " << (imageBeingRead ? *imageBeingRead : std::string("(unknown)")) << ": " << message
+              << std::endl;
+}
+
+FIBITMAP* decodeImage(const std::string& path)
 {
     FREE_IMAGE_FORMAT type = FreeImage_GetFileType(path.c_str(), 0);
     if (type == FIF_UNKNOWN)
@@ -68,6 +79,22 @@ FIBITMAP* readImage(const std::string& path)
         FreeImage_Unload(image);
         image = converted;
     }
+    return image;
+}
+
+// The image, or null after a line on standard error that names the file.
+FIBITMAP* readImage(const std::string& path)
+{
+    if (!std::filesystem::exists(path)) {
+        std::cerr << "Image file " << path << " does not exist." << std::endl;
+        return nullptr;
+    }
+    FreeImage_SetOutputMessage(reportImageDamage);
+    imageBeingRead = &path;
+    FIBITMAP* image = decodeImage(path);
+    imageBeingRead = nullptr;
+    if (!image)
+        std::cerr << "Image file " << path << " could not be read as an image." << std::endl;
     return image;
 }
 

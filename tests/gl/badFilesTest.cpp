@@ -2,6 +2,7 @@
 // names the problem, keeps drawing the rest of the hall, and exits with 0 when closed.
 #include "tests/gl/viewerProcess.h"
 
+#include <FreeImage.h>
 #include <gtest/gtest.h>
 // X11 after gtest: its macros (None, Bool) would clash with gtest names.
 #include <X11/Xlib.h>
@@ -51,6 +52,20 @@ std::string garbage(size_t size)
     return bytes;
 }
 
+// Rewrites an image in another form under the same name.
+void resave(const fs::path& file, FREE_IMAGE_FORMAT format, bool greyscale)
+{
+    FIBITMAP* image = FreeImage_Load(FIF_JPEG, file.string().c_str(), 0);
+    ASSERT_NE(image, nullptr) << file;
+    if (greyscale) {
+        FIBITMAP* grey = FreeImage_ConvertToGreyscale(image);
+        FreeImage_Unload(image);
+        image = grey;
+    }
+    EXPECT_TRUE(FreeImage_Save(format, image, file.string().c_str(), 0)) << file;
+    FreeImage_Unload(image);
+}
+
 const BrokenFile brokenFiles[] = {
     {"missingModel", [](const fs::path& r) { fs::remove(r / "res/models/teapot.obj"); }, "",
      "Model file ./res/models/teapot.obj could not be loaded"},
@@ -58,9 +73,15 @@ const BrokenFile brokenFiles[] = {
      "Model file ./res/models/Sphere.dae"},
     {"garbageModel", [](const fs::path& r) { writeBytes(r / "res/models/figure.obj", garbage(4096)); }, "",
      "Model file ./res/models/figure.obj"},
-    {"missingImage", [](const fs::path& r) { fs::remove(r / "res/textures/marble.jpg"); }, "\nALERT", ""},
-    {"emptyImage", [](const fs::path& r) { writeBytes(r / "res/textures/brick13.jpg", ""); }, "\nALERT", ""},
-    {"truncatedImage", [](const fs::path& r) { truncateTo(r / "res/textures/brick01.jpg", 0.3); }, "", ""},
+    {"missingImage", [](const fs::path& r) { fs::remove(r / "res/textures/marble.jpg"); }, "\nALERT",
+     "Image file ./res/textures/marble.jpg does not exist.\n"},
+    {"emptyImage", [](const fs::path& r) { writeBytes(r / "res/textures/brick13.jpg", ""); }, "\nALERT",
+     "Image file ./res/textures/brick13.jpg could not be read as an image.\n"},
+    {"truncatedImage", [](const fs::path& r) { truncateTo(r / "res/textures/brick01.jpg", 0.3); }, "",
+     "Image file ./res/textures/brick01.jpg: "},
+    // Readable after all: drawn with their own colours, nothing to report.
+    {"pngNamedJpg", [](const fs::path& r) { resave(r / "res/textures/paving02.jpg", FIF_PNG, false); }, "", ""},
+    {"greyscaleJpg", [](const fs::path& r) { resave(r / "res/textures/brick13.jpg", FIF_JPEG, true); }, "", ""},
     {"missingShader", [](const fs::path& r) { fs::remove(r / "shaders/bloomShader.frag"); }, "",
      "Fragment shader file shaders/bloomShader.frag does not exist."},
     {"emptyShader", [](const fs::path& r) { writeBytes(r / "shaders/normalMapTextureShader.vert", ""); },
@@ -114,10 +135,15 @@ TEST_P(BadFiles, ViewerNamesTheProblemKeepsDrawingAndExitsCleanly)
         EXPECT_GT(litShare(display, window), 0.3) << "the rest of the hall is still drawn";
         viewer.requestClose(window);
         EXPECT_EQ(viewer.waitForExit(120.0), 0) << viewer.err();
-        if (*c.expectedOut)
+        if (*c.expectedOut) {
             EXPECT_NE(viewer.out().find(c.expectedOut), std::string::npos) << viewer.out();
-        if (*c.expectedErr)
+        }
+        // Only an image that could not be read at all raises the alert.
+        const bool alertExpected = std::string(c.expectedOut).find("ALERT") != std::string::npos;
+        EXPECT_EQ(viewer.out().find("\nALERT") != std::string::npos, alertExpected) << viewer.out();
+        if (*c.expectedErr) {
             EXPECT_NE(viewer.err().find(c.expectedErr), std::string::npos) << viewer.err();
+        }
     }
     fs::remove_all(root);
 }

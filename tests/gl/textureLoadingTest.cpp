@@ -138,6 +138,7 @@ TEST_F(TextureLoading, MissingFileAlertsWithoutEndingTheLine)
     Texture* texture = load(scratch / "nothing.jpg", 40);
     std::cout << "next" << std::flush;
     EXPECT_EQ(console.out(), "\nALERTnext");
+    EXPECT_EQ(console.err(), "Image file " + (scratch / "nothing.jpg").string() + " does not exist.\n");
     ASSERT_NE(texture, nullptr);
     EXPECT_EQ(texture->key, 40);
     EXPECT_TRUE(glIsTexture(texture->id));
@@ -152,6 +153,26 @@ TEST_F(TextureLoading, BrokenFileAlertsToo)
     ConsoleCapture console;
     load(scratch / "broken.jpg", 41);
     EXPECT_NE(console.out().find("\nALERT"), std::string::npos);
+    EXPECT_NE(console.err().find("Image file " + (scratch / "broken.jpg").string()), std::string::npos)
+        << console.err();
+    drainGLErrors();
+}
+
+// A JPEG cut off mid-way still decodes (the rest comes out grey), but the user is told
+// which file is damaged.
+TEST_F(TextureLoading, CutOffJpegNamesTheFile)
+{
+    const fs::path whole = fs::path(sourceDir()) / "res/textures/brick01.jpg";
+    std::ifstream in(whole, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bytes.size(), 1000u);
+    const fs::path cut = scratch / "cut.jpg";
+    std::ofstream(cut, std::ios::binary) << bytes.substr(0, bytes.size() / 3);
+    ConsoleCapture console;
+    Texture* texture = load(cut, 43);
+    const std::string err = console.err();
+    EXPECT_EQ(err.rfind("Image file " + cut.string() + ": ", 0), 0u) << err;
+    ASSERT_NE(texture, nullptr);
     drainGLErrors();
 }
 

@@ -3,10 +3,12 @@
 // queries and from the wall clock; the start-up steps; and the peak resident memory.
 // With --trivial-ratio it repeats the run with every program replaced by a flat one and
 // prints real/trivial: what our shading costs above the bare work of the passes.
-// Resident memory and heap in use after frame 100 and after the last frame show whether
-// a long run grows (--frames 10000 for the long check).
+// Resident memory and the band of heap in use over the 100 frames up to frame 100 and
+// over the last 100 frames show whether a long run grows (--frames 10000 for the long
+// check); the driver's working memory swings by a few MiB from frame to frame, so a
+// leak shows as a band that moves up, not as two single readings that differ.
 //
-//   benchmark [--frames 300] [--size 1920x1080] [--step 0.0333333] [--trivial-ratio] [--json]
+//   benchmark [--frames 300] [--size 1920x1080] [--step 0.0333333] [--settle 100] [--trivial-ratio] [--json]
 #include "app/application.h"
 #include "programs/programs.h"
 #include "render/passTimer.h"
@@ -97,14 +99,23 @@ double percentile(std::vector<double> values, double q)
     return values[index];
 }
 
-// What memory the process holds at one frame: resident pages and heap in use.
+// The early mark is taken once the frames have settled (--settle, frame 100 unless
+// told); the late one after the last.
+int settledFrame = 100;
+constexpr int memoryWindow = 100;
+
+// What memory the process holds at one frame: resident pages, and the lowest and
+// highest heap in use over the frames before it.
 struct MemoryMark {
     int frame = 0;
     long residentKb = 0;
-    long heapKb = 0;
+    long heapMinKb = 0;
+    long heapMaxKb = 0;
 };
 
-MemoryMark markMemory(int frame)
+long heapInUseKb() { return static_cast<long>(mallinfo2().uordblks / 1024); }
+
+MemoryMark markMemory(int frame, const std::vector<long>& heapByFrame)
 {
     MemoryMark mark;
     mark.frame = frame;
@@ -114,12 +125,15 @@ MemoryMark markMemory(int frame)
             mark.residentKb = resident * (sysconf(_SC_PAGESIZE) / 1024);
         std::fclose(statm);
     }
-    mark.heapKb = static_cast<long>(mallinfo2().uordblks / 1024);
+    const auto last = heapByFrame.begin() + frame;
+    const auto first = last - std::min(frame, memoryWindow);
+    if (first != last) {
+        const auto [low, high] = std::minmax_element(first, last);
+        mark.heapMinKb = *low;
+        mark.heapMaxKb = *high;
+    }
     return mark;
 }
-
-// The early mark is taken once the frames have settled; the late one after the last.
-constexpr int settledFrame = 100;
 
 struct Result {
     double gpuMedian[passCount + 1], gpuP90[passCount + 1], wallMedian[passCount + 1], wallP90[passCount + 1];
@@ -191,6 +205,15 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
     Recorder recorder;
     passRecorder = &recorder;
     Samples samples;
+    // Room for every sample up front, so the benchmark's own bookkeeping does not grow
+    // the heap it measures.
+    for (int p = 0; p <= passCount; ++p) {
+        samples.gpu[p].reserve(static_cast<size_t>(frames) * 2);
+        samples.wall[p].reserve(static_cast<size_t>(frames) * 2);
+    }
+    recorder.pending.reserve(2 * passCount);
+    std::vector<long> heapByFrame;
+    heapByFrame.reserve(static_cast<size_t>(frames));
     for (int frame = 0; frame < frames; ++frame) {
         glFinish();
         const Clock::time_point frameStart = Clock::now();
@@ -207,10 +230,11 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
         glDeleteQueries(2, frameQueries);
         samples.gpu[passCount].push_back(static_cast<double>(t1 - t0) / 1e6);
         recorder.collect(samples);
+        heapByFrame.push_back(heapInUseKb());
         if (frame + 1 == std::min(settledFrame, frames))
-            result.settled = markMemory(frame + 1);
+            result.settled = markMemory(frame + 1, heapByFrame);
     }
-    result.last = markMemory(frames);
+    result.last = markMemory(frames, heapByFrame);
     passRecorder = nullptr;
     for (int p = 0; p <= passCount; ++p) {
         result.gpuMedian[p] = percentile(samples.gpu[p], 0.5);
@@ -288,8 +312,10 @@ void printTable(const Result& real, const Result* trivial, int frames, int width
         std::printf("  %-16s %9.1f ms\n", name.c_str(), ms);
     std::printf("\npeak resident memory: %.1f MiB\n", static_cast<double>(real.peakRssKb) / 1024.0);
     for (const MemoryMark& mark : {real.settled, real.last})
-        std::printf("after frame %-6d resident %.1f MiB, heap in use %.1f MiB\n", mark.frame,
-                    static_cast<double>(mark.residentKb) / 1024.0, static_cast<double>(mark.heapKb) / 1024.0);
+        std::printf("after frame %-6d resident %.1f MiB, heap in use %.1f to %.1f MiB over the %d frames before\n",
+                    mark.frame, static_cast<double>(mark.residentKb) / 1024.0,
+                    static_cast<double>(mark.heapMinKb) / 1024.0, static_cast<double>(mark.heapMaxKb) / 1024.0,
+                    std::min(mark.frame, memoryWindow));
 }
 
 void printJson(const Result& real, const Result* trivial, int frames, int width, int height)
@@ -310,8 +336,8 @@ void printJson(const Result& real, const Result* trivial, int frames, int width,
     std::printf("}, \"peakRssKiB\": %ld, \"memory\": [", real.peakRssKb);
     const MemoryMark marks[2] = {real.settled, real.last};
     for (int i = 0; i < 2; ++i)
-        std::printf("%s{\"afterFrame\": %d, \"residentKiB\": %ld, \"heapKiB\": %ld}", i ? ", " : "", marks[i].frame,
-                    marks[i].residentKb, marks[i].heapKb);
+        std::printf("%s{\"afterFrame\": %d, \"residentKiB\": %ld, \"heapMinKiB\": %ld, \"heapMaxKiB\": %ld}",
+                    i ? ", " : "", marks[i].frame, marks[i].residentKb, marks[i].heapMinKb, marks[i].heapMaxKb);
     std::printf("]}\n");
 }
 
@@ -331,11 +357,14 @@ int main(int argc, char** argv)
             ratio = true;
         } else if (arg == "--frames" && value) {
             frames = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--settle" && value) {
+            settledFrame = std::max(1, std::atoi(argv[++i]));
         } else if (arg == "--step" && value) {
             step = std::atof(argv[++i]);
         } else if (arg == "--size" && value && std::sscanf(argv[++i], "%dx%d", &width, &height) == 2) {
         } else {
-            std::cerr << "usage: benchmark [--frames N] [--size WxH] [--step seconds] [--trivial-ratio] [--json]\n";
+            std::cerr << "usage: benchmark [--frames N] [--size WxH] [--step seconds] [--settle N] [--trivial-ratio] "
+                         "[--json]\n";
             return 2;
         }
     }

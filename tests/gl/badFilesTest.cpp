@@ -52,6 +52,9 @@ std::string garbage(size_t size)
     return bytes;
 }
 
+// Test listings name the case instead of dumping its bytes.
+void PrintTo(const BrokenFile& c, std::ostream* out) { *out << c.name; }
+
 // Rewrites an image in another form under the same name.
 void resave(const fs::path& file, FREE_IMAGE_FORMAT format, bool greyscale)
 {

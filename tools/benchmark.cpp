@@ -208,8 +208,8 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
     // Room for every sample up front, so the benchmark's own bookkeeping does not grow
     // the heap it measures.
     for (int p = 0; p <= passCount; ++p) {
-        samples.gpu[p].reserve(static_cast<size_t>(frames) * 2);
-        samples.wall[p].reserve(static_cast<size_t>(frames) * 2);
+        samples.gpu[p].reserve(static_cast<size_t>(frames));
+        samples.wall[p].reserve(static_cast<size_t>(frames));
     }
     recorder.pending.reserve(2 * passCount);
     std::vector<long> heapByFrame;

@@ -149,7 +149,7 @@ void main()
     for (int i = 0; i < 2; ++i) {
         vec3 l = normalize(light[i].position.xyz - worldPosition);
         vec3 h = normalize(l + viewDir);
-        float term = pow(max(dot(normal, h), 0.0), material.specularExponent * 4.0);
+        float term = pow(max(dot(normal, h), 0.0), material.specularExponent * 16.0);
         highlights += light[i].specularColor.rgb * material.specularColor.rgb * term;
     }
     float shadow = shadowFactor(shadowTexture[0], light[0].position.xyz, normal);

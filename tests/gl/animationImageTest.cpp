@@ -64,25 +64,28 @@ TEST_F(AnimationImageTest, PedestalShadowsTheFloorBehindIt)
     EXPECT_NEAR(floorLuma(withCaster, open), floorLuma(withoutCaster, open), 0.01f) << "open floor unchanged";
 }
 
-// The teapot's pixels are where the depth with the teapot drawn lies in front of the
-// depth without it.
+// A frame with the object's map freshly captured; `mask` marks the object's pixels: where
+// the depth with it drawn lies in front of the depth without it.
+Image reflectingObjectFrame(EngineObject& object, std::vector<bool>& mask)
+{
+    renderEnvironmentCubeMap(object);
+    object.visible = false;
+    renderFrame();
+    const std::vector<float> without = readSceneDepth();
+    object.visible = true;
+    renderFrame();
+    const std::vector<float> with = readSceneDepth();
+    mask.assign(with.size(), false);
+    for (size_t i = 0; i < with.size(); ++i)
+        mask[i] = with[i] < without[i] - 1e-5f;
+    return readPresentedFrame();
+}
+
 TEST_F(AnimationImageTest, TeapotMirrorsTheHallAndChangesAsItTurns)
 {
     EngineObject& teapot = *reflectingObjects.begin()->second;
     animatedFrame(0.0, 0.0, false);
-    auto teapotFrame = [&](std::vector<bool>& mask) {
-        renderEnvironmentCubeMap(teapot);
-        teapot.visible = false;
-        renderFrame();
-        const std::vector<float> without = readSceneDepth();
-        teapot.visible = true;
-        renderFrame();
-        const std::vector<float> with = readSceneDepth();
-        mask.assign(with.size(), false);
-        for (size_t i = 0; i < with.size(); ++i)
-            mask[i] = with[i] < without[i] - 1e-5f;
-        return readPresentedFrame();
-    };
+    auto teapotFrame = [&](std::vector<bool>& mask) { return reflectingObjectFrame(teapot, mask); };
     std::vector<bool> before, after;
     const Image first = teapotFrame(before);
 
@@ -128,6 +131,27 @@ TEST_F(AnimationImageTest, TeapotMirrorsTheHallAndChangesAsItTurns)
     EXPECT_LT(emptySum / count, 0.5 * mean) << "what the mirror shows comes from its map";
     ASSERT_GT(common, 200);
     EXPECT_GT(changed, common / 20) << "the reflection changes as the hall turns";
+}
+
+// Seen from the front and above, the lamp overhead lights the teapot's shoulder: its
+// highlight is a glint beside the lamp's own reflection, not a white blob over the body.
+TEST_F(AnimationImageTest, MirrorHighlightsAreGlintsNotBlobs)
+{
+    EngineObject& teapot = *reflectingObjects.begin()->second;
+    animatedFrame(0.0, 0.0, false);
+    camera.eye = glm::vec3(0.0f, 900.0f, 700.0f);
+    camera.target = glm::vec3(0.0f, 560.0f, 0.0f);
+    updateBasis();
+    std::vector<bool> mask;
+    const Image frame = reflectingObjectFrame(teapot, mask);
+    int count = 0, nearWhite = 0;
+    for (size_t i = 0; i < mask.size(); ++i)
+        if (mask[i]) {
+            ++count;
+            nearWhite += luma(frame, static_cast<int>(i % frame.width), static_cast<int>(i / frame.width)) > 0.92f;
+        }
+    ASSERT_GT(count, 1000) << "the teapot should fill much of this view";
+    EXPECT_LT(nearWhite, count / 20) << nearWhite << " of " << count << " teapot pixels are near white";
 }
 
 // At t = 0 light 0 is white, at t = pi pure red; the far walls show the difference.

@@ -16,23 +16,7 @@ thread_local bool counting = false;
 thread_local long allocations = 0;
 thread_local size_t allocatedBytes = 0;
 
-} // namespace
-
-void* operator new(std::size_t size)
-{
-    if (counting) {
-        ++allocations;
-        allocatedBytes += size;
-    }
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-
-void* operator new[](std::size_t size) { return operator new(size); }
-
-// Libraries allocate with these too; all of them must pair with the deletes below.
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+void* countedAllocation(std::size_t size)
 {
     if (counting) {
         ++allocations;
@@ -40,6 +24,20 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept
     }
     return std::malloc(size ? size : 1);
 }
+
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    if (void* p = countedAllocation(size))
+        return p;
+    throw std::bad_alloc();
+}
+
+void* operator new[](std::size_t size) { return operator new(size); }
+
+// Libraries allocate with these too; all of them must pair with the deletes below.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return countedAllocation(size); }
 
 void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
 // Out of line, so the compiler does not pair an inlined free with the new it sees.

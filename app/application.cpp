@@ -33,6 +33,9 @@ void stepDone(const char* step)
 void initApplication()
 {
     glEnable(GL_FRAMEBUFFER_SRGB);
+    // Filtered shadow comparisons near a cube face's edge blend across into the next face.
+    glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
+    detectWindowEncoding();
     loadModels();
     stepDone("models");
     TextureLoader::getInstance();

@@ -68,3 +68,9 @@ void reportGLError()
     if (code != GL_NO_ERROR)
         std::cerr << glErrorText(code) << std::endl;
 }
+
+bool anisotropicFilteringAvailable()
+{
+    return epoxy_gl_version() >= 46 || epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") ||
+           epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic");
+}

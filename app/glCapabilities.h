@@ -20,6 +20,9 @@ void loadGLEntryPoints();
 int checkGLCapabilities(const GLContextInfo& info);
 int checkGLCapabilities();
 
+// Whether the current context offers anisotropic filtering (the extension, or GL 4.6).
+bool anisotropicFilteringAvailable();
+
 // Text for a glGetError code; empty for GL_NO_ERROR.
 const char* glErrorText(unsigned int code);
 

@@ -59,12 +59,12 @@ glm::mat4 defaultProjection()
     float aspect = 1.0f;
     if (screenWidth > 0 && screenHeight > 0)
         aspect = static_cast<float>(screenWidth) / static_cast<float>(screenHeight);
-    return glm::perspective(glm::radians(40.0f), aspect, 1.0f, 100000.0f);
+    return glm::perspective(glm::radians(40.0f), aspect, nearDist, farDist);
 }
 
 glm::mat4 cubeFaceProjection()
 {
-    return glm::perspective(glm::radians(90.0f), 1.0f, 1.0f, 100000.0f);
+    return glm::perspective(glm::radians(90.0f), 1.0f, nearDist, farDist);
 }
 
 void initCamera()

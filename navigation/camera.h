@@ -27,9 +27,14 @@ extern Camera camera;
 // outside sqrt(6), where the speed law falls to zero.
 constexpr float minimumZoomDistance = 2.5f;
 
-// perspective(40 deg, screenWidth/screenHeight, 1, 100000): the camera's own projection.
+// Near and far plane of every projection in the hall; the lit shaders rebuild shadow
+// depths from them (the build hands nearDist over, farDist goes as a uniform).
+constexpr float nearDist = 1.0f;
+constexpr float farDist = 100000.0f;
+
+// perspective(40 deg, screenWidth/screenHeight, nearDist, farDist): the camera's own projection.
 glm::mat4 defaultProjection();
-// perspective(90 deg, 1, 1, 100000): one cube-map face.
+// perspective(90 deg, 1, nearDist, farDist): one cube-map face.
 glm::mat4 cubeFaceProjection();
 
 void initCamera();

@@ -1,6 +1,7 @@
 #include "programs/programs.h"
 
 #include "assets/models.h"
+#include "navigation/camera.h"
 
 ShaderProgram* genericTextureShader = nullptr;
 ShaderProgram* reflectingTextureShader = nullptr;
@@ -9,6 +10,7 @@ ShaderProgram* shadowTextureShader = nullptr;
 ShaderProgram* framebufferShader = nullptr;
 ShaderProgram* bloomShader = nullptr;
 ShaderProgram* dofShader = nullptr;
+ShaderProgram* presentFallbackShader = nullptr;
 GLuint screenQuad = 0;
 std::string shaderDirectory = "shaders";
 
@@ -21,9 +23,23 @@ const char* const lightUniformNames[2][5] = {
      "light[1].specularColor"},
 };
 
+// Copies the picture unchanged; the present pass writes it with sRGB encoding off.
+const char* const fallbackVertexSource = R"(#version 330 core
+layout(location = 0) in vec4 in_position;
+layout(location = 2) in vec2 in_texCoord;
+out vec2 texCoord;
+void main() { texCoord = in_texCoord; gl_Position = in_position; }
+)";
+const char* const fallbackFragmentSource = R"(#version 330 core
+uniform sampler2D colorTexture1;
+in vec2 texCoord;
+out vec4 out_color;
+void main() { out_color = vec4(texture(colorTexture1, texCoord).rgb, 1.0); }
+)";
+
 ShaderProgram* buildProgram(const char* name, bool bindColorOutput)
 {
-    auto* program = new ShaderProgram(shaderDirectory + name);
+    auto* program = new ShaderProgram(shaderDirectory + name, shaderPrelude());
     if (bindColorOutput)
         program->bindFragDataLocation("out_color");
     return program;
@@ -52,6 +68,11 @@ void cacheLitLocations(ShaderProgram& program)
     l.material.specularExponent = program.getUniformLocation("material.specularExponent");
 }
 
+std::string shaderPrelude()
+{
+    return "#define NEAR_DIST " + std::to_string(nearDist) + "\n";
+}
+
 void buildShaderPrograms()
 {
     genericTextureShader = buildProgram("/genericTextureShader", true);
@@ -72,7 +93,12 @@ void buildShaderPrograms()
     s.eyePos = shadowTextureShader->getUniformLocation("eyePos");
 
     framebufferShader = buildProgram("/framebufferShader", true);
-    buildScreenQuad(*framebufferShader);
+    if (framebufferShader->program == 0) {
+        presentFallbackShader = new ShaderProgram("built-in picture copy", fallbackVertexSource, fallbackFragmentSource);
+        presentFallbackShader->bindFragDataLocation("out_color");
+    }
+    // The quad takes its locations from whichever program presents; they are the same.
+    buildScreenQuad(framebufferShader->program || !presentFallbackShader ? *framebufferShader : *presentFallbackShader);
     bloomShader = buildProgram("/bloomShader", true);
     dofShader = buildProgram("/dofShader", true);
 

@@ -10,11 +10,17 @@ extern ShaderProgram* shadowTextureShader;
 extern ShaderProgram* framebufferShader;
 extern ShaderProgram* bloomShader;
 extern ShaderProgram* dofShader;
+// A plain copy built from text in the code when "/framebufferShader" fails to build, so
+// the window still shows the picture; null otherwise.
+extern ShaderProgram* presentFallbackShader;
 
 extern GLuint screenQuad;  // vertex array of the two clockwise triangles covering clip space
 
 // Folder and prefix the program names are appended to ("shaders" + "/genericTextureShader").
 extern std::string shaderDirectory;
+
+// What every stage gets after its `#version` line: the numbers C++ and GLSL share.
+std::string shaderPrelude();
 
 void buildShaderPrograms();
 void buildScreenQuad(const ShaderProgram& program);

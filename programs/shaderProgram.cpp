@@ -2,9 +2,7 @@
 
 #include "app/glCapabilities.h"
 
-#include <fstream>
 #include <iostream>
-#include <iterator>
 
 namespace {
 
@@ -41,42 +39,72 @@ void printProgramLog(GLuint program)
 
 bool fileExists(const std::string& path)
 {
-    std::ifstream file(path);
-    return file.is_open();
+    std::string text;
+    return readShaderFile(path, text);
 }
 
 std::string readTextFile(const std::string& path)
 {
-    std::ifstream file(path, std::ios::in | std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    std::string text;
+    readShaderFile(path, text);
+    return text;
 }
 
-ShaderProgram::ShaderProgram(const std::string& basePath)
+namespace {
+
+// The stage file's text with its shared files spliced in; an unreadable shared file is
+// named here, and the compile that follows reports what it lacked.
+ShaderSource readStage(const std::string& path, const std::string& prelude)
 {
-    std::string vertexSource, geometrySource, fragmentSource;
+    ShaderSource source = spliceShaderSource(path, readTextFile(path), prelude);
+    for (const std::string& missing : source.missing)
+        std::cerr << "Shader file " << missing << " (included by " << path << ") does not exist." << std::endl;
+    return source;
+}
+
+} // namespace
+
+ShaderProgram::ShaderProgram(const std::string& basePath, const std::string& prelude) : name(basePath)
+{
+    ShaderSource vertex{{}, {basePath + ".vert"}, {}};
+    ShaderSource geometry{{}, {basePath + ".geom"}, {}};
+    ShaderSource fragment{{}, {basePath + ".frag"}, {}};
     if (fileExists(basePath + ".vert"))
-        vertexSource = readTextFile(basePath + ".vert");
+        vertex = readStage(basePath + ".vert", prelude);
     else
         std::cerr << "Vertex shader file " << basePath << ".vert does not exist." << std::endl;
 
     hasGeometryShader = fileExists(basePath + ".geom");
     if (hasGeometryShader)
-        geometrySource = readTextFile(basePath + ".geom");
+        geometry = readStage(basePath + ".geom", prelude);
 
     if (fileExists(basePath + ".frag"))
-        fragmentSource = readTextFile(basePath + ".frag");
+        fragment = readStage(basePath + ".frag", prelude);
     else
         std::cerr << "Fragment shader file " << basePath << ".frag does not exist." << std::endl;
 
-    vertexShader = compileShader(GL_VERTEX_SHADER, vertexSource);
+    buildStages(vertex, geometry, fragment);
+}
+
+ShaderProgram::ShaderProgram(const std::string& programName, const std::string& vertexSource,
+                             const std::string& fragmentSource)
+    : name(programName)
+{
+    buildStages(spliceShaderSource(name + ".vert", vertexSource, "", [](auto&, auto&) { return false; }), {},
+                spliceShaderSource(name + ".frag", fragmentSource, "", [](auto&, auto&) { return false; }));
+}
+
+void ShaderProgram::buildStages(const ShaderSource& vertex, const ShaderSource& geometry, const ShaderSource& fragment)
+{
+    vertexShader = compileStage(GL_VERTEX_SHADER, vertex);
     if (vertexShader == 0)
         return;
     reportGLError();
 
-    if (!geometrySource.empty())
-        geometryShader = compileShader(GL_GEOMETRY_SHADER, geometrySource);
+    if (!geometry.text.empty())
+        geometryShader = compileStage(GL_GEOMETRY_SHADER, geometry);
 
-    fragmentShader = compileShader(GL_FRAGMENT_SHADER, fragmentSource);
+    fragmentShader = compileStage(GL_FRAGMENT_SHADER, fragment);
     if (fragmentShader == 0)
         return;
     reportGLError();
@@ -85,6 +113,21 @@ ShaderProgram::ShaderProgram(const std::string& basePath)
     if (program == 0)
         return;
     reportGLError();
+}
+
+GLuint ShaderProgram::compileStage(GLenum type, const ShaderSource& source)
+{
+    const GLuint shader = compileShader(type, source.text);
+    GLint status = GL_TRUE;
+    if (shader != 0)
+        glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
+    if (status != GL_TRUE) {
+        std::cerr << "Shader file " << (source.files.empty() ? name : source.files[0]) << " did not compile";
+        if (source.files.size() > 1)
+            std::cerr << " (in its log " << describeSourceNumbers(source) << ")";
+        std::cerr << "." << std::endl;
+    }
+    return shader;
 }
 
 GLuint ShaderProgram::compileShader(GLenum type, const std::string& source)
@@ -129,6 +172,7 @@ void ShaderProgram::linkAndReport()
     if (status != GL_TRUE) {
         std::cout << "Shader linking failed." << std::endl;
         printProgramLog(program);
+        std::cerr << "Shader program " << name << " did not link." << std::endl;
         glDeleteProgram(program);
         program = 0;
     }

@@ -1,7 +1,10 @@
 #pragma once
-// One GL program built from "<base>.vert", an optional "<base>.geom" and "<base>.frag",
-// with every failure printed on the console, plus the table of uniform locations that
-// the passes use for every object.
+// One GL program built from "<base>.vert", an optional "<base>.geom" and "<base>.frag"
+// (each with its shared files spliced in and an optional prelude of defines), with every
+// failure printed on the console, plus the table of uniform locations that the passes use
+// for every object.
+#include "programs/shaderSource.h"
+
 #include <epoxy/gl.h>
 #include <string>
 
@@ -48,6 +51,8 @@ struct UniformLocations {
 };
 static_assert(sizeof(UniformLocations) == UniformSlotCount * sizeof(GLint), "20 packed slots");
 
+// Only a readable regular file counts: a directory or a FIFO where a shader is expected
+// is reported as missing.
 bool fileExists(const std::string& path);
 std::string readTextFile(const std::string& path);
 
@@ -61,7 +66,11 @@ public:
     GLuint geometryShader = 0;
     GLuint program = 0;
 
-    explicit ShaderProgram(const std::string& basePath);
+    // `prelude` goes right after each stage's `#version` line (defines the build hands over).
+    explicit ShaderProgram(const std::string& basePath, const std::string& prelude = "");
+    // A program from source text held in the code, for fallbacks that must not depend on
+    // files; `name` is what messages call it.
+    ShaderProgram(const std::string& name, const std::string& vertexSource, const std::string& fragmentSource);
     ShaderProgram(const ShaderProgram&) = delete;
     ShaderProgram& operator=(const ShaderProgram&) = delete;
 
@@ -75,6 +84,11 @@ public:
     void bindFragDataLocation(const char* name);
 
 private:
+    std::string name;  // base path, as messages name the program
+
+    // Compiles one stage; a failure also names its files on standard error.
+    GLuint compileStage(GLenum type, const ShaderSource& source);
+    void buildStages(const ShaderSource& vertex, const ShaderSource& geometry, const ShaderSource& fragment);
     void linkAndReport();
 };
 

@@ -99,6 +99,6 @@ void renderEnvironmentCubeMap(EngineObject& object)
 {
     object.visible = false;
     captureCubeFaces(environmentFramebuffer, GL_COLOR_ATTACHMENT0, object.texture->id, *object.position,
-                     environmentMapSize, [] { renderScene(SceneSampling::Reduced); });
+                     environmentMapSize, [] { renderScene(SceneView::EnvironmentCapture); });
     object.visible = true;
 }

@@ -55,6 +55,20 @@ bool passedOnUnfiltered(const ShaderProgram& program, GLenum fromAttachment)
 
 } // namespace
 
+bool windowEncodesSrgb = false;
+
+void detectWindowEncoding()
+{
+    GLint framebuffer = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    GLint encoding = GL_LINEAR;
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_COLOR_ENCODING,
+                                          &encoding);
+    windowEncodesSrgb = encoding == GL_SRGB;
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(framebuffer));
+}
+
 void renderFrame()
 {
     glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
@@ -124,18 +138,20 @@ void renderDepthOfField()
 
 void presentFrame()
 {
-    const ShaderProgram& program = *framebufferShader;
-    if (program.program == 0) {
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, sceneFramebuffer);
-        copySceneColor(GL_COLOR_ATTACHMENT2);
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        return;
-    }
+    // The window is multisampled, so no blit may copy into it: a failed program gives way
+    // to the built-in copy, which writes the stored bytes with sRGB encoding off.
+    const bool fallback = framebufferShader->program == 0 && presentFallbackShader;
+    const ShaderProgram& program = fallback ? *presentFallbackShader : *framebufferShader;
+    if (fallback)
+        glDisable(GL_FRAMEBUFFER_SRGB);
     beginFullScreenPass(program);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sceneColorTextures[2]);
     glUniform1i(program.getUniformLocation("colorTexture1"), 0);
+    glUniform1i(program.getUniformLocation("windowEncodesSrgb"), windowEncodesSrgb);
     drawQuad();
     glBindTexture(GL_TEXTURE_2D, 0);
     endFullScreenPass();
+    if (fallback)
+        glEnable(GL_FRAMEBUFFER_SRGB);
 }

@@ -1,6 +1,7 @@
 #include "render/renderTargets.h"
 
 #include "app/frameClock.h"
+#include "app/glCapabilities.h"
 
 #include <iostream>
 
@@ -47,7 +48,8 @@ void createSceneTargets()
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, 8.0f);
+        if (anisotropicFilteringAvailable())
+            glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, 8.0f);
     }
     reportFramebufferStatus("\nFramebuffer created\n");
 }

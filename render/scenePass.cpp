@@ -15,6 +15,8 @@ const int normalMappedTextureKeys[] = {6, 9, 12, 15, 18, 21, 24};
 constexpr unsigned int lampNormalMapKey = 99;
 constexpr unsigned int lampSpecularMapKey = 5;
 
+SceneView currentView = SceneView::Frame;
+
 void sendFrameUniforms(const ShaderProgram& program)
 {
     const UniformLocations& l = program.locations;
@@ -28,6 +30,7 @@ void sendFrameUniforms(const ShaderProgram& program)
     }
     glUniform3fv(l.eyePos, 1, glm::value_ptr(camera.eye));
     glUniform1f(program.getUniformLocation("farDist"), farDist);
+    glUniform1i(program.getUniformLocation("environmentCapture"), currentView == SceneView::EnvironmentCapture);
 }
 
 void sendCameraMatrices(const ShaderProgram& program)
@@ -76,13 +79,13 @@ void drawModel(const EngineObject& object)
 void drawNormalMapped(const EngineObject& object, GLuint normalMap, GLuint specularMap)
 {
     sendObjectUniforms(*normalMapTextureShader, object);
-    glActiveTexture(GL_TEXTURE0);
+    glActiveTexture(GL_TEXTURE0 + ColorTextureUnit);
     glBindTexture(GL_TEXTURE_2D, object.texture->id);
-    glActiveTexture(GL_TEXTURE1);
+    glActiveTexture(GL_TEXTURE0 + NormalMapUnit);
     glBindTexture(GL_TEXTURE_2D, normalMap);
-    glActiveTexture(GL_TEXTURE2);
+    glActiveTexture(GL_TEXTURE0 + SpecularMapUnit);
     glBindTexture(GL_TEXTURE_2D, specularMap);
-    glActiveTexture(GL_TEXTURE0);
+    glActiveTexture(GL_TEXTURE0 + ColorTextureUnit);
     drawModel(object);
 }
 
@@ -98,8 +101,8 @@ void renderPlainObjects()
     program.use();
     glEnable(GL_DEPTH_TEST);
     sendFrameUniforms(program);
-    glUniform1i(program.getUniformLocation("colorTexture"), 0);
-    bindShadowMaps(program, 1, true);
+    glUniform1i(program.getUniformLocation("colorTexture"), ColorTextureUnit);
+    bindShadowMaps(program, PlainShadowUnit, true);
     sendCameraMatrices(program);
     const bool skipNormalMapped = normalMappingAvailable();
     for (const auto& [id, object] : sceneObjects) {
@@ -125,10 +128,10 @@ void renderNormalMappedObjects()
     const ShaderProgram& program = *normalMapTextureShader;
     program.use();
     sendFrameUniforms(program);
-    glUniform1i(program.getUniformLocation("colorTexture"), 0);
-    glUniform1i(program.getUniformLocation("normalMap"), 1);
-    glUniform1i(program.getUniformLocation("specularMap"), 2);
-    bindShadowMaps(program, 3, true);
+    glUniform1i(program.getUniformLocation("colorTexture"), ColorTextureUnit);
+    glUniform1i(program.getUniformLocation("normalMap"), NormalMapUnit);
+    glUniform1i(program.getUniformLocation("specularMap"), SpecularMapUnit);
+    bindShadowMaps(program, NormalMappedShadowUnit, true);
     sendCameraMatrices(program);
     for (const auto& [id, object] : sceneObjects) {
         const int key = object->texture->key;
@@ -148,12 +151,12 @@ void renderReflectingObjects()
             continue;
         // Units 1 and 2 still hold the shadow cube maps bound for the plain objects.
         sendFrameUniforms(program);
-        glUniform1i(program.getUniformLocation("cubeTexture"), 0);
-        bindShadowMaps(program, 1, false);
+        glUniform1i(program.getUniformLocation("cubeTexture"), ColorTextureUnit);
+        bindShadowMaps(program, PlainShadowUnit, false);
         sendCameraMatrices(program);
         sendObjectUniforms(program, *object);
         glUniform1f(program.locations.refraction, object->refraction);
-        glActiveTexture(GL_TEXTURE0);
+        glActiveTexture(GL_TEXTURE0 + ColorTextureUnit);
         glBindTexture(GL_TEXTURE_CUBE_MAP, object->texture->id);
         drawModel(*object);
         glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
@@ -176,10 +179,11 @@ GLuint textureName(unsigned int key)
     return texture ? texture->id : 0;
 }
 
-void renderScene(SceneSampling sampling)
+void renderScene(SceneView view)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    const GLuint sampler = sampling == SceneSampling::Reduced ? environmentTextureSampler : 0;
+    currentView = view;
+    const GLuint sampler = view == SceneView::EnvironmentCapture ? environmentTextureSampler : 0;
     // A sampler object overrides whatever the unit holds: only units that serve 2D
     // textures get it, and none is left for the cube maps of the reflecting objects.
     glBindSampler(0, sampler);

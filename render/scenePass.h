@@ -2,9 +2,9 @@
 // The lit hall as the camera sees it, drawn into whatever framebuffer, draw buffer and
 // viewport the caller set: plain objects, then normal-mapped objects and the lamps, then
 // the reflecting objects that are visible.
-#include <epoxy/gl.h>
+#include "navigation/camera.h"
 
-constexpr float farDist = 100000.0f;
+#include <epoxy/gl.h>
 
 // Texture keys whose objects are drawn with normal and specular maps (at key + 1, + 2).
 bool isNormalMapped(int textureKey);
@@ -12,8 +12,19 @@ bool isNormalMapped(int textureKey);
 // GL name of the loaded texture under `key`; 0 when there is none.
 GLuint textureName(unsigned int key);
 
-// Full: the textures as they are set up (trilinear, anisotropic), for the frame.
-// Reduced: the environment captures' cheaper sampler on the 2D textures.
-enum class SceneSampling { Full, Reduced };
+// Texture units the lit passes bind, as their samplers are told.
+enum SceneTextureUnit : GLint {
+    ColorTextureUnit = 0,  // the object's picture, or the reflecting objects' cube map
+    NormalMapUnit = 1,
+    SpecularMapUnit = 2,
+    PlainShadowUnit = 1,  // shadow cube maps 0 and 1 of the plain and reflecting objects
+    NormalMappedShadowUnit = 3  // the same for the normal-mapped objects
+};
 
-void renderScene(SceneSampling sampling = SceneSampling::Full);
+// Frame: the textures as they are set up (trilinear, anisotropic) and soft shadows.
+// EnvironmentCapture: what a cube face needs, seen blurred by a curved mirror: the
+// captures' cheaper sampler on the 2D textures and one shadow tap per light; the lit
+// shaders are told through "environmentCapture".
+enum class SceneView { Frame, EnvironmentCapture };
+
+void renderScene(SceneView view = SceneView::Frame);

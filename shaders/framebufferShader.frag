@@ -1,13 +1,17 @@
 #version 330 core
-// The finished picture is held display-encoded; decode it so the sRGB write of the
-// window encodes it exactly once.
+// The finished picture is held display-encoded. A window that encodes sRGB on write gets
+// it decoded with the exact sRGB curve, so what it shows is what is stored; any other
+// window takes it as it is.
 uniform sampler2D colorTexture1;
+uniform bool windowEncodesSrgb;
 
 in vec2 texCoord;
 out vec4 out_color;
 
 void main()
 {
-    vec3 encoded = texture(colorTexture1, texCoord).rgb;
-    out_color = vec4(pow(encoded, vec3(2.2)), 1.0);
+    vec3 c = texture(colorTexture1, texCoord).rgb;
+    if (windowEncodesSrgb)
+        c = mix(c / 12.92, pow((c + 0.055) / 1.055, vec3(2.4)), step(vec3(0.04045), c));
+    out_color = vec4(c, 1.0);
 }

@@ -1,29 +1,4 @@
 #version 330 core
-// Lit programs share these locations so every model's vertex array works with each.
-layout(location = 0) in vec4 in_position;
-layout(location = 1) in vec3 in_normal;
-layout(location = 2) in vec2 in_texCoord;
-layout(location = 3) in vec3 in_tangent;
-layout(location = 4) in vec3 in_bitangent;
-
-uniform mat4 projectionMatrix;
-uniform mat4 modelMatrix;
-uniform mat4 viewMatrix;
-uniform mat3 normalMatrix;
-
-out vec3 worldPosition;
-out vec3 worldNormal;
-out vec3 worldTangent;
-out vec3 worldBitangent;
-out vec2 texCoord;
-
-void main()
-{
-    vec4 world = modelMatrix * in_position;
-    worldPosition = world.xyz;
-    worldNormal = normalMatrix * in_normal;
-    worldTangent = mat3(modelMatrix) * in_tangent;
-    worldBitangent = mat3(modelMatrix) * in_bitangent;
-    texCoord = in_texCoord;
-    gl_Position = projectionMatrix * viewMatrix * world;
-}
+// Normal-mapped objects carry their tangent frame to the fragment stage.
+#define TANGENT_FRAME
+#include "litVertex.glsl"

@@ -186,11 +186,11 @@ TEST_F(CapturePassesTest, ReducedSamplingLooksTheSameAndUnbindsItsSampler)
     camera.eye = glm::vec3(-900.0f, 300.0f, 1500.0f);  // across the floor to the far wall
     camera.target = glm::vec3(300.0f, 150.0f, -1500.0f);
     updateBasis();
-    auto sceneWith = [](SceneSampling sampling) {
+    auto sceneWith = [](SceneView view) {
         glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
         glDrawBuffer(GL_COLOR_ATTACHMENT0);
         glViewport(0, 0, screenWidth, screenHeight);
-        renderScene(sampling);
+        renderScene(view);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         for (GLenum unit = 0; unit < 5; ++unit) {
             GLint sampler = -1;
@@ -201,8 +201,8 @@ TEST_F(CapturePassesTest, ReducedSamplingLooksTheSameAndUnbindsItsSampler)
         glActiveTexture(GL_TEXTURE0);
         return readTexture(sceneColorTextures[0]);
     };
-    const Image full = sceneWith(SceneSampling::Full);
-    const Image reduced = sceneWith(SceneSampling::Reduced);
+    const Image full = sceneWith(SceneView::Frame);
+    const Image reduced = sceneWith(SceneView::EnvironmentCapture);
     ASSERT_EQ(full.rgba.size(), reduced.rgba.size());
     // Less sharp where the floor and walls recede, the same light and colour throughout.
     size_t differing = 0;

@@ -104,7 +104,44 @@ TEST_F(ShaderBuild, VertexCompileErrorStillCompilesFragmentAndTriesTheLink)
     EXPECT_NE(program.vertexShader, 0u);
     EXPECT_NE(program.fragmentShader, 0u);
     EXPECT_EQ(program.program, 0u);
-    EXPECT_EQ(console.err(), "");
+    EXPECT_EQ(console.err(), "Shader file " + base("broken") + ".vert did not compile.\n" +
+                                 "Shader program " + base("broken") + " did not link.\n");
+}
+
+// Shared files are spliced in where a stage names them; the driver's log must still count
+// lines in the real files, and standard error says which file each source number is.
+TEST_F(ShaderBuild, SplicedFilesKeepTheirOwnLineNumbers)
+{
+    write("shared.glsl", "// shared\nfloat halve(float x) { return x * 0.5; }\nfloat broken() { return missingA; }\n");
+    write("spliced.vert", goodVertex);
+    write("spliced.frag", "#version 330 core\nout vec4 out_color;\n#include \"shared.glsl\"\n"
+                          "#include \"absent.glsl\"\nvoid main() { out_color = vec4(HALF_OF_ONE + missingB); }\n");
+    ConsoleCapture console;
+    ShaderProgram program(base("spliced"), "#define HALF_OF_ONE halve(1.0)\n");
+    const std::string out = console.out();
+    const std::string err = console.err();
+    EXPECT_NE(out.find("1:3("), std::string::npos) << "missingA is on line 3 of shared.glsl: " << out;
+    EXPECT_NE(out.find("0:5("), std::string::npos) << "missingB is on line 5 of the stage file: " << out;
+    EXPECT_EQ(out.find("HALF_OF_ONE"), std::string::npos) << "the prelude's define is known: " << out;
+    EXPECT_NE(err.find("Shader file " + base("absent.glsl") + " (included by " + base("spliced.frag") +
+                       ") does not exist."),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("Shader file " + base("spliced.frag") + " did not compile (in its log source 0 is " +
+                       base("spliced.frag") + ", source 1 is " + base("shared.glsl") + ")."),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(program.program, 0u);
+}
+
+TEST_F(ShaderBuild, DirectoryWhereAStageFileBelongsCountsAsMissing)
+{
+    write("dir.vert", goodVertex);
+    fs::create_directories(dir / "dir.frag");
+    ConsoleCapture console;
+    ShaderProgram program(base("dir"));
+    EXPECT_EQ(console.err().rfind("Fragment shader file " + base("dir") + ".frag does not exist.\n", 0), 0u);
+    EXPECT_EQ(program.program, 0u);
 }
 
 TEST_F(ShaderBuild, BindFragDataLocationRelinksTheSameProgramObject)

@@ -1,0 +1,34 @@
+// What the lit programs share in their vertex stage: world-space position, normal and,
+// with TANGENT_FRAME defined, the tangent frame. The locations are those every model's
+// vertex array was wired with.
+layout(location = 0) in vec4 in_position;
+layout(location = 1) in vec3 in_normal;
+layout(location = 2) in vec2 in_texCoord;
+#ifdef TANGENT_FRAME
+layout(location = 3) in vec3 in_tangent;
+layout(location = 4) in vec3 in_bitangent;
+out vec3 worldTangent;
+out vec3 worldBitangent;
+#endif
+
+uniform mat4 projectionMatrix;
+uniform mat4 modelMatrix;
+uniform mat4 viewMatrix;
+uniform mat3 normalMatrix;
+
+out vec3 worldPosition;
+out vec3 worldNormal;
+out vec2 texCoord;
+
+void main()
+{
+    vec4 world = modelMatrix * in_position;
+    worldPosition = world.xyz;
+    worldNormal = normalMatrix * in_normal;
+#ifdef TANGENT_FRAME
+    worldTangent = mat3(modelMatrix) * in_tangent;
+    worldBitangent = mat3(modelMatrix) * in_bitangent;
+#endif
+    texCoord = in_texCoord;
+    gl_Position = projectionMatrix * viewMatrix * world;
+}

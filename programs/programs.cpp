@@ -34,7 +34,7 @@ const char* const fallbackFragmentSource = R"(#version 330 core
 uniform sampler2D colorTexture1;
 in vec2 texCoord;
 out vec4 out_color;
-void main() { out_color = vec4(texture(colorTexture1, texCoord).rgb, 1.0); }
+void main() { out_color = texelFetch(colorTexture1, ivec2(texCoord * vec2(textureSize(colorTexture1, 0))), 0); }
 )";
 
 ShaderProgram* buildProgram(const char* name, bool bindColorOutput)

@@ -10,7 +10,9 @@ out vec4 out_color;
 
 void main()
 {
-    vec3 c = texture(colorTexture1, texCoord).rgb;
+    // One texel per pixel, unfiltered: the window is multisampled, and a filtered read at
+    // a sample position would blend in the opposite edge at the borders.
+    vec3 c = texelFetch(colorTexture1, ivec2(texCoord * vec2(textureSize(colorTexture1, 0))), 0).rgb;
     if (windowEncodesSrgb)
         c = mix(c / 12.92, pow((c + 0.055) / 1.055, vec3(2.4)), step(vec3(0.04045), c));
     out_color = vec4(c, 1.0);

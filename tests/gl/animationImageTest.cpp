@@ -5,6 +5,7 @@
 #include "navigation/camera.h"
 #include "render/capturePasses.h"
 #include "render/frame.h"
+#include "render/renderTargets.h"
 #include "scene/animation.h"
 #include "scene/sceneObjects.h"
 #include "tests/gl/hallFixture.h"
@@ -152,6 +153,57 @@ TEST_F(AnimationImageTest, MirrorHighlightsAreGlintsNotBlobs)
         }
     ASSERT_GT(count, 1000) << "the teapot should fill much of this view";
     EXPECT_LT(nearWhite, count / 20) << nearWhite << " of " << count << " teapot pixels are near white";
+}
+
+// With light 0 giving no highlight, putting the whole hall into light 0's shadow must
+// leave the teapot as it was, while light 1's shadow takes light 1's glint away: each
+// glint is hidden only by its own light's shadow.
+TEST_F(AnimationImageTest, EachMirrorGlintTakesItsOwnLightsShadow)
+{
+    EngineObject& teapot = *reflectingObjects.begin()->second;
+    auto viewWithoutLightZeroGlint = [] {
+        animatedFrame(0.0, 0.0, false);  // shadow maps as the lights cast them
+        lights[0]->specularColor = glm::vec4(0.0f, 0.0f, 0.0f, 1.0f);
+        camera.eye = glm::vec3(0.0f, 900.0f, 700.0f);
+        camera.target = glm::vec3(0.0f, 560.0f, 0.0f);
+        updateBasis();
+    };
+    auto allInShadowOf = [](int light) {
+        GLuint framebuffer = 0;
+        glGenFramebuffers(1, &framebuffer);
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        glClearDepth(0.0);
+        for (int face = 0; face < 6; ++face) {
+            glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face,
+                                   shadowCubeMaps[light], 0);
+            glClear(GL_DEPTH_BUFFER_BIT);
+        }
+        glClearDepth(1.0);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glDeleteFramebuffers(1, &framebuffer);
+        renderFrame();  // the teapot's map stays as captured: only the glints can change
+        return readPresentedFrame();
+    };
+    viewWithoutLightZeroGlint();
+    std::vector<bool> mask;
+    const Image lit = reflectingObjectFrame(teapot, mask);
+    const Image shadowedByZero = allInShadowOf(0);
+    viewWithoutLightZeroGlint();
+    const Image shadowedByOne = allInShadowOf(1);
+    animatedFrame(0.0, 0.0, false);
+
+    int count = 0, changedByZero = 0, changedByOne = 0;
+    for (size_t i = 0; i < mask.size(); ++i) {
+        if (!mask[i])
+            continue;
+        const int x = static_cast<int>(i % lit.width), y = static_cast<int>(i / lit.width);
+        ++count;
+        changedByZero += std::abs(luma(shadowedByZero, x, y) - luma(lit, x, y)) > 4.0f / 255.0f;
+        changedByOne += std::abs(luma(shadowedByOne, x, y) - luma(lit, x, y)) > 4.0f / 255.0f;
+    }
+    ASSERT_GT(count, 1000);
+    ASSERT_GE(changedByOne, 10) << "light 1's glint shows in this view and goes with its shadow";
+    EXPECT_LE(changedByZero, changedByOne / 10) << "light 0's shadow took " << changedByZero << " pixels of glint";
 }
 
 // At t = 0 light 0 is white, at t = pi pure red; the far walls show the difference.

@@ -26,6 +26,7 @@ struct BrokenFile {
     std::function<void(const fs::path& root)> breakIt;
     const char* expectedOut;  // must appear on standard output (empty: no demand)
     const char* expectedErr;  // must appear on standard error (empty: no demand)
+    const char* environment = nullptr;  // "NAME=value" the viewer runs with, for a driver that lacks something
 };
 
 void writeBytes(const fs::path& file, const std::string& bytes)
@@ -92,6 +93,15 @@ const BrokenFile brokenFiles[] = {
     {"shaderThatDoesNotCompile",
      [](const fs::path& r) { writeBytes(r / "shaders/genericTextureShader.frag", "#version 330 core\nvoid main() { nonsense; }\n"); },
      "Shader compilation failed.", ""},
+    // The window is multisampled: the picture must still reach it through a valid path.
+    {"presentShaderThatDoesNotCompile",
+     [](const fs::path& r) { writeBytes(r / "shaders/framebufferShader.frag", "#version 330 core\nvoid main() { nonsense; }\n"); },
+     "Shader compilation failed.", "Shader file shaders/framebufferShader.frag did not compile."},
+    {"missingSharedLighting", [](const fs::path& r) { fs::remove(r / "shaders/litShading.glsl"); }, "",
+     "Shader file shaders/litShading.glsl (included by shaders/genericTextureShader.frag) does not exist."},
+    // Not a bad file but a driver without anisotropic filtering: no texture may raise an error.
+    {"driverWithoutAnisotropicFiltering", [](const fs::path&) {}, "", "",
+     "MESA_EXTENSION_OVERRIDE=-GL_EXT_texture_filter_anisotropic -GL_ARB_texture_filter_anisotropic"},
 };
 
 // Share of the window's pixels that are not black.
@@ -130,8 +140,16 @@ TEST_P(BadFiles, ViewerNamesTheProblemKeepsDrawingAndExitsCleanly)
     const char* display = std::getenv("DISPLAY");
     if (!display)
         GTEST_SKIP() << "needs a display (the test command runs under Xvfb)";
+    std::string variable;
+    if (c.environment) {
+        variable = c.environment;
+        const size_t equals = variable.find('=');
+        setenv(variable.substr(0, equals).c_str(), variable.substr(equals + 1).c_str(), 1);
+    }
     {
         ViewerProcess viewer(root.string(), display);
+        if (c.environment)
+            unsetenv(variable.substr(0, variable.find('=')).c_str());
         const unsigned long window = viewer.findWindow(60.0);
         ASSERT_NE(window, 0ul) << viewer.err();
         ASSERT_TRUE(viewer.waitForOutput("FPS: ", 240.0)) << viewer.out() << viewer.err();
@@ -147,6 +165,8 @@ TEST_P(BadFiles, ViewerNamesTheProblemKeepsDrawingAndExitsCleanly)
         if (*c.expectedErr) {
             EXPECT_NE(viewer.err().find(c.expectedErr), std::string::npos) << viewer.err();
         }
+        EXPECT_EQ(viewer.err().find("GL: "), std::string::npos) << "no GL error from what was refused or worked around: "
+                                                                << viewer.err();
     }
     fs::remove_all(root);
 }

@@ -239,6 +239,47 @@ FaceSample sampleShadowFace(int light, int face, const glm::vec3& point)
     return {viewDistance(depths[static_cast<size_t>(y) * shadowMapSize + x]), clip.w};
 }
 
+// The captures say that they capture; nothing is guessed from a square projection. A
+// square picture (a square window, a square capture) keeps its soft shadow edges: it
+// matches a nearly square one, and not what a capture's single shadow tap gives.
+TEST_F(CapturePassesTest, SquareViewKeepsItsSoftShadows)
+{
+    animatedFrame(0.0, 0.0, false);
+    camera.eye = glm::vec3(1099.0f, 500.0f, 1099.0f);  // a pedestal's shadow on the floor
+    camera.target = glm::vec3(849.0f, 0.0f, 849.0f);
+    updateBasis();
+    const int side = screenHeight;
+    auto squareScene = [side](float aspect, SceneView view) {
+        camera.projection = glm::perspective(glm::radians(40.0f), aspect, nearDist, farDist);
+        glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
+        glDrawBuffer(GL_COLOR_ATTACHMENT0);
+        glViewport(0, 0, side, side);
+        renderScene(view);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        return readTexture(sceneColorTextures[0]);
+    };
+    const Image square = squareScene(1.0f, SceneView::Frame);
+    const Image nearlySquare = squareScene(1.002f, SceneView::Frame);
+    const Image captureShaded = squareScene(1.0f, SceneView::EnvironmentCapture);
+    camera.projection = defaultProjection();
+    glViewport(0, 0, screenWidth, screenHeight);
+    auto differing = [side](const Image& a, const Image& b) {
+        int count = 0;
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x)
+                for (int c = 0; c < 3; ++c)
+                    if (std::abs(a.pixel(x, y)[c] - b.pixel(x, y)[c]) > 8) {
+                        ++count;
+                        break;
+                    }
+        return count;
+    };
+    const int againstNearlySquare = differing(square, nearlySquare);
+    const int againstCapture = differing(square, captureShaded);
+    ASSERT_GT(againstCapture, 100) << "capture shading should show in this view";
+    EXPECT_LT(againstNearlySquare, againstCapture / 5) << "the square view lost its soft shadows";
+}
+
 TEST_F(CapturePassesTest, ShadowMapsHoldTheCastersButNoLamp)
 {
     moveLights(0.0);  // light 0 and its lamp at (1500, 1200, 0); light 1 and lamp 1 at (0, 1800, 0)

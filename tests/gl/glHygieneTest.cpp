@@ -36,6 +36,7 @@ void expectFrameContract()
     glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &value);
     EXPECT_EQ(value, 0) << "vertex array";
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_CUBE_MAP_SEAMLESS)) << "shadow look-ups blend across cube faces";
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
     glGetIntegerv(GL_CULL_FACE_MODE, &value);
     EXPECT_EQ(value, GL_BACK);

@@ -1,5 +1,8 @@
 // The committed model and image files: that they are exactly what the generator
 // makes, and that every model reads the way the loader and the scene need it.
+#include "programs/programs.h"
+#include "programs/shaderSource.h"
+
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
@@ -13,6 +16,7 @@
 #include <iterator>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <unistd.h>
@@ -279,3 +283,70 @@ INSTANTIATE_TEST_SUITE_P(Architecture, TextureStretchTest,
                          });
 
 }  // namespace
+
+// The GLSL sources as the shader build hands them to the driver: every program's stages,
+// spliced with the build's prelude, pass the reference compiler and link; and what the
+// programs share lives in one file, not in copies that drift apart.
+namespace {
+
+const char* const programNames[] = {"genericTextureShader", "reflectingTextureShader", "normalMapTextureShader",
+                                    "shadowTextureShader",  "framebufferShader",       "bloomShader",
+                                    "dofShader"};
+
+const fs::path shaderDir = fs::path(PINAKORA_SOURCE_DIR) / "shaders";
+
+} // namespace
+
+TEST(ShaderSources, EveryProgramAsBuiltPassesTheReferenceCompiler)
+{
+    if (std::system("command -v glslangValidator >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "glslangValidator (glslang-tools) is not installed";
+    const fs::path out = fs::temp_directory_path() / ("pinakora-glsl-" + std::to_string(::getpid()));
+    fs::create_directories(out);
+    for (const char* name : programNames) {
+        std::string command = "glslangValidator -l";
+        for (const char* stage : {".vert", ".geom", ".frag"}) {
+            const fs::path file = shaderDir / (std::string(name) + stage);
+            if (!fs::exists(file))
+                continue;
+            const ShaderSource source = spliceShaderSource(file.string(), readBytes(file), shaderPrelude());
+            EXPECT_TRUE(source.missing.empty()) << file;
+            const fs::path spliced = out / (std::string(name) + stage);
+            std::ofstream(spliced) << source.text;
+            command += " " + spliced.string();
+        }
+        command += " > " + (out / "log.txt").string() + " 2>&1";
+        EXPECT_EQ(std::system(command.c_str()), 0) << name << ":\n" << readBytes(out / "log.txt");
+    }
+    fs::remove_all(out);
+}
+
+TEST(ShaderSources, NoBlockOfNineLinesIsCopiedBetweenFiles)
+{
+    constexpr size_t blockLength = 9;
+    std::map<std::string, std::string> firstSeen;  // block text -> file
+    for (const auto& entry : fs::directory_iterator(shaderDir)) {
+        // Consecutive non-blank lines only: a blank line ends a run.
+        std::istringstream again(readBytes(entry.path()));
+        std::vector<std::vector<std::string>> runs(1);
+        for (std::string line; std::getline(again, line);) {
+            if (line.find_first_not_of(" \t\r") == std::string::npos)
+                runs.emplace_back();
+            else
+                runs.back().push_back(line);
+        }
+        std::set<std::string> blocksHere;
+        for (const auto& run : runs)
+            for (size_t i = 0; i + blockLength <= run.size(); ++i) {
+                std::string block;
+                for (size_t k = 0; k < blockLength; ++k)
+                    block += run[i + k] + "\n";
+                blocksHere.insert(block);
+            }
+        const std::string file = entry.path().filename().string();
+        for (const std::string& block : blocksHere) {
+            const auto [it, fresh] = firstSeen.emplace(block, file);
+            EXPECT_TRUE(fresh) << file << " repeats lines of " << it->second << ":\n" << block;
+        }
+    }
+}

@@ -27,6 +27,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <ctime>
 #include <vector>
 
 namespace {
@@ -41,9 +42,19 @@ double millisecondsSince(Clock::time_point start)
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
+// CPU time of the whole process, the rasterizer's threads included: on a machine shared
+// with other work the wall clock also counts the waiting, the CPU time only the work.
+double processCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
 struct Samples {
     std::vector<double> gpu[passCount + 1];
     std::vector<double> wall[passCount + 1];
+    std::vector<double> cpu[passCount + 1];
 };
 
 // Brackets each pass with timestamp queries, and with glFinish so the wall clock sees the
@@ -54,9 +65,11 @@ public:
         int pass;
         GLuint queries[2];
         double wallMs;
+        double cpuMs;
     };
     std::vector<Pending> pending;
     Clock::time_point wallStart;
+    double cpuStart = 0.0;
     GLuint openQuery = 0;
 
     void begin(FramePass) override
@@ -65,8 +78,9 @@ public:
         GLuint q[2];
         glGenQueries(2, q);
         glQueryCounter(q[0], GL_TIMESTAMP);
-        pending.push_back({-1, {q[0], q[1]}, 0.0});
+        pending.push_back({-1, {q[0], q[1]}, 0.0, 0.0});
         wallStart = Clock::now();
+        cpuStart = processCpuMs();
     }
     void end(FramePass pass) override
     {
@@ -74,6 +88,7 @@ public:
         glQueryCounter(p.queries[1], GL_TIMESTAMP);
         glFinish();
         p.wallMs = millisecondsSince(wallStart);
+        p.cpuMs = processCpuMs() - cpuStart;
         p.pass = static_cast<int>(pass);
     }
     void collect(Samples& samples)
@@ -85,6 +100,7 @@ public:
             glDeleteQueries(2, p.queries);
             samples.gpu[p.pass].push_back(static_cast<double>(t1 - t0) / 1e6);
             samples.wall[p.pass].push_back(p.wallMs);
+            samples.cpu[p.pass].push_back(p.cpuMs);
         }
         pending.clear();
     }
@@ -137,6 +153,7 @@ MemoryMark markMemory(int frame, const std::vector<long>& heapByFrame)
 
 struct Result {
     double gpuMedian[passCount + 1], gpuP90[passCount + 1], wallMedian[passCount + 1], wallP90[passCount + 1];
+    double cpuMedian[passCount + 1];
     MemoryMark settled, last;
     std::vector<std::pair<std::string, double>> startup;
     long peakRssKb = 0;
@@ -210,6 +227,7 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
     for (int p = 0; p <= passCount; ++p) {
         samples.gpu[p].reserve(static_cast<size_t>(frames));
         samples.wall[p].reserve(static_cast<size_t>(frames));
+        samples.cpu[p].reserve(static_cast<size_t>(frames));
     }
     recorder.pending.reserve(2 * passCount);
     std::vector<long> heapByFrame;
@@ -217,6 +235,7 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
     for (int frame = 0; frame < frames; ++frame) {
         glFinish();
         const Clock::time_point frameStart = Clock::now();
+        const double frameCpuStart = processCpuMs();
         GLuint frameQueries[2];
         glGenQueries(2, frameQueries);
         glQueryCounter(frameQueries[0], GL_TIMESTAMP);
@@ -224,6 +243,7 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
         glQueryCounter(frameQueries[1], GL_TIMESTAMP);
         glFinish();
         samples.wall[passCount].push_back(millisecondsSince(frameStart));
+        samples.cpu[passCount].push_back(processCpuMs() - frameCpuStart);
         GLuint64 t0 = 0, t1 = 0;
         glGetQueryObjectui64v(frameQueries[0], GL_QUERY_RESULT, &t0);
         glGetQueryObjectui64v(frameQueries[1], GL_QUERY_RESULT, &t1);
@@ -241,6 +261,7 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
         result.gpuP90[p] = percentile(samples.gpu[p], 0.9);
         result.wallMedian[p] = percentile(samples.wall[p], 0.5);
         result.wallP90[p] = percentile(samples.wall[p], 0.9);
+        result.cpuMedian[p] = percentile(samples.cpu[p], 0.5);
     }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -298,11 +319,11 @@ bool runInChild(int frames, int width, int height, double step, bool trivial, Re
 void printTable(const Result& real, const Result* trivial, int frames, int width, int height)
 {
     std::printf("Pinakora frame benchmark: %d frames at %dx%d\n\n", frames, width, height);
-    std::printf("%-18s %11s %11s %11s %11s%s\n", "pass", "gpu med ms", "gpu p90 ms", "wall med ms", "wall p90 ms",
-                trivial ? "  real/trivial" : "");
+    std::printf("%-18s %11s %11s %11s %11s %11s%s\n", "pass", "gpu med ms", "gpu p90 ms", "wall med ms", "wall p90 ms",
+                "cpu med ms", trivial ? "  real/trivial" : "");
     for (int p = 0; p <= passCount; ++p) {
-        std::printf("%-18s %11.2f %11.2f %11.2f %11.2f", passNames[p], real.gpuMedian[p], real.gpuP90[p],
-                    real.wallMedian[p], real.wallP90[p]);
+        std::printf("%-18s %11.2f %11.2f %11.2f %11.2f %11.2f", passNames[p], real.gpuMedian[p], real.gpuP90[p],
+                    real.wallMedian[p], real.wallP90[p], real.cpuMedian[p]);
         if (trivial)
             std::printf("  %12.2f", trivial->wallMedian[p] > 0 ? real.wallMedian[p] / trivial->wallMedian[p] : 0.0);
         std::printf("\n");
@@ -322,9 +343,10 @@ void printJson(const Result& real, const Result* trivial, int frames, int width,
 {
     std::printf("{\"frames\": %d, \"width\": %d, \"height\": %d, \"passes\": {", frames, width, height);
     for (int p = 0; p <= passCount; ++p) {
-        std::printf("%s\"%s\": {\"gpuMedianMs\": %.3f, \"gpuP90Ms\": %.3f, \"wallMedianMs\": %.3f, \"wallP90Ms\": %.3f",
+        std::printf("%s\"%s\": {\"gpuMedianMs\": %.3f, \"gpuP90Ms\": %.3f, \"wallMedianMs\": %.3f, \"wallP90Ms\": %.3f, "
+                    "\"cpuMedianMs\": %.3f",
                     p ? ", " : "", passNames[p], real.gpuMedian[p], real.gpuP90[p], real.wallMedian[p],
-                    real.wallP90[p]);
+                    real.wallP90[p], real.cpuMedian[p]);
         if (trivial)
             std::printf(", \"realOverTrivial\": %.3f",
                         trivial->wallMedian[p] > 0 ? real.wallMedian[p] / trivial->wallMedian[p] : 0.0);

@@ -11,6 +11,9 @@ ShaderProgram* framebufferShader = nullptr;
 ShaderProgram* bloomShader = nullptr;
 ShaderProgram* dofShader = nullptr;
 ShaderProgram* presentFallbackShader = nullptr;
+ShaderProgram* genericCaptureShader = nullptr;
+ShaderProgram* reflectingCaptureShader = nullptr;
+ShaderProgram* normalMapCaptureShader = nullptr;
 GLuint screenQuad = 0;
 std::string shaderDirectory = "shaders";
 
@@ -37,11 +40,20 @@ out vec4 out_color;
 void main() { out_color = texelFetch(colorTexture1, ivec2(texCoord * vec2(textureSize(colorTexture1, 0))), 0); }
 )";
 
-ShaderProgram* buildProgram(const char* name, bool bindColorOutput)
+ShaderProgram* buildProgram(const char* name, bool bindColorOutput, const std::string& defines = "")
 {
-    auto* program = new ShaderProgram(shaderDirectory + name, shaderPrelude());
+    auto* program = new ShaderProgram(shaderDirectory + name, shaderPrelude() + defines);
     if (bindColorOutput)
         program->bindFragDataLocation("out_color");
+    return program;
+}
+
+ShaderProgram* buildLitProgram(const char* name, bool refracts, const std::string& defines = "")
+{
+    ShaderProgram* program = buildProgram(name, true, defines);
+    cacheLitLocations(*program);
+    if (refracts)
+        program->locations.refraction = program->getUniformLocation("refraction");
     return program;
 }
 
@@ -75,15 +87,9 @@ std::string shaderPrelude()
 
 void buildShaderPrograms()
 {
-    genericTextureShader = buildProgram("/genericTextureShader", true);
-    cacheLitLocations(*genericTextureShader);
-
-    reflectingTextureShader = buildProgram("/reflectingTextureShader", true);
-    cacheLitLocations(*reflectingTextureShader);
-    reflectingTextureShader->locations.refraction = reflectingTextureShader->getUniformLocation("refraction");
-
-    normalMapTextureShader = buildProgram("/normalMapTextureShader", true);
-    cacheLitLocations(*normalMapTextureShader);
+    genericTextureShader = buildLitProgram("/genericTextureShader", false);
+    reflectingTextureShader = buildLitProgram("/reflectingTextureShader", true);
+    normalMapTextureShader = buildLitProgram("/normalMapTextureShader", false);
 
     shadowTextureShader = buildProgram("/shadowTextureShader", false);
     UniformLocations& s = shadowTextureShader->locations;
@@ -101,6 +107,11 @@ void buildShaderPrograms()
     buildScreenQuad(framebufferShader->program || !presentFallbackShader ? *framebufferShader : *presentFallbackShader);
     bloomShader = buildProgram("/bloomShader", true);
     dofShader = buildProgram("/dofShader", true);
+
+    const std::string capture = "#define ENVIRONMENT_CAPTURE\n";
+    genericCaptureShader = buildLitProgram("/genericTextureShader", false, capture);
+    reflectingCaptureShader = buildLitProgram("/reflectingTextureShader", true, capture);
+    normalMapCaptureShader = buildLitProgram("/normalMapTextureShader", false, capture);
 
     // A program that failed to build has no inputs to wire; its models then take their
     // wiring from the other lit program, which shares the attribute locations.

@@ -10,6 +10,11 @@ extern ShaderProgram* shadowTextureShader;
 extern ShaderProgram* framebufferShader;
 extern ShaderProgram* bloomShader;
 extern ShaderProgram* dofShader;
+// The same three lit programs built for the environment captures (ENVIRONMENT_CAPTURE
+// defined): lighter shading for what only a curved mirror shows.
+extern ShaderProgram* genericCaptureShader;
+extern ShaderProgram* reflectingCaptureShader;
+extern ShaderProgram* normalMapCaptureShader;
 // A plain copy built from text in the code when "/framebufferShader" fails to build, so
 // the window still shows the picture; null otherwise.
 extern ShaderProgram* presentFallbackShader;

@@ -15,7 +15,19 @@ const int normalMappedTextureKeys[] = {6, 9, 12, 15, 18, 21, 24};
 constexpr unsigned int lampNormalMapKey = 99;
 constexpr unsigned int lampSpecularMapKey = 5;
 
-SceneView currentView = SceneView::Frame;
+// The three lit programs a view draws with: the frame's, or the captures' lighter builds.
+struct LitPrograms {
+    const ShaderProgram& plain;
+    const ShaderProgram& normalMapped;
+    const ShaderProgram& reflecting;
+};
+
+LitPrograms litPrograms(SceneView view)
+{
+    if (view == SceneView::EnvironmentCapture)
+        return {*genericCaptureShader, *normalMapCaptureShader, *reflectingCaptureShader};
+    return {*genericTextureShader, *normalMapTextureShader, *reflectingTextureShader};
+}
 
 void sendFrameUniforms(const ShaderProgram& program)
 {
@@ -30,7 +42,6 @@ void sendFrameUniforms(const ShaderProgram& program)
     }
     glUniform3fv(l.eyePos, 1, glm::value_ptr(camera.eye));
     glUniform1f(program.getUniformLocation("farDist"), farDist);
-    glUniform1i(program.getUniformLocation("environmentCapture"), currentView == SceneView::EnvironmentCapture);
 }
 
 void sendCameraMatrices(const ShaderProgram& program)
@@ -76,9 +87,9 @@ void drawModel(const EngineObject& object)
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(model.indexCount), GL_UNSIGNED_INT, nullptr);
 }
 
-void drawNormalMapped(const EngineObject& object, GLuint normalMap, GLuint specularMap)
+void drawNormalMapped(const ShaderProgram& program, const EngineObject& object, GLuint normalMap, GLuint specularMap)
 {
-    sendObjectUniforms(*normalMapTextureShader, object);
+    sendObjectUniforms(program, object);
     glActiveTexture(GL_TEXTURE0 + ColorTextureUnit);
     glBindTexture(GL_TEXTURE_2D, object.texture->id);
     glActiveTexture(GL_TEXTURE0 + NormalMapUnit);
@@ -90,21 +101,21 @@ void drawNormalMapped(const EngineObject& object, GLuint normalMap, GLuint specu
 }
 
 // Should the normal-mapping program fail to build, its objects are still drawn, plainly.
-bool normalMappingAvailable()
+bool normalMappingAvailable(const LitPrograms& programs)
 {
-    return normalMapTextureShader->program != 0;
+    return programs.normalMapped.program != 0;
 }
 
-void renderPlainObjects()
+void renderPlainObjects(const LitPrograms& programs)
 {
-    const ShaderProgram& program = *genericTextureShader;
+    const ShaderProgram& program = programs.plain;
     program.use();
     glEnable(GL_DEPTH_TEST);
     sendFrameUniforms(program);
     glUniform1i(program.getUniformLocation("colorTexture"), ColorTextureUnit);
     bindShadowMaps(program, PlainShadowUnit, true);
     sendCameraMatrices(program);
-    const bool skipNormalMapped = normalMappingAvailable();
+    const bool skipNormalMapped = normalMappingAvailable(programs);
     for (const auto& [id, object] : sceneObjects) {
         if (skipNormalMapped && isNormalMapped(object->texture->key))
             continue;
@@ -121,11 +132,11 @@ void renderPlainObjects()
     }
 }
 
-void renderNormalMappedObjects()
+void renderNormalMappedObjects(const LitPrograms& programs)
 {
-    if (!normalMappingAvailable())
+    if (!normalMappingAvailable(programs))
         return;
-    const ShaderProgram& program = *normalMapTextureShader;
+    const ShaderProgram& program = programs.normalMapped;
     program.use();
     sendFrameUniforms(program);
     glUniform1i(program.getUniformLocation("colorTexture"), ColorTextureUnit);
@@ -133,18 +144,21 @@ void renderNormalMappedObjects()
     glUniform1i(program.getUniformLocation("specularMap"), SpecularMapUnit);
     bindShadowMaps(program, NormalMappedShadowUnit, true);
     sendCameraMatrices(program);
-    for (const auto& [id, object] : sceneObjects) {
-        const int key = object->texture->key;
+    // Newest first: the exhibits and pedestals stand in front of the floor and the room
+    // that were placed first, so the depth test spares most of the hidden wall and floor.
+    for (auto it = sceneObjects.rbegin(); it != sceneObjects.rend(); ++it) {
+        const EngineObject& object = *it->second;
+        const int key = object.texture->key;
         if (isNormalMapped(key))
-            drawNormalMapped(*object, textureName(key + 1), textureName(key + 2));
+            drawNormalMapped(program, object, textureName(key + 1), textureName(key + 2));
     }
     for (EngineObject* lamp : lamps)
-        drawNormalMapped(*lamp, textureName(lampNormalMapKey), textureName(lampSpecularMapKey));
+        drawNormalMapped(program, *lamp, textureName(lampNormalMapKey), textureName(lampSpecularMapKey));
 }
 
-void renderReflectingObjects()
+void renderReflectingObjects(const LitPrograms& programs)
 {
-    const ShaderProgram& program = *reflectingTextureShader;
+    const ShaderProgram& program = programs.reflecting;
     program.use();
     for (const auto& [id, object] : reflectingObjects) {
         if (!object->visible)
@@ -182,19 +196,19 @@ GLuint textureName(unsigned int key)
 void renderScene(SceneView view)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    currentView = view;
+    const LitPrograms programs = litPrograms(view);
     const GLuint sampler = view == SceneView::EnvironmentCapture ? environmentTextureSampler : 0;
     // A sampler object overrides whatever the unit holds: only units that serve 2D
     // textures get it, and none is left for the cube maps of the reflecting objects.
     glBindSampler(0, sampler);
-    renderPlainObjects();
+    renderPlainObjects(programs);
     glBindSampler(1, sampler);
     glBindSampler(2, sampler);
-    renderNormalMappedObjects();
+    renderNormalMappedObjects(programs);
     for (GLuint unit = 0; unit < 3; ++unit)
         glBindSampler(unit, 0);
     glUseProgram(0);
-    renderReflectingObjects();
+    renderReflectingObjects(programs);
 
     glBindVertexArray(0);
     glActiveTexture(GL_TEXTURE0);

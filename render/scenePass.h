@@ -21,10 +21,10 @@ enum SceneTextureUnit : GLint {
     NormalMappedShadowUnit = 3  // the same for the normal-mapped objects
 };
 
-// Frame: the textures as they are set up (trilinear, anisotropic) and soft shadows.
+// Frame: the textures as they are set up (trilinear, anisotropic), the lit programs as
+// built for the frame (soft shadows, normal maps).
 // EnvironmentCapture: what a cube face needs, seen blurred by a curved mirror: the
-// captures' cheaper sampler on the 2D textures and one shadow tap per light; the lit
-// shaders are told through "environmentCapture".
+// captures' cheaper sampler on the 2D textures and the lit programs' capture builds.
 enum class SceneView { Frame, EnvironmentCapture };
 
 void renderScene(SceneView view = SceneView::Frame);

@@ -19,9 +19,9 @@ uniform MaterialProperties material;
 uniform vec3 eyePos;
 uniform float farDist;
 uniform samplerCubeShadow shadowTexture[2];
-// Set by the environment captures: their faces are seen blurred by curved mirrors, so
-// one filtered shadow tap per light is enough there.
-uniform bool environmentCapture;
+// ENVIRONMENT_CAPTURE is defined in the builds the environment captures draw with: their
+// faces are seen blurred by curved mirrors, so they shade more lightly. A compiled variant
+// rather than a uniform branch: a software rasterizer pays for both sides of a branch.
 
 in vec3 worldPosition;
 in vec3 worldNormal;
@@ -76,10 +76,11 @@ float shadowFactor(samplerCubeShadow shadowMap, vec3 lightPosition, vec3 normal)
     cosTheta = max(cosTheta, 0.05);
     float slope = min(sqrt(1.0 - cosTheta * cosTheta) / cosTheta, 6.0);
     float bias = 1.0 + 0.0015 * distanceToLight * (1.0 + slope);
-    if (environmentCapture) {
-        vec3 a = abs(toFragment);
-        return texture(shadowMap, vec4(captureLookup(toFragment), captureDepth(max(a.x, max(a.y, a.z)) - bias)));
-    }
+#ifdef ENVIRONMENT_CAPTURE
+    // One filtered tap is soft enough for what a mirror shows.
+    vec3 a = abs(toFragment);
+    return texture(shadowMap, vec4(captureLookup(toFragment), captureDepth(max(a.x, max(a.y, a.z)) - bias)));
+#else
     float radius = 0.0012 * distanceToLight + 1.5;
     float lit = 0.0;
     for (int i = 0; i < 6; ++i) {
@@ -89,6 +90,7 @@ float shadowFactor(samplerCubeShadow shadowMap, vec3 lightPosition, vec3 normal)
         lit += texture(shadowMap, vec4(captureLookup(v), reference));
     }
     return lit / 6.0;
+#endif
 }
 
 vec3 shadeLight(int i, float shadow, vec3 normal, vec3 viewDir, vec3 albedo, float specularStrength)

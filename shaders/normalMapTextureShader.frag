@@ -11,14 +11,19 @@ in vec3 worldBitangent;
 
 void main()
 {
-    // Orthonormalise the interpolated frame (Gram-Schmidt) and keep its handedness.
     vec3 n = normalize(worldNormal);
+#ifdef ENVIRONMENT_CAPTURE
+    // A curved mirror blurs the bumps away; the captures light the plain surface.
+    vec3 normal = n;
+#else
+    // Orthonormalise the interpolated frame (Gram-Schmidt) and keep its handedness.
     vec3 t = normalize(worldTangent - n * dot(n, worldTangent));
     vec3 b = cross(n, t);
     if (dot(b, worldBitangent) < 0.0)
         b = -b;
     vec3 mapped = texture(normalMap, texCoord).rgb * 2.0 - 1.0;
     vec3 normal = normalize(mat3(t, b, n) * mapped);
+#endif
 
     vec3 viewDir = normalize(eyePos - worldPosition);
     vec3 albedo = toLinear(texture(colorTexture, texCoord).rgb);

@@ -1,4 +1,4 @@
-// The seven programs as start-up builds them: the cached uniform-location table of each,
+// The seven programs (and the captures' builds of the lit three) as start-up builds them: the cached uniform-location table of each,
 // one vertex-input table shared by every program, a vertex array for every model, and
 // the full-screen quad's orientation.
 #include "assets/models.h"
@@ -54,6 +54,10 @@ std::vector<ProgramCase> programCases()
         {"framebuffer", &framebufferShader, {}, {}, quad},
         {"bloom", &bloomShader, {}, {}, quad},
         {"dof", &dofShader, {}, {}, quad},
+        {"generic for captures", &genericCaptureShader, litSlots(), litSlots(), model},
+        {"reflecting for captures", &reflectingCaptureShader, slotRange(0, 19), slotRange(0, 19),
+         {"in_position", "in_normal"}},
+        {"normalMap for captures", &normalMapCaptureShader, litSlots(), litSlots(), model},
     };
 }
 
@@ -72,7 +76,7 @@ TEST_F(ProgramsTest, EveryProgramIsLinked)
         EXPECT_EQ(linked, GL_TRUE);
         names.insert(program);
     }
-    EXPECT_EQ(names.size(), 7u);
+    EXPECT_EQ(names.size(), 10u);
 }
 
 TEST_F(ProgramsTest, LocationTableHoldsWhatEachProgramLooksUp)
@@ -98,7 +102,7 @@ TEST_F(ProgramsTest, RefractionSlotOnlyInTheReflectingProgram)
 {
     for (const ProgramCase& c : programCases()) {
         SCOPED_TRACE(c.name);
-        if (*c.program == reflectingTextureShader) {
+        if (*c.program == reflectingTextureShader || *c.program == reflectingCaptureShader) {
             EXPECT_GE((*c.program)->locations.refraction, 0);
         } else {
             EXPECT_EQ((*c.program)->locations.refraction, -1);

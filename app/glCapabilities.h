@@ -20,6 +20,10 @@ void loadGLEntryPoints();
 int checkGLCapabilities(const GLContextInfo& info);
 int checkGLCapabilities();
 
+// Largest width or height the current context can render into: the smallest of its
+// texture, renderbuffer and viewport limits.
+int maximumDrawableSize();
+
 // Text for a glGetError code; empty for GL_NO_ERROR.
 const char* glErrorText(unsigned int code);
 

@@ -108,7 +108,11 @@ bool VideoWriter::open(const std::string& filePath, int w, int h, int fps, std::
         }
         fileOpen = true;
     }
-    status = avformat_write_header(format, nullptr);
+    // Animated pictures (GIF, WebP) play on in a loop, as a preview in a page should.
+    AVDictionary* muxerOptions = nullptr;
+    av_dict_set(&muxerOptions, "loop", "0", 0);
+    status = avformat_write_header(format, &muxerOptions);
+    av_dict_free(&muxerOptions);
     if (status < 0) {
         error = "cannot start " + path + ": " + errorText(status);
         abandon();

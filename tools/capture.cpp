@@ -19,6 +19,7 @@
 #include <GLFW/glfw3.h>
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -27,6 +28,13 @@
 #include <unistd.h>
 
 namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void requestStop(int)
+{
+    stopRequested = 1;
+}
 
 int refuse(const std::string& line)
 {
@@ -91,6 +99,9 @@ int main(int argc, char** argv)
     if (video) {
         if (!writer.open(options.video, options.width, options.height, static_cast<int>(options.fps), error))
             return refuse("--video: " + error);
+        // Interrupted, a video is unplayable: stop after the frame and remove it.
+        std::signal(SIGINT, requestStop);
+        std::signal(SIGTERM, requestStop);
     } else if (!prepareFolder(options.out, error)) {
         return refuse("--out: " + error);
     }
@@ -113,6 +124,13 @@ int main(int argc, char** argv)
     ProgressLine progress(lastFrame);
     for (long frame = 1; frame <= lastFrame; ++frame) {
         runFrame(options.step);
+        if (stopRequested) {
+            progress.clear();
+            writer.abandon();
+            std::cerr << "capture: stopped; " << options.video << " removed" << std::endl;
+            glfwTerminate();
+            return 130;
+        }
         if (video) {
             if (!writer.addFrame(readPresentedFrame().rgba.data(), error)) {
                 progress.clear();

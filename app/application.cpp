@@ -7,6 +7,7 @@
 #include "assets/textures.h"
 #include "navigation/camera.h"
 #include "navigation/keyboard.h"
+#include "navigation/mouse.h"
 #include "navigation/tour.h"
 #include "programs/programs.h"
 #include "render/frame.h"
@@ -55,11 +56,12 @@ void runFrame(double dt)
 {
     advanceClock(dt);
     processInput();
+    processMouse();
     animateScene();
     renderFrame();
 }
 
-bool startHidden(int width, int height)
+bool openHidden(int width, int height)
 {
     if (!glfwInit())
         return false;
@@ -69,6 +71,13 @@ bool startHidden(int width, int height)
     FreeImage_Initialise(FALSE);
     checkGLCapabilities();
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    return true;
+}
+
+bool startHidden(int width, int height)
+{
+    if (!openHidden(width, height))
+        return false;
     initApplication();
     return true;
 }

@@ -8,10 +8,13 @@ void initApplication();
 // Told the name of each start-up step as it finishes (the benchmark times them).
 extern void (*startupStepDone)(const char* step);
 
-// One frame with the given time step: clock, keyboard, scene animation, frame.
+// One frame with the given time step: clock, keyboard, mouse, scene animation, frame.
 void runFrame(double dt);
 
 // Everything the viewer does before its first frame, on a hidden window of the given
 // size: for tools and tests that drive the real frame with a fixed clock. False when no
 // window can be opened.
 bool startHidden(int width, int height);
+// The first half of startHidden: window, context and driver check, no resources yet,
+// so a tool can still refuse a size the driver cannot render.
+bool openHidden(int width, int height);

@@ -1,5 +1,7 @@
 #include "app/glCapabilities.h"
 
+#include <algorithm>
+
 #include <cstdio>
 #include <cstring>
 #include <epoxy/gl.h>
@@ -47,6 +49,15 @@ int checkGLCapabilities(const GLContextInfo& info)
 int checkGLCapabilities()
 {
     return checkGLCapabilities(queryCurrentContext());
+}
+
+int maximumDrawableSize()
+{
+    GLint texture = 0, renderbuffer = 0, viewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    return std::min({texture, renderbuffer, viewport[0], viewport[1]});
 }
 
 const char* glErrorText(unsigned int code)

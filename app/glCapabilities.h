@@ -23,6 +23,10 @@ int checkGLCapabilities();
 // Whether the current context offers anisotropic filtering (the extension, or GL 4.6).
 bool anisotropicFilteringAvailable();
 
+// Largest width or height the current context can render into: the smallest of its
+// texture, renderbuffer and viewport limits.
+int maximumDrawableSize();
+
 // Text for a glGetError code; empty for GL_NO_ERROR.
 const char* glErrorText(unsigned int code);
 

@@ -1,6 +1,7 @@
-// Pinakora: opens the full-screen window, builds the hall and runs the frame loop until
-// the window is closed.
+// Pinakora: opens the full-screen window (or a fixed-size one with --window WxH),
+// builds the hall and runs the frame loop until the window is closed.
 #include "app/application.h"
+#include "app/commandLine.h"
 #include "app/frameClock.h"
 #include "app/glCapabilities.h"
 #include "app/window.h"
@@ -10,17 +11,38 @@
 #include <epoxy/gl.h>
 #include <iostream>
 
-int main()
+int main(int argc, char** argv)
 {
+    ViewerOptions options;
+    std::string error;
+    if (!parseViewerOptions(argumentList(argc, argv), options, error)) {
+        std::cerr << "pinakora: " << error << std::endl;
+        return 2;
+    }
+    if (options.help) {
+        std::cout << viewerHelp();
+        return 0;
+    }
+
     glfwInit();
-    GLFWwindow* window = openViewerWindow();
+    GLFWwindow* window = openViewerWindow(options.windowWidth, options.windowHeight, true);
     if (!window) {
         std::cerr << "Failed to initialize OpenGL window." << std::endl;
         glfwTerminate();
         return 1;
     }
+    if (options.windowWidth > 0) {
+        const std::string refusal =
+            driverSizeRefusal("--window", options.windowWidth, options.windowHeight, maximumDrawableSize());
+        if (!refusal.empty()) {
+            std::cerr << "pinakora: " << refusal << std::endl;
+            glfwTerminate();
+            return 2;
+        }
+    }
     FreeImage_Initialise(FALSE);
     connectKeyboard(window);  // GLFW 3 delivers key repeats as events of their own
+    connectMouse(window);
     checkGLCapabilities();
     glfwSetWindowTitle(window, "Pinakora");
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);

@@ -1,7 +1,9 @@
 #include "app/window.h"
 
 #include "app/frameClock.h"
+#include "app/screenshot.h"
 #include "navigation/keyboard.h"
+#include "navigation/mouse.h"
 
 #include <GLFW/glfw3.h>
 
@@ -11,9 +13,10 @@ static_assert(KEY_W == GLFW_KEY_W && KEY_A == GLFW_KEY_A && KEY_P == GLFW_KEY_P,
 static_assert(KEY_F1 == GLFW_KEY_F1 && KEY_F6 == GLFW_KEY_F6, "function keys");
 static_assert(KEY_UP == GLFW_KEY_UP && KEY_PAGE_DOWN == GLFW_KEY_PAGE_DOWN, "navigation keys");
 static_assert(KEY_KP_ADD == GLFW_KEY_KP_ADD && KEY_KP_SUBTRACT == GLFW_KEY_KP_SUBTRACT, "keypad");
+static_assert(MOUSE_BUTTON_LEFT == GLFW_MOUSE_BUTTON_LEFT && MOUSE_BUTTON_RIGHT == GLFW_MOUSE_BUTTON_RIGHT, "buttons");
 static_assert(KEY_LEFT_ALT == GLFW_KEY_LEFT_ALT && KEY_LEFT_CONTROL == GLFW_KEY_LEFT_CONTROL, "modifiers");
 
-GLFWwindow* openViewerWindow(int hiddenWidth, int hiddenHeight)
+GLFWwindow* openViewerWindow(int requestedWidth, int requestedHeight, bool visible)
 {
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
@@ -24,8 +27,8 @@ GLFWwindow* openViewerWindow(int hiddenWidth, int hiddenHeight)
     glfwWindowHint(GLFW_STENCIL_BITS, 8);
     glfwWindowHint(GLFW_SRGB_CAPABLE, GLFW_TRUE);
 
-    int width = hiddenWidth;
-    int height = hiddenHeight;
+    int width = requestedWidth;
+    int height = requestedHeight;
     GLFWmonitor* monitor = nullptr;
     if (width <= 0 || height <= 0) {
         monitor = glfwGetPrimaryMonitor();
@@ -34,6 +37,8 @@ GLFWwindow* openViewerWindow(int hiddenWidth, int hiddenHeight)
             return nullptr;
         width = mode->width;
         height = mode->height;
+    } else if (visible) {
+        glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
     } else {
         glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
     }
@@ -54,7 +59,26 @@ bool glfwKeyHeld(int key)
 
 void glfwKeyEvent(GLFWwindow*, int key, int, int action, int)
 {
+    // The event poll runs right after the frame was presented, so the picture read
+    // back is the one on screen. A screenshot is no navigation: the tour goes on.
+    if (key == GLFW_KEY_F12 && action == GLFW_PRESS)
+        saveScreenshot();
     onKey(key, action);
+}
+
+void glfwButtonEvent(GLFWwindow*, int button, int action, int)
+{
+    onMouseButton(button, action == GLFW_PRESS);
+}
+
+void glfwCursorEvent(GLFWwindow*, double x, double y)
+{
+    onCursorMoved(x, y);
+}
+
+void glfwScrollEvent(GLFWwindow*, double, double yOffset)
+{
+    onScroll(yOffset);
 }
 
 } // namespace
@@ -63,6 +87,13 @@ void connectKeyboard(GLFWwindow* window)
 {
     keyHeld = glfwKeyHeld;
     glfwSetKeyCallback(window, glfwKeyEvent);
+}
+
+void connectMouse(GLFWwindow* window)
+{
+    glfwSetMouseButtonCallback(window, glfwButtonEvent);
+    glfwSetCursorPosCallback(window, glfwCursorEvent);
+    glfwSetScrollCallback(window, glfwScrollEvent);
 }
 
 void swapAndPollEvents()

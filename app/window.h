@@ -1,17 +1,22 @@
 #pragma once
-// The one full-screen window and its GLFW plumbing: opening it, the key-state query
-// and key callback handed to the keyboard controls, and the swap that also polls events.
+// The one window and its GLFW plumbing: opening it (full screen, fixed size, or hidden
+// for the tools), the key-state query, key and mouse callbacks handed to the controls,
+// F12's screenshot, and the swap that also polls events.
 struct GLFWwindow;
 
 extern GLFWwindow* mainWindow;
 
-// Opens the full-screen 3.3 core window on the primary monitor at its video-mode size
-// (or a hidden window of the given size when width and height are positive).
+// Opens the 3.3 core window titled "Pinakora": full screen on the primary monitor at its
+// video-mode size when width and height are 0; otherwise a window of that size, hidden
+// unless `visible` (then it cannot be resized, so the render targets keep fitting).
 // Sets screenWidth/screenHeight to the requested size. Null when it cannot be opened.
-GLFWwindow* openViewerWindow(int hiddenWidth = 0, int hiddenHeight = 0);
+GLFWwindow* openViewerWindow(int width = 0, int height = 0, bool visible = false);
 
-// Routes the keyboard controls' key-state query and key callback to `window`.
+// Routes the keyboard controls' key-state query and key callback to `window`; F12
+// saves the shown picture.
 void connectKeyboard(GLFWwindow* window);
+// Routes buttons, cursor and wheel of `window` to the mouse controls.
+void connectMouse(GLFWwindow* window);
 
 // Shows the back buffer and processes pending window events (key callback, close).
 void swapAndPollEvents();

@@ -3,6 +3,9 @@
 #include "render/renderTargets.h"
 
 #include <FreeImage.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 Image readTexture(GLuint texture)
 {
@@ -23,11 +26,16 @@ Image readPresentedFrame()
     return readTexture(sceneColorTextures[2]);
 }
 
-bool writePng(const Image& image, const std::string& path)
+bool writePng(const Image& image, const std::string& path, std::string* why)
 {
+    auto fail = [why](const std::string& reason) {
+        if (why)
+            *why = reason;
+        return false;
+    };
     FIBITMAP* bitmap = FreeImage_Allocate(image.width, image.height, 24);
     if (!bitmap)
-        return false;
+        return fail("no memory for a " + std::to_string(image.width) + "x" + std::to_string(image.height) + " image");
     // FreeImage also keeps the bottom row first; only the channel order differs.
     for (int y = 0; y < image.height; ++y) {
         BYTE* row = FreeImage_GetScanLine(bitmap, y);
@@ -38,7 +46,33 @@ bool writePng(const Image& image, const std::string& path)
             row[x * 3 + FI_RGBA_BLUE] = p[2];
         }
     }
-    const bool saved = FreeImage_Save(FIF_PNG, bitmap, path.c_str(), PNG_DEFAULT) != 0;
+    // Encoded in memory first, so a short write (a full disk) is seen and reported
+    // instead of leaving a truncated file behind.
+    FIMEMORY* memory = FreeImage_OpenMemory();
+    const bool encoded = memory && FreeImage_SaveToMemory(FIF_PNG, bitmap, memory, PNG_DEFAULT);
     FreeImage_Unload(bitmap);
-    return saved;
+    BYTE* bytes = nullptr;
+    DWORD size = 0;
+    if (!encoded || !FreeImage_AcquireMemory(memory, &bytes, &size)) {
+        if (memory)
+            FreeImage_CloseMemory(memory);
+        return fail("PNG encoding failed");
+    }
+    errno = 0;
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        const std::string reason = std::strerror(errno);
+        FreeImage_CloseMemory(memory);
+        return fail(reason);
+    }
+    const bool written = std::fwrite(bytes, 1, size, file) == size;
+    const int writeErrno = errno;
+    const bool closed = std::fclose(file) == 0;
+    FreeImage_CloseMemory(memory);
+    if (!written || !closed) {
+        const std::string reason = std::strerror(written ? errno : writeErrno);
+        std::remove(path.c_str());
+        return fail(reason);
+    }
+    return true;
 }

@@ -17,5 +17,6 @@ struct Image {
 Image readTexture(GLuint texture);
 // What the window shows after the current frame.
 Image readPresentedFrame();
-// Writes the image as an 8-bit RGB PNG (top row first); false on failure.
-bool writePng(const Image& image, const std::string& path);
+// Writes the image as an 8-bit RGB PNG (top row first); false on failure, with the
+// reason in `why` when given. A file that could not be written whole is removed.
+bool writePng(const Image& image, const std::string& path, std::string* why = nullptr);

@@ -10,6 +10,9 @@
 //
 //   benchmark [--frames 300] [--size 1920x1080] [--step 0.0333333] [--settle 100] [--trivial-ratio] [--json]
 #include "app/application.h"
+#include "app/commandLine.h"
+#include "app/glCapabilities.h"
+#include "app/progress.h"
 #include "programs/programs.h"
 #include "render/passTimer.h"
 
@@ -215,8 +218,15 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
         shaderDirectory = writeTrivialShaders();
     startupStepDone = recordStep;
     lastStep = Clock::now();
-    if (!startHidden(width, height))
+    if (!openHidden(width, height))
         return false;
+    const std::string refusal = driverSizeRefusal("--size", width, height, maximumDrawableSize());
+    if (!refusal.empty()) {
+        std::cerr << "benchmark: " << refusal << std::endl;
+        glfwTerminate();
+        _exit(2);
+    }
+    initApplication();
     result.startup = startupSteps;
 
     Recorder recorder;
@@ -232,6 +242,7 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
     recorder.pending.reserve(2 * passCount);
     std::vector<long> heapByFrame;
     heapByFrame.reserve(static_cast<size_t>(frames));
+    ProgressLine progress(frames);
     for (int frame = 0; frame < frames; ++frame) {
         glFinish();
         const Clock::time_point frameStart = Clock::now();
@@ -253,7 +264,9 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
         heapByFrame.push_back(heapInUseKb());
         if (frame + 1 == std::min(settledFrame, frames))
             result.settled = markMemory(frame + 1, heapByFrame);
+        progress.update(frame + 1);
     }
+    progress.finish();
     result.last = markMemory(frames, heapByFrame);
     passRecorder = nullptr;
     for (int p = 0; p <= passCount; ++p) {
@@ -271,11 +284,13 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
 }
 
 // Each run gets a process of its own, so the trivial run starts from a clean slate.
-bool runInChild(int frames, int width, int height, double step, bool trivial, Result& result)
+// Returns the child's exit status: 0 with `result` filled, 2 for a size the driver
+// refused (the child said so), 1 for any other failure.
+int runInChild(int frames, int width, int height, double step, bool trivial, Result& result)
 {
     int channel[2];
     if (pipe(channel) != 0)
-        return false;
+        return 1;
     const pid_t pid = fork();
     if (pid == 0) {
         close(channel[0]);
@@ -301,8 +316,10 @@ bool runInChild(int frames, int width, int height, double step, bool trivial, Re
     int status = 0;
     waitpid(pid, &status, 0);
     const size_t fixed = offsetof(Result, startup) + sizeof(long);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 2)
+        return 2;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || blob.size() < fixed)
-        return false;
+        return 1;
     std::copy(blob.data(), blob.data() + offsetof(Result, startup), reinterpret_cast<char*>(&result));
     std::copy(blob.data() + offsetof(Result, startup), blob.data() + fixed, reinterpret_cast<char*>(&result.peakRssKb));
     size_t at = fixed;
@@ -313,7 +330,7 @@ bool runInChild(int frames, int width, int height, double step, bool trivial, Re
         result.startup.emplace_back(blob.substr(at, eq - at), std::atof(blob.substr(eq + 1, nl - eq - 1).c_str()));
         at = nl + 1;
     }
-    return true;
+    return 0;
 }
 
 void printTable(const Result& real, const Result* trivial, int frames, int width, int height)
@@ -367,32 +384,27 @@ void printJson(const Result& real, const Result* trivial, int frames, int width,
 
 int main(int argc, char** argv)
 {
-    int frames = 300, width = 1920, height = 1080;
-    double step = 1.0 / 30.0;
-    bool json = false, ratio = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (arg == "--json") {
-            json = true;
-        } else if (arg == "--trivial-ratio") {
-            ratio = true;
-        } else if (arg == "--frames" && value) {
-            frames = std::max(1, std::atoi(argv[++i]));
-        } else if (arg == "--settle" && value) {
-            settledFrame = std::max(1, std::atoi(argv[++i]));
-        } else if (arg == "--step" && value) {
-            step = std::atof(argv[++i]);
-        } else if (arg == "--size" && value && std::sscanf(argv[++i], "%dx%d", &width, &height) == 2) {
-        } else {
-            std::cerr << "usage: benchmark [--frames N] [--size WxH] [--step seconds] [--settle N] [--trivial-ratio] "
-                         "[--json]\n";
-            return 2;
-        }
+    BenchmarkOptions options;
+    std::string error;
+    if (!parseBenchmarkOptions(argumentList(argc, argv), options, error)) {
+        std::cerr << "benchmark: " << error << std::endl;
+        return 2;
     }
+    if (options.help) {
+        std::cout << benchmarkHelp();
+        return 0;
+    }
+    const int frames = options.frames, width = options.width, height = options.height;
+    const double step = options.step;
+    const bool json = options.json, ratio = options.trivialRatio;
+    settledFrame = options.settle;
     Result real{}, trivial{};
-    if (!runInChild(frames, width, height, step, false, real) ||
-        (ratio && !runInChild(frames, width, height, step, true, trivial))) {
+    int status = runInChild(frames, width, height, step, false, real);
+    if (status == 0 && ratio)
+        status = runInChild(frames, width, height, step, true, trivial);
+    if (status == 2)
+        return 2;
+    if (status != 0) {
         std::cerr << "Failed to initialize OpenGL window." << std::endl;
         return 1;
     }

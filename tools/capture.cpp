@@ -1,101 +1,168 @@
 // Deterministic frames of the hall: runs the real start-up and frame on a hidden window
-// with a fixed clock and writes chosen frames as PNG.
+// with a fixed clock and writes chosen frames as PNG, or every frame into a video.
 //
 //   capture [--size 1920x1080] [--step 0.0333333] [--every 5] [--until 90]
 //           [--at t1,t2,...] [--out captures]
+//   capture --video tour.mp4 [--fps 30] [--size 1280x720] [--until 90]
+//
+// Exit status: 0 when everything asked for was written, 2 for bad arguments (checked
+// before any window opens; a size the driver cannot render is refused once it is
+// known), 1 when the window cannot be opened or a frame could not be written.
 #include "app/application.h"
+#include "app/commandLine.h"
 #include "app/frameClock.h"
+#include "app/glCapabilities.h"
+#include "app/progress.h"
 #include "render/frameCapture.h"
+#include "tools/videoWriter.h"
 
 #include <GLFW/glfw3.h>
+#include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <set>
-#include <sstream>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
-void usage()
+volatile std::sig_atomic_t stopRequested = 0;
+
+void requestStop(int)
 {
-    std::cerr << "usage: capture [--size WxH] [--step seconds] [--every seconds] [--until seconds]\n"
-                 "               [--at t1,t2,...] [--out folder]\n";
+    stopRequested = 1;
+}
+
+int refuse(const std::string& line)
+{
+    std::cerr << "capture: " << line << std::endl;
+    return 2;
+}
+
+// The folder must exist (made here) and take files before a single frame is rendered.
+bool prepareFolder(const std::string& out, std::string& error)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(out, ec);
+    if (ec) {
+        error = "cannot make folder " + out + ": " + ec.message();
+        return false;
+    }
+    if (!std::filesystem::is_directory(out, ec)) {
+        error = out + " is not a folder";
+        return false;
+    }
+    if (access(out.c_str(), W_OK | X_OK) != 0) {
+        error = "cannot write into folder " + out;
+        return false;
+    }
+    return true;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    int width = 1920, height = 1080;
-    double step = 1.0 / 30.0, every = 0.0, until = 0.0;
-    std::set<long> captureFrames;
-    std::vector<double> times;
-    std::string out = "captures";
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (!value) {
-            usage();
-            return 2;
-        }
-        ++i;
-        if (arg == "--size" && std::sscanf(value, "%dx%d", &width, &height) == 2) {
-        } else if (arg == "--step") {
-            step = std::atof(value);
-        } else if (arg == "--every") {
-            every = std::atof(value);
-        } else if (arg == "--until") {
-            until = std::atof(value);
-        } else if (arg == "--at") {
-            std::stringstream list(value);
-            for (std::string t; std::getline(list, t, ',');)
-                times.push_back(std::atof(t.c_str()));
-        } else if (arg == "--out") {
-            out = value;
-        } else {
-            usage();
-            return 2;
-        }
+    CaptureOptions options;
+    std::string error;
+    if (!parseCaptureOptions(argumentList(argc, argv), options, error))
+        return refuse(error);
+    if (options.help) {
+        std::cout << captureHelp();
+        return 0;
     }
-    if (step <= 0.0 || width <= 0 || height <= 0) {
-        usage();
-        return 2;
-    }
-    if (every > 0.0)
-        for (double t = 0.0; t <= until + 1e-9; t += every)
-            times.push_back(t);
-    if (times.empty())
-        times.push_back(0.0);
+    const bool video = !options.video.empty();
+
     // Frame n ends at time n * step; a time is captured at the first frame that reaches it.
+    std::set<long> captureFrames;
     long lastFrame = 0;
-    for (double t : times) {
-        const long frame = std::max(1L, static_cast<long>(std::ceil(t / step - 1e-9)));
-        captureFrames.insert(frame);
-        lastFrame = std::max(lastFrame, frame);
+    if (video) {
+        lastFrame = std::max(1L, static_cast<long>(std::floor(options.until * static_cast<double>(options.fps) + 1e-6)));
+    } else {
+        std::vector<double> times = options.times;
+        if (options.every > 0.0)
+            for (long k = 0; static_cast<double>(k) * options.every <= options.until + 1e-9; ++k)
+                times.push_back(static_cast<double>(k) * options.every);
+        if (times.empty())
+            times.push_back(0.0);
+        for (double t : times) {
+            const long frame = std::max(1L, static_cast<long>(std::ceil(t / options.step - 1e-9)));
+            captureFrames.insert(frame);
+            lastFrame = std::max(lastFrame, frame);
+        }
     }
 
-    if (!startHidden(width, height)) {
+    VideoWriter writer;
+    if (video) {
+        if (!writer.open(options.video, options.width, options.height, static_cast<int>(options.fps), error))
+            return refuse("--video: " + error);
+        // Interrupted, a video is unplayable: stop after the frame and remove it.
+        std::signal(SIGINT, requestStop);
+        std::signal(SIGTERM, requestStop);
+    } else if (!prepareFolder(options.out, error)) {
+        return refuse("--out: " + error);
+    }
+
+    if (!openHidden(options.width, options.height)) {
+        writer.abandon();
         std::cerr << "Failed to initialize OpenGL window." << std::endl;
         glfwTerminate();
         return 1;
     }
-    std::filesystem::create_directories(out);
+    const std::string refusal = driverSizeRefusal("--size", options.width, options.height, maximumDrawableSize());
+    if (!refusal.empty()) {
+        writer.abandon();
+        glfwTerminate();
+        return refuse(refusal);
+    }
+    initApplication();
+
+    int failures = 0;
+    ProgressLine progress(lastFrame);
     for (long frame = 1; frame <= lastFrame; ++frame) {
-        runFrame(step);
-        if (captureFrames.count(frame)) {
-            char name[64];
-            std::snprintf(name, sizeof name, "frame-%08.3fs.png", static_cast<double>(frame) * step);
-            const std::string path = (std::filesystem::path(out) / name).string();
-            if (writePng(readPresentedFrame(), path))
-                std::cout << path << std::endl;
-            else
-                std::cerr << "Could not write " << path << std::endl;
+        runFrame(options.step);
+        if (stopRequested) {
+            progress.clear();
+            writer.abandon();
+            std::cerr << "capture: stopped; " << options.video << " removed" << std::endl;
+            glfwTerminate();
+            return 130;
         }
+        if (video) {
+            if (!writer.addFrame(readPresentedFrame().rgba.data(), error)) {
+                progress.clear();
+                writer.abandon();
+                std::cerr << "capture: " << options.video << ": " << error << std::endl;
+                glfwTerminate();
+                return 1;
+            }
+        } else if (captureFrames.count(frame)) {
+            char name[64];
+            std::snprintf(name, sizeof name, "frame-%08.3fs.png", static_cast<double>(frame) * options.step);
+            const std::string path = (std::filesystem::path(options.out) / name).string();
+            std::string why;
+            progress.clear();
+            if (writePng(readPresentedFrame(), path, &why)) {
+                std::cout << path << std::endl;
+            } else {
+                std::cerr << "Could not write " << path << ": " << why << std::endl;
+                ++failures;
+            }
+        }
+        progress.update(frame);
+    }
+    progress.finish();
+    if (video) {
+        if (!writer.close(error)) {
+            std::cerr << "capture: " << options.video << ": " << error << std::endl;
+            glfwTerminate();
+            return 1;
+        }
+        std::cout << options.video << std::endl;
     }
     glfwTerminate();
-    return 0;
+    return failures ? 1 : 0;
 }

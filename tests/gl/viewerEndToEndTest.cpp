@@ -2,8 +2,11 @@
 // under X it opens its full-screen window, counts frames, and ends with 0 when closed.
 #include "tests/gl/viewerProcess.h"
 
+#include <FreeImage.h>
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -68,4 +71,58 @@ TEST(Viewer, KeysTuneTheFocusOnceAPressAndTakeTheCameraFromTheTour)
     for (size_t at = out.find("focaldepth: "); at != std::string::npos; at = out.find("focaldepth: ", at + 1))
         ++lines;
     EXPECT_EQ(lines, 2u) << "one line per press, none per release: " << out;
+}
+
+TEST(Viewer, WindowOptionOpensAFixedWindowAndF12SavesThePictureThere)
+{
+    if (currentDisplay().empty())
+        GTEST_SKIP() << "needs a display (the test command runs under Xvfb)";
+    // Screenshots land in the current folder: a fresh one that sees the project's files.
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("pinakora-shots-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    for (const char* folder : {"res", "shaders"})
+        std::filesystem::create_directory_symlink(std::filesystem::path(PINAKORA_SOURCE_DIR) / folder, dir / folder);
+
+    ViewerProcess viewer(dir.string(), currentDisplay(), {"--window", "320x180"});
+    const unsigned long window = viewer.findWindow(60.0);
+    ASSERT_NE(window, 0ul) << viewer.err();
+    int width = 0, height = 0;
+    ASSERT_TRUE(viewer.windowSize(window, width, height));
+    EXPECT_EQ(width, 320);
+    EXPECT_EQ(height, 180);
+    EXPECT_TRUE(viewer.fixedSize(window));
+    ASSERT_TRUE(viewer.waitForOutput("FPS: ", 240.0)) << viewer.out() << viewer.err();
+
+    // Two presses: the second must not overwrite the first, even within the same second.
+    std::vector<std::filesystem::path> shots;
+    for (size_t press = 1; press <= 2; ++press) {
+        viewer.sendKey(window, "F12", true);
+        viewer.sendKey(window, "F12", false);
+        for (int wait = 0; wait < 1200 && shots.size() < press && viewer.running(); ++wait) {
+            usleep(100000);
+            shots.clear();
+            for (const auto& entry : std::filesystem::directory_iterator(dir))
+                if (entry.path().extension() == ".png")
+                    shots.push_back(entry.path());
+        }
+    }
+    // The path is printed once the file is complete.
+    for (int wait = 0; wait < 600 && viewer.out().find(".png\n") == viewer.out().rfind(".png\n"); ++wait)
+        usleep(100000);
+    viewer.requestClose(window);
+    EXPECT_EQ(viewer.waitForExit(120.0), 0);
+    const std::string out = viewer.out();
+    ASSERT_EQ(shots.size(), 2u) << out;
+    for (const auto& shot : shots) {
+        EXPECT_EQ(shot.filename().string().rfind("pinakora-", 0), 0u) << shot;
+        EXPECT_NE(out.find(shot.string() + "\n"), std::string::npos) << "path printed: " << out;
+        FIBITMAP* image = FreeImage_Load(FIF_PNG, shot.c_str(), PNG_DEFAULT);
+        ASSERT_NE(image, nullptr) << shot;
+        EXPECT_EQ(FreeImage_GetWidth(image), 320u);
+        EXPECT_EQ(FreeImage_GetHeight(image), 180u);
+        FreeImage_Unload(image);
+    }
+    EXPECT_EQ(viewer.err().find("Screenshot not saved"), std::string::npos) << viewer.err();
+    std::filesystem::remove_all(dir);
 }

@@ -83,7 +83,8 @@ void sleepSeconds(double s)
 
 } // namespace
 
-ViewerProcess::ViewerProcess(const std::string& workingDirectory, const std::string& displayName)
+ViewerProcess::ViewerProcess(const std::string& workingDirectory, const std::string& displayName,
+                             const std::vector<std::string>& args)
 {
     const std::string stem = "/tmp/pinakora-viewer-" + std::to_string(::getpid()) + "-" +
                              std::to_string(reinterpret_cast<uintptr_t>(this));
@@ -102,8 +103,13 @@ ViewerProcess::ViewerProcess(const std::string& workingDirectory, const std::str
         dup2(outFd, 1);
         dup2(errFd, 2);
         // The viewer's stdout is a file here: make its lines visible as they are written.
-        execl("/usr/bin/stdbuf", "stdbuf", "-oL", PINAKORA_BINARY, static_cast<char*>(nullptr));
-        execl(PINAKORA_BINARY, PINAKORA_BINARY, static_cast<char*>(nullptr));
+        std::vector<char*> argv{const_cast<char*>("stdbuf"), const_cast<char*>("-oL"),
+                                const_cast<char*>(PINAKORA_BINARY)};
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv("/usr/bin/stdbuf", argv.data());
+        execv(PINAKORA_BINARY, argv.data() + 2);
         _exit(127);
     }
     if (!displayName.empty()) {
@@ -188,6 +194,17 @@ bool ViewerProcess::windowSize(unsigned long window, int& width, int& height)
     width = attributes.width;
     height = attributes.height;
     return true;
+}
+
+bool ViewerProcess::fixedSize(unsigned long window)
+{
+    auto* d = static_cast<Display*>(display);
+    XSizeHints hints{};
+    long supplied = 0;
+    if (!d || !XGetWMNormalHints(d, window, &hints, &supplied))
+        return false;
+    return (hints.flags & PMinSize) && (hints.flags & PMaxSize) && hints.min_width == hints.max_width &&
+           hints.min_height == hints.max_height;
 }
 
 void ViewerProcess::requestClose(unsigned long window)

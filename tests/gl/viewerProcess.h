@@ -3,11 +3,13 @@
 // a window manager and a user would: find it, read its geometry, send keys, ask it to close.
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 class ViewerProcess {
 public:
     // Starts the viewer in `workingDirectory`; `display` empty means no display at all.
-    ViewerProcess(const std::string& workingDirectory, const std::string& display);
+    ViewerProcess(const std::string& workingDirectory, const std::string& display,
+                  const std::vector<std::string>& args = {});
     ~ViewerProcess();
 
     // Output gathered so far (reads the files the child writes to).
@@ -22,6 +24,8 @@ public:
     // X11: the top-level window titled "Pinakora" (0 while there is none).
     unsigned long findWindow(double seconds);
     bool windowSize(unsigned long window, int& width, int& height);
+    // The window tells the window manager that its smallest and largest size are equal.
+    bool fixedSize(unsigned long window);
     void requestClose(unsigned long window);  // WM_DELETE_WINDOW, as a window manager sends it
     void sendKey(unsigned long window, const char* keysym, bool press);
 

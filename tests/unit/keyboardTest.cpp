@@ -1,7 +1,8 @@
 // Keyboard rows and modifiers, the tour hand-over, and the depth-of-field keys,
-// driven through an injected key state.
+// driven through an injected key state; the mouse, driven by plain event numbers.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "app/frameClock.h"
 #include "navigation/camera.h"
 #include "navigation/keyboard.h"
+#include "navigation/mouse.h"
 #include "navigation/tour.h"
 #include "render/filterParameters.h"
 
@@ -136,6 +138,58 @@ TEST_F(KeyboardTest, FilterKeysStepInDoubleAndPrintOnEveryKeyEvent)
         testing::internal::GetCapturedStdout();
         EXPECT_EQ(focalLength, d.expected);
     }
+}
+
+// Mouse events of one frame, and the key that, held for that many frames at 60 per
+// second, must make the same move: same directions, limits and speed law.
+struct MouseCase { const char* name; std::function<void()> events; Move key; int frames; };
+void drag(int button, double dx, double dy)
+{
+    onCursorMoved(100.0, 100.0);
+    onMouseButton(button, true);
+    onCursorMoved(100.0 + dx, 100.0 + dy);
+    onMouseButton(button, false);
+}
+const MouseCase mouseCases[] = {
+    {"left drag right", [] { drag(MOUSE_BUTTON_LEFT, 32.0, 0.0); }, orbitLeft, 6},
+    {"left drag left", [] { drag(MOUSE_BUTTON_LEFT, -16.0, 0.0); }, orbitRight, 3},
+    {"left drag down", [] { drag(MOUSE_BUTTON_LEFT, 0.0, 64.0); }, orbitUp, 12},
+    {"left drag down, far past the limit", [] { drag(MOUSE_BUTTON_LEFT, 0.0, 3200.0); }, orbitUp, 600},
+    {"left drag up", [] { drag(MOUSE_BUTTON_LEFT, 0.0, -16.0); }, orbitDown, 3},
+    {"right drag up", [] { drag(MOUSE_BUTTON_RIGHT, 0.0, -20.0); }, moveForward, 6},
+    {"right drag right", [] { drag(MOUSE_BUTTON_RIGHT, 10.0, 0.0); }, strafeRight, 3},
+    {"wheel away", [] { onScroll(1.0); }, zoomIn, 6},
+    {"wheel toward, two notches", [] { onScroll(-2.0); }, zoomOut, 12},
+    {"wheel away, close to the target", [] { onScroll(40.0); }, zoomIn, 240},
+    {"cursor moved with no button", [] { onCursorMoved(5.0, 5.0); onCursorMoved(500.0, 300.0); }, nullptr, 0},
+    {"middle drag", [] { drag(2, 40.0, 40.0); }, nullptr, 0},
+};
+
+TEST_F(KeyboardTest, MouseMovesAsTheKeysHeldForTheSameTime)
+{
+    for (const MouseCase& c : mouseCases) {
+        initCamera();
+        deltaTime = 1.0 / 60.0;
+        for (int frame = 0; frame < c.frames; ++frame)
+            c.key();
+        const glm::vec3 eye = camera.eye, target = camera.target;
+
+        initCamera();
+        resetMouse();
+        tourMode = true;
+        deltaTime = 0.5;  // the frame's own time must not matter
+        c.events();
+        processMouse();
+        for (int axis = 0; axis < 3; ++axis) {
+            EXPECT_NEAR(camera.eye[axis], eye[axis], 0.05f) << c.name;
+            EXPECT_NEAR(camera.target[axis], target[axis], 0.05f) << c.name;
+        }
+        EXPECT_EQ(tourMode, c.frames == 0) << c.name;
+        EXPECT_EQ(deltaTime, 0.5) << c.name;
+        processMouse();  // nothing gathered twice
+        EXPECT_NEAR(camera.eye.x, eye.x, 0.05f) << c.name;
+    }
+    resetMouse();
 }
 
 }  // namespace

@@ -1,0 +1,312 @@
+#include "app/commandLine.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <sstream>
+
+namespace {
+
+// A run longer than this many frames is a typing error, not a wish (and its frame
+// numbers would overflow).
+constexpr double maximumFrames = 1e7;
+
+std::string shown(const std::string& text)
+{
+    return text.empty() ? "an empty value" : text;
+}
+
+bool allDigits(const std::string& text)
+{
+    if (text.empty() || text.size() > 9)
+        return false;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+struct Option {
+    const char* name;
+    bool takesValue;
+    std::function<bool(const std::string& value, std::string& error)> apply;
+};
+
+// Runs the arguments through the option table; --help (or -h) ends parsing at once.
+bool parseWith(const std::vector<Option>& table, const std::vector<std::string>& args, bool& help,
+               std::string& error)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            help = true;
+            return true;
+        }
+        const Option* option = nullptr;
+        for (const Option& o : table)
+            if (arg == o.name)
+                option = &o;
+        if (!option) {
+            error = "unknown option " + shown(arg) + "; --help lists the options";
+            return false;
+        }
+        std::string value;
+        if (option->takesValue) {
+            if (i + 1 >= args.size()) {
+                error = arg + ": needs a value";
+                return false;
+            }
+            value = args[++i];
+        }
+        std::string why;
+        if (!option->apply(value, why)) {
+            error = arg + ": " + why;
+            return false;
+        }
+    }
+    return true;
+}
+
+std::function<bool(const std::string&, std::string&)> sizeInto(int& width, int& height)
+{
+    return [&width, &height](const std::string& v, std::string& e) { return parseSize(v, width, height, e); };
+}
+
+std::function<bool(const std::string&, std::string&)> secondsInto(double& value, bool positive)
+{
+    return [&value, positive](const std::string& v, std::string& e) { return parseSeconds(v, positive, value, e); };
+}
+
+template <typename Int>
+std::function<bool(const std::string&, std::string&)> numberInto(Int& value, long minimum, long maximum)
+{
+    return [&value, minimum, maximum](const std::string& v, std::string& e) {
+        long n = 0;
+        if (!parseWholeNumber(v, minimum, maximum, n, e))
+            return false;
+        value = static_cast<Int>(n);
+        return true;
+    };
+}
+
+std::function<bool(const std::string&, std::string&)> flag(bool& value)
+{
+    return [&value](const std::string&, std::string&) { return value = true; };
+}
+
+std::string number(double value)
+{
+    std::ostringstream text;
+    text << value;
+    return text.str();
+}
+
+} // namespace
+
+bool parseSize(const std::string& text, int& width, int& height, std::string& error)
+{
+    const size_t x = text.find('x');
+    const std::string w = x == std::string::npos ? text : text.substr(0, x);
+    const std::string h = x == std::string::npos ? "" : text.substr(x + 1);
+    if (allDigits(w) && allDigits(h)) {
+        const long wide = std::atol(w.c_str()), high = std::atol(h.c_str());
+        if (wide >= 1 && wide <= maximumSideLength && high >= 1 && high <= maximumSideLength) {
+            width = static_cast<int>(wide);
+            height = static_cast<int>(high);
+            return true;
+        }
+    }
+    error = shown(text) + " is not a size; want WxH with 1.." + std::to_string(maximumSideLength);
+    return false;
+}
+
+bool parseWholeNumber(const std::string& text, long minimum, long maximum, long& value, std::string& error)
+{
+    const std::string digits = !text.empty() && text[0] == '-' ? text.substr(1) : text;
+    const long n = allDigits(digits) ? std::atol(text.c_str()) : minimum - 1;
+    if (!allDigits(digits) || n < minimum || n > maximum) {
+        error = shown(text) + " is not a whole number in " + std::to_string(minimum) + ".." + std::to_string(maximum);
+        return false;
+    }
+    value = n;
+    return true;
+}
+
+bool parseSeconds(const std::string& text, bool positive, double& value, std::string& error)
+{
+    char* end = nullptr;
+    errno = 0;
+    const double t = text.empty() ? 0.0 : std::strtod(text.c_str(), &end);
+    const bool number = !text.empty() && end && *end == '\0' && errno == 0 && std::isfinite(t);
+    if (!number || t < 0.0 || (positive && t <= 0.0)) {
+        error = shown(text) + " is not a time; want seconds " + (positive ? "> 0" : ">= 0");
+        return false;
+    }
+    value = t;
+    return true;
+}
+
+bool parseViewerOptions(const std::vector<std::string>& args, ViewerOptions& options, std::string& error)
+{
+    const std::vector<Option> table = {
+        {"--window", true, sizeInto(options.windowWidth, options.windowHeight)},
+    };
+    return parseWith(table, args, options.help, error);
+}
+
+bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& options, std::string& error)
+{
+    bool stepGiven = false, fpsGiven = false, outGiven = false;
+    const std::vector<Option> table = {
+        {"--size", true, sizeInto(options.width, options.height)},
+        {"--step", true,
+         [&](const std::string& v, std::string& e) { return (stepGiven = true) && parseSeconds(v, true, options.step, e); }},
+        {"--every", true, secondsInto(options.every, true)},
+        {"--until", true,
+         [&](const std::string& v, std::string& e) {
+             return (options.untilGiven = true) && parseSeconds(v, false, options.until, e);
+         }},
+        {"--at", true,
+         [&](const std::string& v, std::string& e) {
+             std::stringstream list(v);
+             std::string item;
+             bool any = false;
+             while (std::getline(list, item, ',')) {
+                 double t = 0.0;
+                 if (!parseSeconds(item, false, t, e))
+                     return false;
+                 options.times.push_back(t);
+                 any = true;
+             }
+             if (!any || v.back() == ',') {
+                 e = "an empty time in " + shown(v) + "; want t1,t2,... in seconds >= 0";
+                 return false;
+             }
+             return true;
+         }},
+        {"--out", true,
+         [&](const std::string& v, std::string& e) {
+             outGiven = true;
+             options.out = v;
+             e = "want a folder name";
+             return !v.empty();
+         }},
+        {"--video", true,
+         [&](const std::string& v, std::string& e) {
+             options.video = v;
+             e = "want a file name such as tour.mp4";
+             return !v.empty();
+         }},
+        {"--fps", true,
+         [&](const std::string& v, std::string& e) {
+             return (fpsGiven = true) && parseWholeNumber(v, 1, 240, options.fps, e);
+         }},
+    };
+    if (!parseWith(table, args, options.help, error))
+        return false;
+    if (options.help)
+        return true;
+    if (options.video.empty()) {
+        if (fpsGiven) {
+            error = "--fps: only with --video";
+            return false;
+        }
+    } else {
+        // A video is every frame of the fixed clock from the start, at 1/fps seconds each.
+        if (!options.times.empty() || options.every > 0.0 || stepGiven || outGiven) {
+            error = "--video: records every frame up to --until at --fps; it takes no --at, --every, --step or --out";
+            return false;
+        }
+        options.step = 1.0 / static_cast<double>(options.fps);
+        if (!options.untilGiven)
+            options.until = 90.0;
+        if (options.until < options.step) {
+            error = "--until: " + number(options.until) + " is shorter than one frame of the video";
+            return false;
+        }
+    }
+    double latest = options.until;
+    for (double t : options.times)
+        latest = std::max(latest, t);
+    if (latest / options.step > maximumFrames) {
+        error = "--step: " + number(options.step) + " s up to " + number(latest) + " s is more than " +
+                number(maximumFrames) + " frames";
+        return false;
+    }
+    if (options.every > 0.0 && options.until / options.every > maximumFrames) {
+        error = "--every: " + number(options.every) + " s up to " + number(options.until) + " s is more than " +
+                number(maximumFrames) + " pictures";
+        return false;
+    }
+    return true;
+}
+
+bool parseBenchmarkOptions(const std::vector<std::string>& args, BenchmarkOptions& options, std::string& error)
+{
+    const std::vector<Option> table = {
+        {"--frames", true, numberInto(options.frames, 1, static_cast<long>(maximumFrames))},
+        {"--size", true, sizeInto(options.width, options.height)},
+        {"--step", true, secondsInto(options.step, true)},
+        {"--settle", true, numberInto(options.settle, 1, static_cast<long>(maximumFrames))},
+        {"--trivial-ratio", false, flag(options.trivialRatio)},
+        {"--json", false, flag(options.json)},
+    };
+    return parseWith(table, args, options.help, error);
+}
+
+std::vector<std::string> argumentList(int argc, char** argv)
+{
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
+}
+
+const char* viewerHelp()
+{
+    return "usage: pinakora [--window WxH]\n"
+           "\n"
+           "  --window WxH   a window of that fixed size instead of full screen (1..8192 each)\n"
+           "  --help         this text\n"
+           "\n"
+           "Keys and mouse:\n"
+           "  W / Up, S / Down              walk forward, backward\n"
+           "  A / Left, D / Right           step left, right\n"
+           "  Left Alt + R, Left Alt + F    rise, sink\n"
+           "  Left Alt + A, Left Alt + D    orbit left, right around the point looked at\n"
+           "  Left Alt + W / Page Up,\n"
+           "  Left Alt + S / Page Down      orbit up, down\n"
+           "  E / Keypad +, Q / Keypad -    zoom in, out\n"
+           "  left drag                     orbit around the point looked at\n"
+           "  right drag                    walk (up, down) and step (left, right)\n"
+           "  wheel                         zoom in, out\n"
+           "  P                             restart the guided tour\n"
+           "  F1 / F2, F3 / F4, F5 / F6     focal depth, focal length, f-stop x1.1 / /1.1\n"
+           "  F12                           save the picture as pinakora-YYYYMMDD-HHMMSS.png\n"
+           "\n"
+           "Any navigation key or mouse move ends the tour. Close the window to quit.\n";
+}
+
+const char* captureHelp()
+{
+    return "usage: capture [--size WxH] [--step seconds] [--every seconds] [--until seconds]\n"
+           "               [--at t1,t2,...] [--out folder]\n"
+           "       capture --video file.mp4 [--fps 30] [--size WxH] [--until 90]\n"
+           "\n"
+           "Renders the tour with a fixed clock on a hidden window. Without --video it writes\n"
+           "frame-<time>s.png into the folder (default captures) for every time asked for\n"
+           "(default 0); with --video it encodes every frame up to --until (default 90) into\n"
+           "the file, H.264 in MP4 (or what the file's extension asks for, e.g. .webp, .gif).\n"
+           "Default size 1920x1080, step 1/30 s.\n";
+}
+
+const char* benchmarkHelp()
+{
+    return "usage: benchmark [--frames N] [--size WxH] [--step seconds] [--settle N] [--trivial-ratio] [--json]\n";
+}
+
+std::string driverSizeRefusal(const char* option, int width, int height, int driverLimit)
+{
+    if (width <= driverLimit && height <= driverLimit)
+        return "";
+    return std::string(option) + ": " + std::to_string(width) + "x" + std::to_string(height) +
+           " is beyond this driver's limit of " + std::to_string(driverLimit) + " pixels a side";
+}

@@ -1,0 +1,62 @@
+#pragma once
+// Command lines of the viewer and of the capture and benchmark tools: each is checked
+// whole before any window opens, and the first bad argument comes back as one line
+// that names it ("--size: 0x0 is not a size; want WxH with 1..8192"). No GL here.
+#include <string>
+#include <vector>
+
+// Largest width or height any of the programs accepts; the driver may allow less.
+constexpr int maximumSideLength = 8192;
+
+// Value checks shared by the options below. Each returns false and sets `error` (without
+// the option's name) when the text is not a value of the wanted kind.
+bool parseSize(const std::string& text, int& width, int& height, std::string& error);
+bool parseWholeNumber(const std::string& text, long minimum, long maximum, long& value, std::string& error);
+// Seconds: finite, and >= 0 (or > 0 when `positive`).
+bool parseSeconds(const std::string& text, bool positive, double& value, std::string& error);
+
+struct ViewerOptions {
+    int windowWidth = 0;  // 0: full screen at the display's size
+    int windowHeight = 0;
+    bool help = false;
+};
+
+struct CaptureOptions {
+    int width = 1920;
+    int height = 1080;
+    double step = 1.0 / 30.0;
+    double every = 0.0;
+    double until = 0.0;
+    bool untilGiven = false;
+    std::vector<double> times;
+    std::string out = "captures";
+    std::string video;  // empty: PNG frames into `out`
+    long fps = 30;
+    bool help = false;
+};
+
+struct BenchmarkOptions {
+    int frames = 300;
+    int width = 1920;
+    int height = 1080;
+    double step = 1.0 / 30.0;
+    int settle = 100;
+    bool trivialRatio = false;
+    bool json = false;
+    bool help = false;
+};
+
+// The arguments after the program name. False with `error` set on the first bad one.
+bool parseViewerOptions(const std::vector<std::string>& args, ViewerOptions& options, std::string& error);
+bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& options, std::string& error);
+bool parseBenchmarkOptions(const std::vector<std::string>& args, BenchmarkOptions& options, std::string& error);
+
+std::vector<std::string> argumentList(int argc, char** argv);
+
+// --help texts.
+const char* viewerHelp();
+const char* captureHelp();
+const char* benchmarkHelp();
+
+// The line printed when a size is beyond what the driver can draw (0 when it fits).
+std::string driverSizeRefusal(const char* option, int width, int height, int driverLimit);

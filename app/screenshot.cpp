@@ -1,0 +1,41 @@
+#include "app/screenshot.h"
+
+#include "render/frameCapture.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+
+std::string screenshotName(const std::tm& when, const std::function<bool(const std::string&)>& exists)
+{
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &when);
+    const std::string stem = std::string("pinakora-") + stamp;
+    std::string name = stem + ".png";
+    for (int n = 2; exists(name); ++n)
+        name = stem + "-" + std::to_string(n) + ".png";
+    return name;
+}
+
+bool saveScreenshot()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::error_code ec;
+    const std::string name = screenshotName(local, [](const std::string& n) {
+        std::error_code e;
+        return std::filesystem::exists(n, e);
+    });
+    std::filesystem::path path = std::filesystem::absolute(name, ec);
+    if (ec)
+        path = name;
+    std::string why;
+    if (!writePng(readPresentedFrame(), path.string(), &why)) {
+        std::cerr << "Screenshot not saved: " << path.string() << ": " << why << std::endl;
+        return false;
+    }
+    std::cout << path.string() << std::endl;
+    return true;
+}

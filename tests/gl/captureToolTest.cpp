@@ -1,0 +1,213 @@
+// The capture and benchmark tools as a user runs them: bad arguments end them with 2
+// and one line before any window opens (they run without a display here, so a window
+// would mean exit 1), and a video of the tour decodes to the frames the PNG capture
+// writes for the same times.
+#include "render/frameCapture.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libswscale/swscale.h>
+}
+
+#include <FreeImage.h>
+#include <cmath>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string slurp(const std::string& path)
+{
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// Runs a tool from the project root; without a display unless `withDisplay`.
+ToolRun runTool(const char* binary, const std::vector<std::string>& args, bool withDisplay)
+{
+    const std::string stem = (std::filesystem::temp_directory_path() /
+                              ("pinakora-tool-" + std::to_string(::getpid()))).string();
+    const std::string outPath = stem + ".out", errPath = stem + ".err";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(PINAKORA_SOURCE_DIR) != 0)
+            _exit(127);
+        if (!withDisplay)
+            unsetenv("DISPLAY");
+        dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+        dup2(open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+        std::vector<char*> argv{const_cast<char*>(binary)};
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(binary, argv.data());
+        _exit(127);
+    }
+    ToolRun run;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.out = slurp(outPath);
+    run.err = slurp(errPath);
+    std::remove(outPath.c_str());
+    std::remove(errPath.c_str());
+    return run;
+}
+
+struct BadRun {
+    const char* binary;
+    std::vector<std::string> args;
+    const char* line;
+};
+
+TEST(CaptureTool, BadArgumentsEndWithTwoAndOneLineBeforeAnyWindow)
+{
+    const BadRun runs[] = {
+        {PINAKORA_CAPTURE, {"--at", "-1"}, "capture: --at: -1 is not a time; want seconds >= 0\n"},
+        {PINAKORA_CAPTURE, {"--size", "0x0"}, "capture: --size: 0x0 is not a size; want WxH with 1..8192\n"},
+        {PINAKORA_CAPTURE, {"--size", "100000x100000"},
+         "capture: --size: 100000x100000 is not a size; want WxH with 1..8192\n"},
+        {PINAKORA_CAPTURE, {"--out", "/proc/nope/dir"},
+         "capture: --out: cannot make folder /proc/nope/dir: No such file or directory\n"},
+        {PINAKORA_CAPTURE, {"--out", "README.md/sub"}, "capture: --out: cannot make folder README.md/sub: Not a directory\n"},
+        {PINAKORA_CAPTURE, {"--video", "/proc/nope/tour.mp4"},
+         "capture: --video: cannot write /proc/nope/tour.mp4: No such file or directory\n"},
+        {PINAKORA_BENCHMARK, {"--frames", "0"}, "benchmark: --frames: 0 is not a whole number in 1..10000000\n"},
+        {PINAKORA_BINARY, {"--window", "1280"}, "pinakora: --window: 1280 is not a size; want WxH with 1..8192\n"},
+    };
+    for (const BadRun& r : runs) {
+        const ToolRun run = runTool(r.binary, r.args, false);
+        EXPECT_EQ(run.status, 2) << r.line;
+        EXPECT_EQ(run.err, r.line);
+        EXPECT_EQ(run.out, "") << r.line;
+    }
+}
+
+struct DecodedVideo {
+    int frames = 0;
+    int width = 0, height = 0;
+    double durationSeconds = 0.0;
+    std::vector<std::vector<unsigned char>> rgb;  // top row first
+};
+
+DecodedVideo decode(const std::string& path)
+{
+    DecodedVideo video;
+    AVFormatContext* format = nullptr;
+    if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0)
+        return video;
+    avformat_find_stream_info(format, nullptr);
+    const int index = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (index < 0) {
+        avformat_close_input(&format);
+        return video;
+    }
+    AVStream* stream = format->streams[index];
+    video.durationSeconds = static_cast<double>(stream->duration) * av_q2d(stream->time_base);
+    const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
+    AVCodecContext* codec = avcodec_alloc_context3(decoder);
+    avcodec_parameters_to_context(codec, stream->codecpar);
+    avcodec_open2(codec, decoder, nullptr);
+    AVPacket* packet = av_packet_alloc();
+    AVFrame* frame = av_frame_alloc();
+    auto take = [&]() {
+        while (avcodec_receive_frame(codec, frame) == 0) {
+            ++video.frames;
+            video.width = frame->width;
+            video.height = frame->height;
+            SwsContext* toRgb = sws_getContext(frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
+                                               frame->width, frame->height, AV_PIX_FMT_RGB24, SWS_BICUBIC, nullptr,
+                                               nullptr, nullptr);
+            std::vector<unsigned char> rgb(static_cast<size_t>(frame->width) * frame->height * 3);
+            uint8_t* planes[1] = {rgb.data()};
+            const int strides[1] = {frame->width * 3};
+            sws_scale(toRgb, frame->data, frame->linesize, 0, frame->height, planes, strides);
+            sws_freeContext(toRgb);
+            video.rgb.push_back(std::move(rgb));
+        }
+    };
+    while (av_read_frame(format, packet) >= 0) {
+        if (packet->stream_index == index) {
+            avcodec_send_packet(codec, packet);
+            take();
+        }
+        av_packet_unref(packet);
+    }
+    avcodec_send_packet(codec, nullptr);
+    take();
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avcodec_free_context(&codec);
+    avformat_close_input(&format);
+    return video;
+}
+
+TEST(CaptureTool, VideoOfTheTourDecodesToThePngFramesOfTheSameTimes)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "needs a display (the test command runs under Xvfb)";
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("pinakora-video-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string video = (dir / "tour.mp4").string();
+
+    // Four frames at 10 per second: they show 0.1, 0.2, 0.3 and 0.4 seconds of the tour.
+    ToolRun run = runTool(PINAKORA_CAPTURE, {"--video", video, "--fps", "10", "--until", "0.4", "--size", "160x90"},
+                          true);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(video + "\n"), std::string::npos) << run.out;
+    run = runTool(PINAKORA_CAPTURE, {"--at", "0.3", "--step", "0.1", "--size", "160x90", "--out", dir.string()}, true);
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    const DecodedVideo decoded = decode(video);
+    EXPECT_EQ(decoded.frames, 4);
+    EXPECT_EQ(decoded.width, 160);
+    EXPECT_EQ(decoded.height, 90);
+    EXPECT_NEAR(decoded.durationSeconds, 0.4, 0.1);  // within one frame
+    ASSERT_GE(decoded.rgb.size(), 3u);
+
+    FIBITMAP* png = FreeImage_Load(FIF_PNG, (dir / "frame-0000.300s.png").c_str(), PNG_DEFAULT);
+    ASSERT_NE(png, nullptr);
+    ASSERT_EQ(FreeImage_GetWidth(png), 160u);
+    ASSERT_EQ(FreeImage_GetHeight(png), 90u);
+    // H.264 at quality 18 with 4:2:0 colour: on this picture the mean difference stays
+    // near 2 levels of 255; a wrong frame, flipped rows or swapped channels give 10 and more.
+    double difference = 0.0;
+    for (int y = 0; y < 90; ++y) {
+        const BYTE* row = FreeImage_GetScanLine(png, 89 - y);  // FreeImage keeps the bottom row first
+        for (int x = 0; x < 160; ++x) {
+            const unsigned char* v = &decoded.rgb[2][(static_cast<size_t>(y) * 160 + x) * 3];
+            difference += std::abs(v[0] - row[x * 3 + FI_RGBA_RED]) + std::abs(v[1] - row[x * 3 + FI_RGBA_GREEN]) +
+                          std::abs(v[2] - row[x * 3 + FI_RGBA_BLUE]);
+        }
+    }
+    FreeImage_Unload(png);
+    const double meanDifference = difference / (160.0 * 90.0 * 3.0);
+    EXPECT_LT(meanDifference, 4.0);
+    RecordProperty("meanAbsoluteDifference", std::to_string(meanDifference));
+
+    // The tour moves enough in 0.2 s that the wrong frame would stand out (about 13).
+    double other = 0.0;
+    for (size_t i = 0; i < decoded.rgb[2].size(); ++i)
+        other += std::abs(decoded.rgb[0][i] - decoded.rgb[2][i]);
+    EXPECT_GT(other / static_cast<double>(decoded.rgb[2].size()), 2.0 * meanDifference);
+    std::filesystem::remove_all(dir);
+}
+
+} // namespace

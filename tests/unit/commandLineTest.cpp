@@ -1,0 +1,129 @@
+// The three command lines, checked whole before any window: every bad argument is
+// refused with one line naming it; good ones land in the options. Also the texts the
+// tools and F12 make: the progress line and the screenshot's file name.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/commandLine.h"
+#include "app/progress.h"
+#include "app/screenshot.h"
+
+namespace {
+
+enum Program { Viewer, Capture, Benchmark };
+
+struct ArgumentCase {
+    Program program;
+    std::vector<std::string> args;
+    const char* error;  // empty: accepted
+};
+
+const ArgumentCase argumentCases[] = {
+    {Viewer, {}, ""},
+    {Viewer, {"--window", "1280x720"}, ""},
+    {Viewer, {"--help"}, ""},
+    {Viewer, {"--window", "0x0"}, "--window: 0x0 is not a size; want WxH with 1..8192"},
+    {Viewer, {"--window", "1280"}, "--window: 1280 is not a size; want WxH with 1..8192"},
+    {Viewer, {"--window", "1280x720x3"}, "--window: 1280x720x3 is not a size; want WxH with 1..8192"},
+    {Viewer, {"--window", "8193x100"}, "--window: 8193x100 is not a size; want WxH with 1..8192"},
+    {Viewer, {"--window", "+12x-4"}, "--window: +12x-4 is not a size; want WxH with 1..8192"},
+    {Viewer, {"--window"}, "--window: needs a value"},
+    {Viewer, {"--fullscreen"}, "unknown option --fullscreen; --help lists the options"},
+    {Capture, {"--at", "0,30.5,60", "--size", "8192x1", "--out", "x"}, ""},
+    {Capture, {"--video", "tour.mp4", "--fps", "25", "--until", "4"}, ""},
+    {Capture, {"--at", "-1"}, "--at: -1 is not a time; want seconds >= 0"},
+    {Capture, {"--at", "abc"}, "--at: abc is not a time; want seconds >= 0"},
+    {Capture, {"--at", "1,,2"}, "--at: an empty value is not a time; want seconds >= 0"},
+    {Capture, {"--at", "nan"}, "--at: nan is not a time; want seconds >= 0"},
+    {Capture, {"--size", "0x0"}, "--size: 0x0 is not a size; want WxH with 1..8192"},
+    {Capture, {"--size", "abc"}, "--size: abc is not a size; want WxH with 1..8192"},
+    {Capture, {"--size", "20000x20000"}, "--size: 20000x20000 is not a size; want WxH with 1..8192"},
+    {Capture, {"--step", "0"}, "--step: 0 is not a time; want seconds > 0"},
+    {Capture, {"--step", "1e-9", "--until", "90"}, "--step: 1e-09 s up to 90 s is more than 1e+07 frames"},
+    {Capture, {"--every", "-5"}, "--every: -5 is not a time; want seconds > 0"},
+    {Capture, {"--out", ""}, "--out: want a folder name"},
+    {Capture, {"--fps", "30"}, "--fps: only with --video"},
+    {Capture, {"--video", "t.mp4", "--fps", "0"}, "--fps: 0 is not a whole number in 1..240"},
+    {Capture, {"--video", "t.mp4", "--at", "3"},
+     "--video: records every frame up to --until at --fps; it takes no --at, --every, --step or --out"},
+    {Capture, {"--video", "t.mp4", "--until", "0"}, "--until: 0 is shorter than one frame of the video"},
+    {Benchmark, {"--frames", "60", "--trivial-ratio", "--json", "--settle", "10"}, ""},
+    {Benchmark, {"--frames", "0"}, "--frames: 0 is not a whole number in 1..10000000"},
+    {Benchmark, {"--frames", "-1"}, "--frames: -1 is not a whole number in 1..10000000"},
+    {Benchmark, {"--frames", "abc"}, "--frames: abc is not a whole number in 1..10000000"},
+    {Benchmark, {"--frames", "99999999999999999999"},
+     "--frames: 99999999999999999999 is not a whole number in 1..10000000"},
+    {Benchmark, {"--size", "0x0"}, "--size: 0x0 is not a size; want WxH with 1..8192"},
+    {Benchmark, {"--json", "yes"}, "unknown option yes; --help lists the options"},
+};
+
+TEST(CommandLine, EachBadArgumentIsNamedInOneLine)
+{
+    for (const ArgumentCase& c : argumentCases) {
+        std::string error, joined;
+        for (const std::string& a : c.args)
+            joined += a + " ";
+        bool ok = false;
+        if (c.program == Viewer) {
+            ViewerOptions options;
+            ok = parseViewerOptions(c.args, options, error);
+        } else if (c.program == Capture) {
+            CaptureOptions options;
+            ok = parseCaptureOptions(c.args, options, error);
+        } else {
+            BenchmarkOptions options;
+            ok = parseBenchmarkOptions(c.args, options, error);
+        }
+        EXPECT_EQ(ok, std::string(c.error).empty()) << joined;
+        EXPECT_EQ(error, c.error) << joined;
+    }
+}
+
+TEST(CommandLine, GoodArgumentsLandInTheOptions)
+{
+    std::string error;
+    ViewerOptions viewer;
+    ASSERT_TRUE(parseViewerOptions({"--window", "1280x720"}, viewer, error));
+    EXPECT_EQ(viewer.windowWidth, 1280);
+    EXPECT_EQ(viewer.windowHeight, 720);
+
+    CaptureOptions video;
+    ASSERT_TRUE(parseCaptureOptions({"--video", "a.mp4", "--fps", "10"}, video, error));
+    EXPECT_DOUBLE_EQ(video.step, 0.1);  // the same step --step 0.1 gives the PNG frames
+    EXPECT_EQ(video.until, 90.0);       // one tour unless told
+
+    CaptureOptions frames;
+    ASSERT_TRUE(parseCaptureOptions({"--at", "0.5,8", "--step", "0.25"}, frames, error));
+    EXPECT_EQ(frames.times, (std::vector<double>{0.5, 8.0}));
+    EXPECT_EQ(frames.step, 0.25);
+
+    EXPECT_EQ(driverSizeRefusal("--size", 8192, 100, 8192), "");
+    EXPECT_EQ(driverSizeRefusal("--size", 5000, 100, 4096),
+              "--size: 5000x100 is beyond this driver's limit of 4096 pixels a side");
+}
+
+TEST(ToolTexts, ProgressLineAndScreenshotNames)
+{
+    EXPECT_EQ(progressText(0, 2700, 0.0), "frame 0 of 2700, 0:00 spent");
+    EXPECT_EQ(progressText(120, 2700, 42.0), "frame 120 of 2700, 0:42 spent, about 15:03 left");
+    EXPECT_EQ(progressText(1, 10000, 3.0), "frame 1 of 10000, 0:03 spent, about 8:19:57 left");
+    EXPECT_EQ(progressText(300, 300, 61.4), "frame 300 of 300, 1:01 spent, about 0:00 left");
+
+    std::tm when{};
+    when.tm_year = 2026 - 1900;
+    when.tm_mon = 11;
+    when.tm_mday = 7;
+    when.tm_hour = 9;
+    when.tm_min = 5;
+    when.tm_sec = 3;
+    std::set<std::string> taken;
+    auto exists = [&taken](const std::string& name) { return taken.count(name) > 0; };
+    EXPECT_EQ(screenshotName(when, exists), "pinakora-20261207-090503.png");
+    taken = {"pinakora-20261207-090503.png", "pinakora-20261207-090503-2.png"};
+    EXPECT_EQ(screenshotName(when, exists), "pinakora-20261207-090503-3.png");
+}
+
+}  // namespace

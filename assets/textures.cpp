@@ -118,8 +118,8 @@ FIBITMAP* replaceBy(FIBITMAP* image, FIBITMAP* converted)
 }
 
 // Brings any decoded image to 24-bit BGR rows, the one layout the upload reads:
-// palette, grey and 32-bit bitmaps directly, 16-bit colour by dropping the low bytes,
-// grey of more than 8 bits and float grey by scaling to 8 bits, float colour by tone mapping.
+// palette, grey and 32-bit bitmaps directly, 16-bit grey and colour by dropping the low
+// bytes, other grey (signed, 32-bit, float) by stretching to 8 bits, float colour by tone mapping.
 FIBITMAP* toBgr24(FIBITMAP* image)
 {
     switch (FreeImage_GetImageType(image)) {
@@ -133,7 +133,10 @@ FIBITMAP* toBgr24(FIBITMAP* image)
         if (image)
             image = replaceBy(image, FreeImage_TmoDrago03(image, 2.2, 0.0));
         break;
-    default:  // one channel of 16 or 32 bits, float, double or complex
+    case FIT_UINT16:  // grey: the high byte of each sample
+        image = replaceBy(image, FreeImage_ConvertTo8Bits(image));
+        break;
+    default:  // one channel of signed or 32 bits, float, double or complex: stretched to 8 bits
         image = replaceBy(image, FreeImage_ConvertToStandardType(image, TRUE));
         break;
     }

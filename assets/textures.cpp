@@ -79,12 +79,10 @@ void reportImageDamage(FREE_IMAGE_FORMAT, const char* message)
               << std::endl;
 }
 
-// The size of an image as its header gives it, without decoding the pixels; false for
-// formats whose size is only known after decoding.
+// The size of an image as its header gives it, without decoding the pixels; false when
+// the header cannot be read (a damaged file: the caller has nothing to decode).
 bool headerSize(FREE_IMAGE_FORMAT type, FIMEMORY* memory, unsigned int& width, unsigned int& height)
 {
-    if (!FreeImage_FIFSupportsNoPixels(type))
-        return false;
     FreeImage_SeekMemory(memory, 0, SEEK_SET);
     FIBITMAP* header = FreeImage_LoadFromMemory(type, memory, FIF_LOAD_NOPIXELS);
     if (!header)
@@ -150,6 +148,7 @@ FIBITMAP* toBgr24(FIBITMAP* image)
 FIBITMAP* decodeImageBytes(const std::string& bytes, const std::string& path, const ImageLimits& limits,
                            std::string& problem)
 {
+    problem.clear();
     if (bytes.empty() || bytes.size() > 0xffffffffu)
         return nullptr;
     FIMEMORY* memory =
@@ -163,10 +162,12 @@ FIBITMAP* decodeImageBytes(const std::string& bytes, const std::string& path, co
     unsigned int width = 0, height = 0;
     if (type == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(type)) {
         // not an image this loader knows: the caller says so
-    } else if (!headerSize(type, memory, width, height)) {
+    } else if (!FreeImage_FIFSupportsNoPixels(type)) {
         // Without a header to read first, a few bytes could declare gigabytes of pixels.
         const char* name = FreeImage_GetFormatFromFIF(type);
         problem = std::string("its format (") + (name ? name : "?") + ") cannot be checked for size before decoding";
+    } else if (!headerSize(type, memory, width, height)) {
+        // a damaged header: not an image this loader can read
     } else if (problem = sizeProblem(width, height, limits); problem.empty()) {
         FreeImage_SeekMemory(memory, 0, SEEK_SET);
         image = FreeImage_LoadFromMemory(type, memory, 0);

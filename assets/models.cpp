@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <iostream>
@@ -190,8 +191,16 @@ bool writeAll(int fd, const void* data, size_t size)
 {
     signal(SIGPIPE, SIG_DFL);
 #if !defined(__SANITIZE_ADDRESS__)
-    // A file that makes the importer allocate without end fails here, not in the machine.
-    const rlimit memory{rlim_t(3) << 30, rlim_t(3) << 30};
+    // A file that makes the importer allocate without end fails here, not in the machine:
+    // 2 GiB beyond what the process already maps.
+    unsigned long long pages = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%llu", &pages) != 1)
+            pages = 0;
+        std::fclose(statm);
+    }
+    const rlim_t cap = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (rlim_t(2) << 30);
+    const rlimit memory{cap, cap};
     setrlimit(RLIMIT_AS, &memory);
 #endif
     for (size_t i = first; i < requests.size(); ++i) {

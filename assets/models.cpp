@@ -1,11 +1,25 @@
 #include "assets/models.h"
 
+#include "assets/assetFiles.h"
 #include "programs/shaderProgram.h"
 
+#include <algorithm>
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <iostream>
+#include <memory>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 std::map<short, ModelData*> models;
 std::string modelDirectory = "./res/models/";
@@ -28,14 +42,34 @@ const char* modelFileName(short key)
     }
 }
 
+namespace {
+struct ModelRequest {
+    short key;
+    bool smoothNormals;
+};
+void loadIsolated(const std::vector<ModelRequest>& requests);
+} // namespace
+
 void loadModels()
 {
     static const bool smooth[12] = {false, true, false, false, false, true, true, true, false, false, true, true};
+    std::vector<ModelRequest> requests;
     for (short key = 1; key <= 11; ++key)
-        loadModel(key, smooth[key]);
+        requests.push_back({key, smooth[key]});
+    loadIsolated(requests);
 }
 
 namespace {
+
+// Every record ever made stays alive until exit: objects made earlier may still point
+// at a record that a later load replaced in the table.
+std::vector<std::unique_ptr<ModelData>> modelRecords;
+
+ModelData* newRecord()
+{
+    modelRecords.push_back(std::make_unique<ModelData>());
+    return modelRecords.back().get();
+}
 
 void copyMesh(const aiMesh& mesh, ModelData& model)
 {
@@ -47,6 +81,10 @@ void copyMesh(const aiMesh& mesh, ModelData& model)
     model.tangents.assign(n, glm::vec3(0.0f));
     model.bitangents.assign(n, glm::vec3(0.0f));
     model.texCoords.assign(n, glm::vec2(0.0f));
+    if (n > 0 && !mesh.mVertices) {
+        model = ModelData();
+        return;
+    }
     const bool hasTexCoords = mesh.HasTextureCoords(0);
     const bool hasTangents = mesh.HasTangentsAndBitangents();
     for (unsigned int i = 0; i < n; ++i) {
@@ -62,10 +100,12 @@ void copyMesh(const aiMesh& mesh, ModelData& model)
         }
     }
     // Points and lines that triangulation leaves alone are not triangles: skip them.
-    model.indices.reserve(static_cast<size_t>(mesh.mNumFaces) * 3);
-    for (unsigned int f = 0; f < mesh.mNumFaces; ++f) {
+    if (!mesh.mFaces)
+        return;
+    model.indices.reserve(std::min<size_t>(mesh.mNumFaces, maxModelIndices / 3) * 3);
+    for (unsigned int f = 0; f < mesh.mNumFaces && model.indices.size() + 3 <= maxModelIndices; ++f) {
         const aiFace& face = mesh.mFaces[f];
-        if (face.mNumIndices < 3)
+        if (face.mNumIndices < 3 || !face.mIndices)
             continue;
         bool inside = true;
         for (unsigned int k = 0; k < 3; ++k)
@@ -78,25 +118,345 @@ void copyMesh(const aiMesh& mesh, ModelData& model)
     model.indexCount = static_cast<unsigned int>(model.indices.size());
 }
 
+ModelImport finishImport(const aiScene* scene, const Assimp::Importer& importer, ModelData& model, std::string& problem)
+{
+    if (!scene) {
+        problem = importer.GetErrorString();
+        return ModelImport::Failed;
+    }
+    if (scene->mNumMeshes == 0 || !scene->mMeshes || !scene->mMeshes[0])
+        return ModelImport::NoMesh;
+    if (scene->mMeshes[0]->mNumVertices > maxModelVertices) {
+        problem = "its first mesh has " + std::to_string(scene->mMeshes[0]->mNumVertices) +
+                  " vertices, more than the " + std::to_string(maxModelVertices) + " a model may have";
+        return ModelImport::Failed;
+    }
+    copyMesh(*scene->mMeshes[0], model);
+    return ModelImport::Loaded;
+}
+
+unsigned int importFlags(bool smoothNormals)
+{
+    return aiProcess_CalcTangentSpace | aiProcess_JoinIdenticalVertices | aiProcess_Triangulate |
+           (smoothNormals ? aiProcess_GenSmoothNormals : aiProcess_GenNormals);
+}
+
+// The message a model travels in from the importing child: a magic word, the outcome,
+// then either the two counts and the six arrays or the importer's own words.
+constexpr uint32_t messageMagic = 0x4d4b4e50;  // "PNKM"
+
+template <typename T>
+void append(std::string& out, const T* data, size_t count)
+{
+    out.append(reinterpret_cast<const char*>(data), count * sizeof(T));
+}
+
+template <typename T>
+bool take(const std::string& in, size_t& at, T* data, size_t count)
+{
+    const size_t bytes = count * sizeof(T);
+    if (count > in.size() / sizeof(T) || in.size() - at < bytes)
+        return false;
+    if (bytes)
+        std::memcpy(static_cast<void*>(data), in.data() + at, bytes);
+    at += bytes;
+    return true;
+}
+
+constexpr double importTimeLimit = 10.0;  // seconds, per model
+
+using Clock = std::chrono::steady_clock;
+
+bool writeAll(int fd, const void* data, size_t size)
+{
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = write(fd, bytes, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Runs in the forked child: imports the files one after another and sends each answer,
+// its length first. No GL, no X, no stdio, and _exit, so that nothing the parent owns
+// (its buffered output, its atexit handlers, its GL context) is touched twice.
+[[noreturn]] void importInChild(int out, const std::vector<std::string>& paths,
+                                const std::vector<std::string>& refusals, const std::vector<ModelRequest>& requests,
+                                size_t first)
+{
+    signal(SIGPIPE, SIG_DFL);
+#if !defined(__SANITIZE_ADDRESS__)
+    // A file that makes the importer allocate without end fails here, not in the machine:
+    // 2 GiB beyond what the process already maps.
+    unsigned long long pages = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%llu", &pages) != 1)
+            pages = 0;
+        std::fclose(statm);
+    }
+    const rlim_t cap = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (rlim_t(2) << 30);
+    const rlimit memory{cap, cap};
+    setrlimit(RLIMIT_AS, &memory);
+#endif
+    for (size_t i = first; i < requests.size(); ++i) {
+        if (!refusals[i].empty())
+            continue;  // the parent expects no answer for a refused file
+        ModelData model;
+        std::string problem;
+        const ModelImport result = importModelFile(paths[i], requests[i].smoothNormals, model, problem);
+        const std::string message = packModel(result, model, problem);
+        const uint64_t length = message.size();
+        if (!writeAll(out, &length, sizeof length) || !writeAll(out, message.data(), message.size()))
+            _exit(3);
+    }
+    _exit(0);
+}
+
+std::string describeEnd(int status)
+{
+    if (WIFSIGNALED(status)) {
+        const int sig = WTERMSIG(status);
+        const char* name = strsignal(sig);
+        return "the importer stopped on signal " + std::to_string(sig) + " (" + (name ? name : "?") + ")";
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) != 0)
+        return "the importer ended with code " + std::to_string(WEXITSTATUS(status));
+    return "the importer ended without an answer";
+}
+
+enum class ReadEnd { Done, Closed, Overran };
+
+// Reads exactly `size` bytes unless the pipe closes or `deadline` passes.
+ReadEnd readFully(int fd, char* into, size_t size, const Clock::time_point& deadline)
+{
+    while (size > 0) {
+        const double left = std::chrono::duration<double>(deadline - Clock::now()).count();
+        if (left <= 0)
+            return ReadEnd::Overran;
+        pollfd ready{fd, POLLIN, 0};
+        if (poll(&ready, 1, static_cast<int>(left * 1000.0) + 1) <= 0)
+            continue;  // a signal or the clock: look again
+        const ssize_t n = read(fd, into, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return ReadEnd::Closed;
+        into += n;
+        size -= static_cast<size_t>(n);
+    }
+    return ReadEnd::Done;
+}
+
+// The child that imports, seen from here.
+struct ImportChild {
+    pid_t pid = -1;
+    int fd = -1;
+};
+
+ImportChild startChild(const std::vector<std::string>& paths, const std::vector<std::string>& refusals,
+                       const std::vector<ModelRequest>& requests, size_t first)
+{
+    int pipeEnds[2];
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0)
+        return {};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(pipeEnds[0]);
+        importInChild(pipeEnds[1], paths, refusals, requests, first);
+    }
+    close(pipeEnds[1]);
+    if (pid < 0) {
+        close(pipeEnds[0]);
+        return {};
+    }
+    return {pid, pipeEnds[0]};
+}
+
+// Ends the child (killed unless it is already gone) and tells how it ended.
+int stopChild(ImportChild& child, bool kill)
+{
+    int status = 0;
+    if (child.pid > 0) {
+        if (kill)
+            ::kill(child.pid, SIGKILL);
+        while (waitpid(child.pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+    if (child.fd >= 0)
+        close(child.fd);
+    child = ImportChild();
+    return status;
+}
+
+// The next answer of `child`, within the time limit of one model.
+ModelImport receiveAnswer(ImportChild& child, ModelData& model, std::string& problem)
+{
+    const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                             std::chrono::duration<double>(importTimeLimit));
+    uint64_t length = 0;
+    ReadEnd end = readFully(child.fd, reinterpret_cast<char*>(&length), sizeof length, deadline);
+    std::string message;
+    if (end == ReadEnd::Done) {
+        if (length > maxModelMessageBytes) {
+            stopChild(child, true);
+            problem = "the importer's result is larger than a model may be";
+            return ModelImport::Failed;
+        }
+        message.resize(static_cast<size_t>(length));
+        end = readFully(child.fd, message.data(), message.size(), deadline);
+    }
+    if (end == ReadEnd::Overran) {
+        stopChild(child, true);
+        problem = "the import took longer than " + std::to_string(static_cast<int>(importTimeLimit)) +
+                  " s and was stopped";
+        return ModelImport::Failed;
+    }
+    if (end == ReadEnd::Closed) {
+        problem = describeEnd(stopChild(child, false));
+        return ModelImport::Failed;
+    }
+    const ModelImport result = unpackModel(message, model, problem);
+    if (result == ModelImport::Failed && problem == "the importer's answer is damaged")
+        stopChild(child, true);  // out of step with the child: start afresh
+    return result;
+}
+
+// Imports the requested files in a child process, one after another, so that an
+// importer crash, hang or runaway allocation costs that one model, not the viewer. A
+// child that failed is replaced by a fresh one for the files after it. Records are
+// stored and problems reported in request order.
+void loadIsolated(const std::vector<ModelRequest>& requests)
+{
+    std::vector<std::string> paths, refusals;
+    for (const ModelRequest& request : requests) {
+        paths.push_back(modelDirectory + modelFileName(request.key));
+        refusals.push_back(notARegularFile(paths.back()));
+    }
+    ImportChild child;
+    for (size_t i = 0; i < requests.size(); ++i) {
+        ModelData* model = newRecord();
+        std::string problem = refusals[i];
+        ModelImport result = ModelImport::Failed;
+        if (problem.empty()) {
+            if (child.pid < 0)
+                child = startChild(paths, refusals, requests, i);
+            if (child.pid < 0)
+                result = importModelFile(paths[i], requests[i].smoothNormals, *model, problem);
+            else
+                result = receiveAnswer(child, *model, problem);
+        }
+        const std::string& path = paths[i];
+        if (result == ModelImport::Failed) {
+            *model = ModelData();
+            std::cerr << "Model file " << path << " could not be loaded: " << problem << std::endl;
+        } else if (result == ModelImport::NoMesh) {
+            std::cerr << "Model file " << path << " holds no mesh." << std::endl;
+        }
+        models[requests[i].key] = model;
+    }
+    if (child.pid >= 0)
+        stopChild(child, false);
+}
+
 } // namespace
+
+ModelImport importModelFile(const std::string& path, bool smoothNormals, ModelData& model, std::string& problem)
+{
+    Assimp::Importer importer;
+    return finishImport(importer.ReadFile(path, importFlags(smoothNormals)), importer, model, problem);
+}
+
+ModelImport importModelBytes(const std::string& bytes, const char* formatHint, bool smoothNormals, ModelData& model,
+                             std::string& problem)
+{
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFileFromMemory(bytes.data(), bytes.size(), importFlags(smoothNormals), formatHint);
+    return finishImport(scene, importer, model, problem);
+}
+
+std::string packModel(ModelImport result, const ModelData& model, const std::string& problem)
+{
+    std::string out;
+    const uint32_t head[2] = {messageMagic, static_cast<uint32_t>(result)};
+    append(out, head, 2);
+    if (result == ModelImport::Loaded) {
+        const uint32_t counts[2] = {model.vertexCount, model.indexCount};
+        append(out, counts, 2);
+        append(out, model.positions.data(), model.vertexCount);
+        append(out, model.normals.data(), model.vertexCount);
+        append(out, model.tangents.data(), model.vertexCount);
+        append(out, model.bitangents.data(), model.vertexCount);
+        append(out, model.texCoords.data(), model.vertexCount);
+        append(out, model.indices.data(), model.indexCount);
+    } else {
+        const std::string text = problem.substr(0, 1000);
+        const uint32_t length = static_cast<uint32_t>(text.size());
+        append(out, &length, 1);
+        out += text;
+    }
+    return out;
+}
+
+ModelImport unpackModel(const std::string& message, ModelData& model, std::string& problem)
+{
+    model = ModelData();
+    size_t at = 0;
+    uint32_t head[2] = {0, 0};
+    if (!take(message, at, head, 2) || head[0] != messageMagic || head[1] > 2) {
+        problem = "the importer's answer is damaged";
+        return ModelImport::Failed;
+    }
+    const auto result = static_cast<ModelImport>(head[1]);
+    if (result != ModelImport::Loaded) {
+        uint32_t length = 0;
+        if (!take(message, at, &length, 1) || length > 1000 || message.size() - at != length) {
+            problem = "the importer's answer is damaged";
+            return ModelImport::Failed;
+        }
+        problem = message.substr(at, length);
+        // Only printable text goes to the console.
+        for (char& c : problem)
+            if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f)
+                c = '?';
+        return result;
+    }
+    uint32_t counts[2] = {0, 0};
+    bool whole = take(message, at, counts, 2) && counts[0] <= maxModelVertices && counts[1] <= maxModelIndices &&
+                 counts[1] % 3 == 0;
+    const size_t n = whole ? counts[0] : 0;
+    const size_t indexCount = whole ? counts[1] : 0;
+    whole = whole && message.size() - at == n * (16 + 12 + 12 + 12 + 8) + indexCount * 4;
+    if (whole) {
+        model.positions.resize(n);
+        model.normals.resize(n);
+        model.tangents.resize(n);
+        model.bitangents.resize(n);
+        model.texCoords.resize(n);
+        model.indices.resize(indexCount);
+        whole = take(message, at, model.positions.data(), n) && take(message, at, model.normals.data(), n) &&
+                take(message, at, model.tangents.data(), n) && take(message, at, model.bitangents.data(), n) &&
+                take(message, at, model.texCoords.data(), n) && take(message, at, model.indices.data(), indexCount);
+    }
+    for (size_t i = 0; whole && i < indexCount; ++i)
+        whole = model.indices[i] < n;
+    if (!whole) {
+        model = ModelData();
+        problem = "the importer's answer is damaged";
+        return ModelImport::Failed;
+    }
+    model.vertexCount = static_cast<unsigned int>(n);
+    model.indexCount = static_cast<unsigned int>(indexCount);
+    return ModelImport::Loaded;
+}
 
 void loadModel(short key, bool smoothNormals)
 {
-    Assimp::Importer importer;
-    auto* model = new ModelData();
-    const std::string path = modelDirectory + modelFileName(key);
-    const unsigned int flags = aiProcess_CalcTangentSpace | aiProcess_JoinIdenticalVertices | aiProcess_Triangulate |
-                               (smoothNormals ? aiProcess_GenSmoothNormals : aiProcess_GenNormals);
-    const aiScene* scene = importer.ReadFile(path, flags);
-    if (scene && scene->mNumMeshes > 0 && scene->mMeshes && scene->mMeshes[0])
-        copyMesh(*scene->mMeshes[0], *model);
-    else if (!scene)
-        std::cerr << "Model file " << path << " could not be loaded: " << importer.GetErrorString() << std::endl;
-    else
-        std::cerr << "Model file " << path << " holds no mesh." << std::endl;
-
-    // A replaced record is not freed: objects made earlier may still point at it.
-    models[key] = model;
+    loadIsolated({{key, smoothNormals}});
 }
 
 ModelData* getModel(short key)

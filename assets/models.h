@@ -3,6 +3,7 @@
 // fixed keys, then uploaded into buffers and a vertex array wired to a program's inputs.
 #include <epoxy/gl.h>
 #include <glm/glm.hpp>
+#include <cstddef>
 #include <map>
 #include <string>
 #include <vector>
@@ -35,7 +36,27 @@ extern std::string modelDirectory;
 // File name of a model key (1 to 11); empty for any other key.
 const char* modelFileName(short key);
 
+// What an import gave: a mesh, a scene without one, or nothing (the reason in `problem`).
+enum class ModelImport : unsigned int { Loaded = 0, NoMesh = 1, Failed = 2 };
+
+// Largest first mesh taken from a file; anything bigger is refused.
+constexpr unsigned int maxModelVertices = 4u << 20;
+constexpr unsigned int maxModelIndices = 24u << 20;
+constexpr size_t maxModelMessageBytes = 16 + size_t(maxModelVertices) * 60 + size_t(maxModelIndices) * 4 + 1024;
+
+// The importer run in this process on a file or on bytes (the format from `formatHint`,
+// an extension such as "obj"). loadModel runs importModelFile in a child process.
+ModelImport importModelFile(const std::string& path, bool smoothNormals, ModelData& model, std::string& problem);
+ModelImport importModelBytes(const std::string& bytes, const char* formatHint, bool smoothNormals,
+                             ModelData& model, std::string& problem);
+// The child's answer to its parent, and its checked reading: counts bounded, every
+// index inside the vertex arrays; anything else is Failed with `model` left empty.
+std::string packModel(ModelImport result, const ModelData& model, const std::string& problem);
+ModelImport unpackModel(const std::string& message, ModelData& model, std::string& problem);
+
 void loadModels();
+// Imports in a child process with a time limit; whatever goes wrong there is one line
+// naming the file on standard error and an empty record.
 void loadModel(short key, bool smoothNormals);
 ModelData* getModel(short key);
 void uploadModel(ModelData& model, const ShaderProgram& program);

@@ -2,8 +2,12 @@
 
 #include "app/glCapabilities.h"
 
+#include "assets/assetFiles.h"
+
 #include <FreeImage.h>
-#include <filesystem>
+#include <algorithm>
+#include <memory>
+#include <vector>
 #include <iostream>
 
 TextureLoader* TextureLoader::instance = nullptr;
@@ -19,6 +23,20 @@ const TextureListEntry textureList[27] = {
     {25, "brick01n.jpg"}, {26, "brick01s.jpg"},
 };
 
+namespace {
+
+// Every record ever made stays alive until exit: objects made earlier may still point at
+// a record that a later load replaced in the table, or that a destroyed loader held.
+std::vector<std::unique_ptr<Texture>> textureRecords;
+
+Texture* newTexture()
+{
+    textureRecords.push_back(std::make_unique<Texture>());
+    return textureRecords.back().get();
+}
+
+} // namespace
+
 TextureLoader& TextureLoader::getInstance()
 {
     if (!instance)
@@ -30,7 +48,6 @@ TextureLoader::~TextureLoader()
 {
     for (auto& [key, texture] : textures) {
         glDeleteTextures(1, &texture->id);
-        delete texture;
     }
     if (instance == this)
         instance = nullptr;
@@ -62,38 +79,139 @@ void reportImageDamage(FREE_IMAGE_FORMAT, const char* message)
               << std::endl;
 }
 
-FIBITMAP* decodeImage(const std::string& path)
+// The size of an image as its header gives it, without decoding the pixels; false when
+// the header cannot be read (a damaged file: the caller has nothing to decode).
+bool headerSize(FREE_IMAGE_FORMAT type, FIMEMORY* memory, unsigned int& width, unsigned int& height)
 {
-    FREE_IMAGE_FORMAT type = FreeImage_GetFileType(path.c_str(), 0);
+    FreeImage_SeekMemory(memory, 0, SEEK_SET);
+    FIBITMAP* header = FreeImage_LoadFromMemory(type, memory, FIF_LOAD_NOPIXELS);
+    if (!header)
+        return false;
+    width = FreeImage_GetWidth(header);
+    height = FreeImage_GetHeight(header);
+    FreeImage_Unload(header);
+    return true;
+}
+
+std::string sizeProblem(unsigned int width, unsigned int height, const ImageLimits& limits)
+{
+    const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
+    if (width == 0 || height == 0)
+        return "it is " + size;
+    if (width > limits.maxSide || height > limits.maxSide)
+        return "it is " + size + ", larger than the " + std::to_string(limits.maxSide) + " x " +
+               std::to_string(limits.maxSide) + " the GL driver takes";
+    if (static_cast<unsigned long long>(width) * height > limits.maxPixels)
+        return "it is " + size + ", more than the " + std::to_string(limits.maxPixels >> 20) +
+               " Mpixel an image may have";
+    return "";
+}
+
+// Replaces `image` by `converted` (null when the conversion failed).
+FIBITMAP* replaceBy(FIBITMAP* image, FIBITMAP* converted)
+{
+    if (converted != image)
+        FreeImage_Unload(image);
+    return converted;
+}
+
+// Brings any decoded image to 24-bit BGR rows, the one layout the upload reads:
+// palette, grey and 32-bit bitmaps directly, 16-bit grey and colour by dropping the low
+// bytes, other grey (signed, 32-bit, float) by stretching to 8 bits, float colour by tone mapping.
+FIBITMAP* toBgr24(FIBITMAP* image)
+{
+    switch (FreeImage_GetImageType(image)) {
+    case FIT_BITMAP:
+    case FIT_RGB16:
+    case FIT_RGBA16:
+        break;
+    case FIT_RGBF:
+    case FIT_RGBAF:
+        image = replaceBy(image, FreeImage_ConvertToRGBF(image));
+        if (image)
+            image = replaceBy(image, FreeImage_TmoDrago03(image, 2.2, 0.0));
+        break;
+    case FIT_UINT16:  // grey: the high byte of each sample
+        image = replaceBy(image, FreeImage_ConvertTo8Bits(image));
+        break;
+    default:  // one channel of signed or 32 bits, float, double or complex: stretched to 8 bits
+        image = replaceBy(image, FreeImage_ConvertToStandardType(image, TRUE));
+        break;
+    }
+    if (image && (FreeImage_GetImageType(image) != FIT_BITMAP || FreeImage_GetBPP(image) != 24))
+        image = replaceBy(image, FreeImage_ConvertTo24Bits(image));
+    return image;
+}
+
+} // namespace
+
+FIBITMAP* decodeImageBytes(const std::string& bytes, const std::string& path, const ImageLimits& limits,
+                           std::string& problem)
+{
+    problem.clear();
+    if (bytes.empty() || bytes.size() > 0xffffffffu)
+        return nullptr;
+    FIMEMORY* memory =
+        FreeImage_OpenMemory(reinterpret_cast<BYTE*>(const_cast<char*>(bytes.data())), static_cast<DWORD>(bytes.size()));
+    if (!memory)
+        return nullptr;
+    FREE_IMAGE_FORMAT type = FreeImage_GetFileTypeFromMemory(memory, 0);
     if (type == FIF_UNKNOWN)
         type = FreeImage_GetFIFFromFilename(path.c_str());
-    if (type == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(type))
-        return nullptr;
-    FIBITMAP* image = FreeImage_Load(type, path.c_str(), 0);
+    FIBITMAP* image = nullptr;
+    unsigned int width = 0, height = 0;
+    if (type == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(type)) {
+        // not an image this loader knows: the caller says so
+    } else if (!FreeImage_FIFSupportsNoPixels(type)) {
+        // Without a header to read first, a few bytes could declare gigabytes of pixels.
+        const char* name = FreeImage_GetFormatFromFIF(type);
+        problem = std::string("its format (") + (name ? name : "?") + ") cannot be checked for size before decoding";
+    } else if (!headerSize(type, memory, width, height)) {
+        // a damaged header: not an image this loader can read
+    } else if (problem = sizeProblem(width, height, limits); problem.empty()) {
+        FreeImage_SeekMemory(memory, 0, SEEK_SET);
+        image = FreeImage_LoadFromMemory(type, memory, 0);
+    }
+    FreeImage_CloseMemory(memory);
     if (!image)
         return nullptr;
-    // The upload reads 24-bit BGR rows; greyscale, palette and 32-bit images would be
-    // read past their end, so they are converted first.
-    if (FreeImage_GetImageType(image) != FIT_BITMAP || FreeImage_GetBPP(image) != 24) {
-        FIBITMAP* converted = FreeImage_ConvertTo24Bits(image);
+    image = toBgr24(image);
+    if (!image)
+        return nullptr;
+    // The decoder has the last word on the size: it must still fit, and the rows must be
+    // what the upload reads (24-bit, padded to 4 bytes).
+    width = FreeImage_GetWidth(image);
+    height = FreeImage_GetHeight(image);
+    problem = sizeProblem(width, height, limits);
+    if (problem.empty() && (FreeImage_GetPitch(image) != ((width * 3 + 3) & ~3u) || !FreeImage_GetBits(image)))
+        problem = "its decoded rows are not in the expected layout";
+    if (!problem.empty()) {
         FreeImage_Unload(image);
-        image = converted;
+        return nullptr;
     }
     return image;
 }
 
+namespace {
+
 // The image, or null after a line on standard error that names the file.
-FIBITMAP* readImage(const std::string& path)
+FIBITMAP* readImage(const std::string& path, const ImageLimits& limits)
 {
-    if (!std::filesystem::exists(path)) {
-        std::cerr << "Image file " << path << " does not exist." << std::endl;
+    std::string bytes, problem;
+    if (!readWholeFile(path, maxImageFileBytes, bytes, problem)) {
+        if (problem == "it does not exist")
+            std::cerr << "Image file " << path << " does not exist." << std::endl;
+        else
+            std::cerr << "Image file " << path << " could not be read: " << problem << "." << std::endl;
         return nullptr;
     }
     FreeImage_SetOutputMessage(reportImageDamage);
     imageBeingRead = &path;
-    FIBITMAP* image = decodeImage(path);
+    FIBITMAP* image = decodeImageBytes(bytes, path, limits, problem);
     imageBeingRead = nullptr;
-    if (!image)
+    if (!image && !problem.empty())
+        std::cerr << "Image file " << path << " was refused: " << problem << "." << std::endl;
+    else if (!image)
         std::cerr << "Image file " << path << " could not be read as an image." << std::endl;
     return image;
 }
@@ -102,8 +220,13 @@ FIBITMAP* readImage(const std::string& path)
 
 void loadTexture(const std::string& path, short key, GLenum format, GLint internalFormat)
 {
-    auto* texture = new Texture();
-    FIBITMAP* image = readImage(path);
+    auto* texture = newTexture();
+    GLint maxSide = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
+    ImageLimits limits;
+    if (maxSide > 0)
+        limits.maxSide = std::min(limits.maxSide, static_cast<unsigned int>(maxSide));
+    FIBITMAP* image = readImage(path, limits);
     if (!image)
         std::cout << "\nALERT";
 

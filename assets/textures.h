@@ -1,6 +1,8 @@
 #pragma once
 // The 27 images of the hall: read with FreeImage into mipmapped, repeating,
 // anisotropically filtered 2D textures, held under fixed keys by the one loader.
+#include <FreeImage.h>
+#include <cstddef>
 #include <epoxy/gl.h>
 #include <map>
 #include <string>
@@ -34,5 +36,24 @@ extern const TextureListEntry textureList[27];
 // The loaded texture under `key`; null when there is none.
 Texture* findTexture(unsigned int key);
 
+// What an image may be: no side beyond what the GL driver takes (GL_MAX_TEXTURE_SIZE,
+// asked at load time) and at most 16 Mpixel, so that a few header bytes cannot make the
+// decoder allocate gigabytes.
+struct ImageLimits {
+    unsigned int maxSide = 16384;
+    unsigned long long maxPixels = 16ull << 20;
+};
+constexpr size_t maxImageFileBytes = size_t(256) << 20;
+
+// Decodes the bytes of one image file (the type from its signature, else from the
+// extension of `path`) into 24-bit BGR rows, padded to 4 bytes, bottom row first. The
+// size in the header is checked before any pixel is decoded; 16-bit, float and other
+// non-8-bit images are converted. Null when the bytes are no readable image, or when
+// the image is refused, and then `problem` says why. Makes no GL call.
+FIBITMAP* decodeImageBytes(const std::string& bytes, const std::string& path, const ImageLimits& limits,
+                           std::string& problem);
+
 void loadTextures();
+// An image that is missing, no ordinary file, unreadable or refused is named on standard
+// error, "\nALERT" goes to standard output, and the key gets an empty texture.
 void loadTexture(const std::string& path, short key, GLenum format, GLint internalFormat);

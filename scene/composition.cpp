@@ -5,6 +5,7 @@
 #include "render/renderTargets.h"
 #include "scene/sceneObjects.h"
 
+#include <deque>
 #include <glm/glm.hpp>
 #include <iostream>
 
@@ -13,6 +14,14 @@ namespace {
 using glm::vec3;
 using glm::vec4;
 
+// Everything the layout makes lives here until the process ends; the registries and
+// the objects refer into these (a deque never moves what it holds).
+std::deque<EngineObject> objects;
+std::deque<Material> materials;
+std::deque<Light> lightRecords;
+std::deque<Texture> ownTextures;
+std::deque<ModelData> standInModels;
+
 // A texture the layout names but the loader does not hold would leave a dangling
 // record; an unregistered empty one keeps the object drawable (it samples black).
 Texture* textureByKey(unsigned int key)
@@ -20,7 +29,7 @@ Texture* textureByKey(unsigned int key)
     if (Texture* texture = findTexture(key))
         return texture;
     std::cerr << "Texture " << key << " is missing; drawing without it." << std::endl;
-    return new Texture{0, static_cast<int>(key)};
+    return &ownTextures.emplace_back(Texture{0, static_cast<int>(key)});
 }
 
 ModelData* modelByKey(short key)
@@ -28,12 +37,12 @@ ModelData* modelByKey(short key)
     if (ModelData* model = getModel(key))
         return model;
     std::cerr << "Model " << key << " is missing; drawing without it." << std::endl;
-    return new ModelData();
+    return &standInModels.emplace_back();
 }
 
 Material* makeMaterial(vec4 ambient, vec4 diffuse, vec4 specular, float exponent)
 {
-    auto* material = new Material();
+    Material* material = &materials.emplace_back();
     material->ambientColor = ambient;
     material->diffuseColor = diffuse;
     material->specularColor = specular;
@@ -43,7 +52,7 @@ Material* makeMaterial(vec4 ambient, vec4 diffuse, vec4 specular, float exponent
 
 Material* variantOf(const Material& base, vec4 color)
 {
-    auto* material = new Material(base);
+    Material* material = &materials.emplace_back(base);
     material->ambientColor = color;
     material->diffuseColor = color;
     return material;
@@ -51,7 +60,7 @@ Material* variantOf(const Material& base, vec4 color)
 
 EngineObject* makeObject(short modelKey, unsigned int textureKey, Material* material)
 {
-    return new EngineObject(modelByKey(modelKey), textureByKey(textureKey), material, 0.0f);
+    return &objects.emplace_back(modelByKey(modelKey), textureByKey(textureKey), material, 0.0f);
 }
 
 void store(std::map<int, EngineObject*>& registry, EngineObject* object)
@@ -135,24 +144,22 @@ void buildScene()
     multicube->translate(vec3(-620, 530, -620));
     store(sceneObjects, multicube);
 
-    auto* teapotMap = new Texture{0, 0};
-    teapotMap->id = environmentCubeMaps[0];
-    auto* teapot = new EngineObject(modelByKey(5), teapotMap, mirror, 0.0f);
+    Texture* teapotMap = &ownTextures.emplace_back(Texture{environmentCubeMaps[0], 0});
+    EngineObject* teapot = &objects.emplace_back(modelByKey(5), teapotMap, mirror, 0.0f);
     teapot->scale(10.0f);
     teapot->translate(vec3(0, 520, 0));
     store(reflectingObjects, teapot);
 
-    auto* lensMap = new Texture{0, 0};
-    lensMap->id = environmentCubeMaps[1];
-    auto* lens = new EngineObject(modelByKey(7), lensMap, glass, 0.666f);
+    Texture* lensMap = &ownTextures.emplace_back(Texture{environmentCubeMaps[1], 0});
+    EngineObject* lens = &objects.emplace_back(modelByKey(7), lensMap, glass, 0.666f);
     lens->scale(12.0f);
     lens->translate(vec3(620, 620, -620));
     lens->rotateY(90.0f);
     store(reflectingObjects, lens);
 
-    lights[0] = new Light{vec4(2500, 1800, 0, 1), vec4(1, 0, 1e-7f, 0), vec4(0.1f, 0, 0, 1), vec4(0.5f, 0, 0, 1),
-                          vec4(1, 0, 0, 1)};
-    lights[1] = new Light{vec4(0, 1800, 0, 1), vec4(1, 0, 5e-7f, 0), vec4(0.1f), vec4(0.3f), vec4(1)};
+    lights[0] = &lightRecords.emplace_back(Light{vec4(2500, 1800, 0, 1), vec4(1, 0, 1e-7f, 0), vec4(0.1f, 0, 0, 1), vec4(0.5f, 0, 0, 1),
+                          vec4(1, 0, 0, 1)});
+    lights[1] = &lightRecords.emplace_back(Light{vec4(0, 1800, 0, 1), vec4(1, 0, 5e-7f, 0), vec4(0.1f), vec4(0.3f), vec4(1)});
 
     // The lamps glow by their ambient colour alone; their exponent only has to be valid.
     for (int i = 0; i < 2; ++i) {

@@ -184,6 +184,7 @@ struct OddImageCase {
     FREE_IMAGE_FORMAT format;
     unsigned int bpp;
     int tolerance;  // JPEG is lossy
+    FREE_IMAGE_TYPE type = FIT_BITMAP;  // FIT_UINT16 or FIT_RGB16: 16 bits a sample, here 257 x the 8-bit value
 };
 
 void PrintTo(const OddImageCase& c, std::ostream* os) { *os << c.name; }
@@ -201,7 +202,8 @@ TEST_P(OddImage, ReachesGLAsItsColours)
 {
     const OddImageCase& c = GetParam();
     const int width = 21, height = 16;  // 21 * 3 bytes is not a multiple of 4
-    FIBITMAP* image = FreeImage_Allocate(width, height, static_cast<int>(c.bpp));
+    FIBITMAP* image = c.type == FIT_BITMAP ? FreeImage_Allocate(width, height, static_cast<int>(c.bpp))
+                                           : FreeImage_AllocateT(c.type, width, height);
     ASSERT_NE(image, nullptr);
     // A BMP gets a colour palette; the JPEG keeps the default grey ramp.
     const bool colourPalette = c.bpp == 8 && c.format == FIF_BMP;
@@ -214,7 +216,12 @@ TEST_P(OddImage, ReachesGLAsItsColours)
         BYTE* row = FreeImage_GetScanLine(image, y);
         for (int x = 0; x < width; ++x) {
             const glm::ivec3 p = pattern(x, y);
-            if (c.bpp == 8) {
+            if (c.type == FIT_UINT16) {
+                reinterpret_cast<uint16_t*>(row)[x] = static_cast<uint16_t>(p.z * 257);
+            } else if (c.type == FIT_RGB16) {
+                reinterpret_cast<FIRGB16*>(row)[x] = {static_cast<WORD>(p.x * 257), static_cast<WORD>(p.y * 257),
+                                                      static_cast<WORD>(p.z * 257)};
+            } else if (c.bpp == 8) {
                 row[x] = static_cast<BYTE>(p.z);  // a palette index
             } else {
                 const int step = static_cast<int>(c.bpp / 8);
@@ -259,7 +266,9 @@ INSTANTIATE_TEST_SUITE_P(Conversions, OddImage,
                          ::testing::Values(OddImageCase{"greyscaleJpeg", "grey.jpg", FIF_JPEG, 8, 12},
                                            OddImageCase{"pngNamedJpg", "png.jpg", FIF_PNG, 24, 0},
                                            OddImageCase{"rgbaPngNamedJpg", "rgba.jpg", FIF_PNG, 32, 0},
-                                           OddImageCase{"paletteBmpNamedJpg", "palette.jpg", FIF_BMP, 8, 0}),
+                                           OddImageCase{"paletteBmpNamedJpg", "palette.jpg", FIF_BMP, 8, 0},
+                                           OddImageCase{"grey16PngNamedJpg", "grey16.jpg", FIF_PNG, 8, 0, FIT_UINT16},
+                                           OddImageCase{"rgb16PngNamedJpg", "rgb16.jpg", FIF_PNG, 24, 0, FIT_RGB16}),
                          [](const ::testing::TestParamInfo<OddImageCase>& info) { return info.param.name; });
 
 TEST_F(TextureLoading, SecondLoadUnderAKeyReplacesTheFirst)

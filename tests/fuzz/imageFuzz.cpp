@@ -1,0 +1,38 @@
+// Image bytes through the header check, the decode and the conversion to 24-bit rows.
+#include "assets/textures.h"
+
+#include <FreeImage.h>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    FreeImage_Initialise(FALSE);
+    FreeImage_SetOutputMessage([](FREE_IMAGE_FORMAT, const char*) {});
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    ImageLimits limits;
+    limits.maxPixels = 1u << 20;  // keeps every input quick; the check is the same
+    std::string problem;
+    FIBITMAP* image = decodeImageBytes(bytes, "fuzz.jpg", limits, problem);
+    if (!image)
+        return 0;
+    const unsigned int width = FreeImage_GetWidth(image), height = FreeImage_GetHeight(image);
+    if (FreeImage_GetBPP(image) != 24 || width == 0 || height == 0 ||
+        static_cast<unsigned long long>(width) * height > limits.maxPixels ||
+        FreeImage_GetPitch(image) != ((width * 3 + 3) & ~3u))
+        std::abort();
+    // The upload reads every row: so does this.
+    const BYTE* bits = FreeImage_GetBits(image);
+    volatile unsigned int sum = 0;
+    for (size_t i = 0; i < static_cast<size_t>(FreeImage_GetPitch(image)) * height; i += 61)
+        sum += bits[i];
+    sum += bits[static_cast<size_t>(FreeImage_GetPitch(image)) * height - 1];
+    FreeImage_Unload(image);
+    return 0;
+}

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 Image readTexture(GLuint texture)
 {
@@ -71,7 +72,10 @@ bool writePng(const Image& image, const std::string& path, std::string* why)
     FreeImage_CloseMemory(memory);
     if (!written || !closed) {
         const std::string reason = std::strerror(written ? errno : writeErrno);
-        std::remove(path.c_str());
+        // Only a file of our own is taken away again, never a device such as /dev/full.
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(path, ec))
+            std::remove(path.c_str());
         return fail(reason);
     }
     return true;

@@ -10,8 +10,17 @@ extern "C" {
 }
 
 #include <cstdio>
+#include <filesystem>
 
 namespace {
+
+// Only a file of our own is taken away again, never a device such as /dev/full.
+void removeUnfinished(const std::string& path)
+{
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec))
+        std::remove(path.c_str());
+}
 
 std::string errorText(int code)
 {
@@ -217,7 +226,7 @@ bool VideoWriter::close(std::string& error)
         fileOpen = false;
         if (status < 0) {
             error = "cannot finish " + path + ": " + errorText(status);
-            std::remove(path.c_str());
+            removeUnfinished(path);
             release();
             return false;
         }
@@ -234,7 +243,7 @@ void VideoWriter::abandon()
     fileOpen = false;
     release();
     if (hadFile)
-        std::remove(path.c_str());
+        removeUnfinished(path);
 }
 
 void VideoWriter::release()

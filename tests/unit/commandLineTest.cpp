@@ -10,6 +10,9 @@
 #include "app/commandLine.h"
 #include "app/progress.h"
 #include "app/screenshot.h"
+#include "render/frameCapture.h"
+
+#include <filesystem>
 
 namespace {
 
@@ -124,6 +127,24 @@ TEST(ToolTexts, ProgressLineAndScreenshotNames)
     EXPECT_EQ(screenshotName(when, exists), "pinakora-20261207-090503.png");
     taken = {"pinakora-20261207-090503.png", "pinakora-20261207-090503-2.png"};
     EXPECT_EQ(screenshotName(when, exists), "pinakora-20261207-090503-3.png");
+}
+
+TEST(ToolTexts, AnUnwritablePictureSaysWhyAndLeavesNothingBehind)
+{
+    Image image;
+    image.width = 4;
+    image.height = 2;
+    image.rgba.assign(4 * 2 * 4, 200);
+    struct { const char* path; const char* why; } cases[] = {
+        {"/proc/nope/shot.png", "No such file or directory"},
+        {"/dev/full", "No space left on device"},  // a full disk
+    };
+    for (auto c : cases) {
+        std::string why;
+        EXPECT_FALSE(writePng(image, c.path, &why)) << c.path;
+        EXPECT_EQ(why, c.why) << c.path;
+    }
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
 }
 
 }  // namespace

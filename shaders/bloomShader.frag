@@ -1,8 +1,8 @@
 #version 330 core
 // Bloom: what glows (alpha) or nears white is gathered from three coarse mipmap levels
-// (8, 16 and 32 pixels a texel) and added back to the picture. Each level is read with
-// four bilinear taps half a texel off the pixel, a small tent that hides the texel
-// grid; the three levels together make a bell-shaped halo about 20 pixels wide.
+// (8, 16 and 32 pixels a texel) and added back to the picture. A few bilinear taps per
+// level, spread by about a texel, hide the texel grid; the three levels together make
+// a bell-shaped halo about 20 pixels wide.
 uniform sampler2D colorTexture;
 uniform sampler2D colorMips;  // the same picture, read through its mipmaps
 uniform float pixelsizex;
@@ -12,11 +12,15 @@ uniform float bloomfactor;
 in vec2 texCoord;
 out vec4 out_color;
 
-const int levelCount = 3;
-const float levels[levelCount] = float[](3.0, 4.0, 5.0);
-const float levelWeights[levelCount] = float[](0.2, 0.35, 0.45);
-const float halfTexelPixels[levelCount] = float[](4.0, 8.0, 16.0);
-const vec2 corners[4] = vec2[](vec2(-1.0, -1.0), vec2(1.0, -1.0), vec2(-1.0, 1.0), vec2(1.0, 1.0));
+// Three bilinear taps per level, 0.6 texel from the pixel in a triangle that points
+// the other way on the middle level, so the three add up to a round bell.
+const int tapCount = 9;
+const float tapLevels[tapCount] = float[](3.0, 3.0, 3.0, 4.0, 4.0, 4.0, 5.0, 5.0, 5.0);
+const vec2 tapOffsets[tapCount] = vec2[](  // in pixels
+    vec2(0.0, 4.8), vec2(4.157, -2.4), vec2(-4.157, -2.4),
+    vec2(0.0, -9.6), vec2(8.314, 4.8), vec2(-8.314, 4.8),
+    vec2(0.0, 19.2), vec2(16.628, -9.6), vec2(-16.628, -9.6));
+const float levelWeights[3] = float[](0.2, 0.35, 0.45);
 
 // A coarse texel averages a glowing spot with its surroundings, so the alpha term takes
 // the texel's hue rather than its squared colour: the glow then stays in proportion to
@@ -34,12 +38,9 @@ void main()
 {
     vec2 pixel = vec2(pixelsizex, pixelsizey);
     vec3 bloom = vec3(0.0);
-    for (int l = 0; l < levelCount; ++l) {
-        vec2 halfTexel = pixel * halfTexelPixels[l];
-        vec3 sum = vec3(0.0);
-        for (int i = 0; i < 4; ++i)
-            sum += brightPart(textureLod(colorMips, texCoord + corners[i] * halfTexel, levels[l]));
-        bloom += sum * (levelWeights[l] * 0.25);
+    for (int i = 0; i < tapCount; ++i) {
+        vec4 texel = textureLod(colorMips, texCoord + tapOffsets[i] * pixel, tapLevels[i]);
+        bloom += brightPart(texel) * (levelWeights[i / 3] / 3.0);
     }
     // Squares and a square root stand for the display curve, like the glow above.
     vec3 scene = textureLod(colorTexture, texCoord, 0.0).rgb;

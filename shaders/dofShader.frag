@@ -1,9 +1,9 @@
 #version 330 core
 // Depth of field: a circle of confusion from the linear depth around the focal plane.
 // A pixel in the sharp zone is one tap; a blurred one reads the mipmap level that matches
-// its circle (trilinear, so the blur grows smoothly with it) at its centre and four
-// diagonal taps. A tap only counts as far as its own circle reaches, so a sharp
-// foreground never smears over a blurred background.
+// its circle (trilinear, so the blur grows smoothly with it) at four diagonal taps. A
+// tap only counts as far as its own circle reaches, so a sharp foreground never smears
+// over a blurred background.
 uniform sampler2D bgl_RenderedTexture;
 uniform sampler2D renderedMips;  // the same picture, read through its mipmaps
 uniform sampler2D bgl_DepthTexture;
@@ -45,14 +45,14 @@ void main()
     vec3 color = textureLod(bgl_RenderedTexture, texCoord, 0.0).rgb;
 
     if (coc > 0.5) {
-        // Five taps of a level whose texels are about coc / 1.2 pixels wide, spread
-        // coc / 2.2 pixels each way: together they soften about as much as a disc of
-        // radius coc.
+        // Four diagonal taps of a level whose texels are about coc / 1.2 pixels wide,
+        // 0.4 coc off the pixel each way: together they soften about as much as a disc
+        // of radius coc.
         float lod = max(log2(coc) - 0.25, 0.0);
-        vec2 spread = coc * 0.45 * pixel;
-        float tapDistance = coc * 0.64;
-        vec3 sum = textureLod(renderedMips, texCoord, lod).rgb;
-        float weightSum = 1.0;
+        vec2 spread = coc * 0.4 * pixel;
+        float tapDistance = coc * 0.57;
+        vec3 sum = vec3(0.0);
+        float weightSum = 0.0;
         for (int i = 0; i < 4; ++i) {
             vec2 uv = texCoord + diagonals[i] * spread;
             float sampleDepth = linearDepth(uv);
@@ -63,7 +63,9 @@ void main()
             sum += textureLod(renderedMips, uv, lod).rgb * weight;
             weightSum += weight;
         }
-        color = sum / weightSum;
+        // Hemmed in by a sharp foreground on all four sides, the pixel stays as it is.
+        if (weightSum > 0.001)
+            color = sum / weightSum;
     }
 
     if (showFocus > 0.5) {

@@ -11,7 +11,8 @@
 # field + present: the environment maps are refreshed every second frame and their
 # median is taken over the frames that refresh them.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+self=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
+cd "$(dirname "$self")/.."
 root=$(pwd)
 
 if [ $# -lt 1 ] || [ "${1:0:1}" = "-" ]; then
@@ -37,15 +38,16 @@ while [ $# -gt 0 ]; do
 done
 [ ${#options[@]} -eq 0 ] && options=(--frames 8 --size 960x540)
 
-# Without a display, start a virtual one and run again inside it.
-if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1920x1080x24" bash "$0" "$rev" --rounds "$rounds" "${options[@]}"
-fi
-
 sha=$(git rev-parse --verify --quiet "$rev^{commit}") || {
     echo "speedup: no such revision: $rev" >&2
     exit 2
 }
+
+# Without a display, start a virtual one and run again inside it.
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1920x1080x24" bash "$self" "$rev" --rounds "$rounds" "${options[@]}"
+fi
+
 short=${sha:0:10}
 work=$root/build-speedup
 oldSource=$work/src-$short

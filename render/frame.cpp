@@ -34,6 +34,29 @@ void endFullScreenPass()
     glEnable(GL_DEPTH_TEST);
 }
 
+// The filters gather from coarse levels of the picture they read. Its mipmaps are made
+// afresh, and the filter reads them on a unit of their own through a mipmap sampler;
+// unit 0 keeps the texture's own state for the full-size taps.
+constexpr GLuint mipUnit = 2;
+
+void beginMipSampling(const ShaderProgram& program, GLuint texture, GLuint sampler, const char* uniformName)
+{
+    glActiveTexture(GL_TEXTURE0 + mipUnit);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glBindSampler(mipUnit, sampler);
+    glUniform1i(program.getUniformLocation(uniformName), static_cast<GLint>(mipUnit));
+    glActiveTexture(GL_TEXTURE0);
+}
+
+void endMipSampling()
+{
+    glBindSampler(mipUnit, 0);
+    glActiveTexture(GL_TEXTURE0 + mipUnit);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glActiveTexture(GL_TEXTURE0);
+}
+
 // Copies one colour attachment of the scene framebuffer into the current draw buffer.
 void copySceneColor(GLenum fromAttachment)
 {
@@ -105,11 +128,13 @@ void renderBloom()
     beginFullScreenPass(program);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sceneColorTextures[0]);
+    beginMipSampling(program, sceneColorTextures[0], filterLevelSampler, "colorMips");
     glUniform1i(program.getUniformLocation("colorTexture"), 0);
     glUniform1f(program.getUniformLocation("bloomfactor"), bloomfactor);
     glUniform1f(program.getUniformLocation("pixelsizex"), 1.0f / static_cast<float>(screenWidth));
     glUniform1f(program.getUniformLocation("pixelsizey"), 1.0f / static_cast<float>(screenHeight));
     drawQuad();
+    endMipSampling();
     endFullScreenPass();
 }
 
@@ -121,6 +146,7 @@ void renderDepthOfField()
     beginFullScreenPass(program);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sceneColorTextures[1]);
+    beginMipSampling(program, sceneColorTextures[1], filterMipSampler, "renderedMips");
     glUniform1i(program.getUniformLocation("bgl_RenderedTexture"), 0);
     glActiveTexture(GL_TEXTURE1);
     glBindTexture(GL_TEXTURE_2D, sceneDepthTexture);
@@ -133,6 +159,7 @@ void renderDepthOfField()
     glUniform1f(program.getUniformLocation("bgl_RenderedTextureHeight"), static_cast<float>(screenHeight));
     glUniform1f(program.getUniformLocation("showFocus"), 0.0f);
     drawQuad();
+    endMipSampling();
     endFullScreenPass();
 }
 

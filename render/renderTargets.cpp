@@ -3,6 +3,7 @@
 #include "app/frameClock.h"
 #include "app/glCapabilities.h"
 
+#include <algorithm>
 #include <iostream>
 
 GLuint sceneFramebuffer = 0;
@@ -14,8 +15,18 @@ GLuint environmentCubeMaps[2] = {0, 0};
 GLuint shadowFramebuffer = 0;
 GLuint shadowCubeMaps[2] = {0, 0};
 GLuint environmentTextureSampler = 0;
+GLuint filterLevelSampler = 0;
+GLuint filterMipSampler = 0;
 
 namespace {
+
+GLint mipLevelCount(GLsizei width, GLsizei height)
+{
+    GLint levels = 1;
+    for (GLsizei size = std::max(width, height); size > 1; size >>= 1)
+        ++levels;
+    return levels;
+}
 
 void setCubeWrapAndFilter(GLenum filter)
 {
@@ -24,6 +35,15 @@ void setCubeWrapAndFilter(GLenum filter)
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, filter);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, filter);
+}
+
+void createFilterSampler(GLuint& sampler, GLenum minFilter)
+{
+    glGenSamplers(1, &sampler);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, minFilter);
 }
 
 void createSceneTargets()
@@ -42,7 +62,12 @@ void createSceneTargets()
     for (int k = 0; k < 3; ++k) {
         glGenTextures(1, &sceneColorTextures[k]);
         glBindTexture(GL_TEXTURE_2D, sceneColorTextures[k]);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, screenWidth, screenHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        // The two pictures the filters read get the whole chain down to 1 x 1, as the
+        // filters gather from coarse levels; the last one only ever shows level 0.
+        const GLint levels = k < 2 ? mipLevelCount(screenWidth, screenHeight) : 1;
+        for (GLint level = 0; level < levels; ++level)
+            glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, std::max(1, screenWidth >> level),
+                         std::max(1, screenHeight >> level), 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + k, GL_TEXTURE_2D, sceneColorTextures[k], 0);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
@@ -52,6 +77,11 @@ void createSceneTargets()
             glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, 8.0f);
     }
     reportFramebufferStatus("\nFramebuffer created\n");
+
+    // The textures keep plain linear filtering; only the filters read their mipmaps.
+    // Clamped, so a halo or blur at one edge does not pull in the opposite edge.
+    createFilterSampler(filterLevelSampler, GL_LINEAR_MIPMAP_NEAREST);
+    createFilterSampler(filterMipSampler, GL_LINEAR_MIPMAP_LINEAR);
 }
 
 void createEnvironmentTargets()

@@ -19,8 +19,14 @@ extern GLuint shadowCubeMaps[2];
 // anisotropy. Curved mirrors blur what they show; the saving is most of a capture's
 // texture cost on a software rasterizer.
 extern GLuint environmentTextureSampler;
+// How the bloom and depth of field read the scene colour textures' mipmap chains,
+// clamped to the edge: one whole level at a time (the bloom), or trilinear between two
+// (the depth of field, whose level follows the blur). Bound only while a filter draws.
+extern GLuint filterLevelSampler;
+extern GLuint filterMipSampler;
 
-// Creates all of them at screenWidth x screenHeight, printing each framebuffer's status.
+// Creates all of them at screenWidth x screenHeight (the two scene colour textures
+// the filters read with their full mipmap chain), printing each framebuffer's status.
 void createRenderTargets();
 
 // Prints the success text, or "\nDidn't work!\n" and the status, for the bound framebuffer.

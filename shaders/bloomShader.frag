@@ -1,7 +1,10 @@
 #version 330 core
-// Bloom: what glows (alpha) or nears white is gathered over a wide golden-angle disc
-// with Gaussian weights and added back to the picture.
+// Bloom: what glows (alpha) or nears white is gathered from three coarse mipmap levels
+// (8, 16 and 32 pixels a texel) and added back to the picture. A few bilinear taps per
+// level, spread by about a texel, hide the texel grid; the three levels together make
+// a bell-shaped halo about 20 pixels wide.
 uniform sampler2D colorTexture;
+uniform sampler2D colorMips;  // the same picture, read through its mipmaps
 uniform float pixelsizex;
 uniform float pixelsizey;
 uniform float bloomfactor;
@@ -9,36 +12,40 @@ uniform float bloomfactor;
 in vec2 texCoord;
 out vec4 out_color;
 
-const int tapCount = 24;
-const float goldenAngle = 2.39996323;
-const float radiusPixels = 56.0;
+// Three bilinear taps per level, 0.6 texel from the pixel in a triangle that points
+// the other way on the middle level, so the three add up to a round bell.
+const int tapCount = 9;
+const float tapLevels[tapCount] = float[](3.0, 3.0, 3.0, 4.0, 4.0, 4.0, 5.0, 5.0, 5.0);
+const vec2 tapOffsets[tapCount] = vec2[](  // in pixels
+    vec2(0.0, 4.8), vec2(4.157, -2.4), vec2(-4.157, -2.4),
+    vec2(0.0, -9.6), vec2(8.314, 4.8), vec2(-8.314, 4.8),
+    vec2(0.0, 19.2), vec2(16.628, -9.6), vec2(-16.628, -9.6));
+const float levelWeights[3] = float[](0.2, 0.35, 0.45);
 
-vec3 brightPart(vec2 uv)
+// A coarse texel averages a glowing spot with its surroundings, so the alpha term takes
+// the texel's hue rather than its squared colour: the glow then stays in proportion to
+// how much of the texel glows, and a lamp does not fade as it shrinks into few texels.
+vec3 brightPart(vec4 texel)
 {
-    vec4 texel = texture(colorTexture, uv);
     vec3 linear = texel.rgb * texel.rgb;  // close enough to the display curve for a glow
     float luminance = dot(linear, vec3(0.2126, 0.7152, 0.0722));
     float nearWhite = smoothstep(0.8, 1.0, luminance);
-    return linear * (nearWhite * 0.35 + texel.a * 4.0);
+    vec3 hue = texel.rgb / max(max(texel.r, texel.g), max(texel.b, 0.001));
+    return linear * (nearWhite * 0.35) + hue * hue * (texel.a * 4.0);
 }
 
 void main()
 {
     vec2 pixel = vec2(pixelsizex, pixelsizey);
-    vec3 sum = vec3(0.0);
-    float weightSum = 0.0;
+    vec3 bloom = vec3(0.0);
     for (int i = 0; i < tapCount; ++i) {
-        // Equal-area spiral: tap i sits at radius sqrt((i + 0.5) / n).
-        float r = sqrt((float(i) + 0.5) / float(tapCount));
-        float angle = float(i) * goldenAngle;
-        vec2 offset = vec2(cos(angle), sin(angle)) * r * radiusPixels * pixel;
-        float weight = exp(-r * r * 4.0);
-        sum += brightPart(texCoord + offset) * weight;
-        weightSum += weight;
+        vec4 texel = textureLod(colorMips, texCoord + tapOffsets[i] * pixel, tapLevels[i]);
+        bloom += brightPart(texel) * (levelWeights[i / 3] / 3.0);
     }
-    vec3 bloom = sum / weightSum;
-    vec3 scene = pow(texture(colorTexture, texCoord).rgb, vec3(2.2));
+    // Squares and a square root stand for the display curve, like the glow above.
+    vec3 scene = textureLod(colorTexture, texCoord, 0.0).rgb;
+    scene *= scene;
     vec3 color = scene + bloom * bloomfactor;
     color = color / (1.0 + max(color - 1.0, 0.0));  // a soft roof instead of a hard clip
-    out_color = vec4(pow(color, vec3(1.0 / 2.2)), 1.0);
+    out_color = vec4(sqrt(color), 1.0);
 }

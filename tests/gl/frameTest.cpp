@@ -323,6 +323,14 @@ TEST_F(FrameTest, LampsAreTheBrightestSpotsAndBloomAroundThem)
         const float outerGain = ringGain(s.radius + 30.0f, s.radius + 45.0f);
         EXPECT_GT(nearGain, 0.025f);
         EXPECT_GT(nearGain, 2.0f * outerGain);
+        // The halo fades steadily outwards: a ring or a step left by coarse texels shows
+        // as a band that gains more than the band inside it.
+        float inside = nearGain;
+        for (float from = s.radius + 12.0f; from < s.radius + 60.0f; from += 8.0f) {
+            const float gain = ringGain(from, from + 8.0f);
+            EXPECT_LE(gain, inside + 0.002f) << "band from " << from - s.radius << " pixels out";
+            inside = gain;
+        }
     }
     ASSERT_GT(farCount, 1000);
     EXPECT_LT(farChange / farCount, 0.03f) << "bloom should stay around what glows";

@@ -162,6 +162,9 @@ FIBITMAP* decodeImageBytes(const std::string& bytes, const std::string& path, co
     unsigned int width = 0, height = 0;
     if (type == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(type)) {
         // not an image this loader knows: the caller says so
+    } else if (type == FIF_TARGA && bytes.size() < 26) {
+        // The Targa reader looks for its 26-byte footer before the end of the file; in a
+        // shorter file it reads what is not there and may ask for gigabytes.
     } else if (!FreeImage_FIFSupportsNoPixels(type)) {
         // Without a header to read first, a few bytes could declare gigabytes of pixels.
         const char* name = FreeImage_GetFormatFromFIF(type);

@@ -189,7 +189,9 @@ bool writeAll(int fd, const void* data, size_t size)
                                 const std::vector<std::string>& refusals, const std::vector<ModelRequest>& requests,
                                 size_t first)
 {
-    signal(SIGPIPE, SIG_DFL);
+    // The child dies of its own faults: no handler inherited from the parent runs.
+    for (int sig : {SIGPIPE, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+        signal(sig, SIG_DFL);
 #if !defined(__SANITIZE_ADDRESS__)
     // A file that makes the importer allocate without end fails here, not in the machine:
     // 2 GiB beyond what the process already maps.

@@ -1,7 +1,7 @@
 #pragma once
 // The 27 images of the hall: read with FreeImage into mipmapped, repeating,
 // anisotropically filtered 2D textures, held under fixed keys by the one loader.
-#include <epoxy/gl.h>
+#include "app/glApi.h"
 #include <map>
 #include <string>
 

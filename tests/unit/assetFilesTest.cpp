@@ -297,27 +297,39 @@ const fs::path shaderDir = fs::path(PINAKORA_SOURCE_DIR) / "shaders";
 
 } // namespace
 
+// Desktop GLSL 3.30 and the browser build's GLSL ES 3.00 alike.
 TEST(ShaderSources, EveryProgramAsBuiltPassesTheReferenceCompiler)
 {
     if (std::system("command -v glslangValidator >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "glslangValidator (glslang-tools) is not installed";
     const fs::path out = fs::temp_directory_path() / ("pinakora-glsl-" + std::to_string(::getpid()));
     fs::create_directories(out);
-    for (const char* name : programNames) {
-        std::string command = "glslangValidator -l";
-        for (const char* stage : {".vert", ".geom", ".frag"}) {
-            const fs::path file = shaderDir / (std::string(name) + stage);
-            if (!fs::exists(file))
-                continue;
-            const ShaderSource source = spliceShaderSource(file.string(), readBytes(file), shaderPrelude());
-            EXPECT_TRUE(source.missing.empty()) << file;
-            const fs::path spliced = out / (std::string(name) + stage);
-            std::ofstream(spliced) << source.text;
-            command += " " + spliced.string();
+    const ShaderDialect desktop = shaderDialect;
+    for (const ShaderDialect& dialect : {desktop, esShaderDialect()}) {
+        shaderDialect = dialect;
+        for (const char* name : programNames) {
+            for (const std::string defines : {"", "#define ENVIRONMENT_CAPTURE\n"}) {
+                std::string command = "glslangValidator -l";
+                for (const char* stage : {".vert", ".geom", ".frag"}) {
+                    const fs::path file = shaderDir / (std::string(name) + stage);
+                    if (!fs::exists(file))
+                        continue;
+                    const ShaderSource source =
+                        spliceShaderSource(file.string(), readBytes(file), shaderPrelude() + defines);
+                    EXPECT_TRUE(source.missing.empty()) << file;
+                    const fs::path spliced = out / (std::string(name) + stage);
+                    std::ofstream(spliced) << source.text;
+                    command += " " + spliced.string();
+                }
+                command += " > " + (out / "log.txt").string() + " 2>&1";
+                EXPECT_EQ(std::system(command.c_str()), 0)
+                    << name << " (" << (dialect.versionLine.empty() ? "desktop" : dialect.versionLine) << ", "
+                    << (defines.empty() ? "frame" : "capture") << "):\n"
+                    << readBytes(out / "log.txt");
+            }
         }
-        command += " > " + (out / "log.txt").string() + " 2>&1";
-        EXPECT_EQ(std::system(command.c_str()), 0) << name << ":\n" << readBytes(out / "log.txt");
     }
+    shaderDialect = desktop;
     fs::remove_all(out);
 }
 

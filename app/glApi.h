@@ -8,6 +8,10 @@
 #ifndef GL_TEXTURE_MAX_ANISOTROPY_EXT
 #define GL_TEXTURE_MAX_ANISOTROPY_EXT 0x84FE
 #endif
+// ES 3.0 has no geometry stage; no program here has one, and GL would refuse it.
+#ifndef GL_GEOMETRY_SHADER
+#define GL_GEOMETRY_SHADER 0x8DD9
+#endif
 // The browser's image decoder hands rows over as RGB already (swizzled at load), so the
 // texture loader's BGR upload names RGB here.
 #define GL_BGR GL_RGB

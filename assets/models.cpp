@@ -2,9 +2,11 @@
 
 #include "programs/shaderProgram.h"
 
+#ifndef __EMSCRIPTEN__
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#endif
 #include <iostream>
 
 std::map<short, ModelData*> models;
@@ -35,6 +37,8 @@ void loadModels()
         loadModel(key, smooth[key]);
 }
 
+// The browser build has no Assimp: its loadModel reads the mesh pack (modelsWeb.cpp).
+#ifndef __EMSCRIPTEN__
 namespace {
 
 void copyMesh(const aiMesh& mesh, ModelData& model)
@@ -98,6 +102,8 @@ void loadModel(short key, bool smoothNormals)
     // A replaced record is not freed: objects made earlier may still point at it.
     models[key] = model;
 }
+
+#endif
 
 ModelData* getModel(short key)
 {

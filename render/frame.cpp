@@ -10,7 +10,9 @@
 
 namespace {
 
+#ifndef __EMSCRIPTEN__
 const GLenum allSceneColorBuffers[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
+#endif
 
 // The quad's triangles wind clockwise, so culling goes off while it is drawn.
 void beginFullScreenPass(const ShaderProgram& program)

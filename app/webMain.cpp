@@ -35,6 +35,10 @@ void frame()
 {
     if (run.fixedClock) {
         runFrame(run.step);
+        // WebGL draws in another process: reading a pixel back waits until the frame is
+        // done, so the line below (screenshots are taken on it) comes after the picture.
+        unsigned char pixel[4];
+        glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
         if (--run.framesLeft > 0)
             return;
         std::cout << "Frame at " << run.at << " s drawn." << std::endl;

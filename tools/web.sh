@@ -45,9 +45,8 @@ ln -sfn /usr/include/glm "$out/include/glm"
 ln -sfn /usr/include/stb "$out/include/stb"
 ./build/packMeshes "$out/data/res/models/meshes.pack" res/models >/dev/null
 
+# Debian's emcc finds its JavaScript modules (acorn...) only there.
 export NODE_PATH=/usr/share/nodejs
-export EM_CACHE="${EM_CACHE:-}"
-[ -z "$EM_CACHE" ] && unset EM_CACHE
 flags=(-O2 -std=c++17 -Wall -Wextra -DGLM_FORCE_CTOR_INIT -DGLFW_INCLUDE_NONE
        -I. -Iassets/web -I"$out/include")
 sources=(app/webMain.cpp $(ls app/*.cpp navigation/*.cpp assets/*.cpp programs/*.cpp scene/*.cpp render/*.cpp |

@@ -3,6 +3,7 @@
 page's console says it is done, with the console's lines beside it.
 
     webShot.py URL WIDTHxHEIGHT OUT.png CONSOLE.txt [--until TEXT] [--timeout SECONDS]
+               [--press KEY]   (F1 to F12: pressed once after the screenshot)
 
 A browser's own --screenshot waits on a virtual clock that runs on while the GPU process
 draws, so it catches an earlier frame; this one waits for the page to say so over the
@@ -30,6 +31,11 @@ def main(argv):
     if "--timeout" in args:
         i = args.index("--timeout")
         timeout = float(args[i + 1])
+        del args[i:i + 2]
+    press = None
+    if "--press" in args:
+        i = args.index("--press")
+        press = args[i + 1]
         del args[i:i + 2]
     if len(args) != 4:
         print(__doc__, file=sys.stderr)
@@ -94,6 +100,18 @@ def main(argv):
         shot = wait(send("Page.captureScreenshot", format="jpg" if out.endswith(".jpg") else "png", quality=85))
         with open(out, "wb") as f:
             f.write(base64.b64decode(shot["data"]))
+        if press and done:
+            code = 111 + int(press[1:])  # Windows virtual key codes: F1 is 112
+            for kind in ("rawKeyDown", "keyUp"):
+                wait(send("Input.dispatchKeyEvent", type=kind, key=press, code=press,
+                          windowsVirtualKeyCode=code, nativeVirtualKeyCode=code))
+            # What the key prints arrives after the events are acknowledged.
+            ws.settimeout(5.0)
+            try:
+                while True:
+                    note(json.loads(ws.recv()))
+            except websocket.WebSocketTimeoutException:
+                pass
         ws.close()
     finally:
         browser.terminate()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The browser build in a real (headless, software-rendered) browser: builds it, loads the
 # fixed-clock frame at tour time 8 s once, and checks the console (WebGL 2 context, the
-# three render targets, no GL error), the screenshot against the desktop capture of the
+# three render targets, no GL error, F1 reaching the viewer), the screenshot against the desktop capture of the
 # same frame (mean absolute difference per channel at most $tolerance of 255: the two
 # software rasterizers filter differently), and the download size (under 12 MB).
 set -euo pipefail
@@ -25,7 +25,7 @@ trap 'kill $server 2>/dev/null || true' EXIT
 sleep 1
 status=0
 /usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/?t=8&size=$size" "$size" "$out/browser.png" \
-    "$out/console.txt" || status=1
+    "$out/console.txt" --press F1 || status=1
 [ $status -eq 0 ] || echo "FAIL: the page never said it drew the frame"
 
 /usr/bin/python3 - "$out/console.txt" "$out/browser.png" "$native" "$tolerance" <<'PY' || status=1
@@ -35,7 +35,7 @@ consoleFile, browserShot, nativeShot, tolerance = sys.argv[1], sys.argv[2], sys.
 console = open(consoleFile).read()
 failed = False
 for line in ["WebGL 2 context made", "Framebuffer created", "Environment framebuffer created",
-             "Shadow framebuffer created", "Frame at 8 s drawn."]:
+             "Shadow framebuffer created", "Frame at 8 s drawn.", "focaldepth: 11 "]:
     if line not in console:
         print(f"FAIL: the console lacks \"{line}\"")
         failed = True

@@ -17,7 +17,7 @@
 
 #include <FreeImage.h>
 #include <GLFW/glfw3.h>
-#include <epoxy/gl.h>
+#include "app/glApi.h"
 
 void (*startupStepDone)(const char* step) = nullptr;
 
@@ -33,9 +33,13 @@ void stepDone(const char* step)
 
 void initApplication()
 {
+#ifndef __EMSCRIPTEN__
+    // ES 3 has neither switch: a WebGL canvas never encodes sRGB, and cube maps are
+    // always seamless there.
     glEnable(GL_FRAMEBUFFER_SRGB);
     // Filtered shadow comparisons near a cube face's edge blend across into the next face.
     glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
+#endif
     detectWindowEncoding();
     loadModels();
     stepDone("models");

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
-#include <epoxy/gl.h>
+#include "app/glApi.h"
 #include <iostream>
 
 GLContextInfo queryCurrentContext()
@@ -24,9 +24,11 @@ GLContextInfo queryCurrentContext()
 
 void loadGLEntryPoints()
 {
+#ifndef __EMSCRIPTEN__
     // libepoxy resolves every entry point lazily against the current context; asking for
     // the version once here settles which dispatch table the context uses.
     (void)epoxy_gl_version();
+#endif
 }
 
 int checkGLCapabilities(const GLContextInfo& info)
@@ -82,6 +84,18 @@ void reportGLError()
 
 bool anisotropicFilteringAvailable()
 {
+#ifdef __EMSCRIPTEN__
+    // WebGL 2 lists the extension among the context's; the page enables what it lists.
+    GLint count = 0;
+    glGetIntegerv(GL_NUM_EXTENSIONS, &count);
+    for (GLint i = 0; i < count; ++i) {
+        const char* name = reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, static_cast<GLuint>(i)));
+        if (name && std::strstr(name, "texture_filter_anisotropic"))
+            return true;
+    }
+    return false;
+#else
     return epoxy_gl_version() >= 46 || epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") ||
            epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic");
+#endif
 }

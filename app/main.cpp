@@ -8,7 +8,7 @@
 
 #include <FreeImage.h>
 #include <GLFW/glfw3.h>
-#include <epoxy/gl.h>
+#include "app/glApi.h"
 #include <iostream>
 
 int main(int argc, char** argv)

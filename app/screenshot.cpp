@@ -20,6 +20,11 @@ std::string screenshotName(const std::tm& when, const std::function<bool(const s
 
 bool saveScreenshot()
 {
+#ifdef __EMSCRIPTEN__
+    // The page has no folder to write into; the browser's own tools take pictures.
+    std::cout << "Screenshot not saved: the browser version has no folder to write to." << std::endl;
+    return false;
+#else
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
@@ -38,4 +43,5 @@ bool saveScreenshot()
     }
     std::cout << path.string() << std::endl;
     return true;
+#endif
 }

@@ -3,6 +3,7 @@
 #include "assets/assetFiles.h"
 #include "programs/shaderProgram.h"
 
+#ifndef __EMSCRIPTEN__
 #include <algorithm>
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
@@ -13,13 +14,14 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <iostream>
-#include <memory>
 #include <poll.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
+#include <iostream>
+#include <memory>
+#include <sys/stat.h>
 
 std::map<short, ModelData*> models;
 std::string modelDirectory = "./res/models/";
@@ -56,9 +58,16 @@ void loadModels()
     std::vector<ModelRequest> requests;
     for (short key = 1; key <= 11; ++key)
         requests.push_back({key, smooth[key]});
+#ifdef __EMSCRIPTEN__
+    for (const ModelRequest& request : requests)
+        loadModel(request.key, request.smoothNormals);
+#else
     loadIsolated(requests);
+#endif
 }
 
+// The browser build has no Assimp: its loadModel reads the mesh pack (modelsWeb.cpp).
+#ifndef __EMSCRIPTEN__
 namespace {
 
 // Every record ever made stays alive until exit: objects made earlier may still point
@@ -460,6 +469,8 @@ void loadModel(short key, bool smoothNormals)
 {
     loadIsolated({{key, smoothNormals}});
 }
+
+#endif
 
 ModelData* getModel(short key)
 {

@@ -1,7 +1,7 @@
 #pragma once
 // The eleven meshes of the hall: read with Assimp into plain per-vertex arrays under
 // fixed keys, then uploaded into buffers and a vertex array wired to a program's inputs.
-#include <epoxy/gl.h>
+#include "app/glApi.h"
 #include <glm/glm.hpp>
 #include <cstddef>
 #include <map>

@@ -1,9 +1,10 @@
 #pragma once
 // The 27 images of the hall: read with FreeImage into mipmapped, repeating,
 // anisotropically filtered 2D textures, held under fixed keys by the one loader.
+#include "app/glApi.h"
+
 #include <FreeImage.h>
 #include <cstddef>
-#include <epoxy/gl.h>
 #include <map>
 #include <string>
 

@@ -198,6 +198,11 @@ void ShaderProgram::bindFragDataLocation(const char* name)
 {
     if (program == 0)
         return;
+#ifdef __EMSCRIPTEN__
+    // ES has no such binding: a single output is location 0 already.
+    (void)name;
+#else
     glBindFragDataLocation(program, 0, name);
     linkAndReport();
+#endif
 }

@@ -75,6 +75,18 @@ struct Splicer {
 
 } // namespace
 
+ShaderDialect esShaderDialect()
+{
+    return {"#version 300 es", "precision highp float;\nprecision highp int;\nprecision highp sampler2D;\n"
+                               "precision highp samplerCube;\nprecision highp samplerCubeShadow;\n"};
+}
+
+#ifdef __EMSCRIPTEN__
+ShaderDialect shaderDialect = esShaderDialect();
+#else
+ShaderDialect shaderDialect;
+#endif
+
 bool readShaderFile(const std::string& path, std::string& text)
 {
     // Only regular files: a directory would throw out of the stream, a FIFO would block.
@@ -98,7 +110,10 @@ ShaderSource spliceShaderSource(const std::string& path, const std::string& text
     std::string first = text.substr(0, text.find('\n'));
     int firstLine = 1;
     if (isVersionLine(first)) {
-        splicer.result.text = first + "\n";
+        if (shaderDialect.versionLine.empty())
+            splicer.result.text = first + "\n";
+        else
+            splicer.result.text = shaderDialect.versionLine + "\n" + shaderDialect.declarations;
         firstLine = 2;
     }
     if (!prelude.empty() || firstLine == 2) {

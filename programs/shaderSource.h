@@ -17,6 +17,18 @@ struct ShaderSource {
 // Reads `path` into `text`; false when it is not a readable regular file.
 using ShaderFileReader = std::function<bool(const std::string& path, std::string& text)>;
 
+// The GL dialect every stage is built in: a non-empty `versionLine` replaces each stage's
+// `#version` line and `declarations` (default precisions) follow it, before the prelude.
+// Empty on the desktop; the browser build compiles GLSL ES 3.00.
+struct ShaderDialect {
+    std::string versionLine;
+    std::string declarations;
+};
+extern ShaderDialect shaderDialect;
+
+// GLSL ES 3.00 with high default precisions: the browser build's dialect.
+ShaderDialect esShaderDialect();
+
 bool readShaderFile(const std::string& path, std::string& text);
 
 ShaderSource spliceShaderSource(const std::string& path, const std::string& text, const std::string& prelude,

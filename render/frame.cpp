@@ -10,7 +10,9 @@
 
 namespace {
 
+#ifndef __EMSCRIPTEN__
 const GLenum allSceneColorBuffers[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
+#endif
 
 // The quad's triangles wind clockwise, so culling goes off while it is drawn.
 void beginFullScreenPass(const ShaderProgram& program)
@@ -57,6 +59,32 @@ void endMipSampling()
     glActiveTexture(GL_TEXTURE0);
 }
 
+// Points the one fragment output at scene colour texture k (the scene pass draws depth too).
+void drawIntoSceneColor(int k)
+{
+#ifdef __EMSCRIPTEN__
+    // ES sends the output to draw buffer 0 alone, and WebGL refuses to draw while a texture
+    // being read is attached: the target takes attachment 0 by itself.
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, sceneColorTextures[k], 0);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, k == 0 ? sceneDepthTexture : 0, 0);
+#else
+    glDrawBuffers(1, &allSceneColorBuffers[k]);
+#endif
+}
+
+void clearSceneTargets()
+{
+#ifdef __EMSCRIPTEN__
+    for (int k = 2; k >= 0; --k) {
+        drawIntoSceneColor(k);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+#else
+    glDrawBuffers(3, allSceneColorBuffers);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+#endif
+}
+
 // Copies one colour attachment of the scene framebuffer into the current draw buffer.
 void copySceneColor(GLenum fromAttachment)
 {
@@ -82,6 +110,10 @@ bool windowEncodesSrgb = false;
 
 void detectWindowEncoding()
 {
+#ifdef __EMSCRIPTEN__
+    // A WebGL canvas takes the bytes as they are.
+    windowEncodesSrgb = false;
+#else
     GLint framebuffer = 0;
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -90,26 +122,26 @@ void detectWindowEncoding()
                                           &encoding);
     windowEncodesSrgb = encoding == GL_SRGB;
     glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(framebuffer));
+#endif
 }
 
 void renderFrame()
 {
     glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
-    glDrawBuffers(3, allSceneColorBuffers);
     glViewport(0, 0, screenWidth, screenHeight);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    clearSceneTargets();
 
-    glDrawBuffers(1, &allSceneColorBuffers[0]);
+    drawIntoSceneColor(0);
     {
         PassScope timing(FramePass::Scene);
         renderScene();
     }
-    glDrawBuffers(1, &allSceneColorBuffers[1]);
+    drawIntoSceneColor(1);
     {
         PassScope timing(FramePass::Bloom);
         renderBloom();
     }
-    glDrawBuffers(1, &allSceneColorBuffers[2]);
+    drawIntoSceneColor(2);
     {
         PassScope timing(FramePass::DepthOfField);
         renderDepthOfField();
@@ -169,8 +201,10 @@ void presentFrame()
     // to the built-in copy, which writes the stored bytes with sRGB encoding off.
     const bool fallback = framebufferShader->program == 0 && presentFallbackShader;
     const ShaderProgram& program = fallback ? *presentFallbackShader : *framebufferShader;
+#ifndef __EMSCRIPTEN__
     if (fallback)
         glDisable(GL_FRAMEBUFFER_SRGB);
+#endif
     beginFullScreenPass(program);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sceneColorTextures[2]);
@@ -179,6 +213,8 @@ void presentFrame()
     drawQuad();
     glBindTexture(GL_TEXTURE_2D, 0);
     endFullScreenPass();
+#ifndef __EMSCRIPTEN__
     if (fallback)
         glEnable(GL_FRAMEBUFFER_SRGB);
+#endif
 }

@@ -53,8 +53,8 @@ void createSceneTargets()
 
     glGenTextures(1, &sceneDepthTexture);
     glBindTexture(GL_TEXTURE_2D, sceneDepthTexture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, screenWidth, screenHeight, 0, GL_DEPTH_COMPONENT,
-                 GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT24, screenWidth, screenHeight, 0, GL_DEPTH_COMPONENT,
+                 GL_UNSIGNED_INT, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, sceneDepthTexture, 0);
@@ -68,6 +68,11 @@ void createSceneTargets()
         for (GLint level = 0; level < levels; ++level)
             glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, std::max(1, screenWidth >> level),
                          std::max(1, screenHeight >> level), 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+#ifdef __EMSCRIPTEN__
+        // ES draws the one fragment output into attachment 0 only: each pass attaches
+        // its target there (see the frame).
+        if (k == 0)
+#endif
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + k, GL_TEXTURE_2D, sceneColorTextures[k], 0);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
@@ -90,7 +95,7 @@ void createEnvironmentTargets()
     glBindFramebuffer(GL_FRAMEBUFFER, environmentFramebuffer);
     glGenRenderbuffers(1, &environmentDepthBuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, environmentDepthBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, environmentMapSize, environmentMapSize);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, environmentMapSize, environmentMapSize);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, environmentDepthBuffer);
 
     for (GLuint& cubeMap : environmentCubeMaps) {
@@ -99,7 +104,7 @@ void createEnvironmentTargets()
         setCubeWrapAndFilter(GL_NEAREST);
         for (int face = 0; face < 6; ++face)
             glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGBA8, environmentMapSize, environmentMapSize,
-                         0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+                         0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     }
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_CUBE_MAP_POSITIVE_X,
                            environmentCubeMaps[1], 0);
@@ -123,12 +128,13 @@ void createShadowTargets()
         glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
         glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_COMPARE_FUNC, GL_LESS);
         for (int face = 0; face < 6; ++face)
-            glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT, shadowMapSize, shadowMapSize,
+            glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT32F, shadowMapSize, shadowMapSize,
                          0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
     }
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_CUBE_MAP_POSITIVE_X, shadowCubeMaps[1],
                            0);
-    glDrawBuffer(GL_NONE);
+    const GLenum none = GL_NONE;
+    glDrawBuffers(1, &none);
     glReadBuffer(GL_NONE);
     reportFramebufferStatus("\nShadow framebuffer created\n");
 }

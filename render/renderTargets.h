@@ -2,7 +2,7 @@
 // The off-screen targets every frame is drawn through: the window-sized scene
 // framebuffer (lit scene, bloom, depth of field), the 1024 environment cube maps of the
 // two reflecting objects, and the 2048 depth cube maps of the two lights.
-#include <epoxy/gl.h>
+#include "app/glApi.h"
 
 constexpr GLsizei environmentMapSize = 1024;
 constexpr GLsizei shadowMapSize = 2048;

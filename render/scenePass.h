@@ -4,7 +4,7 @@
 // the reflecting objects that are visible.
 #include "navigation/camera.h"
 
-#include <epoxy/gl.h>
+#include "app/glApi.h"
 
 // Texture keys whose objects are drawn with normal and specular maps (at key + 1, + 2).
 bool isNormalMapped(int textureKey);

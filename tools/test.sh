@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs the whole test suite, GL tests included, on a 1920x1080
-# virtual screen; ends with ctest's summary.
+# virtual screen, then the browser build in a headless browser.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
@@ -51,3 +51,6 @@ fi
 
 xvfb-run -a -s "-screen 0 1920x1080x24" \
     ctest --test-dir build --output-on-failure -j2 --timeout 600
+
+# The browser build in headless Chromium against the desktop's frame.
+bash tools/webTest.sh

@@ -1,5 +1,7 @@
 // The committed model and image files: that they are exactly what the generator
 // makes, and that every model reads the way the loader and the scene need it.
+#include "assets/modelPack.h"
+#include "assets/models.h"
 #include "programs/programs.h"
 #include "programs/shaderSource.h"
 
@@ -58,6 +60,55 @@ TEST(AssetFiles, RegeneratingGivesTheCommittedBytes)
                 << "res/" << sub << "/" << name << " differs from the generator's output";
     }
     fs::remove_all(out);
+}
+
+// The browser build's meshes: the pack holds exactly what the desktop loads, and a cut-off
+// or damaged pack keeps the models before the damage without reading past the end.
+TEST(AssetFiles, MeshPackHoldsWhatTheLoaderReads)
+{
+    modelDirectory = (fs::path(PINAKORA_SOURCE_DIR) / "res" / "models").string() + "/";
+    loadModels();
+    const fs::path pack = fs::temp_directory_path() / ("pinakora-pack-" + std::to_string(::getpid()));
+    ASSERT_TRUE(writeModelPack(pack.string(), models));
+    std::map<short, ModelData> read;
+    ASSERT_TRUE(readModelPack(pack.string(), read));
+    ASSERT_EQ(read.size(), 11u);
+    for (const auto& [key, model] : models) {
+        const ModelData& back = read.at(key);
+        EXPECT_EQ(back.vertexCount, model->vertexCount) << key;
+        EXPECT_EQ(back.indices, model->indices) << key;
+        EXPECT_TRUE(back.positions == model->positions && back.normals == model->normals &&
+                    back.texCoords == model->texCoords && back.tangents == model->tangents &&
+                    back.bitangents == model->bitangents)
+            << key;
+    }
+
+    const std::string bytes = readBytes(pack);
+    struct Damage {
+        const char* what;
+        std::string bytes;
+        size_t modelsKept;
+    };
+    std::string hugeCount = bytes;
+    hugeCount[8 + 4 + 4] = '\xff';  // first model's vertex count
+    hugeCount[8 + 4 + 4 + 3] = '\x7f';
+    const Damage damages[] = {
+        {"empty", "", 0},
+        {"not a pack", "hello, this is no mesh pack", 0},
+        {"cut in the header", bytes.substr(0, 10), 0},
+        {"cut in the first model", bytes.substr(0, 200), 0},
+        {"cut in the last model", bytes.substr(0, bytes.size() - 5), 10},
+        {"huge vertex count", hugeCount, 0},
+    };
+    for (const Damage& damage : damages) {
+        std::ofstream(pack, std::ios::binary | std::ios::trunc) << damage.bytes;
+        std::map<short, ModelData> kept;
+        EXPECT_FALSE(readModelPack(pack.string(), kept)) << damage.what;
+        EXPECT_EQ(kept.size(), damage.modelsKept) << damage.what;
+    }
+    fs::remove(pack);
+    std::map<short, ModelData> none;
+    EXPECT_FALSE(readModelPack(pack.string(), none));
 }
 
 TEST(AssetFiles, ResStaysSmall)
@@ -297,27 +348,39 @@ const fs::path shaderDir = fs::path(PINAKORA_SOURCE_DIR) / "shaders";
 
 } // namespace
 
+// Desktop GLSL 3.30 and the browser build's GLSL ES 3.00 alike.
 TEST(ShaderSources, EveryProgramAsBuiltPassesTheReferenceCompiler)
 {
     if (std::system("command -v glslangValidator >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "glslangValidator (glslang-tools) is not installed";
     const fs::path out = fs::temp_directory_path() / ("pinakora-glsl-" + std::to_string(::getpid()));
     fs::create_directories(out);
-    for (const char* name : programNames) {
-        std::string command = "glslangValidator -l";
-        for (const char* stage : {".vert", ".geom", ".frag"}) {
-            const fs::path file = shaderDir / (std::string(name) + stage);
-            if (!fs::exists(file))
-                continue;
-            const ShaderSource source = spliceShaderSource(file.string(), readBytes(file), shaderPrelude());
-            EXPECT_TRUE(source.missing.empty()) << file;
-            const fs::path spliced = out / (std::string(name) + stage);
-            std::ofstream(spliced) << source.text;
-            command += " " + spliced.string();
+    const ShaderDialect desktop = shaderDialect;
+    for (const ShaderDialect& dialect : {desktop, esShaderDialect()}) {
+        shaderDialect = dialect;
+        for (const char* name : programNames) {
+            for (const std::string defines : {"", "#define ENVIRONMENT_CAPTURE\n"}) {
+                std::string command = "glslangValidator -l";
+                for (const char* stage : {".vert", ".geom", ".frag"}) {
+                    const fs::path file = shaderDir / (std::string(name) + stage);
+                    if (!fs::exists(file))
+                        continue;
+                    const ShaderSource source =
+                        spliceShaderSource(file.string(), readBytes(file), shaderPrelude() + defines);
+                    EXPECT_TRUE(source.missing.empty()) << file;
+                    const fs::path spliced = out / (std::string(name) + stage);
+                    std::ofstream(spliced) << source.text;
+                    command += " " + spliced.string();
+                }
+                command += " > " + (out / "log.txt").string() + " 2>&1";
+                EXPECT_EQ(std::system(command.c_str()), 0)
+                    << name << " (" << (dialect.versionLine.empty() ? "desktop" : dialect.versionLine) << ", "
+                    << (defines.empty() ? "frame" : "capture") << "):\n"
+                    << readBytes(out / "log.txt");
+            }
         }
-        command += " > " + (out / "log.txt").string() + " 2>&1";
-        EXPECT_EQ(std::system(command.c_str()), 0) << name << ":\n" << readBytes(out / "log.txt");
     }
+    shaderDialect = desktop;
     fs::remove_all(out);
 }
 

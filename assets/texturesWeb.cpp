@@ -1,0 +1,86 @@
+// The browser build's image decoding behind the texture loader: stb_image reads the
+// files into bitmaps shaped like FreeImage's 24-bit ones (see assets/web/FreeImage.h).
+#include <FreeImage.h>
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_JPEG
+#define STBI_ONLY_PNG
+#include <stb/stb_image.h>
+
+#include <cctype>
+#include <cstring>
+#include <string>
+#include <vector>
+
+struct FIBITMAP {
+    unsigned width = 0;
+    unsigned height = 0;
+    std::vector<BYTE> bits;  // bottom row first, each row padded to 4 bytes
+};
+
+namespace {
+
+FreeImage_OutputMessageFunction reportDamage = nullptr;
+
+bool endsWith(const std::string& text, const char* suffix)
+{
+    const size_t n = std::strlen(suffix);
+    if (text.size() < n)
+        return false;
+    for (size_t i = 0; i < n; ++i)
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - n + i])) != suffix[i])
+            return false;
+    return true;
+}
+
+} // namespace
+
+void FreeImage_Initialise(BOOL) {}
+void FreeImage_SetOutputMessage(FreeImage_OutputMessageFunction function) { reportDamage = function; }
+
+FREE_IMAGE_FORMAT FreeImage_GetFileType(const char* path, int)
+{
+    int width = 0, height = 0, channels = 0;
+    return stbi_info(path, &width, &height, &channels) ? FIF_JPEG : FIF_UNKNOWN;
+}
+
+FREE_IMAGE_FORMAT FreeImage_GetFIFFromFilename(const char* path)
+{
+    const std::string name(path ? path : "");
+    if (endsWith(name, ".jpg") || endsWith(name, ".jpeg"))
+        return FIF_JPEG;
+    return endsWith(name, ".png") ? FIF_PNG : FIF_UNKNOWN;
+}
+
+BOOL FreeImage_FIFSupportsReading(FREE_IMAGE_FORMAT format) { return format == FIF_JPEG || format == FIF_PNG; }
+
+FIBITMAP* FreeImage_Load(FREE_IMAGE_FORMAT format, const char* path, int)
+{
+    // GL takes the bottom row first, as FreeImage keeps it.
+    stbi_set_flip_vertically_on_load(1);
+    int width = 0, height = 0, channels = 0;
+    stbi_uc* pixels = stbi_load(path, &width, &height, &channels, 3);
+    if (!pixels) {
+        if (reportDamage)
+            reportDamage(format, stbi_failure_reason());
+        return nullptr;
+    }
+    auto* image = new FIBITMAP();
+    image->width = static_cast<unsigned>(width);
+    image->height = static_cast<unsigned>(height);
+    const size_t row = static_cast<size_t>(width) * 3;
+    const size_t pitch = (row + 3) & ~size_t(3);
+    image->bits.assign(pitch * static_cast<size_t>(height), 0);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(&image->bits[pitch * static_cast<size_t>(y)], pixels + row * static_cast<size_t>(y), row);
+    stbi_image_free(pixels);
+    return image;
+}
+
+FREE_IMAGE_TYPE FreeImage_GetImageType(FIBITMAP* image) { return image ? FIT_BITMAP : FIT_UNKNOWN; }
+unsigned FreeImage_GetBPP(FIBITMAP* image) { return image ? 24 : 0; }
+FIBITMAP* FreeImage_ConvertTo24Bits(FIBITMAP* image) { return image ? new FIBITMAP(*image) : nullptr; }
+void FreeImage_Unload(FIBITMAP* image) { delete image; }
+BYTE* FreeImage_GetBits(FIBITMAP* image) { return image && !image->bits.empty() ? image->bits.data() : nullptr; }
+unsigned FreeImage_GetWidth(FIBITMAP* image) { return image ? image->width : 0; }
+unsigned FreeImage_GetHeight(FIBITMAP* image) { return image ? image->height : 0; }

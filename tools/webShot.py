@@ -1,0 +1,129 @@
+#!/usr/bin/python3
+"""Loads a page in headless Chromium (software WebGL) and saves a screenshot once the
+page's console says it is done, with the console's lines beside it.
+
+    webShot.py URL WIDTHxHEIGHT OUT.png CONSOLE.txt [--until TEXT] [--timeout SECONDS]
+               [--press KEY]   (F1 to F12: pressed once after the screenshot)
+
+A browser's own --screenshot waits on a virtual clock that runs on while the GPU process
+draws, so it catches an earlier frame; this one waits for the page to say so over the
+DevTools protocol. Exit 1 when the page never says it is done."""
+import base64
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import urllib.request
+
+import websocket
+
+
+def main(argv):
+    args = argv[1:]
+    until, timeout = "Frame at", 600.0
+    if "--until" in args:
+        i = args.index("--until")
+        until = args[i + 1]
+        del args[i:i + 2]
+    if "--timeout" in args:
+        i = args.index("--timeout")
+        timeout = float(args[i + 1])
+        del args[i:i + 2]
+    press = None
+    if "--press" in args:
+        i = args.index("--press")
+        press = args[i + 1]
+        del args[i:i + 2]
+    if len(args) != 4:
+        print(__doc__, file=sys.stderr)
+        return 2
+    url, size, out, consoleFile = args
+    width, height = (int(v) for v in size.split("x"))
+
+    profile = tempfile.mkdtemp(prefix="pinakora-chromium-")
+    browser = subprocess.Popen(
+        ["chromium", "--headless=new", "--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
+         "--remote-debugging-port=0", "--user-data-dir=" + profile, f"--window-size={width},{height}",
+         "--hide-scrollbars", "about:blank"],
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    lines = []
+    done = False
+    try:
+        portFile = os.path.join(profile, "DevToolsActivePort")
+        for _ in range(300):
+            if os.path.exists(portFile) and open(portFile).read().count("\n") >= 1:
+                break
+            time.sleep(0.1)
+        port = open(portFile).read().split("\n")[0]
+        targets = json.load(urllib.request.urlopen(f"http://127.0.0.1:{port}/json/list"))
+        page = next(t for t in targets if t["type"] == "page")
+        ws = websocket.create_connection(page["webSocketDebuggerUrl"], timeout=timeout)
+        ids = iter(range(1, 1 << 30))
+
+        def send(method, **params):
+            n = next(ids)
+            ws.send(json.dumps({"id": n, "method": method, "params": params}))
+            return n
+
+        def wait(n):
+            while True:
+                message = json.loads(ws.recv())
+                note(message)
+                if message.get("id") == n:
+                    return message.get("result", {})
+
+        def note(message):
+            nonlocal done
+            if message.get("method") == "Runtime.consoleAPICalled":
+                p = message["params"]
+                text = " ".join(str(a.get("value", a.get("description", ""))) for a in p["args"])
+                lines.append(f"{p['type']}: {text}")
+                done = done or text.startswith(until)
+            elif message.get("method") == "Runtime.exceptionThrown":
+                lines.append("exception: " + message["params"]["exceptionDetails"].get("text", ""))
+
+        wait(send("Runtime.enable"))
+        wait(send("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=1,
+                  mobile=False))
+        wait(send("Page.enable"))
+        wait(send("Page.navigate", url=url))
+        deadline = time.time() + timeout
+        while not done and time.time() < deadline:
+            ws.settimeout(max(1.0, deadline - time.time()))
+            try:
+                note(json.loads(ws.recv()))
+            except websocket.WebSocketTimeoutException:
+                break
+        shot = wait(send("Page.captureScreenshot", format="jpg" if out.endswith(".jpg") else "png", quality=85))
+        with open(out, "wb") as f:
+            f.write(base64.b64decode(shot["data"]))
+        if press and done:
+            code = 111 + int(press[1:])  # Windows virtual key codes: F1 is 112
+            for kind in ("rawKeyDown", "keyUp"):
+                wait(send("Input.dispatchKeyEvent", type=kind, key=press, code=press,
+                          windowsVirtualKeyCode=code, nativeVirtualKeyCode=code))
+            # What the key prints arrives after the events are acknowledged.
+            ws.settimeout(5.0)
+            try:
+                while True:
+                    note(json.loads(ws.recv()))
+            except websocket.WebSocketTimeoutException:
+                pass
+        ws.close()
+    finally:
+        browser.terminate()
+        try:
+            browser.wait(10)
+        except subprocess.TimeoutExpired:
+            browser.kill()
+        shutil.rmtree(profile, ignore_errors=True)
+        with open(consoleFile, "w") as f:
+            f.write("\n".join(lines) + "\n")
+    return 0 if done else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

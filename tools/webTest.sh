@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# The browser build in a real (headless, software-rendered) browser: builds it, loads the
+# fixed-clock frame at tour time 8 s once, and checks the console (WebGL 2 context, the
+# three render targets, no GL error, F1 reaching the viewer), the screenshot against the desktop capture of the
+# same frame (mean absolute difference per channel at most $tolerance of 255: the two
+# software rasterizers filter differently), and the download size (under 12 MB).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tolerance=8
+size=480x270
+out=build-web/test
+bash tools/web.sh --no-serve
+dpkg-query -W -f='${Status}' python3-websocket python3-pil 2>/dev/null | grep -q "install ok installed" ||
+    DEBIAN_FRONTEND=noninteractive $([ "$(id -u)" -ne 0 ] && echo sudo) \
+        apt-get install -y -qq --no-install-recommends python3-websocket python3-pil >/dev/null
+rm -rf "$out" && mkdir -p "$out"
+
+xvfb-run -a -s "-screen 0 1920x1080x24" ./build/capture --at 8 --step 1 --size "$size" --out "$out" >/dev/null
+native="$out/frame-0008.000s.png"
+
+port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+python3 -m http.server --bind 127.0.0.1 --directory build-web "$port" >/dev/null 2>&1 &
+server=$!
+trap 'kill $server 2>/dev/null || true' EXIT
+sleep 1
+status=0
+/usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/?t=8&size=$size" "$size" "$out/browser.png" \
+    "$out/console.txt" --press F1 || status=1
+[ $status -eq 0 ] || echo "FAIL: the page never said it drew the frame"
+
+/usr/bin/python3 - "$out/console.txt" "$out/browser.png" "$native" "$tolerance" <<'PY' || status=1
+import sys
+from PIL import Image, ImageChops, ImageStat
+consoleFile, browserShot, nativeShot, tolerance = sys.argv[1], sys.argv[2], sys.argv[3], float(sys.argv[4])
+console = open(consoleFile).read()
+failed = False
+for line in ["WebGL 2 context made", "Framebuffer created", "Environment framebuffer created",
+             "Shadow framebuffer created", "Frame at 8 s drawn.", "focaldepth: 11 "]:
+    if line not in console:
+        print(f"FAIL: the console lacks \"{line}\"")
+        failed = True
+for line in console.splitlines():
+    if "GL: " in line or line.startswith("exception:") or "did not compile" in line or "did not link" in line:
+        print(f"FAIL: the console says {line}")
+        failed = True
+browser, native = Image.open(browserShot).convert("RGB"), Image.open(nativeShot).convert("RGB")
+if browser.size != native.size:
+    print(f"FAIL: the screenshot is {browser.size}, the capture {native.size}")
+    sys.exit(1)
+difference = sum(ImageStat.Stat(ImageChops.difference(browser, native)).mean) / 3
+print(f"Browser frame against the desktop capture: mean absolute difference {difference:.2f} of 255 "
+      f"(tolerance {tolerance:g})")
+if difference > tolerance:
+    failed = True
+    print("FAIL: the browser's frame differs from the desktop's")
+sys.exit(1 if failed else 0)
+PY
+
+total=$(cat build-web/index.html build-web/pinakora.js build-web/pinakora.wasm build-web/pinakora.data | wc -c)
+echo "Download: $total bytes (html, js, wasm, data); limit 12000000"
+[ "$total" -lt 12000000 ] || { echo "FAIL: the download is too large"; status=1; }
+[ $status -eq 0 ] && echo "Browser test passed" || echo "Browser test FAILED (console: $out/console.txt)"
+exit $status

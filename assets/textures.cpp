@@ -79,6 +79,8 @@ void reportImageDamage(FREE_IMAGE_FORMAT, const char* message)
               << std::endl;
 }
 
+// The browser build decodes with its own reader (texturesWeb.cpp).
+#ifndef __EMSCRIPTEN__
 // The size of an image as its header gives it, without decoding the pixels; false when
 // the header cannot be read (a damaged file: the caller has nothing to decode).
 bool headerSize(FREE_IMAGE_FORMAT type, FIMEMORY* memory, unsigned int& width, unsigned int& height)
@@ -194,6 +196,9 @@ FIBITMAP* decodeImageBytes(const std::string& bytes, const std::string& path, co
     }
     return image;
 }
+#else
+} // namespace
+#endif
 
 namespace {
 

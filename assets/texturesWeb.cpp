@@ -1,5 +1,7 @@
 // The browser build's image decoding behind the texture loader: stb_image reads the
 // files into bitmaps shaped like FreeImage's 24-bit ones (see assets/web/FreeImage.h).
+#include "assets/textures.h"
+
 #include <FreeImage.h>
 
 #define STB_IMAGE_IMPLEMENTATION
@@ -84,3 +86,36 @@ void FreeImage_Unload(FIBITMAP* image) { delete image; }
 BYTE* FreeImage_GetBits(FIBITMAP* image) { return image && !image->bits.empty() ? image->bits.data() : nullptr; }
 unsigned FreeImage_GetWidth(FIBITMAP* image) { return image ? image->width : 0; }
 unsigned FreeImage_GetHeight(FIBITMAP* image) { return image ? image->height : 0; }
+
+FIBITMAP* decodeImageBytes(const std::string& bytes, const std::string&, const ImageLimits& limits,
+                           std::string& problem)
+{
+    const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
+    const int size = static_cast<int>(bytes.size());
+    int width = 0, height = 0, channels = 0;
+    // The size in the header first: a few bytes must not make the decoder allocate gigabytes.
+    if (!stbi_info_from_memory(data, size, &width, &height, &channels))
+        return nullptr;
+    if (static_cast<unsigned>(width) > limits.maxSide || static_cast<unsigned>(height) > limits.maxSide ||
+        static_cast<unsigned long long>(width) * static_cast<unsigned long long>(height) > limits.maxPixels) {
+        problem = "it is " + std::to_string(width) + " x " + std::to_string(height) + " pixels";
+        return nullptr;
+    }
+    stbi_set_flip_vertically_on_load(1);
+    stbi_uc* pixels = stbi_load_from_memory(data, size, &width, &height, &channels, 3);
+    if (!pixels) {
+        if (reportDamage)
+            reportDamage(FIF_UNKNOWN, stbi_failure_reason());
+        return nullptr;
+    }
+    auto* image = new FIBITMAP();
+    image->width = static_cast<unsigned>(width);
+    image->height = static_cast<unsigned>(height);
+    const size_t row = static_cast<size_t>(width) * 3;
+    const size_t pitch = (row + 3) & ~size_t(3);
+    image->bits.assign(pitch * static_cast<size_t>(height), 0);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(&image->bits[pitch * static_cast<size_t>(y)], pixels + row * static_cast<size_t>(y), row);
+    stbi_image_free(pixels);
+    return image;
+}

@@ -5,6 +5,7 @@
 #include "programs/programs.h"
 #include "programs/shaderSource.h"
 
+#include <FreeImage.h>
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
@@ -22,6 +23,11 @@
 #include <string>
 #include <tuple>
 #include <unistd.h>
+
+// The browser build decodes the JPEGs with stb_image; the desktop with FreeImage.
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_JPEG
+#include <stb/stb_image.h>
 
 namespace fs = std::filesystem;
 
@@ -64,6 +70,48 @@ TEST(AssetFiles, RegeneratingGivesTheCommittedBytes)
 
 // The browser build's meshes: the pack holds exactly what the desktop loads, and a cut-off
 // or damaged pack keeps the models before the damage without reading past the end.
+// The browser's decoder and the desktop's must show the same pictures: every texel of
+// every texture within the rounding in which two JPEG decoders may differ (their inverse
+// transforms and chroma upsampling are not the same).
+TEST(AssetFiles, BrowserAndDesktopDecodersGiveTheSameTexels)
+{
+    FreeImage_Initialise(FALSE);
+    for (const auto& entry : fs::directory_iterator(resDir / "textures")) {
+        const std::string path = entry.path().string();
+        SCOPED_TRACE(path);
+        FIBITMAP* loaded = FreeImage_Load(FIF_JPEG, path.c_str(), 0);
+        ASSERT_NE(loaded, nullptr);
+        FIBITMAP* desktop = FreeImage_ConvertTo24Bits(loaded);
+        FreeImage_Unload(loaded);
+        stbi_set_flip_vertically_on_load(1);  // bottom row first, as FreeImage keeps it
+        int width = 0, height = 0, channels = 0;
+        stbi_uc* browser = stbi_load(path.c_str(), &width, &height, &channels, 3);
+        ASSERT_NE(browser, nullptr) << stbi_failure_reason();
+        ASSERT_EQ(static_cast<unsigned>(width), FreeImage_GetWidth(desktop));
+        ASSERT_EQ(static_cast<unsigned>(height), FreeImage_GetHeight(desktop));
+        double sum = 0.0;
+        int worst = 0;
+        for (int y = 0; y < height; ++y) {
+            const BYTE* row = FreeImage_GetScanLine(desktop, y);
+            for (int x = 0; x < width; ++x) {
+                const stbi_uc* p = browser + (static_cast<size_t>(y) * width + x) * 3;
+                const int d[3] = {std::abs(p[0] - row[x * 3 + FI_RGBA_RED]), std::abs(p[1] - row[x * 3 + FI_RGBA_GREEN]),
+                                  std::abs(p[2] - row[x * 3 + FI_RGBA_BLUE])};
+                for (int c : d) {
+                    sum += c;
+                    worst = std::max(worst, c);
+                }
+            }
+        }
+        stbi_image_free(browser);
+        FreeImage_Unload(desktop);
+        const double mean = sum / (3.0 * width * height);
+        EXPECT_LT(mean, 2.0) << "mean difference per channel (measured up to 1.33)";
+        EXPECT_LE(worst, 16) << "largest difference of one channel (measured up to 13)";
+        RecordProperty(entry.path().filename().string(), std::to_string(mean) + " mean, " + std::to_string(worst) + " max");
+    }
+}
+
 TEST(AssetFiles, MeshPackHoldsWhatTheLoaderReads)
 {
     modelDirectory = (fs::path(PINAKORA_SOURCE_DIR) / "res" / "models").string() + "/";

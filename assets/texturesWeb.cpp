@@ -56,29 +56,6 @@ FREE_IMAGE_FORMAT FreeImage_GetFIFFromFilename(const char* path)
 
 BOOL FreeImage_FIFSupportsReading(FREE_IMAGE_FORMAT format) { return format == FIF_JPEG || format == FIF_PNG; }
 
-FIBITMAP* FreeImage_Load(FREE_IMAGE_FORMAT format, const char* path, int)
-{
-    // GL takes the bottom row first, as FreeImage keeps it.
-    stbi_set_flip_vertically_on_load(1);
-    int width = 0, height = 0, channels = 0;
-    stbi_uc* pixels = stbi_load(path, &width, &height, &channels, 3);
-    if (!pixels) {
-        if (reportDamage)
-            reportDamage(format, stbi_failure_reason());
-        return nullptr;
-    }
-    auto* image = new FIBITMAP();
-    image->width = static_cast<unsigned>(width);
-    image->height = static_cast<unsigned>(height);
-    const size_t row = static_cast<size_t>(width) * 3;
-    const size_t pitch = (row + 3) & ~size_t(3);
-    image->bits.assign(pitch * static_cast<size_t>(height), 0);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(&image->bits[pitch * static_cast<size_t>(y)], pixels + row * static_cast<size_t>(y), row);
-    stbi_image_free(pixels);
-    return image;
-}
-
 FREE_IMAGE_TYPE FreeImage_GetImageType(FIBITMAP* image) { return image ? FIT_BITMAP : FIT_UNKNOWN; }
 unsigned FreeImage_GetBPP(FIBITMAP* image) { return image ? 24 : 0; }
 FIBITMAP* FreeImage_ConvertTo24Bits(FIBITMAP* image) { return image ? new FIBITMAP(*image) : nullptr; }

@@ -164,9 +164,11 @@ FIBITMAP* decodeImageBytes(const std::string& bytes, const std::string& path, co
     unsigned int width = 0, height = 0;
     if (type == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(type)) {
         // not an image this loader knows: the caller says so
-    } else if (type == FIF_TARGA && bytes.size() < 26) {
-        // The Targa reader looks for its 26-byte footer before the end of the file; in a
-        // shorter file it reads what is not there and may ask for gigabytes.
+    } else if (type == FIF_TARGA) {
+        // The Targa reader trusts the footer and extension area a damaged file declares:
+        // it asks for gigabytes, or reads through a bitmap it never made. The hall's images
+        // are JPEGs; a Targa file is refused rather than risked.
+        problem = "its format (TARGA) is not taken: its reader fails on damaged files";
     } else if (!FreeImage_FIFSupportsNoPixels(type)) {
         // Without a header to read first, a few bytes could declare gigabytes of pixels.
         const char* name = FreeImage_GetFormatFromFIF(type);

@@ -164,8 +164,9 @@ const BrokenFile brokenFiles[] = {
     {"presentShaderThatDoesNotCompile",
      [](const fs::path& r) { writeBytes(r / "shaders/framebufferShader.frag", "#version 330 core\nvoid main() { nonsense; }\n"); },
      "Shader compilation failed.", "Shader file shaders/framebufferShader.frag did not compile.", true},
-    {"missingSharedLighting", [](const fs::path& r) { fs::remove(r / "shaders/litShading.glsl"); }, "",
-     "Shader file shaders/litShading.glsl (included by shaders/genericTextureShader.frag) does not exist.", true},
+    // Every filter and the present pass lose their shared vertex body: the picture still gets through.
+    {"missingSharedScreenQuad", [](const fs::path& r) { fs::remove(r / "shaders/screenQuad.glsl"); }, "",
+     "Shader file shaders/screenQuad.glsl (included by shaders/bloomShader.vert) does not exist.", true},
     // Not a bad file but a driver without anisotropic filtering: no texture may raise an error.
     {"driverWithoutAnisotropicFiltering", [](const fs::path&) {}, "", "", true,
      "MESA_EXTENSION_OVERRIDE=-GL_EXT_texture_filter_anisotropic -GL_ARB_texture_filter_anisotropic"},

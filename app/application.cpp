@@ -40,7 +40,6 @@ void initApplication()
     // Filtered shadow comparisons near a cube face's edge blend across into the next face.
     glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
 #endif
-    detectWindowEncoding();
     loadModels();
     stepDone("models");
     TextureLoader::getInstance();

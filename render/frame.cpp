@@ -106,25 +106,6 @@ bool passedOnUnfiltered(const ShaderProgram& program, GLenum fromAttachment)
 
 } // namespace
 
-bool windowEncodesSrgb = false;
-
-void detectWindowEncoding()
-{
-#ifdef __EMSCRIPTEN__
-    // A WebGL canvas takes the bytes as they are.
-    windowEncodesSrgb = false;
-#else
-    GLint framebuffer = 0;
-    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    GLint encoding = GL_LINEAR;
-    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_COLOR_ENCODING,
-                                          &encoding);
-    windowEncodesSrgb = encoding == GL_SRGB;
-    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(framebuffer));
-#endif
-}
-
 void renderFrame()
 {
     glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
@@ -197,24 +178,23 @@ void renderDepthOfField()
 
 void presentFrame()
 {
-    // The window is multisampled, so no blit may copy into it: a failed program gives way
-    // to the built-in copy, which writes the stored bytes with sRGB encoding off.
+    // The picture is stored display-encoded, so it goes to the window byte for byte with
+    // sRGB encoding off: exactly what is stored, whatever the window's encoding, and no
+    // curve to run per sample. A failed program gives way to the built-in copy; the
+    // window is multisampled, so no blit may copy into it.
     const bool fallback = framebufferShader->program == 0 && presentFallbackShader;
     const ShaderProgram& program = fallback ? *presentFallbackShader : *framebufferShader;
 #ifndef __EMSCRIPTEN__
-    if (fallback)
-        glDisable(GL_FRAMEBUFFER_SRGB);
+    glDisable(GL_FRAMEBUFFER_SRGB);
 #endif
     beginFullScreenPass(program);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sceneColorTextures[2]);
     glUniform1i(program.getUniformLocation("colorTexture1"), 0);
-    glUniform1i(program.getUniformLocation("windowEncodesSrgb"), windowEncodesSrgb);
     drawQuad();
     glBindTexture(GL_TEXTURE_2D, 0);
     endFullScreenPass();
 #ifndef __EMSCRIPTEN__
-    if (fallback)
-        glEnable(GL_FRAMEBUFFER_SRGB);
+    glEnable(GL_FRAMEBUFFER_SRGB);
 #endif
 }

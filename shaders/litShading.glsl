@@ -60,11 +60,11 @@ float captureDepth(float z)
     return 0.5 * ndc + 0.5;
 }
 
-// Offset directions for percentage-closer filtering; each tap is itself a filtered
-// 2x2 comparison.
-const vec3 pcfOffsets[6] = vec3[](
-    vec3(1, 1, 1), vec3(-1, -1, 1), vec3(1, -1, -1),
-    vec3(-1, 1, -1), vec3(0.5, 0, 0), vec3(-0.5, 0, 0));
+// Offset directions for percentage-closer filtering, the corners of a tetrahedron so that
+// they spread evenly whichever cube face they fall on; each tap is itself a filtered 2x2
+// comparison.
+const int pcfTapCount = 4;
+const vec3 pcfOffsets[pcfTapCount] = vec3[](vec3(1, 1, 1), vec3(-1, -1, 1), vec3(1, -1, -1), vec3(-1, 1, -1));
 
 float shadowFactor(samplerCubeShadow shadowMap, vec3 lightPosition, vec3 normal)
 {
@@ -83,13 +83,13 @@ float shadowFactor(samplerCubeShadow shadowMap, vec3 lightPosition, vec3 normal)
 #else
     float radius = 0.0012 * distanceToLight + 1.5;
     float lit = 0.0;
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < pcfTapCount; ++i) {
         vec3 v = toFragment + pcfOffsets[i] * radius;
         vec3 a = abs(v);
         float reference = captureDepth(max(a.x, max(a.y, a.z)) - bias);
         lit += texture(shadowMap, vec4(captureLookup(v), reference));
     }
-    return lit / 6.0;
+    return lit / float(pcfTapCount);
 #endif
 }
 

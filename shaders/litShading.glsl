@@ -109,6 +109,14 @@ vec3 shadeLight(int i, float shadow, vec3 normal, vec3 viewDir, vec3 albedo, flo
     return ambient + attenuation * shadow * (diffuse + specular);
 }
 
+// A captured face is only ever read back by the mirrors, so it is stored with a square-root
+// curve: decodeStored undoes it exactly, and a square root costs far less than a power.
+#ifdef ENVIRONMENT_CAPTURE
+vec3 storageEncode(vec3 c) { return sqrt(c); }
+#else
+vec3 storageEncode(vec3 c) { return pow(c, vec3(1.0 / displayGamma)); }
+#endif
+
 vec4 encodeOutput(vec3 linearColor)
 {
     vec3 exposed = linearColor * exposure;
@@ -116,12 +124,12 @@ vec4 encodeOutput(vec3 linearColor)
     vec3 mapped = exposed / (1.0 + exposed * shoulder);
     mapped = min(mapped * shoulderGain, vec3(1.0));
     float glow = clamp((peak - glowThreshold) / glowRange, 0.0, 1.0);
-    return vec4(pow(mapped, vec3(1.0 / displayGamma)), glow);
+    return vec4(storageEncode(mapped), glow);
 }
 
-// Light back from a stored texel, as the mirrors see the captured hall: the shoulder is
-// not undone, the glow lifts what shone above it.
+// Light back from a captured texel, as the mirrors see the hall: the shoulder is not
+// undone, the glow lifts what shone above it.
 vec3 decodeStored(vec4 texel)
 {
-    return toLinear(texel.rgb) / exposure * (1.0 + glowRange * texel.a);
+    return texel.rgb * texel.rgb / exposure * (1.0 + glowRange * texel.a);
 }

@@ -29,8 +29,9 @@ in vec2 texCoord;
 
 out vec4 out_color;
 
-// The stored picture: exposed, tone-mapped with a soft shoulder, display-encoded, and
-// what lies above the glow threshold kept in alpha for the bloom.
+// The stored picture: exposed, tone-mapped with a soft shoulder, display-encoded (a
+// captured face with a curve of its own, see storageEncode), and what lies above the glow
+// threshold kept in alpha for the bloom.
 const float displayGamma = 2.2;
 const float exposure = 2.2;
 const float shoulder = 0.15;

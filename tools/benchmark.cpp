@@ -154,6 +154,21 @@ MemoryMark markMemory(int frame, const std::vector<long>& heapByFrame)
     return mark;
 }
 
+std::string markText(const MemoryMark& mark)
+{
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "after frame %-6d resident %.1f MiB, heap in use %.1f to %.1f MiB over the %d frames before",
+                  mark.frame, static_cast<double>(mark.residentKb) / 1024.0,
+                  static_cast<double>(mark.heapMinKb) / 1024.0, static_cast<double>(mark.heapMaxKb) / 1024.0,
+                  std::min(mark.frame, memoryWindow));
+    return text;
+}
+
+// A long run also writes a mark to standard error every so many frames, so its memory can
+// be followed while it runs and is not lost if the run is cut short.
+constexpr int longRunMarkEvery = 1000;
+
 struct Result {
     double gpuMedian[passCount + 1], gpuP90[passCount + 1], wallMedian[passCount + 1], wallP90[passCount + 1];
     double cpuMedian[passCount + 1];
@@ -264,6 +279,10 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
         heapByFrame.push_back(heapInUseKb());
         if (frame + 1 == std::min(settledFrame, frames))
             result.settled = markMemory(frame + 1, heapByFrame);
+        if (frames >= 2 * longRunMarkEvery && (frame + 1) % longRunMarkEvery == 0) {
+            progress.clear();
+            std::cerr << markText(markMemory(frame + 1, heapByFrame)) << std::endl;
+        }
         progress.update(frame + 1);
     }
     progress.finish();
@@ -350,10 +369,7 @@ void printTable(const Result& real, const Result* trivial, int frames, int width
         std::printf("  %-16s %9.1f ms\n", name.c_str(), ms);
     std::printf("\npeak resident memory: %.1f MiB\n", static_cast<double>(real.peakRssKb) / 1024.0);
     for (const MemoryMark& mark : {real.settled, real.last})
-        std::printf("after frame %-6d resident %.1f MiB, heap in use %.1f to %.1f MiB over the %d frames before\n",
-                    mark.frame, static_cast<double>(mark.residentKb) / 1024.0,
-                    static_cast<double>(mark.heapMinKb) / 1024.0, static_cast<double>(mark.heapMaxKb) / 1024.0,
-                    std::min(mark.frame, memoryWindow));
+        std::printf("%s\n", markText(mark).c_str());
 }
 
 void printJson(const Result& real, const Result* trivial, int frames, int width, int height)

@@ -10,6 +10,7 @@ ShaderProgram* shadowTextureShader = nullptr;
 ShaderProgram* framebufferShader = nullptr;
 ShaderProgram* bloomShader = nullptr;
 ShaderProgram* dofShader = nullptr;
+ShaderProgram* bloomHaloShader = nullptr;
 ShaderProgram* presentFallbackShader = nullptr;
 ShaderProgram* genericCaptureShader = nullptr;
 ShaderProgram* reflectingCaptureShader = nullptr;
@@ -106,6 +107,7 @@ void buildShaderPrograms()
     // The quad takes its locations from whichever program presents; they are the same.
     buildScreenQuad(framebufferShader->program || !presentFallbackShader ? *framebufferShader : *presentFallbackShader);
     bloomShader = buildProgram("/bloomShader", true);
+    bloomHaloShader = buildProgram("/bloomShader", true, "#define BLOOM_HALO\n");
     dofShader = buildProgram("/dofShader", true);
 
     const std::string capture = "#define ENVIRONMENT_CAPTURE\n";

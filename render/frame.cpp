@@ -40,6 +40,7 @@ void endFullScreenPass()
 // afresh, and the filter reads them on a unit of their own through a mipmap sampler;
 // unit 0 keeps the texture's own state for the full-size taps.
 constexpr GLuint mipUnit = 2;
+constexpr GLuint haloUnit = 3;
 
 void beginMipSampling(const ShaderProgram& program, GLuint texture, GLuint sampler, const char* uniformName)
 {
@@ -49,6 +50,28 @@ void beginMipSampling(const ShaderProgram& program, GLuint texture, GLuint sampl
     glBindSampler(mipUnit, sampler);
     glUniform1i(program.getUniformLocation(uniformName), static_cast<GLint>(mipUnit));
     glActiveTexture(GL_TEXTURE0);
+}
+
+// The bloom's two coarse levels, gathered at a quarter of the size from the mipmaps on
+// mipUnit; the caller's framebuffer and viewport come back afterwards.
+void gatherCoarseHalo()
+{
+    const ShaderProgram& program = *bloomHaloShader;
+    if (program.program == 0)
+        return;  // the halo target stays black: the bloom keeps only its finest level
+    GLint framebuffer = 0;
+    GLint viewport[4];
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glBindFramebuffer(GL_FRAMEBUFFER, bloomHaloFramebuffer);
+    glViewport(0, 0, bloomHaloExtent(screenWidth), bloomHaloExtent(screenHeight));
+    program.use();
+    glUniform1i(program.getUniformLocation("colorMips"), static_cast<GLint>(mipUnit));
+    glUniform1f(program.getUniformLocation("pixelsizex"), 1.0f / static_cast<float>(screenWidth));
+    glUniform1f(program.getUniformLocation("pixelsizey"), 1.0f / static_cast<float>(screenHeight));
+    drawQuad();
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(framebuffer));
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
 }
 
 void endMipSampling()
@@ -142,11 +165,20 @@ void renderBloom()
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sceneColorTextures[0]);
     beginMipSampling(program, sceneColorTextures[0], filterLevelSampler, "colorMips");
+    gatherCoarseHalo();
+    program.use();
+    glActiveTexture(GL_TEXTURE0 + haloUnit);
+    glBindTexture(GL_TEXTURE_2D, bloomHaloTexture);
+    glUniform1i(program.getUniformLocation("coarseHalo"), static_cast<GLint>(haloUnit));
+    glActiveTexture(GL_TEXTURE0);
     glUniform1i(program.getUniformLocation("colorTexture"), 0);
     glUniform1f(program.getUniformLocation("bloomfactor"), bloomfactor);
     glUniform1f(program.getUniformLocation("pixelsizex"), 1.0f / static_cast<float>(screenWidth));
     glUniform1f(program.getUniformLocation("pixelsizey"), 1.0f / static_cast<float>(screenHeight));
     drawQuad();
+    glActiveTexture(GL_TEXTURE0 + haloUnit);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glActiveTexture(GL_TEXTURE0);
     endMipSampling();
     endFullScreenPass();
 }

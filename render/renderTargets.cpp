@@ -17,6 +17,8 @@ GLuint shadowCubeMaps[2] = {0, 0};
 GLuint environmentTextureSampler = 0;
 GLuint filterLevelSampler = 0;
 GLuint filterMipSampler = 0;
+GLuint bloomHaloFramebuffer = 0;
+GLuint bloomHaloTexture = 0;
 
 namespace {
 
@@ -89,6 +91,26 @@ void createSceneTargets()
     createFilterSampler(filterMipSampler, GL_LINEAR_MIPMAP_LINEAR);
 }
 
+void createBloomHaloTarget()
+{
+    glGenFramebuffers(1, &bloomHaloFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, bloomHaloFramebuffer);
+    glGenTextures(1, &bloomHaloTexture);
+    glBindTexture(GL_TEXTURE_2D, bloomHaloTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, bloomHaloExtent(screenWidth), bloomHaloExtent(screenHeight), 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, bloomHaloTexture, 0);
+    // Black until the first bloom, so a halo program that failed to build adds nothing.
+    glClear(GL_COLOR_BUFFER_BIT);
+    const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    if (status != GL_FRAMEBUFFER_COMPLETE)
+        std::cout << "\nDidn't work!\n" << static_cast<unsigned int>(status) << std::endl;
+}
+
 void createEnvironmentTargets()
 {
     glGenFramebuffers(1, &environmentFramebuffer);
@@ -154,6 +176,7 @@ void reportFramebufferStatus(const char* successText)
 void createRenderTargets()
 {
     createSceneTargets();
+    createBloomHaloTarget();
     createEnvironmentTargets();
     createShadowTargets();
     glBindTexture(GL_TEXTURE_2D, 0);

@@ -24,6 +24,11 @@ extern GLuint environmentTextureSampler;
 // (the depth of field, whose level follows the blur). Bound only while a filter draws.
 extern GLuint filterLevelSampler;
 extern GLuint filterMipSampler;
+// The bloom's coarse halo, a quarter of the window each way, and the framebuffer that
+// draws it.
+extern GLuint bloomHaloFramebuffer;
+extern GLuint bloomHaloTexture;
+inline GLsizei bloomHaloExtent(GLsizei windowExtent) { return windowExtent / 4 > 0 ? windowExtent / 4 : 1; }
 
 // Creates all of them at screenWidth x screenHeight (the two scene colour textures
 // the filters read with their full mipmap chain), printing each framebuffer's status.

@@ -53,6 +53,7 @@ std::vector<ProgramCase> programCases()
         {"shadow", &shadowTextureShader, {0, 1, 2, 4}, {0, 1, 2}, {"in_position"}},
         {"framebuffer", &framebufferShader, {}, {}, quad},
         {"bloom", &bloomShader, {}, {}, quad},
+        {"bloom's coarse halo", &bloomHaloShader, {}, {}, quad},
         {"dof", &dofShader, {}, {}, quad},
         {"generic for captures", &genericCaptureShader, litSlots(), litSlots(), model},
         {"reflecting for captures", &reflectingCaptureShader, slotRange(0, 19), slotRange(0, 19),
@@ -76,7 +77,7 @@ TEST_F(ProgramsTest, EveryProgramIsLinked)
         EXPECT_EQ(linked, GL_TRUE);
         names.insert(program);
     }
-    EXPECT_EQ(names.size(), 10u);
+    EXPECT_EQ(names.size(), 11u);
 }
 
 TEST_F(ProgramsTest, LocationTableHoldsWhatEachProgramLooksUp)

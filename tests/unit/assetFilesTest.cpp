@@ -407,7 +407,7 @@ TEST(ShaderSources, EveryProgramAsBuiltPassesTheReferenceCompiler)
     for (const ShaderDialect& dialect : {desktop, esShaderDialect()}) {
         shaderDialect = dialect;
         for (const char* name : programNames) {
-            for (const std::string defines : {"", "#define ENVIRONMENT_CAPTURE\n"}) {
+            for (const std::string defines : {"", "#define ENVIRONMENT_CAPTURE\n", "#define BLOOM_HALO\n"}) {
                 std::string command = "glslangValidator -l";
                 for (const char* stage : {".vert", ".geom", ".frag"}) {
                     const fs::path file = shaderDir / (std::string(name) + stage);
@@ -423,7 +423,7 @@ TEST(ShaderSources, EveryProgramAsBuiltPassesTheReferenceCompiler)
                 command += " > " + (out / "log.txt").string() + " 2>&1";
                 EXPECT_EQ(std::system(command.c_str()), 0)
                     << name << " (" << (dialect.versionLine.empty() ? "desktop" : dialect.versionLine) << ", "
-                    << (defines.empty() ? "frame" : "capture") << "):\n"
+                    << (defines.empty() ? "frame" : defines) << "):\n"
                     << readBytes(out / "log.txt");
             }
         }

@@ -15,7 +15,7 @@ extern ShaderProgram* dofShader;
 extern ShaderProgram* genericCaptureShader;
 extern ShaderProgram* reflectingCaptureShader;
 extern ShaderProgram* normalMapCaptureShader;
-// The bloom's quarter-size gather of its two coarse levels ("/bloomShader" with BLOOM_HALO).
+// The bloom's quarter-size gather of its halo ("/bloomShader" with BLOOM_HALO).
 extern ShaderProgram* bloomHaloShader;
 // A plain copy built from text in the code when "/framebufferShader" fails to build, so
 // the window still shows the picture; null otherwise.

@@ -52,13 +52,13 @@ void beginMipSampling(const ShaderProgram& program, GLuint texture, GLuint sampl
     glActiveTexture(GL_TEXTURE0);
 }
 
-// The bloom's two coarse levels, gathered at a quarter of the size from the mipmaps on
-// mipUnit; the caller's framebuffer and viewport come back afterwards.
-void gatherCoarseHalo()
+// The bloom's halo, gathered at a quarter of the size from the mipmaps on mipUnit; the
+// caller's framebuffer and viewport come back afterwards.
+void gatherBloomHalo()
 {
     const ShaderProgram& program = *bloomHaloShader;
     if (program.program == 0)
-        return;  // the halo target stays black: the bloom keeps only its finest level
+        return;  // the halo target stays black: the picture passes through without a halo
     GLint framebuffer = 0;
     GLint viewport[4];
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
@@ -165,11 +165,11 @@ void renderBloom()
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sceneColorTextures[0]);
     beginMipSampling(program, sceneColorTextures[0], filterLevelSampler, "colorMips");
-    gatherCoarseHalo();
+    gatherBloomHalo();
     program.use();
     glActiveTexture(GL_TEXTURE0 + haloUnit);
     glBindTexture(GL_TEXTURE_2D, bloomHaloTexture);
-    glUniform1i(program.getUniformLocation("coarseHalo"), static_cast<GLint>(haloUnit));
+    glUniform1i(program.getUniformLocation("bloomHalo"), static_cast<GLint>(haloUnit));
     glActiveTexture(GL_TEXTURE0);
     glUniform1i(program.getUniformLocation("colorTexture"), 0);
     glUniform1f(program.getUniformLocation("bloomfactor"), bloomfactor);

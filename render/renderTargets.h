@@ -24,7 +24,7 @@ extern GLuint environmentTextureSampler;
 // (the depth of field, whose level follows the blur). Bound only while a filter draws.
 extern GLuint filterLevelSampler;
 extern GLuint filterMipSampler;
-// The bloom's coarse halo, a quarter of the window each way, and the framebuffer that
+// The bloom's halo, a quarter of the window each way, and the framebuffer that
 // draws it.
 extern GLuint bloomHaloFramebuffer;
 extern GLuint bloomHaloTexture;

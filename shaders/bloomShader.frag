@@ -3,12 +3,12 @@
 // (8, 16 and 32 pixels a texel) and added back to the picture. A few bilinear taps per
 // level, spread by about a texel, hide the texel grid; the three levels together make
 // a bell-shaped halo about 20 pixels wide.
-// The two coarser levels vary so slowly that they are gathered once at a quarter of the
-// size (the build with BLOOM_HALO defined) into a texture of their own, which the
-// full-size pass reads with one bilinear tap beside its own taps of the finest level.
+// The halo varies so slowly that it is gathered once at a quarter of the size (the build
+// with BLOOM_HALO defined) into a texture of its own, which the full-size pass reads with
+// one bilinear tap.
 uniform sampler2D colorTexture;
 uniform sampler2D colorMips;  // the same picture, read through its mipmaps
-uniform sampler2D coarseHalo;  // levels 4 and 5 of the halo, at a quarter of the size
+uniform sampler2D bloomHalo;  // the halo, at a quarter of the size
 uniform float pixelsizex;
 uniform float pixelsizey;
 uniform float bloomfactor;
@@ -19,16 +19,15 @@ out vec4 out_color;
 // Three bilinear taps per level, 0.6 texel from the pixel in a triangle that points
 // the other way on the middle level, so the three add up to a round bell.
 const int tapCount = 9;
-const int fineTapCount = 3;  // the level-3 taps come first
 const float tapLevels[tapCount] = float[](3.0, 3.0, 3.0, 4.0, 4.0, 4.0, 5.0, 5.0, 5.0);
 const vec2 tapOffsets[tapCount] = vec2[](  // in pixels
     vec2(0.0, 4.8), vec2(4.157, -2.4), vec2(-4.157, -2.4),
     vec2(0.0, -9.6), vec2(8.314, 4.8), vec2(-8.314, 4.8),
     vec2(0.0, 19.2), vec2(16.628, -9.6), vec2(-16.628, -9.6));
 const float levelWeights[3] = float[](0.2, 0.35, 0.45);
-// The coarse halo is stored as the square root of a quarter of itself, like the picture's
-// display curve: fine steps where it is faint.
-const float coarseHaloRange = 4.0;
+// The halo is stored as the square root of a quarter of itself, like the picture's display
+// curve: fine steps where it is faint.
+const float haloRange = 4.0;
 
 // A coarse texel averages a glowing spot with its surroundings, so the alpha term takes
 // the texel's hue rather than its squared colour: the glow then stays in proportion to
@@ -42,31 +41,25 @@ vec3 brightPart(vec4 texel)
     return linear * (nearWhite * 0.35) + hue * hue * (texel.a * 4.0);
 }
 
-vec3 gather(int from, int to)
-{
-    vec2 pixel = vec2(pixelsizex, pixelsizey);
-    vec3 bloom = vec3(0.0);
-    for (int i = from; i < to; ++i) {
-        vec4 texel = textureLod(colorMips, texCoord + tapOffsets[i] * pixel, tapLevels[i]);
-        bloom += brightPart(texel) * (levelWeights[i / 3] / 3.0);
-    }
-    return bloom;
-}
-
 #ifdef BLOOM_HALO
 void main()
 {
-    out_color = vec4(sqrt(min(gather(fineTapCount, tapCount) / coarseHaloRange, vec3(1.0))), 1.0);
+    vec2 pixel = vec2(pixelsizex, pixelsizey);
+    vec3 bloom = vec3(0.0);
+    for (int i = 0; i < tapCount; ++i) {
+        vec4 texel = textureLod(colorMips, texCoord + tapOffsets[i] * pixel, tapLevels[i]);
+        bloom += brightPart(texel) * (levelWeights[i / 3] / 3.0);
+    }
+    out_color = vec4(sqrt(min(bloom / haloRange, vec3(1.0))), 1.0);
 }
 #else
 void main()
 {
-    vec3 coarse = textureLod(coarseHalo, texCoord, 0.0).rgb;
-    vec3 bloom = gather(0, fineTapCount) + coarse * coarse * coarseHaloRange;
+    // One texel per pixel, exactly as stored: a filtered read here would soften the picture.
+    vec3 scene = texelFetch(colorTexture, ivec2(texCoord / vec2(pixelsizex, pixelsizey)), 0).rgb;
+    vec3 halo = textureLod(bloomHalo, texCoord, 0.0).rgb;
     // Squares and a square root stand for the display curve, like the glow above.
-    vec3 scene = textureLod(colorTexture, texCoord, 0.0).rgb;
-    scene *= scene;
-    vec3 color = min(scene + bloom * bloomfactor, vec3(1.0));
+    vec3 color = min(scene * scene + halo * halo * (haloRange * bloomfactor), vec3(1.0));
     out_color = vec4(sqrt(color), 1.0);
 }
 #endif

@@ -42,7 +42,8 @@ void main()
     vec2 pixel = vec2(1.0 / bgl_RenderedTextureWidth, 1.0 / bgl_RenderedTextureHeight);
     float depth = linearDepth(texCoord);
     float coc = circleOfConfusion(depth);
-    vec3 color = textureLod(bgl_RenderedTexture, texCoord, 0.0).rgb;
+    // One texel per pixel, exactly as stored: a filtered read here would soften the sharp zone.
+    vec3 color = texelFetch(bgl_RenderedTexture, ivec2(texCoord / pixel), 0).rgb;
 
     if (coc > 0.5) {
         // Four diagonal taps of a level whose texels are about coc / 1.2 pixels wide,

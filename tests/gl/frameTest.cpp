@@ -236,6 +236,10 @@ TEST_F(FrameTest, FocusDecidesWhatIsBlurred)
     fstop = 1e6f;  // everything in the sharp zone
     renderFrame();
     const Image sharp = readPresentedFrame();
+    // There the bloom and the depth of field hand the lit picture on as it is, not softened.
+    const Image lit = readTexture(sceneColorTextures[0]);
+    EXPECT_GT(contrastAt(sharp, nearExhibit) / contrastAt(lit, nearExhibit), 0.95f);
+    EXPECT_GT(localContrast(sharp, wall.x, wall.y, 10) / localContrast(lit, wall.x, wall.y, 10), 0.95f);
     const struct {
         float focalDepth;
         bool exhibitSharp, wallSharp;

@@ -53,7 +53,7 @@ std::vector<ProgramCase> programCases()
         {"shadow", &shadowTextureShader, {0, 1, 2, 4}, {0, 1, 2}, {"in_position"}},
         {"framebuffer", &framebufferShader, {}, {}, quad},
         {"bloom", &bloomShader, {}, {}, quad},
-        {"bloom's coarse halo", &bloomHaloShader, {}, {}, quad},
+        {"bloom's halo", &bloomHaloShader, {}, {}, quad},
         {"dof", &dofShader, {}, {}, quad},
         {"generic for captures", &genericCaptureShader, litSlots(), litSlots(), model},
         {"reflecting for captures", &reflectingCaptureShader, slotRange(0, 19), slotRange(0, 19),

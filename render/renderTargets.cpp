@@ -106,9 +106,7 @@ void createBloomHaloTarget()
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, bloomHaloTexture, 0);
     // Black until the first bloom, so a halo program that failed to build adds nothing.
     glClear(GL_COLOR_BUFFER_BIT);
-    const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
-    if (status != GL_FRAMEBUFFER_COMPLETE)
-        std::cout << "\nDidn't work!\n" << static_cast<unsigned int>(status) << std::endl;
+    reportFramebufferStatus(nullptr);
 }
 
 void createEnvironmentTargets()
@@ -167,7 +165,8 @@ void reportFramebufferStatus(const char* successText)
 {
     const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
     if (status == GL_FRAMEBUFFER_COMPLETE) {
-        std::cout << successText;
+        if (successText)
+            std::cout << successText;
     } else {
         std::cout << "\nDidn't work!\n" << static_cast<unsigned int>(status) << std::endl;
     }

@@ -34,5 +34,6 @@ inline GLsizei bloomHaloExtent(GLsizei windowExtent) { return windowExtent / 4 >
 // the filters read with their full mipmap chain), printing each framebuffer's status.
 void createRenderTargets();
 
-// Prints the success text, or "\nDidn't work!\n" and the status, for the bound framebuffer.
+// Prints the success text (none when null), or "\nDidn't work!\n" and the status, for the
+// bound framebuffer.
 void reportFramebufferStatus(const char* successText);

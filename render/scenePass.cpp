@@ -145,7 +145,8 @@ void renderNormalMappedObjects(const LitPrograms& programs)
     bindShadowMaps(program, NormalMappedShadowUnit, true);
     sendCameraMatrices(program);
     // Newest first: the exhibits and pedestals stand in front of the floor and the room
-    // that were placed first, so the depth test spares most of the hidden wall and floor.
+    // that were placed first, so without the depth pre-pass the depth test still spares
+    // most of the hidden wall and floor.
     for (auto it = sceneObjects.rbegin(); it != sceneObjects.rend(); ++it) {
         const EngineObject& object = *it->second;
         const int key = object.texture->key;
@@ -177,6 +178,37 @@ void renderReflectingObjects(const LitPrograms& programs)
     }
 }
 
+// Lays down the nearest depth of everything the view draws, so that the lit programs then
+// shade each pixel once (a software rasterizer skips a block whose every pixel fails the
+// depth test). The shadow program writes depth alone and computes positions exactly as
+// the lit programs do (both declare gl_Position invariant), so the lit pass meets equal
+// depths. Should the plain or the reflecting program be missing, their objects would
+// leave holes in the depth: no pre-pass then (normal-mapped objects fall back to plain).
+bool layDownDepth(const LitPrograms& programs)
+{
+    const ShaderProgram& program = *shadowTextureShader;
+    if (program.program == 0 || programs.plain.program == 0 || programs.reflecting.program == 0)
+        return false;
+    program.use();
+    sendCameraMatrices(program);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    auto draw = [&](const EngineObject& object) {
+        glUniformMatrix4fv(program.locations.modelMatrix, 1, GL_FALSE, glm::value_ptr(object.modelMatrix));
+        drawModel(object);
+    };
+    for (const auto& [id, object] : reflectingObjects)
+        if (object->visible)
+            draw(*object);
+    for (EngineObject* lamp : lamps)
+        draw(*lamp);
+    for (auto it = sceneObjects.rbegin(); it != sceneObjects.rend(); ++it)
+        draw(*it->second);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_FALSE);
+    return true;
+}
+
 } // namespace
 
 bool isNormalMapped(int textureKey)
@@ -196,7 +228,9 @@ GLuint textureName(unsigned int key)
 void renderScene(SceneView view)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
     const LitPrograms programs = litPrograms(view);
+    const bool depthLaidDown = layDownDepth(programs);
     const GLuint sampler = view == SceneView::EnvironmentCapture ? environmentTextureSampler : 0;
     // A sampler object overrides whatever the unit holds: only units that serve 2D
     // textures get it, and none is left for the cube maps of the reflecting objects.
@@ -210,6 +244,10 @@ void renderScene(SceneView view)
     glUseProgram(0);
     renderReflectingObjects(programs);
 
+    if (depthLaidDown) {
+        glDepthFunc(GL_LESS);
+        glDepthMask(GL_TRUE);
+    }
     glBindVertexArray(0);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, 0);

@@ -1,7 +1,7 @@
 #pragma once
 // The lit hall as the camera sees it, drawn into whatever framebuffer, draw buffer and
-// viewport the caller set: plain objects, then normal-mapped objects and the lamps, then
-// the reflecting objects that are visible.
+// viewport the caller set: the depth of all of it first, then plain objects, normal-mapped
+// objects and the lamps, and the reflecting objects that are visible, each pixel shaded once.
 #include "navigation/camera.h"
 
 #include "app/glApi.h"

@@ -20,6 +20,9 @@ out vec3 worldPosition;
 out vec3 worldNormal;
 out vec2 texCoord;
 
+// The depth pre-pass (the shadow program) must reach the very same depths.
+invariant gl_Position;
+
 void main()
 {
     vec4 world = modelMatrix * in_position;

@@ -180,7 +180,9 @@ TEST_F(CapturePassesTest, ObjectIsAbsentFromItsOwnMapAndPresentInTheOther)
 
 // The captures read the hall's textures through a cheaper sampler: the picture stays the
 // same to the eye (grazing floor and walls are where it shows at all), and no unit keeps
-// the sampler afterwards, where it would override the frame's own filtering.
+// the sampler afterwards, where it would override the frame's own filtering. In both
+// views every pixel is shaded: the lit programs must meet the depth pre-pass exactly, or
+// pixels keep the clear colour.
 TEST_F(CapturePassesTest, ReducedSamplingLooksTheSameAndUnbindsItsSampler)
 {
     animatedFrame(0.0, 0.0, false);
@@ -200,7 +202,13 @@ TEST_F(CapturePassesTest, ReducedSamplingLooksTheSameAndUnbindsItsSampler)
             EXPECT_EQ(sampler, 0) << "unit " << unit;
         }
         glActiveTexture(GL_TEXTURE0);
-        return readTexture(sceneColorTextures[0]);
+        const Image picture = readTexture(sceneColorTextures[0]);
+        size_t unshaded = 0;
+        for (size_t i = 0; i < picture.rgba.size(); i += 4)
+            unshaded += picture.rgba[i] == 0 && picture.rgba[i + 1] == 0 && picture.rgba[i + 2] == 0 &&
+                        picture.rgba[i + 3] == 255;
+        EXPECT_EQ(unshaded, 0u) << "pixels left at the clear colour";
+        return picture;
     };
     const Image full = sceneWith(SceneView::Frame);
     const Image reduced = sceneWith(SceneView::EnvironmentCapture);

@@ -24,8 +24,8 @@ void GLAPIENTRY collect(GLenum, GLenum type, GLuint id, GLenum severity, GLsizei
 
 using GLHygieneTest = GLTest;
 
-// What every frame leaves for the next: the window bound, depth test and back-face
-// culling on, no program, vertex array or sampler bound.
+// What every frame leaves for the next: the window bound, depth test (less, writing) and
+// back-face culling on, all colours written, no program, vertex array or sampler bound.
 void expectFrameContract()
 {
     GLint value = -1;
@@ -36,6 +36,13 @@ void expectFrameContract()
     glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &value);
     EXPECT_EQ(value, 0) << "vertex array";
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    glGetIntegerv(GL_DEPTH_FUNC, &value);
+    EXPECT_EQ(value, GL_LESS) << "depth function";
+    GLboolean writes[4] = {GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE};
+    glGetBooleanv(GL_DEPTH_WRITEMASK, writes);
+    EXPECT_TRUE(writes[0]) << "depth writes";
+    glGetBooleanv(GL_COLOR_WRITEMASK, writes);
+    EXPECT_TRUE(writes[0] && writes[1] && writes[2] && writes[3]) << "colour writes";
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_CUBE_MAP_SEAMLESS)) << "shadow look-ups blend across cube faces";
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
     glGetIntegerv(GL_CULL_FACE_MODE, &value);

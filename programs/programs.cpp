@@ -11,6 +11,7 @@ ShaderProgram* framebufferShader = nullptr;
 ShaderProgram* bloomShader = nullptr;
 ShaderProgram* dofShader = nullptr;
 ShaderProgram* bloomHaloShader = nullptr;
+ShaderProgram* dofBlurShader = nullptr;
 ShaderProgram* presentFallbackShader = nullptr;
 ShaderProgram* genericCaptureShader = nullptr;
 ShaderProgram* reflectingCaptureShader = nullptr;
@@ -109,6 +110,7 @@ void buildShaderPrograms()
     bloomShader = buildProgram("/bloomShader", true);
     bloomHaloShader = buildProgram("/bloomShader", true, "#define BLOOM_HALO\n");
     dofShader = buildProgram("/dofShader", true);
+    dofBlurShader = buildProgram("/dofShader", true, "#define DOF_BLUR\n");
 
     const std::string capture = "#define ENVIRONMENT_CAPTURE\n";
     genericCaptureShader = buildLitProgram("/genericTextureShader", false, capture);

@@ -17,6 +17,8 @@ extern ShaderProgram* reflectingCaptureShader;
 extern ShaderProgram* normalMapCaptureShader;
 // The bloom's quarter-size gather of its halo ("/bloomShader" with BLOOM_HALO).
 extern ShaderProgram* bloomHaloShader;
+// The depth of field's half-size gather of its blur ("/dofShader" with DOF_BLUR).
+extern ShaderProgram* dofBlurShader;
 // A plain copy built from text in the code when "/framebufferShader" fails to build, so
 // the window still shows the picture; null otherwise.
 extern ShaderProgram* presentFallbackShader;

@@ -37,41 +37,72 @@ void endFullScreenPass()
 }
 
 // The filters gather from coarse levels of the picture they read. Its mipmaps are made
-// afresh, and the filter reads them on a unit of their own through a mipmap sampler;
-// unit 0 keeps the texture's own state for the full-size taps.
+// afresh, and the filter reads them on a unit of their own through a mipmap sampler. Each
+// filter gathers into a reduced target first, which its full-size pass reads on a unit of
+// its own; the full-size pass reads the picture itself one texel per pixel, on unit 0.
 constexpr GLuint mipUnit = 2;
-constexpr GLuint haloUnit = 3;
+constexpr GLuint reducedUnit = 3;
 
-void beginMipSampling(const ShaderProgram& program, GLuint texture, GLuint sampler, const char* uniformName)
+void beginMipSampling(GLuint texture, GLuint sampler)
 {
     glActiveTexture(GL_TEXTURE0 + mipUnit);
     glBindTexture(GL_TEXTURE_2D, texture);
     glGenerateMipmap(GL_TEXTURE_2D);
     glBindSampler(mipUnit, sampler);
-    glUniform1i(program.getUniformLocation(uniformName), static_cast<GLint>(mipUnit));
     glActiveTexture(GL_TEXTURE0);
 }
 
-// The bloom's halo, gathered at a quarter of the size from the mipmaps on mipUnit; the
-// caller's framebuffer and viewport come back afterwards.
-void gatherBloomHalo()
+// Draws `program` over a reduced target, `sendUniforms` giving it what it reads; the
+// caller's framebuffer and viewport come back afterwards, and the reduced texture is
+// bound on reducedUnit for the full-size pass.
+void gatherReduced(const ShaderProgram& program, void (*sendUniforms)(const ShaderProgram&), GLuint framebuffer,
+                   GLuint texture, GLsizei width, GLsizei height)
 {
-    const ShaderProgram& program = *bloomHaloShader;
-    if (program.program == 0)
-        return;  // the halo target stays black: the picture passes through without a halo
-    GLint framebuffer = 0;
+    GLint previous = 0;
     GLint viewport[4];
-    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &previous);
     glGetIntegerv(GL_VIEWPORT, viewport);
-    glBindFramebuffer(GL_FRAMEBUFFER, bloomHaloFramebuffer);
-    glViewport(0, 0, bloomHaloExtent(screenWidth), bloomHaloExtent(screenHeight));
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glViewport(0, 0, width, height);
     program.use();
+    sendUniforms(program);
+    drawQuad();
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous));
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    glActiveTexture(GL_TEXTURE0 + reducedUnit);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glActiveTexture(GL_TEXTURE0);
+}
+
+void unbindReduced()
+{
+    glActiveTexture(GL_TEXTURE0 + reducedUnit);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glActiveTexture(GL_TEXTURE0);
+}
+
+void sendBloomUniforms(const ShaderProgram& program)
+{
+    glUniform1i(program.getUniformLocation("colorTexture"), 0);
     glUniform1i(program.getUniformLocation("colorMips"), static_cast<GLint>(mipUnit));
+    glUniform1i(program.getUniformLocation("bloomHalo"), static_cast<GLint>(reducedUnit));
+    glUniform1f(program.getUniformLocation("bloomfactor"), bloomfactor);
     glUniform1f(program.getUniformLocation("pixelsizex"), 1.0f / static_cast<float>(screenWidth));
     glUniform1f(program.getUniformLocation("pixelsizey"), 1.0f / static_cast<float>(screenHeight));
-    drawQuad();
-    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(framebuffer));
-    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+}
+
+void sendDepthOfFieldUniforms(const ShaderProgram& program)
+{
+    glUniform1i(program.getUniformLocation("bgl_RenderedTexture"), 0);
+    glUniform1i(program.getUniformLocation("bgl_DepthTexture"), 1);
+    glUniform1i(program.getUniformLocation("renderedMips"), static_cast<GLint>(mipUnit));
+    glUniform1i(program.getUniformLocation("dofBlur"), static_cast<GLint>(reducedUnit));
+    glUniform1f(program.getUniformLocation("focalDepth"), focalDepth);
+    glUniform1f(program.getUniformLocation("focalLength"), focalLength);
+    glUniform1f(program.getUniformLocation("fstop"), fstop);
+    glUniform1f(program.getUniformLocation("bgl_RenderedTextureWidth"), static_cast<float>(screenWidth));
+    glUniform1f(program.getUniformLocation("bgl_RenderedTextureHeight"), static_cast<float>(screenHeight));
+    glUniform1f(program.getUniformLocation("showFocus"), 0.0f);
 }
 
 void endMipSampling()
@@ -164,21 +195,16 @@ void renderBloom()
     beginFullScreenPass(program);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sceneColorTextures[0]);
-    beginMipSampling(program, sceneColorTextures[0], filterLevelSampler, "colorMips");
-    gatherBloomHalo();
+    beginMipSampling(sceneColorTextures[0], filterLevelSampler);
+    // Without its halo build the halo target stays black: the picture passes through
+    // without a halo.
+    if (bloomHaloShader->program != 0)
+        gatherReduced(*bloomHaloShader, sendBloomUniforms, bloomHaloFramebuffer, bloomHaloTexture,
+                      bloomHaloExtent(screenWidth), bloomHaloExtent(screenHeight));
     program.use();
-    glActiveTexture(GL_TEXTURE0 + haloUnit);
-    glBindTexture(GL_TEXTURE_2D, bloomHaloTexture);
-    glUniform1i(program.getUniformLocation("bloomHalo"), static_cast<GLint>(haloUnit));
-    glActiveTexture(GL_TEXTURE0);
-    glUniform1i(program.getUniformLocation("colorTexture"), 0);
-    glUniform1f(program.getUniformLocation("bloomfactor"), bloomfactor);
-    glUniform1f(program.getUniformLocation("pixelsizex"), 1.0f / static_cast<float>(screenWidth));
-    glUniform1f(program.getUniformLocation("pixelsizey"), 1.0f / static_cast<float>(screenHeight));
+    sendBloomUniforms(program);
     drawQuad();
-    glActiveTexture(GL_TEXTURE0 + haloUnit);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glActiveTexture(GL_TEXTURE0);
+    unbindReduced();
     endMipSampling();
     endFullScreenPass();
 }
@@ -186,24 +212,22 @@ void renderBloom()
 void renderDepthOfField()
 {
     const ShaderProgram& program = *dofShader;
-    if (passedOnUnfiltered(program, GL_COLOR_ATTACHMENT1))
+    // Both builds come from one file: without the blur the pass would fade into black.
+    if (passedOnUnfiltered(dofBlurShader->program != 0 ? program : *dofBlurShader, GL_COLOR_ATTACHMENT1))
         return;
     beginFullScreenPass(program);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sceneColorTextures[1]);
-    beginMipSampling(program, sceneColorTextures[1], filterMipSampler, "renderedMips");
-    glUniform1i(program.getUniformLocation("bgl_RenderedTexture"), 0);
+    beginMipSampling(sceneColorTextures[1], filterMipSampler);
     glActiveTexture(GL_TEXTURE1);
     glBindTexture(GL_TEXTURE_2D, sceneDepthTexture);
-    glUniform1i(program.getUniformLocation("bgl_DepthTexture"), 1);
     glActiveTexture(GL_TEXTURE0);
-    glUniform1f(program.getUniformLocation("focalDepth"), focalDepth);
-    glUniform1f(program.getUniformLocation("focalLength"), focalLength);
-    glUniform1f(program.getUniformLocation("fstop"), fstop);
-    glUniform1f(program.getUniformLocation("bgl_RenderedTextureWidth"), static_cast<float>(screenWidth));
-    glUniform1f(program.getUniformLocation("bgl_RenderedTextureHeight"), static_cast<float>(screenHeight));
-    glUniform1f(program.getUniformLocation("showFocus"), 0.0f);
+    gatherReduced(*dofBlurShader, sendDepthOfFieldUniforms, dofBlurFramebuffer, dofBlurTexture,
+                  dofBlurExtent(screenWidth), dofBlurExtent(screenHeight));
+    program.use();
+    sendDepthOfFieldUniforms(program);
     drawQuad();
+    unbindReduced();
     endMipSampling();
     endFullScreenPass();
 }

@@ -19,6 +19,8 @@ GLuint filterLevelSampler = 0;
 GLuint filterMipSampler = 0;
 GLuint bloomHaloFramebuffer = 0;
 GLuint bloomHaloTexture = 0;
+GLuint dofBlurFramebuffer = 0;
+GLuint dofBlurTexture = 0;
 
 namespace {
 
@@ -91,20 +93,20 @@ void createSceneTargets()
     createFilterSampler(filterMipSampler, GL_LINEAR_MIPMAP_LINEAR);
 }
 
-void createBloomHaloTarget()
+// A colour texture the filters draw a reduced picture into and read back bilinearly.
+// Black until first drawn, so a halo program that failed to build adds nothing.
+void createReducedTarget(GLuint& framebuffer, GLuint& texture, GLsizei width, GLsizei height)
 {
-    glGenFramebuffers(1, &bloomHaloFramebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, bloomHaloFramebuffer);
-    glGenTextures(1, &bloomHaloTexture);
-    glBindTexture(GL_TEXTURE_2D, bloomHaloTexture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, bloomHaloExtent(screenWidth), bloomHaloExtent(screenHeight), 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, nullptr);
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, bloomHaloTexture, 0);
-    // Black until the first bloom, so a halo program that failed to build adds nothing.
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
     glClear(GL_COLOR_BUFFER_BIT);
     reportFramebufferStatus(nullptr);
 }
@@ -175,7 +177,9 @@ void reportFramebufferStatus(const char* successText)
 void createRenderTargets()
 {
     createSceneTargets();
-    createBloomHaloTarget();
+    createReducedTarget(bloomHaloFramebuffer, bloomHaloTexture, bloomHaloExtent(screenWidth),
+                        bloomHaloExtent(screenHeight));
+    createReducedTarget(dofBlurFramebuffer, dofBlurTexture, dofBlurExtent(screenWidth), dofBlurExtent(screenHeight));
     createEnvironmentTargets();
     createShadowTargets();
     glBindTexture(GL_TEXTURE_2D, 0);

@@ -29,6 +29,10 @@ extern GLuint filterMipSampler;
 extern GLuint bloomHaloFramebuffer;
 extern GLuint bloomHaloTexture;
 inline GLsizei bloomHaloExtent(GLsizei windowExtent) { return windowExtent / 4 > 0 ? windowExtent / 4 : 1; }
+// The depth of field's blur, half the window each way, and the framebuffer that draws it.
+extern GLuint dofBlurFramebuffer;
+extern GLuint dofBlurTexture;
+inline GLsizei dofBlurExtent(GLsizei windowExtent) { return windowExtent / 2 > 0 ? windowExtent / 2 : 1; }
 
 // Creates all of them at screenWidth x screenHeight (the two scene colour textures
 // the filters read with their full mipmap chain), printing each framebuffer's status.

@@ -1,12 +1,15 @@
 #version 330 core
 // Depth of field: a circle of confusion from the linear depth around the focal plane.
-// A pixel in the sharp zone is one tap; a blurred one reads the mipmap level that matches
-// its circle (trilinear, so the blur grows smoothly with it) at four diagonal taps. A
-// tap only counts as far as its own circle reaches, so a sharp foreground never smears
-// over a blurred background.
+// The blur is gathered at half the size (the build with DOF_BLUR defined) into a texture
+// of its own: a blurred texel reads the mipmap level that matches its circle (trilinear,
+// so the blur grows smoothly with it) at four diagonal taps. A tap only counts as far as
+// its own circle reaches, so a sharp foreground never smears over a blurred background.
+// The full-size pass keeps the sharp zone exactly as drawn and fades into the blur as
+// the circle grows.
 uniform sampler2D bgl_RenderedTexture;
 uniform sampler2D renderedMips;  // the same picture, read through its mipmaps
 uniform sampler2D bgl_DepthTexture;
+uniform sampler2D dofBlur;       // the blur, at half the size
 uniform float bgl_RenderedTextureWidth;
 uniform float bgl_RenderedTextureHeight;
 uniform float focalDepth;   // focal plane, in hundreds of world units
@@ -37,20 +40,25 @@ float circleOfConfusion(float depth)
     return clamp(outside / 1500.0, 0.0, 1.0) * maxBlurPixels * lens * lens;
 }
 
+#ifdef DOF_BLUR
 void main()
 {
-    vec2 pixel = vec2(1.0 / bgl_RenderedTextureWidth, 1.0 / bgl_RenderedTextureHeight);
+    vec2 pixel = vec2(1.0 / bgl_RenderedTextureWidth, 1.0 / bgl_RenderedTextureHeight);  // full-size pixels
     float depth = linearDepth(texCoord);
     float coc = circleOfConfusion(depth);
-    // One texel per pixel, exactly as stored: a filtered read here would soften the sharp zone.
-    vec3 color = texelFetch(bgl_RenderedTexture, ivec2(texCoord / pixel), 0).rgb;
+    // The full-size pixels under this texel, for where the full-size pass blends in a
+    // little blur only.
+    vec3 color = textureLod(renderedMips, texCoord, 0.0).rgb;
 
     if (coc > 0.5) {
         // Four diagonal taps of a level whose texels are about coc / 1.2 pixels wide,
         // 0.4 coc off the pixel each way: together they soften about as much as a disc
         // of radius coc.
-        float lod = max(log2(coc) - 0.25, 0.0);
-        vec2 spread = coc * 0.4 * pixel;
+        // The half-size texels and their bilinear read-back already soften by about a
+        // pixel: the taps add what is left of the circle.
+        float gather = sqrt(max(coc * coc - 2.0, 0.0));
+        float lod = max(log2(max(gather, 0.001)) - 0.25, 0.0);
+        vec2 spread = gather * 0.4 * pixel;
         float tapDistance = coc * 0.57;
         vec3 sum = vec3(0.0);
         float weightSum = 0.0;
@@ -64,10 +72,23 @@ void main()
             sum += textureLod(renderedMips, uv, lod).rgb * weight;
             weightSum += weight;
         }
-        // Hemmed in by a sharp foreground on all four sides, the pixel stays as it is.
+        // Hemmed in by a sharp foreground on all four sides, the texel stays as it is.
         if (weightSum > 0.001)
             color = sum / weightSum;
     }
+    out_color = vec4(color, 1.0);
+}
+#else
+void main()
+{
+    vec2 pixel = vec2(1.0 / bgl_RenderedTextureWidth, 1.0 / bgl_RenderedTextureHeight);
+    float depth = linearDepth(texCoord);
+    float coc = circleOfConfusion(depth);
+    // One texel per pixel, exactly as stored: a filtered read here would soften the sharp zone.
+    vec3 color = texelFetch(bgl_RenderedTexture, ivec2(texCoord / pixel), 0).rgb;
+    // Sharp up to half a pixel's circle, all blur from two pixels on, where the half-size
+    // texels no longer show.
+    color = mix(color, textureLod(dofBlur, texCoord, 0.0).rgb, smoothstep(0.5, 1.5, coc));
 
     if (showFocus > 0.5) {
         float band = abs(depth - focalDepth * 150.0) / (fstop * 50.0);
@@ -76,3 +97,4 @@ void main()
     }
     out_color = vec4(color, 1.0);
 }
+#endif

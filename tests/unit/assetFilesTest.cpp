@@ -407,7 +407,7 @@ TEST(ShaderSources, EveryProgramAsBuiltPassesTheReferenceCompiler)
     for (const ShaderDialect& dialect : {desktop, esShaderDialect()}) {
         shaderDialect = dialect;
         for (const char* name : programNames) {
-            for (const std::string defines : {"", "#define ENVIRONMENT_CAPTURE\n", "#define BLOOM_HALO\n"}) {
+            for (const std::string defines : {"", "#define ENVIRONMENT_CAPTURE\n", "#define BLOOM_HALO\n", "#define DOF_BLUR\n"}) {
                 std::string command = "glslangValidator -l";
                 for (const char* stage : {".vert", ".geom", ".frag"}) {
                     const fs::path file = shaderDir / (std::string(name) + stage);

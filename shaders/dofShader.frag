@@ -25,10 +25,15 @@ const float zFar = 100000.0;
 const float maxBlurPixels = 9.0;
 const vec2 diagonals[4] = vec2[](vec2(-1.0, -1.0), vec2(1.0, -1.0), vec2(-1.0, 1.0), vec2(1.0, 1.0));
 
+float linearDepthOf(float windowDepth)
+{
+    float z = windowDepth * 2.0 - 1.0;
+    return 2.0 * zNear * zFar / (zFar + zNear - z * (zFar - zNear));
+}
+
 float linearDepth(vec2 uv)
 {
-    float z = texture(bgl_DepthTexture, uv).r * 2.0 - 1.0;
-    return 2.0 * zNear * zFar / (zFar + zNear - z * (zFar - zNear));
+    return linearDepthOf(texture(bgl_DepthTexture, uv).r);
 }
 
 float circleOfConfusion(float depth)
@@ -82,10 +87,12 @@ void main()
 void main()
 {
     vec2 pixel = vec2(1.0 / bgl_RenderedTextureWidth, 1.0 / bgl_RenderedTextureHeight);
-    float depth = linearDepth(texCoord);
+    // One texel per pixel, exactly as stored: a filtered read here would soften the sharp
+    // zone, and an exact read costs the least.
+    ivec2 at = ivec2(texCoord / pixel);
+    float depth = linearDepthOf(texelFetch(bgl_DepthTexture, at, 0).r);
     float coc = circleOfConfusion(depth);
-    // One texel per pixel, exactly as stored: a filtered read here would soften the sharp zone.
-    vec3 color = texelFetch(bgl_RenderedTexture, ivec2(texCoord / pixel), 0).rgb;
+    vec3 color = texelFetch(bgl_RenderedTexture, at, 0).rgb;
     // Sharp up to half a pixel's circle, all blur from two pixels on, where the half-size
     // texels no longer show.
     color = mix(color, textureLod(dofBlur, texCoord, 0.0).rgb, smoothstep(0.5, 1.5, coc));

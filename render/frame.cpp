@@ -218,7 +218,7 @@ void renderDepthOfField()
     beginFullScreenPass(program);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sceneColorTextures[1]);
-    beginMipSampling(sceneColorTextures[1], filterMipSampler);
+    beginMipSampling(sceneColorTextures[1], filterLevelSampler);
     glActiveTexture(GL_TEXTURE1);
     glBindTexture(GL_TEXTURE_2D, sceneDepthTexture);
     glActiveTexture(GL_TEXTURE0);

@@ -16,7 +16,6 @@ GLuint shadowFramebuffer = 0;
 GLuint shadowCubeMaps[2] = {0, 0};
 GLuint environmentTextureSampler = 0;
 GLuint filterLevelSampler = 0;
-GLuint filterMipSampler = 0;
 GLuint bloomHaloFramebuffer = 0;
 GLuint bloomHaloTexture = 0;
 GLuint dofBlurFramebuffer = 0;
@@ -39,15 +38,6 @@ void setCubeWrapAndFilter(GLenum filter)
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, filter);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, filter);
-}
-
-void createFilterSampler(GLuint& sampler, GLenum minFilter)
-{
-    glGenSamplers(1, &sampler);
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, minFilter);
 }
 
 void createSceneTargets()
@@ -89,8 +79,11 @@ void createSceneTargets()
 
     // The textures keep plain linear filtering; only the filters read their mipmaps.
     // Clamped, so a halo or blur at one edge does not pull in the opposite edge.
-    createFilterSampler(filterLevelSampler, GL_LINEAR_MIPMAP_NEAREST);
-    createFilterSampler(filterMipSampler, GL_LINEAR_MIPMAP_LINEAR);
+    glGenSamplers(1, &filterLevelSampler);
+    glSamplerParameteri(filterLevelSampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(filterLevelSampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(filterLevelSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(filterLevelSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
 }
 
 // A colour texture the filters draw a reduced picture into and read back bilinearly.

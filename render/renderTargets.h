@@ -19,11 +19,9 @@ extern GLuint shadowCubeMaps[2];
 // anisotropy. Curved mirrors blur what they show; the saving is most of a capture's
 // texture cost on a software rasterizer.
 extern GLuint environmentTextureSampler;
-// How the bloom and depth of field read the scene colour textures' mipmap chains,
-// clamped to the edge: one whole level at a time (the bloom), or trilinear between two
-// (the depth of field, whose level follows the blur). Bound only while a filter draws.
+// How the bloom and depth of field read the scene colour textures' mipmap chains:
+// bilinear within one whole level, clamped to the edge. Bound only while a filter draws.
 extern GLuint filterLevelSampler;
-extern GLuint filterMipSampler;
 // The bloom's halo, a quarter of the window each way, and the framebuffer that
 // draws it.
 extern GLuint bloomHaloFramebuffer;

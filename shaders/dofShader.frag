@@ -1,8 +1,8 @@
 #version 330 core
 // Depth of field: a circle of confusion from the linear depth around the focal plane.
 // The blur is gathered at half the size (the build with DOF_BLUR defined) into a texture
-// of its own: a blurred texel reads the mipmap level that matches its circle (trilinear,
-// so the blur grows smoothly with it) at four diagonal taps. A tap only counts as far as
+// of its own: a blurred texel reads the mipmap level that matches its circle at four
+// diagonal taps, whose spread grows smoothly with the circle. A tap only counts as far as
 // its own circle reaches, so a sharp foreground never smears over a blurred background.
 // The full-size pass keeps the sharp zone exactly as drawn and fades into the blur as
 // the circle grows.

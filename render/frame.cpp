@@ -53,10 +53,9 @@ void beginMipSampling(GLuint texture, GLuint sampler)
 }
 
 // Draws `program` over a reduced target, `sendUniforms` giving it what it reads; the
-// caller's framebuffer and viewport come back afterwards, and the reduced texture is
-// bound on reducedUnit for the full-size pass.
+// caller's framebuffer and viewport come back afterwards.
 void gatherReduced(const ShaderProgram& program, void (*sendUniforms)(const ShaderProgram&), GLuint framebuffer,
-                   GLuint texture, GLsizei width, GLsizei height)
+                   GLsizei width, GLsizei height)
 {
     GLint previous = 0;
     GLint viewport[4];
@@ -69,15 +68,13 @@ void gatherReduced(const ShaderProgram& program, void (*sendUniforms)(const Shad
     drawQuad();
     glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous));
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
-    glActiveTexture(GL_TEXTURE0 + reducedUnit);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glActiveTexture(GL_TEXTURE0);
 }
 
-void unbindReduced()
+// The reduced picture for the full-size pass to read (0 takes it away again).
+void bindReduced(GLuint texture)
 {
     glActiveTexture(GL_TEXTURE0 + reducedUnit);
-    glBindTexture(GL_TEXTURE_2D, 0);
+    glBindTexture(GL_TEXTURE_2D, texture);
     glActiveTexture(GL_TEXTURE0);
 }
 
@@ -150,9 +147,9 @@ void copySceneColor(GLenum fromAttachment)
 
 // A filter whose program failed to build hands the picture on unchanged, so a broken
 // shader file costs its effect, not the whole hall.
-bool passedOnUnfiltered(const ShaderProgram& program, GLenum fromAttachment)
+bool passedOnUnfiltered(bool built, GLenum fromAttachment)
 {
-    if (program.program != 0)
+    if (built)
         return false;
     copySceneColor(fromAttachment);
     return true;
@@ -190,7 +187,7 @@ void renderFrame()
 void renderBloom()
 {
     const ShaderProgram& program = *bloomShader;
-    if (passedOnUnfiltered(program, GL_COLOR_ATTACHMENT0))
+    if (passedOnUnfiltered(program.program != 0, GL_COLOR_ATTACHMENT0))
         return;
     beginFullScreenPass(program);
     glActiveTexture(GL_TEXTURE0);
@@ -199,12 +196,13 @@ void renderBloom()
     // Without its halo build the halo target stays black: the picture passes through
     // without a halo.
     if (bloomHaloShader->program != 0)
-        gatherReduced(*bloomHaloShader, sendBloomUniforms, bloomHaloFramebuffer, bloomHaloTexture,
-                      bloomHaloExtent(screenWidth), bloomHaloExtent(screenHeight));
+        gatherReduced(*bloomHaloShader, sendBloomUniforms, bloomHaloFramebuffer, bloomHaloExtent(screenWidth),
+                      bloomHaloExtent(screenHeight));
+    bindReduced(bloomHaloTexture);
     program.use();
     sendBloomUniforms(program);
     drawQuad();
-    unbindReduced();
+    bindReduced(0);
     endMipSampling();
     endFullScreenPass();
 }
@@ -213,7 +211,7 @@ void renderDepthOfField()
 {
     const ShaderProgram& program = *dofShader;
     // Both builds come from one file: without the blur the pass would fade into black.
-    if (passedOnUnfiltered(dofBlurShader->program != 0 ? program : *dofBlurShader, GL_COLOR_ATTACHMENT1))
+    if (passedOnUnfiltered(program.program != 0 && dofBlurShader->program != 0, GL_COLOR_ATTACHMENT1))
         return;
     beginFullScreenPass(program);
     glActiveTexture(GL_TEXTURE0);
@@ -222,12 +220,13 @@ void renderDepthOfField()
     glActiveTexture(GL_TEXTURE1);
     glBindTexture(GL_TEXTURE_2D, sceneDepthTexture);
     glActiveTexture(GL_TEXTURE0);
-    gatherReduced(*dofBlurShader, sendDepthOfFieldUniforms, dofBlurFramebuffer, dofBlurTexture,
-                  dofBlurExtent(screenWidth), dofBlurExtent(screenHeight));
+    gatherReduced(*dofBlurShader, sendDepthOfFieldUniforms, dofBlurFramebuffer, dofBlurExtent(screenWidth),
+                  dofBlurExtent(screenHeight));
+    bindReduced(dofBlurTexture);
     program.use();
     sendDepthOfFieldUniforms(program);
     drawQuad();
-    unbindReduced();
+    bindReduced(0);
     endMipSampling();
     endFullScreenPass();
 }

@@ -56,11 +56,10 @@ void main()
     vec3 color = textureLod(renderedMips, texCoord, 0.0).rgb;
 
     if (coc > 0.5) {
-        // Four diagonal taps of a level whose texels are about coc / 1.2 pixels wide,
-        // 0.4 coc off the pixel each way: together they soften about as much as a disc
-        // of radius coc.
-        // The half-size texels and their bilinear read-back already soften by about a
-        // pixel: the taps add what is left of the circle.
+        // The half-size texels and their bilinear read-back already soften by about 1.4
+        // pixels: the taps gather what is left of the circle. Four diagonal taps of a level
+        // whose texels are about gather / 1.2 pixels wide, 0.4 gather off the pixel each
+        // way, together soften about as much as a disc of that radius.
         float gather = sqrt(max(coc * coc - 2.0, 0.0));
         float lod = max(log2(max(gather, 0.001)) - 0.25, 0.0);
         vec2 spread = gather * 0.4 * pixel;
@@ -93,8 +92,8 @@ void main()
     float depth = linearDepthOf(texelFetch(bgl_DepthTexture, at, 0).r);
     float coc = circleOfConfusion(depth);
     vec3 color = texelFetch(bgl_RenderedTexture, at, 0).rgb;
-    // Sharp up to half a pixel's circle, all blur from two pixels on, where the half-size
-    // texels no longer show.
+    // Sharp up to half a pixel's circle, all blur from one and a half pixels on, where the
+    // half-size texels no longer show.
     color = mix(color, textureLod(dofBlur, texCoord, 0.0).rgb, smoothstep(0.5, 1.5, coc));
 
     if (showFocus > 0.5) {

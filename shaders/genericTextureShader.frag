@@ -6,6 +6,9 @@ uniform sampler2D colorTexture;
 
 void main()
 {
+#ifdef ENVIRONMENT_CAPTURE
+    out_color = encodeOutput(capturedLight(toLinear(texture(colorTexture, texCoord).rgb), 1.0));
+#else
     vec3 normal = normalize(worldNormal);
     vec3 viewDir = normalize(eyePos - worldPosition);
     vec3 albedo = toLinear(texture(colorTexture, texCoord).rgb);
@@ -14,4 +17,5 @@ void main()
     vec3 color = shadeLight(0, shadow0, normal, viewDir, albedo, 1.0)
                + shadeLight(1, shadow1, normal, viewDir, albedo, 1.0);
     out_color = encodeOutput(color);
+#endif
 }

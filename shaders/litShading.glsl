@@ -1,22 +1,7 @@
 // What the lit programs share: two point lights with soft cube-map shadows, the captured
 // cube maps' orientation, and how the stored picture is encoded.
-struct LightSource {
-    vec4 position;
-    vec4 attenuation;
-    vec4 ambientColor;
-    vec4 diffuseColor;
-    vec4 specularColor;
-};
-struct MaterialProperties {
-    vec4 ambientColor;
-    vec4 diffuseColor;
-    vec4 specularColor;
-    float specularExponent;
-};
+#include "lightTerms.glsl"
 
-uniform LightSource light[2];
-uniform MaterialProperties material;
-uniform vec3 eyePos;
 uniform float farDist;
 uniform samplerCubeShadow shadowTexture[2];
 // ENVIRONMENT_CAPTURE is defined in the builds the environment captures draw with: their
@@ -87,9 +72,7 @@ float shadowFactor(samplerCubeShadow shadowMap, vec3 lightPosition, vec3 normal)
     float cosTheta = -dot(normal, toFragment) / distanceToLight;
     if (cosTheta <= 0.0)
         return 0.0;  // facing away: the light cannot reach it anyway
-    cosTheta = max(cosTheta, 0.05);
-    float slope = min(sqrt(1.0 - cosTheta * cosTheta) / cosTheta, 6.0);
-    float bias = 1.0 + 0.0015 * distanceToLight * (1.0 + slope);
+    float bias = shadowBias(distanceToLight, cosTheta);
 #ifdef ENVIRONMENT_CAPTURE
     // One filtered tap is soft enough for what a mirror shows.
     return shadowTap(shadowMap, toFragment, bias);
@@ -107,35 +90,30 @@ float shadowFactor(samplerCubeShadow shadowMap, vec3 lightPosition, vec3 normal)
 #endif
 }
 
-// The Blinn-Phong lobe x^e as (1 - e/16 (1 - x))^16: four squarings, exactly x^e for the
-// hall's exponent of 16 and within a few per cent of it near the peak for others.
-float specularPower(float x)
-{
-    float p = max(1.0 - material.specularExponent * (1.0 / 16.0) * (1.0 - x), 0.0);
-    p *= p;
-    p *= p;
-    p *= p;
-    return p * p;
-}
-
 vec3 shadeLight(int i, float shadow, vec3 normal, vec3 viewDir, vec3 albedo, float specularStrength)
 {
-    vec3 toLight = light[i].position.xyz - worldPosition;
-    float d2 = dot(toLight, toLight);
-    float inverseD = inversesqrt(d2);
-    float d = d2 * inverseD;
-    vec3 l = toLight * inverseD;
-    vec4 att = light[i].attenuation;
-    float attenuation = 1.0 / (att.x + att.y * d + att.z * d2);
-    vec3 ambient = light[i].ambientColor.rgb * material.ambientColor.rgb * albedo;
-    float diffuseTerm = max(dot(normal, l), 0.0);
-    vec3 diffuse = light[i].diffuseColor.rgb * material.diffuseColor.rgb * albedo * diffuseTerm;
-    vec3 h = l + viewDir;
-    h *= inversesqrt(dot(h, h));
-    float specularTerm = diffuseTerm > 0.0 ? specularPower(max(dot(normal, h), 0.0)) : 0.0;
-    vec3 specular = light[i].specularColor.rgb * material.specularColor.rgb * specularTerm * specularStrength;
-    return ambient + attenuation * shadow * (diffuse + specular);
+    vec3 ambient, diffuse, specular;
+    lightTerms(i, worldPosition, normal, viewDir, ambient, diffuse, specular);
+    return ambient * albedo + shadow * (diffuse * albedo + specular * specularStrength);
 }
+
+#ifdef ENVIRONMENT_CAPTURE
+// The captures light at the vertices (a mirror shows the hall small and curved; the hall's
+// meshes are fine enough) and keep only the shadows and the textures per pixel.
+in vec3 capturedAmbient;
+in vec3 capturedDiffuse[2];
+in vec3 capturedSpecular[2];
+in float capturedBias[2];
+
+vec3 capturedLight(vec3 albedo, float specularStrength)
+{
+    float shadow0 = shadowTap(shadowTexture[0], worldPosition - light[0].position.xyz, capturedBias[0]);
+    float shadow1 = shadowTap(shadowTexture[1], worldPosition - light[1].position.xyz, capturedBias[1]);
+    return capturedAmbient * albedo
+         + shadow0 * (capturedDiffuse[0] * albedo + capturedSpecular[0] * specularStrength)
+         + shadow1 * (capturedDiffuse[1] * albedo + capturedSpecular[1] * specularStrength);
+}
+#endif
 
 // A captured face is only ever read back by the mirrors, so it is stored with a square-root
 // curve: decodeStored undoes it exactly, and a square root costs far less than a power.

@@ -20,6 +20,29 @@ out vec3 worldPosition;
 out vec3 worldNormal;
 out vec2 texCoord;
 
+#ifdef ENVIRONMENT_CAPTURE
+#include "lightTerms.glsl"
+out vec3 capturedAmbient;
+out vec3 capturedDiffuse[2];
+out vec3 capturedSpecular[2];
+out float capturedBias[2];
+
+// The captures' lighting, done here once per vertex (see litShading.glsl).
+void lightVertex(vec3 position, vec3 normal)
+{
+    vec3 viewDir = normalize(eyePos - position);
+    capturedAmbient = vec3(0.0);
+    for (int i = 0; i < 2; ++i) {
+        vec3 ambient;
+        lightTerms(i, position, normal, viewDir, ambient, capturedDiffuse[i], capturedSpecular[i]);
+        capturedAmbient += ambient;
+        vec3 toLight = light[i].position.xyz - position;
+        float d = length(toLight);
+        capturedBias[i] = shadowBias(d, dot(normal, toLight) / d);
+    }
+}
+#endif
+
 // The depth pre-pass (the shadow program) must reach the very same depths.
 invariant gl_Position;
 
@@ -33,5 +56,8 @@ void main()
     worldBitangent = mat3(modelMatrix) * in_bitangent;
 #endif
     texCoord = in_texCoord;
+#ifdef ENVIRONMENT_CAPTURE
+    lightVertex(worldPosition, normalize(worldNormal));
+#endif
     gl_Position = projectionMatrix * viewMatrix * world;
 }

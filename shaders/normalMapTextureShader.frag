@@ -11,27 +11,27 @@ in vec3 worldBitangent;
 
 void main()
 {
-    vec3 n = normalize(worldNormal);
+    vec3 albedo = toLinear(texture(colorTexture, texCoord).rgb);
+    float specularStrength = texture(specularMap, texCoord).r;
 #ifdef ENVIRONMENT_CAPTURE
     // A curved mirror blurs the bumps away; the captures light the plain surface.
-    vec3 normal = n;
+    out_color = encodeOutput(capturedLight(albedo, specularStrength));
 #else
     // Orthonormalise the interpolated frame (Gram-Schmidt) and keep its handedness.
+    vec3 n = normalize(worldNormal);
     vec3 t = normalize(worldTangent - n * dot(n, worldTangent));
     vec3 b = cross(n, t);
     if (dot(b, worldBitangent) < 0.0)
         b = -b;
     vec3 mapped = texture(normalMap, texCoord).rgb * 2.0 - 1.0;
     vec3 normal = normalize(mat3(t, b, n) * mapped);
-#endif
 
     vec3 viewDir = normalize(eyePos - worldPosition);
-    vec3 albedo = toLinear(texture(colorTexture, texCoord).rgb);
-    float specularStrength = texture(specularMap, texCoord).r;
     // Shadows are tested against the geometric normal: the bumps must not move the bias.
     float shadow0 = shadowFactor(shadowTexture[0], light[0].position.xyz, n);
     float shadow1 = shadowFactor(shadowTexture[1], light[1].position.xyz, n);
     vec3 color = shadeLight(0, shadow0, normal, viewDir, albedo, specularStrength)
                + shadeLight(1, shadow1, normal, viewDir, albedo, specularStrength);
     out_color = encodeOutput(color);
+#endif
 }

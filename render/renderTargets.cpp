@@ -15,6 +15,7 @@ GLuint environmentCubeMaps[2] = {0, 0};
 GLuint shadowFramebuffer = 0;
 GLuint shadowCubeMaps[2] = {0, 0};
 GLuint environmentTextureSampler = 0;
+GLuint environmentShadowSampler = 0;
 GLuint filterLevelSampler = 0;
 GLuint bloomHaloFramebuffer = 0;
 GLuint bloomHaloTexture = 0;
@@ -128,7 +129,15 @@ void createEnvironmentTargets()
     glSamplerParameteri(environmentTextureSampler, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glSamplerParameteri(environmentTextureSampler, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glSamplerParameteri(environmentTextureSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glSamplerParameteri(environmentTextureSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    glSamplerParameteri(environmentTextureSampler, GL_TEXTURE_MIN_FILTER, GL_NEAREST_MIPMAP_NEAREST);
+    // A sampler replaces all of a texture's sampling state, comparison included.
+    glGenSamplers(1, &environmentShadowSampler);
+    for (GLenum wrap : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, GL_TEXTURE_WRAP_R})
+        glSamplerParameteri(environmentShadowSampler, wrap, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(environmentShadowSampler, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glSamplerParameteri(environmentShadowSampler, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glSamplerParameteri(environmentShadowSampler, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
+    glSamplerParameteri(environmentShadowSampler, GL_TEXTURE_COMPARE_FUNC, GL_LESS);
     reportFramebufferStatus("\nEnvironment framebuffer created\n");
 }
 

@@ -15,10 +15,12 @@ extern GLuint environmentDepthBuffer;
 extern GLuint environmentCubeMaps[2];
 extern GLuint shadowFramebuffer;
 extern GLuint shadowCubeMaps[2];
-// How the environment captures read the hall's 2D textures: one mipmap level, no
-// anisotropy. Curved mirrors blur what they show; the saving is most of a capture's
-// texture cost on a software rasterizer.
+// How the environment captures read the hall's 2D textures and the shadow maps: the
+// nearest texel of one mipmap level, no anisotropy, and one comparison per shadow look-up.
+// A capture is seen small and curved in a mirror; on a software rasterizer each filtered
+// texel costs a memory gather per pixel.
 extern GLuint environmentTextureSampler;
+extern GLuint environmentShadowSampler;
 // How the bloom and depth of field read the scene colour textures' mipmap chains:
 // bilinear within one whole level, clamped to the edge. Bound only while a filter draws.
 extern GLuint filterLevelSampler;

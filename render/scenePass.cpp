@@ -231,18 +231,28 @@ void renderScene(SceneView view)
     glEnable(GL_DEPTH_TEST);
     const LitPrograms programs = litPrograms(view);
     const bool depthLaidDown = layDownDepth(programs);
-    const GLuint sampler = view == SceneView::EnvironmentCapture ? environmentTextureSampler : 0;
-    // A sampler object overrides whatever the unit holds: only units that serve 2D
-    // textures get it, and none is left for the cube maps of the reflecting objects.
+    const bool capture = view == SceneView::EnvironmentCapture;
+    const GLuint sampler = capture ? environmentTextureSampler : 0;
+    const GLuint shadowSampler = capture ? environmentShadowSampler : 0;
+    // A sampler object overrides whatever the unit holds, whatever the target: each unit
+    // gets the one for what the stage reads there (2D maps on 0 to 2, shadow maps on 1
+    // and 2 or 3 and 4), and none is left for the reflecting objects' cube maps on 0.
     glBindSampler(0, sampler);
+    glBindSampler(1, shadowSampler);
+    glBindSampler(2, shadowSampler);
     renderPlainObjects(programs);
     glBindSampler(1, sampler);
     glBindSampler(2, sampler);
+    glBindSampler(3, shadowSampler);
+    glBindSampler(4, shadowSampler);
     renderNormalMappedObjects(programs);
-    for (GLuint unit = 0; unit < 3; ++unit)
-        glBindSampler(unit, 0);
+    glBindSampler(0, 0);
+    glBindSampler(1, shadowSampler);
+    glBindSampler(2, shadowSampler);
     glUseProgram(0);
     renderReflectingObjects(programs);
+    for (GLuint unit = 0; unit < 5; ++unit)
+        glBindSampler(unit, 0);
 
     if (depthLaidDown) {
         glDepthFunc(GL_LESS);

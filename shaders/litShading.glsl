@@ -5,7 +5,7 @@
 uniform float farDist;
 uniform samplerCubeShadow shadowTexture[2];
 // ENVIRONMENT_CAPTURE is defined in the builds the environment captures draw with: their
-// faces are seen blurred by curved mirrors, so they shade more lightly. A compiled variant
+// faces are seen small and curved in a mirror, so they shade more lightly. A compiled variant
 // rather than a uniform branch: a software rasterizer pays for both sides of a branch.
 
 in vec3 worldPosition;
@@ -67,14 +67,18 @@ float shadowTap(samplerCubeShadow shadowMap, vec3 v, float bias)
 
 float shadowFactor(samplerCubeShadow shadowMap, vec3 lightPosition, vec3 normal)
 {
-    vec3 toFragment = worldPosition - lightPosition;
-    float distanceToLight = length(toFragment);
-    float cosTheta = -dot(normal, toFragment) / distanceToLight;
+    // The same expressions as lightTerms': the compiler computes them once for both.
+    vec3 toLight = lightPosition - worldPosition;
+    float d2 = dot(toLight, toLight);
+    float inverseD = inversesqrt(d2);
+    float distanceToLight = d2 * inverseD;
+    float cosTheta = dot(normal, toLight) * inverseD;
+    vec3 toFragment = -toLight;
     if (cosTheta <= 0.0)
         return 0.0;  // facing away: the light cannot reach it anyway
     float bias = shadowBias(distanceToLight, cosTheta);
 #ifdef ENVIRONMENT_CAPTURE
-    // One filtered tap is soft enough for what a mirror shows.
+    // One look-up is enough for what a mirror shows.
     return shadowTap(shadowMap, toFragment, bias);
 #else
     // Two taps first; the other two only where those disagree, at a shadow's edge. A

@@ -6,6 +6,7 @@
 
 #include <FreeImage.h>
 #include <algorithm>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 #include <iostream>
@@ -95,6 +96,22 @@ bool headerSize(FREE_IMAGE_FORMAT type, FIMEMORY* memory, unsigned int& width, u
     return true;
 }
 
+// Readers that write or read outside their own buffers on a damaged file. The Targa
+// reader trusts the footer and extension area a file declares: it asks for gigabytes, or
+// reads through a bitmap it never made. The PNM readers (PBM, PGM, PPM) overrun a row
+// when a header's number overflows. The hall's images are JPEGs; these formats are
+// refused rather than risked. Returns the family's name, or null for a reader trusted; a
+// PNM file of any kind is detected as the family's first, PBM.
+const char* untrustedReader(FREE_IMAGE_FORMAT type)
+{
+    if (type == FIF_TARGA)
+        return "TARGA";
+    for (FREE_IMAGE_FORMAT pnm : {FIF_PBM, FIF_PBMRAW, FIF_PGM, FIF_PGMRAW, FIF_PPM, FIF_PPMRAW})
+        if (type == pnm)
+            return "PNM";
+    return nullptr;
+}
+
 std::string sizeProblem(unsigned int width, unsigned int height, const ImageLimits& limits)
 {
     const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
@@ -164,11 +181,8 @@ FIBITMAP* decodeImageBytes(const std::string& bytes, const std::string& path, co
     unsigned int width = 0, height = 0;
     if (type == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(type)) {
         // not an image this loader knows: the caller says so
-    } else if (type == FIF_TARGA) {
-        // The Targa reader trusts the footer and extension area a damaged file declares:
-        // it asks for gigabytes, or reads through a bitmap it never made. The hall's images
-        // are JPEGs; a Targa file is refused rather than risked.
-        problem = "its format (TARGA) is not taken: its reader fails on damaged files";
+    } else if (const char* family = untrustedReader(type)) {
+        problem = std::string("its format (") + family + ") is not taken: its reader fails on damaged files";
     } else if (!FreeImage_FIFSupportsNoPixels(type)) {
         // Without a header to read first, a few bytes could declare gigabytes of pixels.
         const char* name = FreeImage_GetFormatFromFIF(type);

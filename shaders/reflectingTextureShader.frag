@@ -11,15 +11,17 @@ vec3 environment(vec3 direction)
 }
 
 // A tight glint of light i; the broad lobe of the lit surfaces would wash a mirror out. The
-// lobe x^(16 e) as (1 - e/16 (1 - x))^256, eight squarings: exactly x^256 for the mirror's
-// exponent of 16, and within a few per cent of x^512 near the peak for the glass's 32.
+// lit lobe to the 16th power, four more squarings: exactly x^256 for the mirror's exponent
+// of 16, and within a few per cent of x^512 near the peak for the glass's 32.
 vec3 glint(int i, vec3 normal, vec3 viewDir)
 {
     vec3 l = normalize(light[i].position.xyz - worldPosition);
     vec3 h = normalize(l + viewDir);
-    float term = max(1.0 - material.specularExponent * (1.0 / 16.0) * (1.0 - max(dot(normal, h), 0.0)), 0.0);
-    for (int k = 0; k < 8; ++k)
-        term *= term;
+    float term = specularPower(max(dot(normal, h), 0.0));
+    term *= term;
+    term *= term;
+    term *= term;
+    term *= term;
     return light[i].specularColor.rgb * material.specularColor.rgb * term;
 }
 

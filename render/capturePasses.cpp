@@ -95,6 +95,24 @@ void renderShadowDepth()
     glCullFace(GL_BACK);
 }
 
+void reduceShadowCubeMaps()
+{
+    // A nearest-filtered depth blit picks one texel of each block, just as drawing the
+    // casters at the small size would, for the cost of a copy.
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, shadowFramebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, captureShadowFramebuffer);
+    for (int light = 0; light < 2; ++light) {
+        for (int face = 0; face < 6; ++face) {
+            const GLenum target = GL_TEXTURE_CUBE_MAP_POSITIVE_X + face;
+            glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, target, shadowCubeMaps[light], 0);
+            glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, target, captureShadowCubeMaps[light], 0);
+            glBlitFramebuffer(0, 0, shadowMapSize, shadowMapSize, 0, 0, captureShadowMapSize, captureShadowMapSize,
+                              GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+        }
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
 void renderEnvironmentCubeMap(EngineObject& object)
 {
     object.visible = false;

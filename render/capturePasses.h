@@ -13,4 +13,7 @@ extern const glm::vec3 cubeFaceOffsets[6];
 
 void renderShadowCubeMap(GLuint cubeMap, const glm::vec3& lightPosition);
 void renderShadowDepth();
+// Copies every face of both lights' shadow maps into captureShadowCubeMaps, one depth of
+// each 4 x 4 block, for the environment captures to read.
+void reduceShadowCubeMaps();
 void renderEnvironmentCubeMap(EngineObject& object);

@@ -14,6 +14,8 @@ GLuint environmentDepthBuffer = 0;
 GLuint environmentCubeMaps[2] = {0, 0};
 GLuint shadowFramebuffer = 0;
 GLuint shadowCubeMaps[2] = {0, 0};
+GLuint captureShadowFramebuffer = 0;
+GLuint captureShadowCubeMaps[2] = {0, 0};
 GLuint environmentTextureSampler = 0;
 GLuint environmentShadowSampler = 0;
 GLuint filterLevelSampler = 0;
@@ -141,26 +143,36 @@ void createEnvironmentTargets()
     reportFramebufferStatus("\nEnvironment framebuffer created\n");
 }
 
-void createShadowTargets()
+// One depth-only framebuffer and the two depth cube maps of `size` it draws into, one
+// face at a time.
+void createDepthCubeTargets(GLuint& framebuffer, GLuint (&cubeMaps)[2], GLsizei size, GLenum filter,
+                            const char* successText)
 {
-    glGenFramebuffers(1, &shadowFramebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer);
-    for (GLuint& cubeMap : shadowCubeMaps) {
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    for (GLuint& cubeMap : cubeMaps) {
         glGenTextures(1, &cubeMap);
         glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
-        setCubeWrapAndFilter(GL_LINEAR);
+        setCubeWrapAndFilter(filter);
         glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
         glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_COMPARE_FUNC, GL_LESS);
         for (int face = 0; face < 6; ++face)
-            glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT32F, shadowMapSize, shadowMapSize,
-                         0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
+            glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT32F, size, size, 0,
+                         GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
     }
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_CUBE_MAP_POSITIVE_X, shadowCubeMaps[1],
-                           0);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_CUBE_MAP_POSITIVE_X, cubeMaps[1], 0);
     const GLenum none = GL_NONE;
     glDrawBuffers(1, &none);
     glReadBuffer(GL_NONE);
-    reportFramebufferStatus("\nShadow framebuffer created\n");
+    reportFramebufferStatus(successText);
+}
+
+void createShadowTargets()
+{
+    createDepthCubeTargets(shadowFramebuffer, shadowCubeMaps, shadowMapSize, GL_LINEAR,
+                           "\nShadow framebuffer created\n");
+    createDepthCubeTargets(captureShadowFramebuffer, captureShadowCubeMaps, captureShadowMapSize, GL_NEAREST,
+                           nullptr);
 }
 
 } // namespace

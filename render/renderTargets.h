@@ -1,11 +1,13 @@
 #pragma once
 // The off-screen targets every frame is drawn through: the window-sized scene
 // framebuffer (lit scene, bloom, depth of field), the 1024 environment cube maps of the
-// two reflecting objects, and the 2048 depth cube maps of the two lights.
+// two reflecting objects, and the 2048 depth cube maps of the two lights with their
+// reduced copies for the environment captures.
 #include "app/glApi.h"
 
 constexpr GLsizei environmentMapSize = 1024;
 constexpr GLsizei shadowMapSize = 2048;
+constexpr GLsizei captureShadowMapSize = 512;
 
 extern GLuint sceneFramebuffer;
 extern GLuint sceneColorTextures[3];
@@ -15,6 +17,12 @@ extern GLuint environmentDepthBuffer;
 extern GLuint environmentCubeMaps[2];
 extern GLuint shadowFramebuffer;
 extern GLuint shadowCubeMaps[2];
+// The shadow maps a quarter the size each way, copied from shadowCubeMaps before each
+// environment refresh, for the captures to read: a capture's look-ups wander over the
+// whole of a light's map, and at full size they spend most of their time waiting for
+// memory. A mirror shows the shadows small; the captures' bias allows for the wider texels.
+extern GLuint captureShadowFramebuffer;
+extern GLuint captureShadowCubeMaps[2];
 // How the environment captures read the hall's 2D textures and the shadow maps: the
 // nearest texel of one mipmap level, no anisotropy, and one comparison per shadow look-up.
 // A capture is seen small and curved in a mirror; on a software rasterizer each filtered

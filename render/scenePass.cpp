@@ -15,18 +15,20 @@ const int normalMappedTextureKeys[] = {6, 9, 12, 15, 18, 21, 24};
 constexpr unsigned int lampNormalMapKey = 99;
 constexpr unsigned int lampSpecularMapKey = 5;
 
-// The three lit programs a view draws with: the frame's, or the captures' lighter builds.
+// The three lit programs a view draws with and the shadow maps they read: the frame's, or
+// the captures' lighter builds and reduced maps.
 struct LitPrograms {
     const ShaderProgram& plain;
     const ShaderProgram& normalMapped;
     const ShaderProgram& reflecting;
+    const GLuint* shadowMaps;
 };
 
 LitPrograms litPrograms(SceneView view)
 {
     if (view == SceneView::EnvironmentCapture)
-        return {*genericCaptureShader, *normalMapCaptureShader, *reflectingCaptureShader};
-    return {*genericTextureShader, *normalMapTextureShader, *reflectingTextureShader};
+        return {*genericCaptureShader, *normalMapCaptureShader, *reflectingCaptureShader, captureShadowCubeMaps};
+    return {*genericTextureShader, *normalMapTextureShader, *reflectingTextureShader, shadowCubeMaps};
 }
 
 void sendFrameUniforms(const ShaderProgram& program)
@@ -51,14 +53,15 @@ void sendCameraMatrices(const ShaderProgram& program)
     glUniformMatrix4fv(program.locations.viewMatrix, 1, GL_FALSE, glm::value_ptr(view));
 }
 
-// Binds shadow cube map i to `unit` and points sampler "shadowTexture[i]" at it.
-void bindShadowMaps(const ShaderProgram& program, GLint firstUnit, bool bindTextures)
+// Binds shadow cube map i of `shadowMaps` to unit firstUnit + i and points sampler
+// "shadowTexture[i]" at it.
+void bindShadowMaps(const ShaderProgram& program, GLint firstUnit, const GLuint* shadowMaps)
 {
     const char* const names[2] = {"shadowTexture[0]", "shadowTexture[1]"};
     for (int i = 0; i < 2; ++i) {
-        if (bindTextures) {
+        if (shadowMaps) {
             glActiveTexture(GL_TEXTURE0 + firstUnit + i);
-            glBindTexture(GL_TEXTURE_CUBE_MAP, shadowCubeMaps[i]);
+            glBindTexture(GL_TEXTURE_CUBE_MAP, shadowMaps[i]);
         }
         glUniform1i(program.getUniformLocation(names[i]), firstUnit + i);
     }
@@ -113,7 +116,7 @@ void renderPlainObjects(const LitPrograms& programs)
     glEnable(GL_DEPTH_TEST);
     sendFrameUniforms(program);
     glUniform1i(program.getUniformLocation("colorTexture"), ColorTextureUnit);
-    bindShadowMaps(program, PlainShadowUnit, true);
+    bindShadowMaps(program, PlainShadowUnit, programs.shadowMaps);
     sendCameraMatrices(program);
     const bool skipNormalMapped = normalMappingAvailable(programs);
     for (const auto& [id, object] : sceneObjects) {
@@ -142,7 +145,7 @@ void renderNormalMappedObjects(const LitPrograms& programs)
     glUniform1i(program.getUniformLocation("colorTexture"), ColorTextureUnit);
     glUniform1i(program.getUniformLocation("normalMap"), NormalMapUnit);
     glUniform1i(program.getUniformLocation("specularMap"), SpecularMapUnit);
-    bindShadowMaps(program, NormalMappedShadowUnit, true);
+    bindShadowMaps(program, NormalMappedShadowUnit, programs.shadowMaps);
     sendCameraMatrices(program);
     // Newest first: the exhibits and pedestals stand in front of the floor and the room
     // that were placed first, so without the depth pre-pass the depth test still spares
@@ -167,7 +170,7 @@ void renderReflectingObjects(const LitPrograms& programs)
         // Units 1 and 2 still hold the shadow cube maps bound for the plain objects.
         sendFrameUniforms(program);
         glUniform1i(program.getUniformLocation("cubeTexture"), ColorTextureUnit);
-        bindShadowMaps(program, PlainShadowUnit, false);
+        bindShadowMaps(program, PlainShadowUnit, nullptr);
         sendCameraMatrices(program);
         sendObjectUniforms(program, *object);
         glUniform1f(program.locations.refraction, object->refraction);
@@ -178,9 +181,10 @@ void renderReflectingObjects(const LitPrograms& programs)
     }
 }
 
-// Lays down the nearest depth of everything the view draws, so that the lit programs then
+// Lays down the nearest depth of everything the frame draws, so that the lit programs then
 // shade each pixel once (a software rasterizer skips a block whose every pixel fails the
-// depth test). The shadow program writes depth alone and computes positions exactly as
+// depth test). The captures go without: their programs cost little more per pixel than
+// the extra pass would. The shadow program writes depth alone and computes positions exactly as
 // the lit programs do (both declare gl_Position invariant), so the lit pass meets equal
 // depths. Should the plain or the reflecting program be missing, their objects would
 // leave holes in the depth: no pre-pass then (normal-mapped objects fall back to plain).
@@ -230,8 +234,8 @@ void renderScene(SceneView view)
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
     const LitPrograms programs = litPrograms(view);
-    const bool depthLaidDown = layDownDepth(programs);
     const bool capture = view == SceneView::EnvironmentCapture;
+    const bool depthLaidDown = !capture && layDownDepth(programs);
     const GLuint sampler = capture ? environmentTextureSampler : 0;
     const GLuint shadowSampler = capture ? environmentShadowSampler : 0;
     // A sampler object overrides whatever the unit holds, whatever the target: each unit

@@ -57,6 +57,7 @@ void animateScene()
     if (environmentRefreshPending) {
         environmentRefreshPending = false;
         PassScope timing(FramePass::Environment);
+        reduceShadowCubeMaps();
         for (const auto& [id, object] : reflectingObjects)
             renderEnvironmentCubeMap(*object);
     } else {

@@ -52,10 +52,17 @@ void lightTerms(int i, vec3 position, vec3 normal, vec3 viewDir, out vec3 ambien
 }
 
 // Depth bias of a shadow look-up at distance d from the light, on a surface whose normal
-// makes cosine cosTheta with the way to the light: more where the light grazes.
+// makes cosine cosTheta with the way to the light: more where the light grazes, and in
+// proportion to how wide a shadow texel is (the captures read maps a quarter the size).
+#ifdef ENVIRONMENT_CAPTURE
+const float shadowTexelWidth = 4.0;
+#else
+const float shadowTexelWidth = 1.0;
+#endif
+
 float shadowBias(float d, float cosTheta)
 {
     float c = max(cosTheta, 0.05);
     float slope = min(sqrt(1.0 - c * c) / c, 6.0);
-    return 1.0 + 0.0015 * d * (1.0 + slope);
+    return 1.0 + 0.0015 * shadowTexelWidth * d * (1.0 + slope);
 }

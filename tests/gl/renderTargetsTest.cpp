@@ -61,6 +61,9 @@ std::vector<TargetCase> targetCases()
                          GL_NONE});
         cases.push_back({"shadow " + std::to_string(i), GL_TEXTURE_CUBE_MAP, shadowCubeMaps[i], shadowMapSize,
                          shadowMapSize, Kind::Depth, GL_LINEAR, GL_CLAMP_TO_EDGE, GL_COMPARE_REF_TO_TEXTURE});
+        cases.push_back({"capture shadow " + std::to_string(i), GL_TEXTURE_CUBE_MAP, captureShadowCubeMaps[i],
+                         captureShadowMapSize, captureShadowMapSize, Kind::Depth, GL_NEAREST, GL_CLAMP_TO_EDGE,
+                         GL_COMPARE_REF_TO_TEXTURE});
     }
     return cases;
 }
@@ -163,7 +166,8 @@ TEST_F(RenderTargetsTest, CreationPrintsOnlyTheStatusAndUnbindsWhatItUsed)
 {
     const GLuint kept[] = {sceneFramebuffer, sceneColorTextures[0], sceneColorTextures[1], sceneColorTextures[2],
                            sceneDepthTexture, environmentFramebuffer, environmentDepthBuffer, environmentCubeMaps[0],
-                           environmentCubeMaps[1], shadowFramebuffer, shadowCubeMaps[0], shadowCubeMaps[1]};
+                           environmentCubeMaps[1], shadowFramebuffer, shadowCubeMaps[0], shadowCubeMaps[1],
+                           captureShadowFramebuffer, captureShadowCubeMaps[0], captureShadowCubeMaps[1]};
     glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sceneColorTextures[0]);
@@ -184,10 +188,11 @@ TEST_F(RenderTargetsTest, CreationPrintsOnlyTheStatusAndUnbindsWhatItUsed)
     expectTargetsAsCreated();  // the new set, checked as the first one was
 
     GLuint made[] = {sceneColorTextures[0], sceneColorTextures[1], sceneColorTextures[2], sceneDepthTexture,
-                     environmentCubeMaps[0], environmentCubeMaps[1], shadowCubeMaps[0], shadowCubeMaps[1]};
-    glDeleteTextures(8, made);
-    GLuint framebuffers[] = {sceneFramebuffer, environmentFramebuffer, shadowFramebuffer};
-    glDeleteFramebuffers(3, framebuffers);
+                     environmentCubeMaps[0], environmentCubeMaps[1], shadowCubeMaps[0], shadowCubeMaps[1],
+                     captureShadowCubeMaps[0], captureShadowCubeMaps[1]};
+    glDeleteTextures(10, made);
+    GLuint framebuffers[] = {sceneFramebuffer, environmentFramebuffer, shadowFramebuffer, captureShadowFramebuffer};
+    glDeleteFramebuffers(4, framebuffers);
     glDeleteRenderbuffers(1, &environmentDepthBuffer);
     sceneFramebuffer = kept[0];
     for (int k = 0; k < 3; ++k)
@@ -200,6 +205,9 @@ TEST_F(RenderTargetsTest, CreationPrintsOnlyTheStatusAndUnbindsWhatItUsed)
     shadowFramebuffer = kept[9];
     shadowCubeMaps[0] = kept[10];
     shadowCubeMaps[1] = kept[11];
+    captureShadowFramebuffer = kept[12];
+    captureShadowCubeMaps[0] = kept[13];
+    captureShadowCubeMaps[1] = kept[14];
     EXPECT_TRUE(drainGLErrors().empty());
 }
 

@@ -40,8 +40,22 @@ const char* modelFileName(short key)
     case 9: return "plane.obj";
     case 10: return "biztorus.obj";
     case 11: return "figure.obj";
+    case fineRoomKey: return "roomtFine.obj";
+    case fineFloorKey: return "planeFine.obj";
     default: return "";
     }
+}
+
+const ModelData& captureMesh(const ModelData& model)
+{
+    for (auto [key, fineKey] : {std::pair<short, short>{2, fineRoomKey}, {9, fineFloorKey}}) {
+        const auto coarse = models.find(key);
+        const auto fine = models.find(fineKey);
+        if (coarse != models.end() && coarse->second == &model && fine != models.end() && fine->second &&
+            fine->second->vertexArray != 0 && fine->second->indexCount != 0)
+            return *fine->second;
+    }
+    return model;
 }
 
 namespace {
@@ -58,6 +72,8 @@ void loadModels()
     std::vector<ModelRequest> requests;
     for (short key = 1; key <= 11; ++key)
         requests.push_back({key, smooth[key]});
+    requests.push_back({fineRoomKey, false});
+    requests.push_back({fineFloorKey, false});
 #ifdef __EMSCRIPTEN__
     for (const ModelRequest& request : requests)
         loadModel(request.key, request.smoothNormals);

@@ -1,5 +1,5 @@
 #pragma once
-// The eleven meshes of the hall: read with Assimp into plain per-vertex arrays under
+// The eleven meshes of the hall (and two finer twins): read with Assimp into plain per-vertex arrays under
 // fixed keys, then uploaded into buffers and a vertex array wired to a program's inputs.
 #include "app/glApi.h"
 #include <glm/glm.hpp>
@@ -33,8 +33,17 @@ extern std::map<short, ModelData*> models;
 // Folder the model files are read from ("./res/models/").
 extern std::string modelDirectory;
 
-// File name of a model key (1 to 11); empty for any other key.
+// The room and the floor again, finely divided, for the environment captures, which
+// light at the vertices; the frame's own room and floor are a few large cells.
+constexpr short fineRoomKey = 102;
+constexpr short fineFloorKey = 109;
+
+// File name of a model key (1 to 11, fineRoomKey, fineFloorKey); empty for any other key.
 const char* modelFileName(short key);
+
+// What a capture draws for `model`: its fine twin where it has one that is loaded and
+// uploaded, else the model itself.
+const ModelData& captureMesh(const ModelData& model);
 
 // What an import gave: a mesh, a scene without one, or nothing (the reason in `problem`).
 enum class ModelImport : unsigned int { Loaded = 0, NoMesh = 1, Failed = 2 };

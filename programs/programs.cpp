@@ -121,7 +121,8 @@ void buildShaderPrograms()
     // wiring from the other lit program, which shares the attribute locations.
     ShaderProgram* normalMapUpload = normalMapTextureShader->program ? normalMapTextureShader : genericTextureShader;
     ShaderProgram* genericUpload = genericTextureShader->program ? genericTextureShader : normalMapTextureShader;
-    for (short key : {1, 2, 3, 4, 8, 9, 11, 10})
+    const short tangentKeys[] = {1, 2, 3, 4, 8, 9, 11, 10, fineRoomKey, fineFloorKey};
+    for (short key : tangentKeys)
         if (ModelData* model = getModel(key))
             uploadModel(*model, *normalMapUpload);
     for (short key : {5, 6, 7})

@@ -22,13 +22,14 @@ struct LitPrograms {
     const ShaderProgram& normalMapped;
     const ShaderProgram& reflecting;
     const GLuint* shadowMaps;
+    bool fineMeshes;  // the captures light at the vertices: they draw the finer twins
 };
 
 LitPrograms litPrograms(SceneView view)
 {
     if (view == SceneView::EnvironmentCapture)
-        return {*genericCaptureShader, *normalMapCaptureShader, *reflectingCaptureShader, captureShadowCubeMaps};
-    return {*genericTextureShader, *normalMapTextureShader, *reflectingTextureShader, shadowCubeMaps};
+        return {*genericCaptureShader, *normalMapCaptureShader, *reflectingCaptureShader, captureShadowCubeMaps, true};
+    return {*genericTextureShader, *normalMapTextureShader, *reflectingTextureShader, shadowCubeMaps, false};
 }
 
 void sendFrameUniforms(const ShaderProgram& program)
@@ -81,16 +82,17 @@ void sendObjectUniforms(const ShaderProgram& program, const EngineObject& object
     glUniform1f(l.material.specularExponent, m.specularExponent);
 }
 
-void drawModel(const EngineObject& object)
+void drawModel(const EngineObject& object, bool fine)
 {
-    const ModelData& model = *object.model;
+    const ModelData& model = fine ? captureMesh(*object.model) : *object.model;
     if (model.vertexArray == 0 || model.indexCount == 0)
         return;
     glBindVertexArray(model.vertexArray);
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(model.indexCount), GL_UNSIGNED_INT, nullptr);
 }
 
-void drawNormalMapped(const ShaderProgram& program, const EngineObject& object, GLuint normalMap, GLuint specularMap)
+void drawNormalMapped(const ShaderProgram& program, const EngineObject& object, GLuint normalMap, GLuint specularMap,
+                      bool fine)
 {
     sendObjectUniforms(program, object);
     glActiveTexture(GL_TEXTURE0 + ColorTextureUnit);
@@ -100,7 +102,7 @@ void drawNormalMapped(const ShaderProgram& program, const EngineObject& object, 
     glActiveTexture(GL_TEXTURE0 + SpecularMapUnit);
     glBindTexture(GL_TEXTURE_2D, specularMap);
     glActiveTexture(GL_TEXTURE0 + ColorTextureUnit);
-    drawModel(object);
+    drawModel(object, fine);
 }
 
 // Should the normal-mapping program fail to build, its objects are still drawn, plainly.
@@ -124,13 +126,13 @@ void renderPlainObjects(const LitPrograms& programs)
             continue;
         sendObjectUniforms(program, *object);
         glBindTexture(GL_TEXTURE_2D, object->texture->id);
-        drawModel(*object);
+        drawModel(*object, programs.fineMeshes);
     }
     if (!skipNormalMapped) {
         for (EngineObject* lamp : lamps) {
             sendObjectUniforms(program, *lamp);
             glBindTexture(GL_TEXTURE_2D, lamp->texture->id);
-            drawModel(*lamp);
+            drawModel(*lamp, programs.fineMeshes);
         }
     }
 }
@@ -154,10 +156,11 @@ void renderNormalMappedObjects(const LitPrograms& programs)
         const EngineObject& object = *it->second;
         const int key = object.texture->key;
         if (isNormalMapped(key))
-            drawNormalMapped(program, object, textureName(key + 1), textureName(key + 2));
+            drawNormalMapped(program, object, textureName(key + 1), textureName(key + 2), programs.fineMeshes);
     }
     for (EngineObject* lamp : lamps)
-        drawNormalMapped(program, *lamp, textureName(lampNormalMapKey), textureName(lampSpecularMapKey));
+        drawNormalMapped(program, *lamp, textureName(lampNormalMapKey), textureName(lampSpecularMapKey),
+                         programs.fineMeshes);
 }
 
 void renderReflectingObjects(const LitPrograms& programs)
@@ -176,7 +179,7 @@ void renderReflectingObjects(const LitPrograms& programs)
         glUniform1f(program.locations.refraction, object->refraction);
         glActiveTexture(GL_TEXTURE0 + ColorTextureUnit);
         glBindTexture(GL_TEXTURE_CUBE_MAP, object->texture->id);
-        drawModel(*object);
+        drawModel(*object, programs.fineMeshes);
         glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
     }
 }
@@ -198,7 +201,7 @@ bool layDownDepth(const LitPrograms& programs)
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
     auto draw = [&](const EngineObject& object) {
         glUniformMatrix4fv(program.locations.modelMatrix, 1, GL_FALSE, glm::value_ptr(object.modelMatrix));
-        drawModel(object);
+        drawModel(object, false);
     };
     for (const auto& [id, object] : reflectingObjects)
         if (object->visible)

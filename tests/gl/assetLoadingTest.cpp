@@ -116,12 +116,16 @@ protected:
         full = new ShaderProgram((shaderDir / "full").string());
         plain = new ShaderProgram((shaderDir / "plain").string());
         modelDirectory = sourceDir() + "/res/models/";
+        hallModels = models;
         loadModels();
     }
     static void TearDownTestSuite()
     {
         fs::remove_all(shaderDir);
         modelDirectory = "./res/models/";
+        // The suite's own records were wired by its own programs, and some not at all: the
+        // hall gets back the records it uploaded.
+        models = hallModels;
     }
     void SetUp() override
     {
@@ -183,6 +187,7 @@ protected:
 
     static inline fs::path shaderDir;
     static inline ShaderProgram* full = nullptr;
+    static inline std::map<short, ModelData*> hallModels;
     static inline ShaderProgram* plain = nullptr;
     fs::path scratch;
     std::map<short, ModelData*> replaced;
@@ -190,7 +195,8 @@ protected:
 
 TEST_F(ModelUpload, EveryHallModelLoadsCompleteArrays)
 {
-    for (short key = 1; key <= 11; ++key) {
+    const short keys[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, fineRoomKey, fineFloorKey};
+    for (short key : keys) {
         SCOPED_TRACE(modelFileName(key));
         ModelData* model = getModel(key);
         ASSERT_NE(model, nullptr);
@@ -209,6 +215,27 @@ TEST_F(ModelUpload, EveryHallModelLoadsCompleteArrays)
     }
     EXPECT_EQ(getModel(12), nullptr);
     EXPECT_EQ(getModel(0), nullptr);
+}
+
+// The captures draw the room's and the floor's fine twins once they can be drawn, and
+// the frame's own meshes until then (or should a twin fail to load).
+TEST_F(ModelUpload, CapturesTakeTheFineTwinsOnlyOnceUploaded)
+{
+    for (auto [key, fineKey] : {std::pair<short, short>{2, fineRoomKey}, {9, fineFloorKey}}) {
+        SCOPED_TRACE(modelFileName(fineKey));
+        ModelData& frameMesh = *getModel(key);
+        ModelData& fine = *getModel(fineKey);
+        EXPECT_GT(fine.vertexCount, 4 * frameMesh.vertexCount);
+        replacing(fineKey);
+        ModelData notUploaded = fine;
+        notUploaded.vertexArray = 0;
+        models[fineKey] = &notUploaded;
+        EXPECT_EQ(&captureMesh(frameMesh), &frameMesh);
+        uploadModel(fine, *full);
+        models[fineKey] = &fine;
+        EXPECT_EQ(&captureMesh(frameMesh), &fine);
+    }
+    EXPECT_EQ(&captureMesh(*getModel(5)), getModel(5));
 }
 
 TEST_F(ModelUpload, ProgramWithTangentsGetsAllSixBuffersWired)

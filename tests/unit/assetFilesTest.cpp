@@ -120,7 +120,7 @@ TEST(AssetFiles, MeshPackHoldsWhatTheLoaderReads)
     ASSERT_TRUE(writeModelPack(pack.string(), models));
     std::map<short, ModelData> read;
     ASSERT_TRUE(readModelPack(pack.string(), read));
-    ASSERT_EQ(read.size(), 11u);
+    ASSERT_EQ(read.size(), 13u);  // the eleven and the two fine twins
     for (const auto& [key, model] : models) {
         const ModelData& back = read.at(key);
         EXPECT_EQ(back.vertexCount, model->vertexCount) << key;
@@ -145,7 +145,7 @@ TEST(AssetFiles, MeshPackHoldsWhatTheLoaderReads)
         {"not a pack", "hello, this is no mesh pack", 0},
         {"cut in the header", bytes.substr(0, 10), 0},
         {"cut in the first model", bytes.substr(0, 200), 0},
-        {"cut in the last model", bytes.substr(0, bytes.size() - 5), 10},
+        {"cut in the last model", bytes.substr(0, bytes.size() - 5), 12},
         {"huge vertex count", hugeCount, 0},
     };
     for (const Damage& damage : damages) {
@@ -166,7 +166,7 @@ TEST(AssetFiles, ResStaysSmall)
         if (entry.is_regular_file())
             bytes += entry.file_size();
     EXPECT_LT(bytes, 25u * 1024 * 1024);
-    EXPECT_EQ(fileNames(resDir / "models").size(), 11u);
+    EXPECT_EQ(fileNames(resDir / "models").size(), 13u);
     EXPECT_EQ(fileNames(resDir / "textures").size(), 27u);
 }
 
@@ -190,6 +190,9 @@ const ModelCase modelCases[] = {
     {"lens.obj", true, {-8, -8, -1.5f}, {8, 8, 1.5f}, 0.01f, ModelCase::Closed},
     {"weapon.obj", false, {-55, -225, -12}, {55, 225, 12}, 0.03f, ModelCase::Closed},
     {"plane.obj", false, {-253, 0, -280}, {253, 0, 280}, 0.001f, ModelCase::UpwardSheet},
+    // The captures' twins must cover exactly what the frame's room and floor cover.
+    {"roomtFine.obj", false, {-1720, 0, -1400}, {1720, 2400, 1400}, 0.001f, ModelCase::InwardShell},
+    {"planeFine.obj", false, {-253, 0, -280}, {253, 0, 280}, 0.001f, ModelCase::UpwardSheet},
     // A three-lobed knot cannot be symmetric across both axes of its plane.
     {"biztorus.obj", true, {-300, -300, -110}, {300, 300, 110}, 0.1f, ModelCase::Closed},
     {"figure.obj", true, {-70, -24, -70}, {70, 400, 70}, 0.04f, ModelCase::Closed},
@@ -376,9 +379,12 @@ TEST_P(TextureStretchTest, TexelsStaySquareAfterTheSceneStretch)
 
 INSTANTIATE_TEST_SUITE_P(Architecture, TextureStretchTest,
                          ::testing::Values(StretchCase{"roomt.obj", {1.1f, 1.0f, 1.3f}},
-                                           StretchCase{"plane.obj", {7.5f, 1.0f, 6.5f}}),
+                                           StretchCase{"plane.obj", {7.5f, 1.0f, 6.5f}},
+                                           StretchCase{"roomtFine.obj", {1.1f, 1.0f, 1.3f}},
+                                           StretchCase{"planeFine.obj", {7.5f, 1.0f, 6.5f}}),
                          [](const ::testing::TestParamInfo<StretchCase>& info) {
-                             return std::string(info.param.file).substr(0, 5);
+                             const std::string file = info.param.file;
+                             return file.substr(0, file.find('.'));
                          });
 
 }  // namespace

@@ -11,14 +11,15 @@ constexpr float wallRepeat = 300.0f;
 constexpr float floorRepeat = 400.0f;
 }  // namespace
 
-Mesh makeRoom()
+namespace {
+
+Mesh roomShell(int cellsX, int cellsZ, int cellsY)
 {
     // Seen from inside: every rectangle faces the centre. Walls and ceiling share
     // their edge subdivisions so the shell has no cracks. The side walls stand wide
     // enough (1892 after the hall's stretch) that the tour's widest circles, which
     // swing the eye out to 1800, stay inside.
     const float hx = 1720.0f, hz = 1400.0f, height = 2400.0f, hy = height / 2;
-    const int cellsX = 28, cellsZ = 22, cellsY = 16;
     const glm::vec3 x(1, 0, 0), y(0, 1, 0), z(0, 0, 1);
     const float sx = roomStretch.x / wallRepeat, sz = roomStretch.z / wallRepeat;
     const float sy = 1.0f / wallRepeat;
@@ -31,13 +32,39 @@ Mesh makeRoom()
     return room;
 }
 
+Mesh floorSheet(int cellsX, int cellsZ)
+{
+    // As wide as the room.
+    const glm::vec3 x(1, 0, 0), minusZ(0, 0, -1);
+    return rectangle({0, 0, 0}, x, minusZ, 253.0f, 280.0f, cellsX, cellsZ, floorStretch.x / floorRepeat,
+                     floorStretch.y / floorRepeat);
+}
+
+}  // namespace
+
+// The frame lights every pixel, so its room and floor are a few large cells: a software
+// rasterizer shades a block of pixels once for every triangle that crosses it, and the
+// fine cells made the lit frame about a sixth slower.
+Mesh makeRoom()
+{
+    return roomShell(2, 2, 2);
+}
+
 Mesh makeFloor()
 {
-    // Fine enough that per-vertex lighting of the two point lights stays smooth; as
-    // wide as the room.
-    const glm::vec3 x(1, 0, 0), minusZ(0, 0, -1);
-    return rectangle({0, 0, 0}, x, minusZ, 253.0f, 280.0f, 46, 50, floorStretch.x / floorRepeat,
-                     floorStretch.y / floorRepeat);
+    return floorSheet(2, 2);
+}
+
+// The environment captures light at the vertices: their room and floor are fine enough
+// that the two point lights stay smooth on them.
+Mesh makeFineRoom()
+{
+    return roomShell(28, 22, 16);
+}
+
+Mesh makeFineFloor()
+{
+    return floorSheet(46, 50);
 }
 
 Mesh makePedestal()

@@ -7,6 +7,8 @@
 
 Mesh makeRoom();
 Mesh makeFloor();
+Mesh makeFineRoom();
+Mesh makeFineFloor();
 Mesh makePedestal();
 Mesh makeMultiCube();
 Mesh makeSphere();

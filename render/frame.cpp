@@ -43,11 +43,12 @@ void endFullScreenPass()
 constexpr GLuint mipUnit = 2;
 constexpr GLuint reducedUnit = 3;
 
-void beginMipSampling(GLuint texture, GLuint sampler)
+void beginMipSampling(GLuint texture, GLuint sampler, bool makeMips)
 {
     glActiveTexture(GL_TEXTURE0 + mipUnit);
     glBindTexture(GL_TEXTURE_2D, texture);
-    glGenerateMipmap(GL_TEXTURE_2D);
+    if (makeMips)
+        glGenerateMipmap(GL_TEXTURE_2D);
     glBindSampler(mipUnit, sampler);
     glActiveTexture(GL_TEXTURE0);
 }
@@ -94,6 +95,8 @@ void sendDepthOfFieldUniforms(const ShaderProgram& program)
     glUniform1i(program.getUniformLocation("bgl_DepthTexture"), 1);
     glUniform1i(program.getUniformLocation("renderedMips"), static_cast<GLint>(mipUnit));
     glUniform1i(program.getUniformLocation("dofBlur"), static_cast<GLint>(reducedUnit));
+    glUniform1i(program.getUniformLocation("bloomHalo"), static_cast<GLint>(reducedUnit));
+    glUniform1f(program.getUniformLocation("bloomfactor"), bloomfactor);
     glUniform1f(program.getUniformLocation("focalDepth"), focalDepth);
     glUniform1f(program.getUniformLocation("focalLength"), focalLength);
     glUniform1f(program.getUniformLocation("fstop"), fstop);
@@ -192,7 +195,7 @@ void renderBloom()
     beginFullScreenPass(program);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sceneColorTextures[0]);
-    beginMipSampling(sceneColorTextures[0], filterLevelSampler);
+    beginMipSampling(sceneColorTextures[0], filterLevelSampler, true);
     // Without its halo build the halo target stays black: the picture passes through
     // without a halo.
     if (bloomHaloShader->program != 0)
@@ -216,7 +219,11 @@ void renderDepthOfField()
     beginFullScreenPass(program);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sceneColorTextures[1]);
-    beginMipSampling(sceneColorTextures[1], filterLevelSampler);
+    // The blur gathers from the picture before the bloom, whose mipmaps the bloom made
+    // this frame, and adds the bloom's halo back, which varies too slowly for a blur to
+    // change: one mipmap chain a frame instead of two. Without a bloom the chain is made here.
+    beginMipSampling(sceneColorTextures[0], filterLevelSampler, bloomShader->program == 0);
+    bindReduced(bloomHaloTexture);
     glActiveTexture(GL_TEXTURE1);
     glBindTexture(GL_TEXTURE_2D, sceneDepthTexture);
     glActiveTexture(GL_TEXTURE0);

@@ -8,10 +8,9 @@
 // one bilinear tap.
 uniform sampler2D colorTexture;
 uniform sampler2D colorMips;  // the same picture, read through its mipmaps
-uniform sampler2D bloomHalo;  // the halo, at a quarter of the size
 uniform float pixelsizex;
 uniform float pixelsizey;
-uniform float bloomfactor;
+#include "bloomHalo.glsl"
 
 in vec2 texCoord;
 out vec4 out_color;
@@ -25,10 +24,6 @@ const vec2 tapOffsets[tapCount] = vec2[](  // in pixels
     vec2(0.0, -9.6), vec2(8.314, 4.8), vec2(-8.314, 4.8),
     vec2(0.0, 19.2), vec2(16.628, -9.6), vec2(-16.628, -9.6));
 const float levelWeights[3] = float[](0.2, 0.35, 0.45);
-// The halo is stored as the square root of a quarter of itself, like the picture's display
-// curve: fine steps where it is faint.
-const float haloRange = 4.0;
-
 // A coarse texel averages a glowing spot with its surroundings, so the alpha term takes
 // the texel's hue rather than its squared colour: the glow then stays in proportion to
 // how much of the texel glows, and a lamp does not fade as it shrinks into few texels.
@@ -57,9 +52,6 @@ void main()
 {
     // One texel per pixel, exactly as stored: a filtered read here would soften the picture.
     vec3 scene = texelFetch(colorTexture, ivec2(texCoord / vec2(pixelsizex, pixelsizey)), 0).rgb;
-    vec3 halo = textureLod(bloomHalo, texCoord, 0.0).rgb;
-    // Squares and a square root stand for the display curve, like the glow above.
-    vec3 color = min(scene * scene + halo * halo * (haloRange * bloomfactor), vec3(1.0));
-    out_color = vec4(sqrt(color), 1.0);
+    out_color = vec4(withHalo(scene, texCoord), 1.0);
 }
 #endif

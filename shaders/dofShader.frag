@@ -7,7 +7,7 @@
 // The full-size pass keeps the sharp zone exactly as drawn and fades into the blur as
 // the circle grows.
 uniform sampler2D bgl_RenderedTexture;
-uniform sampler2D renderedMips;  // the same picture, read through its mipmaps
+uniform sampler2D renderedMips;  // the picture before the bloom, read through its mipmaps
 uniform sampler2D bgl_DepthTexture;
 uniform sampler2D dofBlur;       // the blur, at half the size
 uniform float bgl_RenderedTextureWidth;
@@ -46,6 +46,8 @@ float circleOfConfusion(float depth)
 }
 
 #ifdef DOF_BLUR
+#include "bloomHalo.glsl"
+
 void main()
 {
     vec2 pixel = vec2(1.0 / bgl_RenderedTextureWidth, 1.0 / bgl_RenderedTextureHeight);  // full-size pixels
@@ -80,7 +82,8 @@ void main()
         if (weightSum > 0.001)
             color = sum / weightSum;
     }
-    out_color = vec4(color, 1.0);
+    // The mipmaps are of the picture before the bloom: its halo comes back here.
+    out_color = vec4(withHalo(color, texCoord), 1.0);
 }
 #else
 void main()

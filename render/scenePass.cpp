@@ -187,10 +187,11 @@ void renderReflectingObjects(const LitPrograms& programs)
 // Lays down the nearest depth of everything the frame draws, so that the lit programs then
 // shade each pixel once (a software rasterizer skips a block whose every pixel fails the
 // depth test). The captures go without: their programs cost little more per pixel than
-// the extra pass would. The shadow program writes depth alone and computes positions exactly as
-// the lit programs do (both declare gl_Position invariant), so the lit pass meets equal
-// depths. Should the plain or the reflecting program be missing, their objects would
-// leave holes in the depth: no pre-pass then (normal-mapped objects fall back to plain).
+// the extra pass would. The shadow program writes depth alone and computes positions
+// exactly as the lit programs do (both declare gl_Position invariant), so the lit pass
+// meets equal depths. Should the plain or the reflecting program be missing, their
+// objects would leave holes in the depth: no pre-pass then (normal-mapped objects fall
+// back to plain).
 bool layDownDepth(const LitPrograms& programs)
 {
     const ShaderProgram& program = *shadowTextureShader;

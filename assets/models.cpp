@@ -9,6 +9,7 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <cerrno>
+#include <cmath>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -505,6 +506,25 @@ GLuint makeBuffer(GLenum target, size_t bytes, const void* data)
     return buffer;
 }
 
+glm::vec4 boundingSphere(const ModelData& model)
+{
+    if (model.vertexCount == 0)
+        return glm::vec4(0.0f, 0.0f, 0.0f, -1.0f);
+    glm::vec3 low(model.positions[0]);
+    glm::vec3 high = low;
+    for (unsigned int i = 1; i < model.vertexCount; ++i) {
+        low = glm::min(low, glm::vec3(model.positions[i]));
+        high = glm::max(high, glm::vec3(model.positions[i]));
+    }
+    const glm::vec3 centre = 0.5f * (low + high);
+    float radius2 = 0.0f;
+    for (unsigned int i = 0; i < model.vertexCount; ++i) {
+        const glm::vec3 d = glm::vec3(model.positions[i]) - centre;
+        radius2 = std::max(radius2, glm::dot(d, d));
+    }
+    return glm::vec4(centre, std::sqrt(radius2));
+}
+
 void pointAttribute(GLint location, GLuint buffer, GLint components)
 {
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
@@ -517,6 +537,7 @@ void pointAttribute(GLint location, GLuint buffer, GLint components)
 void uploadModel(ModelData& model, const ShaderProgram& program)
 {
     const size_t n = model.vertexCount;
+    model.bounds = boundingSphere(model);
     glGenVertexArrays(1, &model.vertexArray);
     glBindVertexArray(model.vertexArray);
     model.positionBuffer = makeBuffer(GL_ARRAY_BUFFER, n * sizeof(glm::vec4), model.positions.data());

@@ -26,6 +26,9 @@ struct ModelData {
     GLuint indexBuffer = 0;
     GLuint texCoordBuffer = 0;
     GLuint vertexArray = 0;
+    // Sphere around the positions in the model's own frame (centre, radius), worked out by
+    // uploadModel; a negative radius, as before that, means "never culled".
+    glm::vec4 bounds{0.0f, 0.0f, 0.0f, -1.0f};
 };
 
 extern std::map<short, ModelData*> models;

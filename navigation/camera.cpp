@@ -67,6 +67,21 @@ glm::mat4 cubeFaceProjection()
     return glm::perspective(glm::radians(90.0f), 1.0f, nearDist, farDist);
 }
 
+bool sphereOutsideView(const glm::mat4& projectionView, const glm::vec3& centre, float radius)
+{
+    // Each plane is the last row of the matrix plus or minus one of the others.
+    const glm::mat4 rows = glm::transpose(projectionView);
+    for (int axis = 0; axis < 3; ++axis) {
+        for (float sign : {1.0f, -1.0f}) {
+            const glm::vec4 plane = rows[3] + sign * rows[axis];
+            const float length = glm::length(glm::vec3(plane));
+            if (glm::dot(glm::vec3(plane), centre) + plane.w < -radius * length)
+                return true;
+        }
+    }
+    return false;
+}
+
 void initCamera()
 {
     camera.eye = startEye;

@@ -37,6 +37,10 @@ glm::mat4 defaultProjection();
 // perspective(90 deg, 1, nearDist, farDist): one cube-map face.
 glm::mat4 cubeFaceProjection();
 
+// Whether a sphere lies wholly outside the view of projection * view (behind one of its
+// six planes): nothing of it can show, so it need not be drawn.
+bool sphereOutsideView(const glm::mat4& projectionView, const glm::vec3& centre, float radius);
+
 void initCamera();
 void updateBasis();
 glm::mat4 viewMatrix();

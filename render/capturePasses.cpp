@@ -36,7 +36,7 @@ void drawCaster(const ShaderProgram& program, const EngineObject& object)
     glUniformMatrix4fv(program.locations.modelMatrix, 1, GL_FALSE, glm::value_ptr(object.modelMatrix));
     // Every model's own vertex array has in_position at the shared location, which the
     // shadow program uses too; core profiles draw nothing through vertex array 0.
-    if (model.vertexArray == 0 || model.indexCount == 0)
+    if (model.vertexArray == 0 || model.indexCount == 0 || outsideCameraView(object))
         return;
     glBindVertexArray(model.vertexArray);
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(model.indexCount), GL_UNSIGNED_INT, nullptr);

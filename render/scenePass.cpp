@@ -9,6 +9,8 @@
 
 #include <glm/gtc/type_ptr.hpp>
 
+#include <algorithm>
+
 namespace {
 
 const int normalMappedTextureKeys[] = {6, 9, 12, 15, 18, 21, 24};
@@ -85,7 +87,7 @@ void sendObjectUniforms(const ShaderProgram& program, const EngineObject& object
 void drawModel(const EngineObject& object, bool fine)
 {
     const ModelData& model = fine ? captureMesh(*object.model) : *object.model;
-    if (model.vertexArray == 0 || model.indexCount == 0)
+    if (model.vertexArray == 0 || model.indexCount == 0 || outsideCameraView(object))
         return;
     glBindVertexArray(model.vertexArray);
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(model.indexCount), GL_UNSIGNED_INT, nullptr);
@@ -231,6 +233,18 @@ GLuint textureName(unsigned int key)
 {
     const Texture* texture = findTexture(key);
     return texture ? texture->id : 0;
+}
+
+bool outsideCameraView(const EngineObject& object)
+{
+    const glm::vec4 bounds = object.model->bounds;
+    if (bounds.w < 0.0f)
+        return false;
+    const glm::mat4& m = object.modelMatrix;
+    const float stretch =
+        std::max(glm::length(glm::vec3(m[0])), std::max(glm::length(glm::vec3(m[1])), glm::length(glm::vec3(m[2]))));
+    const glm::vec3 centre(m * glm::vec4(glm::vec3(bounds), 1.0f));
+    return sphereOutsideView(camera.projection * viewMatrix(), centre, bounds.w * stretch);
 }
 
 void renderScene(SceneView view)

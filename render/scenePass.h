@@ -28,3 +28,8 @@ enum SceneTextureUnit : GLint {
 enum class SceneView { Frame, EnvironmentCapture };
 
 void renderScene(SceneView view = SceneView::Frame);
+
+class EngineObject;
+// Whether the object's bounding sphere lies outside what the camera sees through its
+// projection: the passes skip such objects (a model whose sphere is unknown is kept).
+bool outsideCameraView(const EngineObject& object);

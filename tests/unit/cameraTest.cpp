@@ -165,4 +165,21 @@ TEST_F(CameraTest, VerticalOrbitsStopAtTheirLimits)
     }
 }
 
+TEST_F(CameraTest, SpheresOutsideACubeFaceAreCulledOnlyWhenWhollyOutside)
+{
+    // A face looking down -z from the origin: 90 degrees wide, near plane at 1.
+    const glm::mat4 face = cubeFaceProjection() * glm::lookAt(glm::vec3(0), glm::vec3(0, 0, -1), glm::vec3(0, 1, 0));
+    struct { const char* name; glm::vec3 centre; float radius; bool outside; } cases[] = {
+        {"ahead", {0, 0, -500}, 10, false},
+        {"behind", {0, 0, 500}, 10, true},
+        {"around the eye", {0, 0, 5}, 10, false},
+        {"beyond the side plane", {600, 0, -500}, 10, true},
+        {"straddling the side plane", {520, 0, -500}, 30, false},
+        {"above, its edge inside", {0, 560, -500}, 50, false},
+        {"above, just clear", {0, 580, -500}, 50, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(sphereOutsideView(face, c.centre, c.radius), c.outside) << c.name;
+}
+
 }  // namespace

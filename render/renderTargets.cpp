@@ -130,7 +130,9 @@ void createEnvironmentTargets()
     glGenSamplers(1, &environmentTextureSampler);
     glSamplerParameteri(environmentTextureSampler, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glSamplerParameteri(environmentTextureSampler, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glSamplerParameteri(environmentTextureSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    // Nearest both ways: the captures almost never magnify, and with one filter for both
+    // a software rasterizer need not decide per block which one applies.
+    glSamplerParameteri(environmentTextureSampler, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glSamplerParameteri(environmentTextureSampler, GL_TEXTURE_MIN_FILTER, GL_NEAREST_MIPMAP_NEAREST);
     // A sampler replaces all of a texture's sampling state, comparison included.
     glGenSamplers(1, &environmentShadowSampler);

@@ -26,6 +26,9 @@ out vec3 capturedAmbient;
 out vec3 capturedDiffuse[2];
 out vec3 capturedSpecular[2];
 out float capturedBias[2];
+#ifdef TANGENT_FRAME
+uniform sampler2D specularMap;
+#endif
 
 // The captures' lighting, done here once per vertex (see litShading.glsl).
 void lightVertex(vec3 position, vec3 normal)
@@ -40,6 +43,14 @@ void lightVertex(vec3 position, vec3 normal)
         float d = length(toLight);
         capturedBias[i] = shadowBias(d, dot(normal, toLight) / d);
     }
+#ifdef TANGENT_FRAME
+    // The specular map's last mipmap level, its mean: a mirror shows the highlights of
+    // the hall too small for the map's pattern, and a read per pixel cost a fifth of
+    // a capture.
+    float strength = textureLod(specularMap, in_texCoord, 16.0).r;
+    capturedSpecular[0] *= strength;
+    capturedSpecular[1] *= strength;
+#endif
 }
 #endif
 

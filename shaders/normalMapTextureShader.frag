@@ -12,11 +12,12 @@ in vec3 worldBitangent;
 void main()
 {
     vec3 albedo = toLinear(texture(colorTexture, texCoord).rgb);
-    float specularStrength = texture(specularMap, texCoord).r;
 #ifdef ENVIRONMENT_CAPTURE
-    // A curved mirror blurs the bumps away; the captures light the plain surface.
-    out_color = encodeOutput(capturedLight(albedo, specularStrength));
+    // A curved mirror blurs the bumps away; the captures light the plain surface, and
+    // the vertex stage has already weighed the highlights by the specular map.
+    out_color = encodeOutput(capturedLight(albedo, 1.0));
 #else
+    float specularStrength = texture(specularMap, texCoord).r;
     // Orthonormalise the interpolated frame (Gram-Schmidt) and keep its handedness.
     vec3 n = normalize(worldNormal);
     vec3 t = normalize(worldTangent - n * dot(n, worldTangent));

@@ -287,6 +287,12 @@ TEST_F(ModelUpload, ProgramWithTangentsGetsAllSixBuffersWired)
         glBindBuffer(GL_COPY_READ_BUFFER, 0);
         EXPECT_TRUE(tangents == model.tangents);
         EXPECT_TRUE(drainGLErrors().empty());
+
+        // The passes cull by this sphere: it must hold every vertex, and no more than that.
+        float farthest = 0.0f;
+        for (const glm::vec4& p : model.positions)
+            farthest = std::max(farthest, glm::distance(glm::vec3(p), glm::vec3(model.bounds)));
+        EXPECT_NEAR(model.bounds.w, farthest, 1e-4f * farthest);
     }
 }
 

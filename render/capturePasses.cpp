@@ -32,14 +32,10 @@ void giveCameraBack()
 
 void drawCaster(const ShaderProgram& program, const EngineObject& object)
 {
-    const ModelData& model = *object.model;
     glUniformMatrix4fv(program.locations.modelMatrix, 1, GL_FALSE, glm::value_ptr(object.modelMatrix));
     // Every model's own vertex array has in_position at the shared location, which the
-    // shadow program uses too; core profiles draw nothing through vertex array 0.
-    if (model.vertexArray == 0 || model.indexCount == 0 || outsideCameraView(object))
-        return;
-    glBindVertexArray(model.vertexArray);
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(model.indexCount), GL_UNSIGNED_INT, nullptr);
+    // shadow program uses too.
+    drawModel(object);
 }
 
 // Borrows the camera: from `point`, each face of `cubeMap` in turn is attached to

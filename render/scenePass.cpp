@@ -84,15 +84,6 @@ void sendObjectUniforms(const ShaderProgram& program, const EngineObject& object
     glUniform1f(l.material.specularExponent, m.specularExponent);
 }
 
-void drawModel(const EngineObject& object, bool fine)
-{
-    const ModelData& model = fine ? captureMesh(*object.model) : *object.model;
-    if (model.vertexArray == 0 || model.indexCount == 0 || outsideCameraView(object))
-        return;
-    glBindVertexArray(model.vertexArray);
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(model.indexCount), GL_UNSIGNED_INT, nullptr);
-}
-
 void drawNormalMapped(const ShaderProgram& program, const EngineObject& object, GLuint normalMap, GLuint specularMap,
                       bool fine)
 {
@@ -233,6 +224,15 @@ GLuint textureName(unsigned int key)
 {
     const Texture* texture = findTexture(key);
     return texture ? texture->id : 0;
+}
+
+void drawModel(const EngineObject& object, bool fine)
+{
+    const ModelData& model = fine ? captureMesh(*object.model) : *object.model;
+    if (model.vertexArray == 0 || model.indexCount == 0 || outsideCameraView(object))
+        return;
+    glBindVertexArray(model.vertexArray);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(model.indexCount), GL_UNSIGNED_INT, nullptr);
 }
 
 bool outsideCameraView(const EngineObject& object)

@@ -33,3 +33,7 @@ class EngineObject;
 // Whether the object's bounding sphere lies outside what the camera sees through its
 // projection: the passes skip such objects (a model whose sphere is unknown is kept).
 bool outsideCameraView(const EngineObject& object);
+
+// Draws the object's mesh (with `fine`, its capture twin) through the vertex array it was
+// uploaded with, unless there is nothing to draw or it lies outside the camera's view.
+void drawModel(const EngineObject& object, bool fine = false);

@@ -64,7 +64,9 @@ struct ModelRequest {
     short key;
     bool smoothNormals;
 };
+#ifndef __EMSCRIPTEN__
 void loadIsolated(const std::vector<ModelRequest>& requests);
+#endif
 } // namespace
 
 void loadModels()

@@ -2,6 +2,8 @@
 // builds the hall and runs the frame loop until the window is closed.
 #include "app/application.h"
 #include "app/commandLine.h"
+#include "app/console.h"
+#include "app/dataFolders.h"
 #include "app/frameClock.h"
 #include "app/glCapabilities.h"
 #include "app/window.h"
@@ -13,6 +15,7 @@
 
 int main(int argc, char** argv)
 {
+    protectConsole("pinakora");
     ViewerOptions options;
     std::string error;
     if (!parseViewerOptions(argumentList(argc, argv), options, error)) {
@@ -24,10 +27,12 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    glfwInit();
-    GLFWwindow* window = openViewerWindow(options.windowWidth, options.windowHeight, true);
+    if (!findDataFolders("pinakora"))
+        return 1;
+
+    GLFWwindow* window = glfwInit() ? openViewerWindow(options.windowWidth, options.windowHeight, true) : nullptr;
     if (!window) {
-        std::cerr << "Failed to initialize OpenGL window." << std::endl;
+        reportWindowFailure();
         glfwTerminate();
         return 1;
     }

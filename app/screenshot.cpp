@@ -29,9 +29,10 @@ bool saveScreenshot()
     std::tm local{};
     localtime_r(&now, &local);
     std::error_code ec;
+    // A name held by anything, a dangling symbolic link included, is taken.
     const std::string name = screenshotName(local, [](const std::string& n) {
         std::error_code e;
-        return std::filesystem::exists(n, e);
+        return std::filesystem::exists(std::filesystem::symlink_status(n, e));
     });
     std::filesystem::path path = std::filesystem::absolute(name, ec);
     if (ec)

@@ -1,11 +1,15 @@
 #include "app/window.h"
 
 #include "app/frameClock.h"
+#include "app/glCapabilities.h"
 #include "app/screenshot.h"
 #include "navigation/keyboard.h"
 #include "navigation/mouse.h"
 
+#include "app/glApi.h"
 #include <GLFW/glfw3.h>
+#include <cstdio>
+#include <iostream>
 
 GLFWwindow* mainWindow = nullptr;
 
@@ -48,6 +52,33 @@ GLFWwindow* openViewerWindow(int requestedWidth, int requestedHeight, bool visib
     if (mainWindow)
         glfwMakeContextCurrent(mainWindow);
     return mainWindow;
+}
+
+void reportWindowFailure()
+{
+    GLFWwindow* plain = nullptr;
+    if (glfwInit()) {
+        glfwDefaultWindowHints();
+        glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+        plain = glfwCreateWindow(64, 64, "Pinakora", nullptr, nullptr);
+    }
+    if (!plain) {
+        std::cerr << "Failed to initialize OpenGL window." << std::endl;
+        return;
+    }
+    glfwMakeContextCurrent(plain);
+    // A context older than 3.0 has no GL_MAJOR_VERSION to ask: its version string has it.
+    GLContextInfo info;
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    if (!version || std::sscanf(version, "%d.%d", &info.major, &info.minor) != 2)
+        info = GLContextInfo();
+    if (info.major > 3 || (info.major == 3 && info.minor >= 3))
+        info = queryCurrentContext();
+    if (checkGLCapabilities(info))
+        std::cerr << "Error: the driver offers OpenGL " << info.major << "." << info.minor
+                  << " but no 3.3 core profile window." << std::endl;
+    glfwMakeContextCurrent(nullptr);
+    glfwDestroyWindow(plain);
 }
 
 namespace {

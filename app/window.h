@@ -12,6 +12,12 @@ extern GLFWwindow* mainWindow;
 // Sets screenWidth/screenHeight to the requested size. Null when it cannot be opened.
 GLFWwindow* openViewerWindow(int width = 0, int height = 0, bool visible = false);
 
+// Says why the window could not be opened, once openViewerWindow gave null: without a
+// display "Failed to initialize OpenGL window."; with one, a plain context without
+// version hints is made to read what the driver offers, and the driver check's message
+// says what falls short.
+void reportWindowFailure();
+
 // Routes the keyboard controls' key-state query and key callback to `window`; F12
 // saves the shown picture.
 void connectKeyboard(GLFWwindow* window);

@@ -1,6 +1,8 @@
 #include "assets/assetFiles.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -76,4 +78,15 @@ bool readWholeFile(const std::string& path, size_t maxBytes, std::string& bytes,
     // A file that shrank while being read is taken as far as it went.
     bytes.resize(got);
     return true;
+}
+
+bool insideFolder(const std::string& path, const std::string& folder)
+{
+    char resolvedPath[PATH_MAX], resolvedFolder[PATH_MAX];
+    if (!realpath(path.c_str(), resolvedPath) || !realpath(folder.c_str(), resolvedFolder))
+        return false;
+    std::string prefix = resolvedFolder;
+    if (prefix.back() != '/')
+        prefix += '/';
+    return std::string(resolvedPath).compare(0, prefix.size(), prefix) == 0;
 }

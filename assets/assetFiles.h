@@ -1,6 +1,7 @@
 #pragma once
 // Model and image paths must name ordinary files: a directory, FIFO or device in their
-// place is refused before any loader opens it (opening a FIFO would block start-up).
+// place is refused before any loader opens it (opening a FIFO would block start-up). A
+// loader given a folder reads nothing outside it.
 #include <cstddef>
 #include <string>
 
@@ -11,3 +12,7 @@ std::string notARegularFile(const std::string& path);
 // Reads a whole ordinary file of at most `maxBytes`; false, with the reason in `problem`,
 // for anything else. Never blocks on a FIFO.
 bool readWholeFile(const std::string& path, size_t maxBytes, std::string& bytes, std::string& problem);
+
+// Whether `path` lies inside `folder` once `..` and symbolic links are resolved in both;
+// false when either does not exist.
+bool insideFolder(const std::string& path, const std::string& folder);

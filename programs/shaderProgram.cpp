@@ -1,6 +1,7 @@
 #include "programs/shaderProgram.h"
 
 #include "app/glCapabilities.h"
+#include "assets/assetFiles.h"
 
 #include <iostream>
 
@@ -39,26 +40,64 @@ void printProgramLog(GLuint program)
 
 bool fileExists(const std::string& path)
 {
-    std::string text;
-    return readShaderFile(path, text);
+    std::string text, problem;
+    return readShaderFile(path, text, problem);
 }
 
 std::string readTextFile(const std::string& path)
 {
-    std::string text;
-    readShaderFile(path, text);
+    std::string text, problem;
+    readShaderFile(path, text, problem);
     return text;
 }
 
 namespace {
 
-// The stage file's text with its shared files spliced in; an unreadable shared file is
-// named here, and the compile that follows reports what it lacked.
-ShaderSource readStage(const std::string& path, const std::string& prelude)
+std::string folderOf(const std::string& path)
 {
-    ShaderSource source = spliceShaderSource(path, readTextFile(path), prelude);
-    for (const std::string& missing : source.missing)
-        std::cerr << "Shader file " << missing << " (included by " << path << ") does not exist." << std::endl;
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
+// Shared files are read only from inside the stage file's folder, links resolved.
+ShaderFileReader readInside(const std::string& folder)
+{
+    return [folder](const std::string& path, std::string& text, std::string& problem) {
+        if (!readShaderFile(path, text, problem))
+            return false;
+        if (insideFolder(path, folder))
+            return true;
+        text.clear();
+        problem = "it lies outside the shader folder";
+        return false;
+    };
+}
+
+// A file that is not there, or no ordinary file, "does not exist"; one that is there but
+// was refused (too large, outside the folder) says why.
+void reportUnread(const std::string& what, const std::string& path, const std::string& shown,
+                  const std::string& problem)
+{
+    if (!notARegularFile(path).empty())
+        std::cerr << what << shown << " does not exist." << std::endl;
+    else
+        std::cerr << what << shown << " was not read: " << problem << "." << std::endl;
+}
+
+// The stage file's text with its shared files spliced in; a stage or shared file that
+// cannot be read is named here, and the compile that follows reports what it lacked.
+// `kind` is empty for the optional geometry stage, which may be absent without a word.
+ShaderSource readStage(const char* kind, const std::string& path, const std::string& prelude)
+{
+    std::string text, problem;
+    if (!readShaderFile(path, text, problem)) {
+        if (*kind)
+            reportUnread(std::string(kind) + " shader file ", path, path, problem);
+        return {{}, {path}, {}};
+    }
+    ShaderSource source = spliceShaderSource(path, text, prelude, readInside(folderOf(path)));
+    for (const UnreadShaderFile& unread : source.unread)
+        reportUnread("Shader file ", unread.path, unread.path + " (included by " + path + ")", unread.problem);
     return source;
 }
 
@@ -66,22 +105,11 @@ ShaderSource readStage(const std::string& path, const std::string& prelude)
 
 ShaderProgram::ShaderProgram(const std::string& basePath, const std::string& prelude) : name(basePath)
 {
-    ShaderSource vertex{{}, {basePath + ".vert"}, {}};
-    ShaderSource geometry{{}, {basePath + ".geom"}, {}};
-    ShaderSource fragment{{}, {basePath + ".frag"}, {}};
-    if (fileExists(basePath + ".vert"))
-        vertex = readStage(basePath + ".vert", prelude);
-    else
-        std::cerr << "Vertex shader file " << basePath << ".vert does not exist." << std::endl;
-
+    const ShaderSource vertex = readStage("Vertex", basePath + ".vert", prelude);
     hasGeometryShader = fileExists(basePath + ".geom");
-    if (hasGeometryShader)
-        geometry = readStage(basePath + ".geom", prelude);
-
-    if (fileExists(basePath + ".frag"))
-        fragment = readStage(basePath + ".frag", prelude);
-    else
-        std::cerr << "Fragment shader file " << basePath << ".frag does not exist." << std::endl;
+    const ShaderSource geometry = hasGeometryShader ? readStage("", basePath + ".geom", prelude)
+                                                    : ShaderSource{{}, {basePath + ".geom"}, {}};
+    const ShaderSource fragment = readStage("Fragment", basePath + ".frag", prelude);
 
     buildStages(vertex, geometry, fragment);
 }
@@ -90,8 +118,8 @@ ShaderProgram::ShaderProgram(const std::string& programName, const std::string& 
                              const std::string& fragmentSource)
     : name(programName)
 {
-    buildStages(spliceShaderSource(name + ".vert", vertexSource, "", [](auto&, auto&) { return false; }), {},
-                spliceShaderSource(name + ".frag", fragmentSource, "", [](auto&, auto&) { return false; }));
+    buildStages(spliceShaderSource(name + ".vert", vertexSource, "", [](auto&, auto&, auto&) { return false; }), {},
+                spliceShaderSource(name + ".frag", fragmentSource, "", [](auto&, auto&, auto&) { return false; }));
 }
 
 void ShaderProgram::buildStages(const ShaderSource& vertex, const ShaderSource& geometry, const ShaderSource& fragment)

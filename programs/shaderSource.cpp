@@ -1,9 +1,8 @@
 #include "programs/shaderSource.h"
 
-#include <fstream>
-#include <iterator>
+#include "assets/assetFiles.h"
+
 #include <sstream>
-#include <sys/stat.h>
 
 namespace {
 
@@ -27,6 +26,19 @@ bool isVersionLine(const std::string& line)
 {
     const size_t at = line.find_first_not_of(" \t");
     return at != std::string::npos && line.compare(at, 8, "#version") == 0;
+}
+
+// Whether an include name stays in the including file's folder: relative, and no `..`.
+bool staysInFolder(const std::string& name)
+{
+    if (name[0] == '/')
+        return false;
+    std::istringstream parts(name);
+    std::string part;
+    while (std::getline(parts, part, '/'))
+        if (part == "..")
+            return false;
+    return true;
 }
 
 std::string directoryOf(const std::string& path)
@@ -60,13 +72,18 @@ struct Splicer {
             bool seen = false;
             for (const std::string& f : result.files)
                 seen = seen || f == includedPath;
-            std::string included;
-            if (!seen && depth < maxIncludeDepth && read(includedPath, included)) {
+            std::string included, problem;
+            if (seen) {
+            } else if (!staysInFolder(name)) {
+                result.unread.push_back({includedPath, "it lies outside the shader folder"});
+            } else if (depth >= maxIncludeDepth) {
+                result.unread.push_back({includedPath, "includes nest deeper than " + std::to_string(maxIncludeDepth)});
+            } else if (read(includedPath, included, problem)) {
                 result.files.push_back(includedPath);
                 lineDirective(1, result.files.size() - 1);
                 splice(includedPath, included, result.files.size() - 1, 1, depth + 1);
-            } else if (!seen) {
-                result.missing.push_back(includedPath);
+            } else {
+                result.unread.push_back({includedPath, problem});
             }
             lineDirective(number + 1, file);
         }
@@ -87,17 +104,9 @@ ShaderDialect shaderDialect = esShaderDialect();
 ShaderDialect shaderDialect;
 #endif
 
-bool readShaderFile(const std::string& path, std::string& text)
+bool readShaderFile(const std::string& path, std::string& text, std::string& problem)
 {
-    // Only regular files: a directory would throw out of the stream, a FIFO would block.
-    struct stat status {};
-    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
-        return false;
-    std::ifstream file(path, std::ios::in | std::ios::binary);
-    if (!file.is_open())
-        return false;
-    text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
+    return readWholeFile(path, maxShaderFileBytes, text, problem);
 }
 
 ShaderSource spliceShaderSource(const std::string& path, const std::string& text, const std::string& prelude,

@@ -1,21 +1,30 @@
 #pragma once
 // Shader text as the driver receives it. A stage file may name shared files with lines
 // `#include "file"` (resolved beside the including file, each file spliced once per
-// stage); the build may add a prelude of defines right after the `#version` line. `#line`
+// stage; a name that is absolute or climbs out with `..` is refused unread); the build may add a prelude of defines right after the `#version` line. `#line`
 // directives keep the driver's log counting lines in the real files: a log's source
 // number N is `files[N]`. GL-free, so the splicing is tested without a context.
 #include <functional>
 #include <string>
 #include <vector>
 
-struct ShaderSource {
-    std::string text;
-    std::vector<std::string> files;    // every file spliced in; [0] is the stage file itself
-    std::vector<std::string> missing;  // files named by an #include that could not be read
+// A file named by an #include that was not spliced in, and why ("it does not exist").
+struct UnreadShaderFile {
+    std::string path;
+    std::string problem;
 };
 
-// Reads `path` into `text`; false when it is not a readable regular file.
-using ShaderFileReader = std::function<bool(const std::string& path, std::string& text)>;
+struct ShaderSource {
+    std::string text;
+    std::vector<std::string> files;  // every file spliced in; [0] is the stage file itself
+    std::vector<UnreadShaderFile> unread;
+};
+
+// Reads `path` into `text`; false, with the reason in `problem`, when it cannot.
+using ShaderFileReader = std::function<bool(const std::string& path, std::string& text, std::string& problem)>;
+
+// Shader files are small; a larger one is a mistake or an attack on the compiler.
+constexpr size_t maxShaderFileBytes = size_t(1) << 20;
 
 // The GL dialect every stage is built in: a non-empty `versionLine` replaces each stage's
 // `#version` line and `declarations` (default precisions) follow it, before the prelude.
@@ -29,7 +38,8 @@ extern ShaderDialect shaderDialect;
 // GLSL ES 3.00 with high default precisions: the browser build's dialect.
 ShaderDialect esShaderDialect();
 
-bool readShaderFile(const std::string& path, std::string& text);
+// An ordinary file of at most maxShaderFileBytes.
+bool readShaderFile(const std::string& path, std::string& text, std::string& problem);
 
 ShaderSource spliceShaderSource(const std::string& path, const std::string& text, const std::string& prelude,
                                 const ShaderFileReader& read = readShaderFile);

@@ -50,6 +50,8 @@ void captureCubeFaces(GLuint framebuffer, GLenum attachment, GLuint cubeMap, con
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     for (int face = 0; face < 6; ++face) {
         glFramebufferTexture2D(GL_FRAMEBUFFER, attachment, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, cubeMap, 0);
+        if (!drawFramebufferComplete())
+            continue;
         aimAtFace(point, face);
         drawFace();
     }
@@ -102,6 +104,9 @@ void reduceShadowCubeMaps()
             const GLenum target = GL_TEXTURE_CUBE_MAP_POSITIVE_X + face;
             glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, target, shadowCubeMaps[light], 0);
             glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, target, captureShadowCubeMaps[light], 0);
+            if (!drawFramebufferComplete() ||
+                glCheckFramebufferStatus(GL_READ_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+                continue;
             glBlitFramebuffer(0, 0, shadowMapSize, shadowMapSize, 0, 0, captureShadowMapSize, captureShadowMapSize,
                               GL_DEPTH_BUFFER_BIT, GL_NEAREST);
         }

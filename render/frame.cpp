@@ -66,7 +66,8 @@ void gatherReduced(const ShaderProgram& program, void (*sendUniforms)(const Shad
     glViewport(0, 0, width, height);
     program.use();
     sendUniforms(program);
-    drawQuad();
+    if (drawFramebufferComplete())
+        drawQuad();
     glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous));
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
 }
@@ -164,22 +165,24 @@ void renderFrame()
 {
     glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
     glViewport(0, 0, screenWidth, screenHeight);
-    clearSceneTargets();
-
-    drawIntoSceneColor(0);
-    {
-        PassScope timing(FramePass::Scene);
-        renderScene();
-    }
-    drawIntoSceneColor(1);
-    {
-        PassScope timing(FramePass::Bloom);
-        renderBloom();
-    }
-    drawIntoSceneColor(2);
-    {
-        PassScope timing(FramePass::DepthOfField);
-        renderDepthOfField();
+    // Without its scene framebuffer the frame has nothing to draw into but the window.
+    if (drawFramebufferComplete()) {
+        clearSceneTargets();
+        drawIntoSceneColor(0);
+        {
+            PassScope timing(FramePass::Scene);
+            renderScene();
+        }
+        drawIntoSceneColor(1);
+        {
+            PassScope timing(FramePass::Bloom);
+            renderBloom();
+        }
+        drawIntoSceneColor(2);
+        {
+            PassScope timing(FramePass::DepthOfField);
+            renderDepthOfField();
+        }
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     PassScope timing(FramePass::Present);

@@ -78,7 +78,7 @@ void createSceneTargets()
         if (anisotropicFilteringAvailable())
             glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, 8.0f);
     }
-    reportFramebufferStatus("\nFramebuffer created\n");
+    reportFramebufferStatus("\nFramebuffer created\n", "The hall is not drawn: its scene framebuffer is incomplete.");
 
     // The textures keep plain linear filtering; only the filters read their mipmaps.
     // Clamped, so a halo or blur at one edge does not pull in the opposite edge.
@@ -91,7 +91,7 @@ void createSceneTargets()
 
 // A colour texture the filters draw a reduced picture into and read back bilinearly.
 // Black until first drawn, so a halo program that failed to build adds nothing.
-void createReducedTarget(GLuint& framebuffer, GLuint& texture, GLsizei width, GLsizei height)
+void createReducedTarget(GLuint& framebuffer, GLuint& texture, GLsizei width, GLsizei height, const char* skipped)
 {
     glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
@@ -103,8 +103,8 @@ void createReducedTarget(GLuint& framebuffer, GLuint& texture, GLsizei width, GL
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
-    glClear(GL_COLOR_BUFFER_BIT);
-    reportFramebufferStatus(nullptr);
+    if (reportFramebufferStatus(nullptr, skipped))
+        glClear(GL_COLOR_BUFFER_BIT);
 }
 
 void createEnvironmentTargets()
@@ -142,13 +142,14 @@ void createEnvironmentTargets()
     glSamplerParameteri(environmentShadowSampler, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glSamplerParameteri(environmentShadowSampler, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
     glSamplerParameteri(environmentShadowSampler, GL_TEXTURE_COMPARE_FUNC, GL_LESS);
-    reportFramebufferStatus("\nEnvironment framebuffer created\n");
+    reportFramebufferStatus("\nEnvironment framebuffer created\n",
+                            "The mirror's and the lens's environment maps are not drawn: their framebuffer is incomplete.");
 }
 
 // One depth-only framebuffer and the two depth cube maps of `size` it draws into, one
 // face at a time.
 void createDepthCubeTargets(GLuint& framebuffer, GLuint (&cubeMaps)[2], GLsizei size, GLenum filter,
-                            const char* successText)
+                            const char* successText, const char* skipped)
 {
     glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
@@ -166,36 +167,46 @@ void createDepthCubeTargets(GLuint& framebuffer, GLuint (&cubeMaps)[2], GLsizei 
     const GLenum none = GL_NONE;
     glDrawBuffers(1, &none);
     glReadBuffer(GL_NONE);
-    reportFramebufferStatus(successText);
+    reportFramebufferStatus(successText, skipped);
 }
 
 void createShadowTargets()
 {
     createDepthCubeTargets(shadowFramebuffer, shadowCubeMaps, shadowMapSize, GL_LINEAR,
-                           "\nShadow framebuffer created\n");
+                           "\nShadow framebuffer created\n",
+                           "The lights' shadow maps are not drawn: their framebuffer is incomplete.");
     createDepthCubeTargets(captureShadowFramebuffer, captureShadowCubeMaps, captureShadowMapSize, GL_NEAREST,
-                           nullptr);
+                           nullptr, "The environment maps' shadow copies are not made: their framebuffer is incomplete.");
 }
 
 } // namespace
 
-void reportFramebufferStatus(const char* successText)
+bool reportFramebufferStatus(const char* successText, const char* skipped)
 {
     const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
     if (status == GL_FRAMEBUFFER_COMPLETE) {
         if (successText)
             std::cout << successText;
-    } else {
-        std::cout << "\nDidn't work!\n" << static_cast<unsigned int>(status) << std::endl;
+        return true;
     }
+    std::cout << "\nDidn't work!\n" << static_cast<unsigned int>(status) << std::endl;
+    if (skipped)
+        std::cerr << skipped << std::endl;
+    return false;
+}
+
+bool drawFramebufferComplete()
+{
+    return glCheckFramebufferStatus(GL_DRAW_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
 void createRenderTargets()
 {
     createSceneTargets();
     createReducedTarget(bloomHaloFramebuffer, bloomHaloTexture, bloomHaloExtent(screenWidth),
-                        bloomHaloExtent(screenHeight));
-    createReducedTarget(dofBlurFramebuffer, dofBlurTexture, dofBlurExtent(screenWidth), dofBlurExtent(screenHeight));
+                        bloomHaloExtent(screenHeight), "The bloom's halo is not drawn: its framebuffer is incomplete.");
+    createReducedTarget(dofBlurFramebuffer, dofBlurTexture, dofBlurExtent(screenWidth), dofBlurExtent(screenHeight),
+                        "The depth of field's blur is not drawn: its framebuffer is incomplete.");
     createEnvironmentTargets();
     createShadowTargets();
     glBindTexture(GL_TEXTURE_2D, 0);

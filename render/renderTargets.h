@@ -47,5 +47,12 @@ inline GLsizei dofBlurExtent(GLsizei windowExtent) { return windowExtent / 2 > 0
 void createRenderTargets();
 
 // Prints the success text (none when null), or "\nDidn't work!\n" and the status, for the
-// bound framebuffer.
-void reportFramebufferStatus(const char* successText);
+// bound framebuffer, then one line saying what will not be drawn (`skipped`) when given.
+// True when complete.
+bool reportFramebufferStatus(const char* successText, const char* skipped = nullptr);
+
+// Whether the bound draw framebuffer can be drawn into. Every pass asks before it draws:
+// drawing into an incomplete framebuffer is an error at best and a driver crash at worst
+// (as when memory ran out for its textures), so the pass is skipped and the rest of the
+// frame goes on.
+bool drawFramebufferComplete();

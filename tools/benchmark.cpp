@@ -11,6 +11,8 @@
 //   benchmark [--frames 300] [--size 1920x1080] [--step 0.0333333] [--settle 100] [--trivial-ratio] [--json]
 #include "app/application.h"
 #include "app/commandLine.h"
+#include "app/console.h"
+#include "app/dataFolders.h"
 #include "app/glCapabilities.h"
 #include "app/progress.h"
 #include "programs/programs.h"
@@ -400,6 +402,7 @@ void printJson(const Result& real, const Result* trivial, int frames, int width,
 
 int main(int argc, char** argv)
 {
+    protectConsole("benchmark");
     BenchmarkOptions options;
     std::string error;
     if (!parseBenchmarkOptions(argumentList(argc, argv), options, error)) {
@@ -410,6 +413,8 @@ int main(int argc, char** argv)
         std::cout << benchmarkHelp();
         return 0;
     }
+    if (!findDataFolders("benchmark"))
+        return 1;
     const int frames = options.frames, width = options.width, height = options.height;
     const double step = options.step;
     const bool json = options.json, ratio = options.trivialRatio;

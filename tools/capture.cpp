@@ -10,9 +10,12 @@
 // known), 1 when the window cannot be opened or a frame could not be written.
 #include "app/application.h"
 #include "app/commandLine.h"
+#include "app/console.h"
+#include "app/dataFolders.h"
 #include "app/frameClock.h"
 #include "app/glCapabilities.h"
 #include "app/progress.h"
+#include "app/window.h"
 #include "render/frameCapture.h"
 #include "tools/videoWriter.h"
 
@@ -29,11 +32,12 @@
 
 namespace {
 
+// The signal that asked to stop, 0 while none has.
 volatile std::sig_atomic_t stopRequested = 0;
 
-void requestStop(int)
+void requestStop(int signal)
 {
-    stopRequested = 1;
+    stopRequested = signal;
 }
 
 int refuse(const std::string& line)
@@ -66,6 +70,7 @@ bool prepareFolder(const std::string& out, std::string& error)
 
 int main(int argc, char** argv)
 {
+    protectConsole("capture");
     CaptureOptions options;
     std::string error;
     if (!parseCaptureOptions(argumentList(argc, argv), options, error))
@@ -75,6 +80,8 @@ int main(int argc, char** argv)
         return 0;
     }
     const bool video = !options.video.empty();
+    if (!findDataFolders("capture"))
+        return 1;
 
     // Frame n ends at time n * step; a time is captured at the first frame that reaches it.
     std::set<long> captureFrames;
@@ -100,15 +107,15 @@ int main(int argc, char** argv)
         if (!writer.open(options.video, options.width, options.height, static_cast<int>(options.fps), error))
             return refuse("--video: " + error);
         // Interrupted, a video is unplayable: stop after the frame and remove it.
-        std::signal(SIGINT, requestStop);
-        std::signal(SIGTERM, requestStop);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+            std::signal(signal, requestStop);
     } else if (!prepareFolder(options.out, error)) {
         return refuse("--out: " + error);
     }
 
     if (!openHidden(options.width, options.height)) {
         writer.abandon();
-        std::cerr << "Failed to initialize OpenGL window." << std::endl;
+        reportWindowFailure();
         glfwTerminate();
         return 1;
     }
@@ -129,7 +136,7 @@ int main(int argc, char** argv)
             writer.abandon();
             std::cerr << "capture: stopped; " << options.video << " removed" << std::endl;
             glfwTerminate();
-            return 130;
+            return 128 + stopRequested;
         }
         if (video) {
             if (!writer.addFrame(readPresentedFrame().rgba.data(), error)) {

@@ -9,17 +9,35 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <unistd.h>
 
 namespace {
 
-// Only a file of our own is taken away again, never a device such as /dev/full.
+// The containers and encoders this tool is known to write with Debian's FFmpeg.
+const char* const videoExtensions[] = {".mp4", ".mkv", ".webm", ".webp", ".gif"};
+
+// Only a file of our own is taken away again, never a device such as /dev/full, nor
+// what a symbolic link points at.
 void removeUnfinished(const std::string& path)
 {
     std::error_code ec;
-    if (std::filesystem::is_regular_file(path, ec))
+    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec)))
         std::remove(path.c_str());
+}
+
+std::string extensionOf(const std::string& path)
+{
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
 }
 
 std::string errorText(int code)
@@ -55,8 +73,14 @@ bool VideoWriter::open(const std::string& filePath, int w, int h, int fps, std::
     width = w;
     height = h;
     av_log_set_level(AV_LOG_FATAL);  // failures are reported as our own lines
+    if (!videoExtensionTaken(path)) {
+        const std::string extension = extensionOf(path);
+        error = (extension.empty() ? std::string("a name without an extension") : extension) +
+                " is no video format this tool writes; use " + videoExtensionList();
+        return false;
+    }
     if (avformat_alloc_output_context2(&format, nullptr, nullptr, path.c_str()) < 0 || !format) {
-        error = "cannot tell a video format from the name " + path + "; use .mp4 (or .webp, .gif, .mkv)";
+        error = "cannot tell a video format from the name " + path + "; use " + videoExtensionList();
         return false;
     }
     AVCodecID codecId = format->oformat->video_codec;
@@ -109,9 +133,21 @@ bool VideoWriter::open(const std::string& filePath, int w, int h, int fps, std::
     avcodec_parameters_from_context(stream->codecpar, codec);
     stream->time_base = codec->time_base;
     if (!(format->oformat->flags & AVFMT_NOFILE)) {
-        status = avio_open(&format->pb, path.c_str(), AVIO_FLAG_WRITE);
+        // Created here without following a symbolic link at the name, then handed to
+        // FFmpeg through this process's own handle, so a link planted meanwhile is not
+        // followed either.
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            error = "cannot write " + path + ": " +
+                    (errno == ELOOP ? std::string("it is a symbolic link, which is not followed") : std::strerror(errno));
+            release();
+            return false;
+        }
+        status = avio_open(&format->pb, ("file:/proc/self/fd/" + std::to_string(fd)).c_str(), AVIO_FLAG_WRITE);
+        ::close(fd);
         if (status < 0) {
             error = "cannot write " + path + ": " + errorText(status);
+            removeUnfinished(path);
             release();
             return false;
         }
@@ -145,6 +181,21 @@ bool VideoWriter::open(const std::string& filePath, int w, int h, int fps, std::
     }
     framesAdded = 0;
     return true;
+}
+
+bool videoExtensionTaken(const std::string& path)
+{
+    const std::string extension = extensionOf(path);
+    return std::any_of(std::begin(videoExtensions), std::end(videoExtensions),
+                       [&](const char* taken) { return extension == taken; });
+}
+
+std::string videoExtensionList()
+{
+    std::string list;
+    for (size_t i = 0; i < std::size(videoExtensions); ++i)
+        list += (i == 0 ? "" : i + 1 == std::size(videoExtensions) ? " or " : ", ") + std::string(videoExtensions[i]);
+    return list;
 }
 
 std::string VideoWriter::encoderName() const

@@ -1,8 +1,8 @@
 #pragma once
 // Encodes rendered frames into a video file through FFmpeg's libraries: H.264 in MP4 for
 // ".mp4", otherwise the video codec the file name's format asks for (".webp" animated
-// WebP, ".gif", ".mkv" ...). Errors come back as one line of text; a file that was not
-// finished is removed.
+// WebP, ".gif", ".mkv", ".webm"). Errors come back as one line of text; a file that was
+// not finished is removed, and a symbolic link at the file's name is refused, not followed.
 #include <string>
 
 struct AVFormatContext;
@@ -11,6 +11,11 @@ struct AVStream;
 struct AVFrame;
 struct AVPacket;
 struct SwsContext;
+
+// Whether the file name's extension is one of the formats written (".mp4", ".mkv",
+// ".webm", ".webp", ".gif"), and those listed for a message.
+bool videoExtensionTaken(const std::string& path);
+std::string videoExtensionList();
 
 class VideoWriter {
 public:

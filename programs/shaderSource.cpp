@@ -68,7 +68,7 @@ struct Splicer {
                 result.text += line + "\n";
                 continue;
             }
-            const std::string includedPath = directoryOf(path) + name;
+            const std::string includedPath = name[0] == '/' ? name : directoryOf(path) + name;
             bool seen = false;
             for (const std::string& f : result.files)
                 seen = seen || f == includedPath;

@@ -1,7 +1,8 @@
 // The capture and benchmark tools as a user runs them: bad arguments end them with 2
 // and one line before any window opens (they run without a display here, so a window
-// would mean exit 1), and a video of the tour decodes to the frames the PNG capture
-// writes for the same times.
+// would mean exit 1), surroundings they cannot work in end them with 1 and a line saying
+// why, a closed or broken console costs no frame, an interrupted video leaves nothing,
+// and a video of the tour decodes to the frames the PNG capture writes for the same times.
 #include "render/frameCapture.h"
 
 extern "C" {
@@ -11,6 +12,8 @@ extern "C" {
 }
 
 #include <FreeImage.h>
+#include <algorithm>
+#include <csignal>
 #include <cmath>
 #include <cstdlib>
 #include <fcntl.h>
@@ -30,6 +33,15 @@ struct ToolRun {
     std::string out, err;
 };
 
+// How a run's surroundings differ from a plain start in the project root.
+struct Surroundings {
+    std::string folder = PINAKORA_SOURCE_DIR;  // the working folder
+    const char* environment = nullptr;        // "NAME=value"
+    bool closedOutput = false;                // standard output and input closed
+    bool brokenOutput = false;                // standard output a pipe nobody reads
+    int signalAfterSeconds = 0;               // SIGHUP once this long has passed
+};
+
 std::string slurp(const std::string& path)
 {
     std::ifstream file(path);
@@ -39,25 +51,48 @@ std::string slurp(const std::string& path)
 }
 
 // Runs a tool from the project root; without a display unless `withDisplay`.
-ToolRun runTool(const char* binary, const std::vector<std::string>& args, bool withDisplay)
+ToolRun runTool(const char* binary, const std::vector<std::string>& args, bool withDisplay,
+                const Surroundings& around = {})
 {
     const std::string stem = (std::filesystem::temp_directory_path() /
                               ("pinakora-tool-" + std::to_string(::getpid()))).string();
     const std::string outPath = stem + ".out", errPath = stem + ".err";
+    int pipeEnds[2] = {-1, -1};
+    if (around.brokenOutput && pipe(pipeEnds) != 0)
+        return {};
     const pid_t pid = fork();
     if (pid == 0) {
-        if (chdir(PINAKORA_SOURCE_DIR) != 0)
+        if (chdir(around.folder.c_str()) != 0)
             _exit(127);
         if (!withDisplay)
             unsetenv("DISPLAY");
-        dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+        if (around.environment)
+            putenv(const_cast<char*>(around.environment));
         dup2(open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+        if (around.closedOutput) {
+            close(0);
+            close(1);
+        } else if (around.brokenOutput) {
+            dup2(pipeEnds[1], 1);
+            close(pipeEnds[0]);
+            close(pipeEnds[1]);
+        } else {
+            dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+        }
         std::vector<char*> argv{const_cast<char*>(binary)};
         for (const std::string& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
         execv(binary, argv.data());
         _exit(127);
+    }
+    if (around.brokenOutput) {
+        close(pipeEnds[1]);
+        close(pipeEnds[0]);  // nobody reads: the first flush meets a broken pipe
+    }
+    if (around.signalAfterSeconds > 0) {
+        sleep(static_cast<unsigned>(around.signalAfterSeconds));
+        kill(pid, SIGHUP);
     }
     ToolRun run;
     int status = 0;
@@ -86,6 +121,8 @@ TEST(CaptureTool, BadArgumentsEndWithTwoAndOneLineBeforeAnyWindow)
         {PINAKORA_CAPTURE, {"--out", "/proc/nope/dir"},
          "capture: --out: cannot make folder /proc/nope/dir: No such file or directory\n"},
         {PINAKORA_CAPTURE, {"--out", "README.md/sub"}, "capture: --out: cannot make folder README.md/sub: Not a directory\n"},
+        {PINAKORA_CAPTURE, {"--video", "tour.wav"},
+         "capture: --video: .wav is no video format this tool writes; use .mp4, .mkv, .webm, .webp or .gif\n"},
         {PINAKORA_CAPTURE, {"--video", "/proc/nope/tour.mp4"},
          "capture: --video: cannot write /proc/nope/tour.mp4: No such file or directory\n"},
         {PINAKORA_BENCHMARK, {"--frames", "0"}, "benchmark: --frames: 0 is not a whole number in 1..10000000\n"},
@@ -97,6 +134,73 @@ TEST(CaptureTool, BadArgumentsEndWithTwoAndOneLineBeforeAnyWindow)
         EXPECT_EQ(run.err, r.line);
         EXPECT_EQ(run.out, "") << r.line;
     }
+}
+
+TEST(CaptureTool, SurroundingsItCannotWorkInEndWithOneAndALineSayingWhy)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "needs a display (the test command runs under Xvfb)";
+    // A copy of the tool far from any data, run from a folder without it.
+    const std::filesystem::path alone =
+        std::filesystem::temp_directory_path() / ("pinakora-alone-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(alone);
+    std::filesystem::copy_file(PINAKORA_CAPTURE, alone / "capture");
+    Surroundings elsewhere;
+    elsewhere.folder = alone.string();
+    Surroundings oldDriver;
+    oldDriver.environment = "MESA_GL_VERSION_OVERRIDE=3.2";
+    const struct {
+        const char* binary;
+        Surroundings around;
+        const char* line;
+    } runs[] = {
+        {PINAKORA_CAPTURE, oldDriver, "Error: OpenGL version 3.3 not supported.\n       Your version is 3.2.\n"},
+        {nullptr, elsewhere, "capture: the hall's data (res/models, res/textures and shaders/) was not found"},
+    };
+    const std::string copy = (alone / "capture").string();
+    for (const auto& r : runs) {
+        const ToolRun run = runTool(r.binary ? r.binary : copy.c_str(), {"--size", "32x18"}, true, r.around);
+        EXPECT_EQ(run.status, 1) << r.line;
+        EXPECT_EQ(run.err.find(r.line), 0u) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), r.binary ? 3 : 1) << run.err;
+    }
+    std::filesystem::remove_all(alone);
+}
+
+TEST(CaptureTool, ClosedOrBrokenConsoleCostsNoFrameAndAStoppedVideoLeavesNothing)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "needs a display (the test command runs under Xvfb)";
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("pinakora-console-" + std::to_string(::getpid()));
+    Surroundings closed, broken;
+    closed.closedOutput = true;
+    broken.brokenOutput = true;
+    for (const Surroundings& around : {closed, broken}) {
+        std::filesystem::remove_all(dir);
+        const ToolRun run =
+            runTool(PINAKORA_CAPTURE, {"--at", "0.1,0.2", "--step", "0.1", "--size", "32x18", "--out", dir.string()},
+                    true, around);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_TRUE(std::filesystem::exists(dir / "frame-0000.100s.png"));
+        EXPECT_TRUE(std::filesystem::exists(dir / "frame-0000.200s.png"));
+        const std::string said = "capture: standard output cannot be written (Broken pipe)";
+        const size_t first = run.err.find(said);
+        EXPECT_EQ(first != std::string::npos, around.brokenOutput) << run.err;
+        if (first != std::string::npos) {
+            EXPECT_EQ(run.err.find(said, first + 1), std::string::npos) << "said once: " << run.err;
+        }
+    }
+    // Stopped by a hang-up half way, the video is taken away and the signal is the status.
+    std::filesystem::create_directories(dir);
+    Surroundings hangUp;
+    hangUp.signalAfterSeconds = 4;
+    const std::string video = (dir / "tour.mp4").string();
+    const ToolRun run = runTool(PINAKORA_CAPTURE, {"--video", video, "--size", "32x18", "--until", "600"}, true, hangUp);
+    EXPECT_EQ(run.status, 128 + SIGHUP) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(video));
+    EXPECT_NE(run.err.find("capture: stopped; " + video + " removed"), std::string::npos) << run.err;
+    std::filesystem::remove_all(dir);
 }
 
 struct DecodedVideo {

@@ -4,6 +4,7 @@
 #include "app/frameClock.h"
 #include "navigation/camera.h"
 #include "navigation/keyboard.h"
+#include "assets/textures.h"
 #include "programs/programs.h"
 #include "render/filterParameters.h"
 #include "render/frame.h"
@@ -93,6 +94,64 @@ TEST_F(FrameTest, FrameLeavesTheWindowBoundAndCullingOn)
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_TRUE(glIsEnabled(GL_FRAMEBUFFER_SRGB));
+    EXPECT_TRUE(drainGLErrors().empty());
+}
+
+double meanLuma(const Image& image)
+{
+    double sum = 0.0;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            sum += luma(image, x, y);
+    return sum / (static_cast<double>(image.width) * image.height);
+}
+
+// A target whose memory ran out is a framebuffer that cannot be drawn into: the pass
+// that needs it is skipped without a GL error, and the rest of the frame is drawn.
+TEST_F(FrameTest, TargetsThatCannotBeDrawnIntoAreSkippedAndTheRestIsDrawn)
+{
+    animatedFrame(1.0, 0.0, true);
+    const double whole = meanLuma(readPresentedFrame());
+    const struct {
+        const char* name;
+        GLuint& texture;
+        GLenum target;
+        GLuint framebuffer;  // keeps the texture attached between frames (0: attached per face)
+    } targets[] = {
+        {"shadow map", shadowCubeMaps[0], GL_TEXTURE_CUBE_MAP, 0},
+        {"environment map", reflectingObjects.begin()->second->texture->id, GL_TEXTURE_CUBE_MAP, 0},
+        {"shadow copy", captureShadowCubeMaps[1], GL_TEXTURE_CUBE_MAP, 0},
+        {"bloom halo", bloomHaloTexture, GL_TEXTURE_2D, bloomHaloFramebuffer},
+        {"depth-of-field blur", dofBlurTexture, GL_TEXTURE_2D, dofBlurFramebuffer},
+    };
+    for (const auto& t : targets) {
+        SCOPED_TRACE(t.name);
+        GLuint withoutStorage = 0;
+        glGenTextures(1, &withoutStorage);
+        glBindTexture(t.target, withoutStorage);
+        glBindTexture(t.target, 0);
+        const GLuint kept = t.texture;
+        const auto attach = [&](GLuint texture) {
+            if (!t.framebuffer)
+                return;
+            glBindFramebuffer(GL_FRAMEBUFFER, t.framebuffer);
+            glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+            glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        };
+        t.texture = withoutStorage;
+        attach(withoutStorage);
+        animatedFrame(1.0, 0.0, true);
+        const std::vector<GLenum> errors = drainGLErrors();
+        EXPECT_TRUE(errors.empty()) << "first error 0x" << std::hex << (errors.empty() ? 0u : errors[0]);
+        EXPECT_GT(meanLuma(readPresentedFrame()), 0.3 * whole) << "the rest of the frame is drawn";
+        GLint bound = -1;
+        glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+        EXPECT_EQ(bound, 0);
+        t.texture = kept;
+        attach(kept);
+        glDeleteTextures(1, &withoutStorage);
+    }
+    animatedFrame(1.0, 0.0, true);
     EXPECT_TRUE(drainGLErrors().empty());
 }
 

@@ -134,6 +134,38 @@ TEST_F(ShaderBuild, SplicedFilesKeepTheirOwnLineNumbers)
     EXPECT_EQ(program.program, 0u);
 }
 
+TEST_F(ShaderBuild, NothingOutsideTheShaderFolderIsSplicedInAndLargeFilesAreRefused)
+{
+    // A readable file beside the folder, reached by `..`, by its absolute path and
+    // through a link planted inside: its text must never reach the compiler.
+    const fs::path outside = dir.parent_path() / ("pinakora-outside-" + std::to_string(::getpid()) + ".glsl");
+    std::ofstream(outside) << "float secretFromOutside;\n";
+    fs::create_directories(dir / "inner");
+    fs::create_symlink(outside, dir / "inner" / "planted.glsl");
+    const std::string climbing = "../" + outside.filename().string();
+    write("reaching.vert", goodVertex);
+    write("reaching.frag", "#version 330 core\nout vec4 out_color;\n#include \"" + climbing + "\"\n#include \"" +
+                               outside.string() + "\"\n#include \"inner/planted.glsl\"\n"
+                               "void main() { out_color = vec4(1.0); }\n");
+    write("large.vert", std::string("#version 330 core\n") + std::string(maxShaderFileBytes, '/') + "\n");
+    write("large.frag", goodFragment);
+    ConsoleCapture console;
+    ShaderProgram reaching(base("reaching"));
+    ShaderProgram large(base("large"));
+    const std::string err = console.err();
+    for (const std::string& name : {climbing, outside.string(), std::string("inner/planted.glsl")})
+        EXPECT_NE(err.find("Shader file " + (name[0] == '/' ? name : base(name)) + " (included by " +
+                           base("reaching.frag") + ") was not read: it lies outside the shader folder."),
+                  std::string::npos)
+            << name << "\n" << err;
+    EXPECT_NE(reaching.program, 0u) << "the stage itself still builds";
+    EXPECT_NE(err.find("Vertex shader file " + base("large.vert") + " was not read: it is larger than 1 MiB."),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(large.program, 0u);
+    fs::remove(outside);
+}
+
 TEST_F(ShaderBuild, DirectoryWhereAStageFileBelongsCountsAsMissing)
 {
     write("dir.vert", goodVertex);

@@ -13,6 +13,7 @@
 #include "render/frameCapture.h"
 
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -135,9 +136,17 @@ TEST(ToolTexts, AnUnwritablePictureSaysWhyAndLeavesNothingBehind)
     image.width = 4;
     image.height = 2;
     image.rgba.assign(4 * 2 * 4, 200);
+    // A link planted under the picture's name is not followed to what it points at.
+    const std::filesystem::path target = std::filesystem::temp_directory_path() / "pinakora-link-target";
+    const std::filesystem::path link = std::filesystem::temp_directory_path() / "pinakora-link.png";
+    std::ofstream(target) << "kept";
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(target, link);
+    const std::string linkPath = link.string();
     struct { const char* path; const char* why; } cases[] = {
         {"/proc/nope/shot.png", "No such file or directory"},
         {"/dev/full", "No space left on device"},  // a full disk
+        {linkPath.c_str(), "it is a symbolic link, which is not followed"},
     };
     for (auto c : cases) {
         std::string why;
@@ -145,6 +154,10 @@ TEST(ToolTexts, AnUnwritablePictureSaysWhyAndLeavesNothingBehind)
         EXPECT_EQ(why, c.why) << c.path;
     }
     EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(std::filesystem::file_size(target), 4u);
+    std::filesystem::remove(link);
+    std::filesystem::remove(target);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "app/commandLine.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -253,6 +254,47 @@ bool parseBenchmarkOptions(const std::vector<std::string>& args, BenchmarkOption
         {"--json", false, flag(options.json)},
     };
     return parseWith(table, args, options.help, error);
+}
+
+bool parsePageOptions(const std::vector<std::string>& args, PageOptions& options, std::vector<std::string>& problems)
+{
+    const std::string ignoring = "Ignoring the page parameter ";
+    const std::vector<Option> table = {
+        {"t", true,
+         [&](const std::string& v, std::string& e) {
+             return parseSeconds(v, false, options.at, e) && (options.fixedClock = true);
+         }},
+        {"step", true, secondsInto(options.step, true)},
+        {"size", true, sizeInto(options.width, options.height)},
+    };
+    const size_t before = problems.size();
+    // One pair at a time, so a bad one costs only itself (the checks set nothing on failure).
+    for (size_t i = 0; i < args.size(); i += 2) {
+        bool known = false;
+        for (const Option& o : table)
+            known = known || args[i] == o.name;
+        std::string error;
+        bool help = false;
+        const std::vector<std::string> pair(args.begin() + i, args.begin() + std::min(i + 2, args.size()));
+        if (!known)
+            problems.push_back(ignoring + shown(args[i]) + ": unknown; the page takes t, step and size");
+        else if (!parseWith(table, pair, help, error))
+            problems.push_back(ignoring + error);
+    }
+    // As capture's --step check: beyond that many frames the page would never finish.
+    if (options.fixedClock && options.at / options.step > maximumFrames) {
+        if (options.at / PageOptions().step <= maximumFrames) {
+            problems.push_back(ignoring + "step: " + number(options.step) + " s up to " + number(options.at) +
+                               " s is more than " + number(maximumFrames) + " frames");
+            options.step = PageOptions().step;
+        } else {
+            problems.push_back(ignoring + "t: " + number(options.at) + " s is more than " + number(maximumFrames) +
+                               " frames of " + number(options.step) + " s");
+            options.fixedClock = false;
+            options.at = 0.0;
+        }
+    }
+    return problems.size() == before;
 }
 
 std::vector<std::string> argumentList(int argc, char** argv)

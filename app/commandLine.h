@@ -46,10 +46,24 @@ struct BenchmarkOptions {
     bool help = false;
 };
 
+// The browser page's URL parameters, as name-value pairs: ?t=8&step=1&size=960x540.
+struct PageOptions {
+    int width = 0;  // 0: the window's size
+    int height = 0;
+    bool fixedClock = false;  // t given: the fixed-clock frame at t, then stop
+    double at = 0.0;
+    double step = 1.0;
+};
+
 // The arguments after the program name. False with `error` set on the first bad one.
 bool parseViewerOptions(const std::vector<std::string>& args, ViewerOptions& options, std::string& error);
 bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& options, std::string& error);
 bool parseBenchmarkOptions(const std::vector<std::string>& args, BenchmarkOptions& options, std::string& error);
+
+// The page's parameters by the same checks as capture's arguments, but a page goes on:
+// each bad parameter adds one line to `problems` naming it and is left at its default.
+// False when there were problems.
+bool parsePageOptions(const std::vector<std::string>& args, PageOptions& options, std::vector<std::string>& problems);
 
 std::vector<std::string> argumentList(int argc, char** argv);
 

@@ -1,29 +1,38 @@
 // Pinakora in the browser: opens the canvas's WebGL 2 context, builds the hall and lets
-// the browser drive the frame loop. The page hands its URL parameters over as arguments:
+// the browser drive the frame loop. The page hands its URL parameters over as name-value
+// arguments (?t=8&step=1&size=960x540 gives t 8 step 1 size 960x540):
 //
-//   [--size WxH] [--at seconds [--step seconds]]
+//   size WxH     the canvas's size instead of the window's
+//   t seconds    draw the frames of a fixed clock up to that tour time, as the capture
+//                tool does, and stop; otherwise the tour runs on the browser's clock
+//   step seconds the fixed clock's step (default 1)
 //
-// With --at it draws the frames of a fixed clock up to that tour time, as the capture
-// tool does, and then stops; otherwise it runs the tour on the browser's clock.
+// They pass capture's checks; a bad one is named in the console and the page's status box
+// and the default takes its place.
 #include "app/application.h"
+#include "app/commandLine.h"
 #include "app/frameClock.h"
 #include "app/glApi.h"
+#include "app/glCapabilities.h"
 #include "app/window.h"
 
 #include <GLFW/glfw3.h>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <emscripten.h>
+#include <emscripten/html5.h>
 #include <iostream>
 #include <string>
+#include <vector>
 
 namespace {
 
 struct WebRun {
     bool fixedClock = false;
-    double at = 0.0;
-    double step = 1.0 / 30.0;
+    double step = 1.0;
+    long frames = 0;
     long framesLeft = 0;
     double previousTime = 0.0;
     FrameRateCounter frameRate;
@@ -41,7 +50,8 @@ void frame()
         glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
         if (--run.framesLeft > 0)
             return;
-        std::cout << "Frame at " << run.at << " s drawn." << std::endl;
+        // The frame's own time, as capture names its files: the first whole step reaching t.
+        std::cout << "Frame at " << static_cast<double>(run.frames) * run.step << " s drawn." << std::endl;
         emscripten_cancel_main_loop();
         return;
     }
@@ -53,33 +63,86 @@ void frame()
     run.frameRate.endFrame(std::cout);
 }
 
+// A line for the console and the page's status box, which keeps it in view.
+void report(const std::string& line)
+{
+    EM_ASM({
+        var text = UTF8ToString($0);
+        if (Module.showProblem)
+            Module.showProblem(text);
+        else
+            err(text);
+    }, line.c_str());
+}
+
+// Why the browser refused the context, as the page heard it.
+std::string contextError()
+{
+    char why[256] = "";
+    EM_ASM({ stringToUTF8(Module.contextError || 'it gave no reason', $0, $1); }, why, sizeof why);
+    return why;
+}
+
+// Gives the canvas that size and returns, in it, the drawing buffer the browser made:
+// smaller than asked when the browser cannot afford it (WebGL shrinks, it does not fail).
+void resizeCanvas(int& width, int& height)
+{
+    emscripten_set_canvas_element_size("#canvas", width, height);
+    width = EM_ASM_INT({ return Module.ctx.drawingBufferWidth; });
+    height = EM_ASM_INT({ return Module.ctx.drawingBufferHeight; });
+}
+
+// The canvas's size: the page's size parameter when this browser can draw it, the
+// window's size (within the same limits) otherwise.
+void chooseCanvasSize(const PageOptions& options, int& width, int& height)
+{
+    const int limit = maximumDrawableSize();
+    if (options.width > 0) {
+        std::string refusal = driverSizeRefusal("size", options.width, options.height, limit);
+        if (refusal.empty()) {
+            width = options.width;
+            height = options.height;
+            resizeCanvas(width, height);
+            if (width == options.width && height == options.height)
+                return;
+            refusal = "size: " + std::to_string(options.width) + "x" + std::to_string(options.height) +
+                      " is more than this browser will draw (it gives " + std::to_string(width) + "x" +
+                      std::to_string(height) + ")";
+        }
+        report("Ignoring the page parameter " + refusal);
+    }
+    width = std::max(1, std::min(EM_ASM_INT({ return innerWidth; }), limit));
+    height = std::max(1, std::min(EM_ASM_INT({ return innerHeight; }), limit));
+    const int wanted[2] = {width, height};
+    resizeCanvas(width, height);
+    if (width != wanted[0] || height != wanted[1])
+        resizeCanvas(width, height);  // what the browser gives, so the canvas and its buffer agree
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    int width = 1280, height = 720;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string arg = argv[i];
-        const char* value = argv[i + 1];
-        if (arg == "--size" && std::sscanf(value, "%dx%d", &width, &height) == 2 && width > 0 && height > 0) {
-        } else if (arg == "--at") {
-            run.fixedClock = true;
-            run.at = std::atof(value);
-        } else if (arg == "--step" && std::atof(value) > 0.0) {
-            run.step = std::atof(value);
-        } else {
-            std::cerr << "Ignoring the page parameter " << arg << " " << value << "." << std::endl;
-        }
-    }
-    width = std::max(1, std::min(width, 8192));
-    height = std::max(1, std::min(height, 8192));
+    PageOptions options;
+    std::vector<std::string> problems;
+    parsePageOptions(argumentList(argc, argv), options, problems);
+    for (const std::string& line : problems)
+        report(line);
+    run.fixedClock = options.fixedClock;
+    run.step = options.step;
 
+    // A large canvas can fail the context outright, and after one failure the browser
+    // refuses WebGL to the page: the context is made small and the canvas grows after.
     glfwInit();
-    GLFWwindow* window = openViewerWindow(width, height);
+    GLFWwindow* window = openViewerWindow(1, 1);
     if (!window) {
-        std::cerr << "Failed to initialize OpenGL window." << std::endl;
+        report("Failed to initialize OpenGL window: the browser made no WebGL 2 context (" + contextError() + ").");
         return 1;
     }
+    int width = 0, height = 0;
+    chooseCanvasSize(options, width, height);
+    screenWidth = width;
+    screenHeight = height;
     std::cout << "WebGL 2 context made: " << reinterpret_cast<const char*>(glGetString(GL_VERSION)) << ", "
               << width << "x" << height << std::endl;
     connectKeyboard(window);
@@ -89,7 +152,9 @@ int main(int argc, char** argv)
     EM_ASM(if (Module.setStatus) Module.setStatus(""););
 
     // Frame n ends at time n * step; the time asked for is drawn by the first frame reaching it.
-    run.framesLeft = std::max(1L, static_cast<long>(std::ceil(run.at / run.step - 1e-9)));
+    // (parsePageOptions keeps at / step within a whole number of frames a long holds.)
+    run.frames = std::max(1L, static_cast<long>(std::ceil(options.at / run.step - 1e-9)));
+    run.framesLeft = run.frames;
     run.previousTime = emscripten_get_now() / 1000.0;
     emscripten_set_main_loop(frame, 0, 1);
     return 0;

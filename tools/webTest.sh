@@ -3,7 +3,9 @@
 # fixed-clock frame at tour time 8 s once, and checks the console (WebGL 2 context, the
 # three render targets, no GL error, F1 reaching the viewer), the screenshot against the desktop capture of the
 # same frame (mean absolute difference per channel at most $tolerance of 255: the two
-# software rasterizers filter differently), and the download size (under 12 MB).
+# software rasterizers filter differently), and the download size (under 12 MB). A second
+# load with bad parameters checks that they are named and that the defaults take their
+# place: the running tour at the window's size, with no frame claimed as drawn.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tolerance=8
@@ -27,13 +29,26 @@ status=0
 /usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/?t=8&size=$size" "$size" "$out/browser.png" \
     "$out/console.txt" --press F1 || status=1
 [ $status -eq 0 ] || echo "FAIL: the page never said it drew the frame"
+/usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/?t=NaN&size=0x0" 320x180 "$out/badParameters.png" \
+    "$out/badParameters.txt" --until "FPS:" --timeout 120 ||
+    { status=1; echo "FAIL: the page with bad parameters never ran the tour"; }
 
-/usr/bin/python3 - "$out/console.txt" "$out/browser.png" "$native" "$tolerance" <<'PY' || status=1
+/usr/bin/python3 - "$out/console.txt" "$out/browser.png" "$native" "$tolerance" "$out/badParameters.txt" <<'PY' || status=1
+import re
 import sys
 from PIL import Image, ImageChops, ImageStat
 consoleFile, browserShot, nativeShot, tolerance = sys.argv[1], sys.argv[2], sys.argv[3], float(sys.argv[4])
 console = open(consoleFile).read()
 failed = False
+badConsole = open(sys.argv[5]).read()
+for line in ["Ignoring the page parameter t: NaN is not a time", "Ignoring the page parameter size: 0x0 is not a size",
+             "WebGL 2 context made: .*, 320x180$"]:
+    if not re.search(line, badConsole, re.M):
+        print(f"FAIL: with ?t=NaN&size=0x0 the console lacks \"{line}\"")
+        failed = True
+if "Frame at" in badConsole:
+    print("FAIL: with ?t=NaN the page claims a fixed-clock frame")
+    failed = True
 for line in ["WebGL 2 context made", "Framebuffer created", "Environment framebuffer created",
              "Shadow framebuffer created", "Frame at 8 s drawn.", "focaldepth: 11 "]:
     if line not in console:

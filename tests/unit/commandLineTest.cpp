@@ -1,5 +1,6 @@
 // The three command lines, checked whole before any window: every bad argument is
-// refused with one line naming it; good ones land in the options. Also the texts the
+// refused with one line naming it; good ones land in the options. The browser page's
+// parameters go through the same checks, each bad one named and left at its default. Also the texts the
 // tools and F12 make: the progress line and the screenshot's file name.
 #include <gtest/gtest.h>
 
@@ -17,12 +18,12 @@
 
 namespace {
 
-enum Program { Viewer, Capture, Benchmark };
+enum Program { Viewer, Capture, Benchmark, Page };
 
 struct ArgumentCase {
     Program program;
     std::vector<std::string> args;
-    const char* error;  // empty: accepted
+    const char* error;  // empty: accepted; for the page, its problem lines joined by '\n'
 };
 
 const ArgumentCase argumentCases[] = {
@@ -62,6 +63,19 @@ const ArgumentCase argumentCases[] = {
      "--frames: 99999999999999999999 is not a whole number in 1..10000000"},
     {Benchmark, {"--size", "0x0"}, "--size: 0x0 is not a size; want WxH with 1..8192"},
     {Benchmark, {"--json", "yes"}, "unknown option yes; --help lists the options"},
+    {Page, {"t", "8", "step", "0.5", "size", "960x540"}, ""},
+    {Page, {"t", "NaN"}, "Ignoring the page parameter t: NaN is not a time; want seconds >= 0"},
+    {Page, {"t", "-5"}, "Ignoring the page parameter t: -5 is not a time; want seconds >= 0"},
+    {Page, {"t", "1e308"}, "Ignoring the page parameter t: 1e+308 s is more than 1e+07 frames of 1 s"},
+    {Page, {"t", "90", "step", "1e-9"}, "Ignoring the page parameter step: 1e-09 s up to 90 s is more than 1e+07 frames"},
+    {Page, {"step", "0"}, "Ignoring the page parameter step: 0 is not a time; want seconds > 0"},
+    {Page, {"size", "0x0", "size", "10x"},
+     "Ignoring the page parameter size: 0x0 is not a size; want WxH with 1..8192\n"
+     "Ignoring the page parameter size: 10x is not a size; want WxH with 1..8192"},
+    {Page, {"size", "99999x99999"}, "Ignoring the page parameter size: 99999x99999 is not a size; want WxH with 1..8192"},
+    {Page, {"frames", "3", "--help", "x"},
+     "Ignoring the page parameter frames: unknown; the page takes t, step and size\n"
+     "Ignoring the page parameter --help: unknown; the page takes t, step and size"},
 };
 
 TEST(CommandLine, EachBadArgumentIsNamedInOneLine)
@@ -77,9 +91,15 @@ TEST(CommandLine, EachBadArgumentIsNamedInOneLine)
         } else if (c.program == Capture) {
             CaptureOptions options;
             ok = parseCaptureOptions(c.args, options, error);
-        } else {
+        } else if (c.program == Benchmark) {
             BenchmarkOptions options;
             ok = parseBenchmarkOptions(c.args, options, error);
+        } else {
+            PageOptions options;
+            std::vector<std::string> problems;
+            ok = parsePageOptions(c.args, options, problems);
+            for (const std::string& line : problems)
+                error += (error.empty() ? "" : "\n") + line;
         }
         EXPECT_EQ(ok, std::string(c.error).empty()) << joined;
         EXPECT_EQ(error, c.error) << joined;
@@ -103,6 +123,19 @@ TEST(CommandLine, GoodArgumentsLandInTheOptions)
     ASSERT_TRUE(parseCaptureOptions({"--at", "0.5,8", "--step", "0.25"}, frames, error));
     EXPECT_EQ(frames.times, (std::vector<double>{0.5, 8.0}));
     EXPECT_EQ(frames.step, 0.25);
+
+    // A bad page parameter leaves the default (the window's size, the running tour) in place.
+    PageOptions page;
+    std::vector<std::string> problems;
+    EXPECT_FALSE(parsePageOptions({"t", "NaN", "size", "10x", "step", "0.5"}, page, problems));
+    EXPECT_FALSE(page.fixedClock);
+    EXPECT_EQ(page.width, 0);
+    EXPECT_EQ(page.step, 0.5);
+    ASSERT_TRUE(parsePageOptions({"t", "8", "size", "960x540"}, page, problems = {}));
+    EXPECT_TRUE(page.fixedClock);
+    EXPECT_EQ(page.at, 8.0);
+    EXPECT_EQ(page.width, 960);
+    EXPECT_EQ(page.height, 540);
 
     EXPECT_EQ(driverSizeRefusal("--size", 8192, 100, 8192), "");
     EXPECT_EQ(driverSizeRefusal("--size", 5000, 100, 4096),

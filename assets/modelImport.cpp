@@ -42,15 +42,11 @@ bool within(const std::string& resolvedRoot, const std::string& resolved)
 
 // Assimp's file access held inside one folder. The importer (and its own guesses at what
 // a path a file names may have meant) may ask for anything; each path is resolved before
-// the check, and what is read is the resolved path, so a link cannot change between the
-// check and the read. Only ordinary files are offered: a guess that hits a folder would
-// fail the whole import, a FIFO would block it.
+// the check, and the resolved path is what is opened. Only ordinary files are offered: a
+// guess that hits a folder would fail the whole import, a FIFO would block it.
 class ConfinedIOSystem : public Assimp::DefaultIOSystem {
 public:
     explicit ConfinedIOSystem(const std::string& root) : root_(resolvedPath(root)) {}
-
-    using DefaultIOSystem::Exists;
-    using DefaultIOSystem::Open;
 
     bool Exists(const char* file) const override
     {

@@ -4,12 +4,9 @@
 #include "programs/shaderProgram.h"
 
 #ifndef __EMSCRIPTEN__
-#include <algorithm>
-#include <assimp/Importer.hpp>
-#include <assimp/postprocess.h>
-#include <assimp/scene.h>
+#include "assets/modelImport.h"
+
 #include <cerrno>
-#include <cmath>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -20,6 +17,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
+#include <algorithm>
+#include <cmath>
 #include <iostream>
 #include <memory>
 #include <sys/stat.h>
@@ -99,78 +98,9 @@ ModelData* newRecord()
     return modelRecords.back().get();
 }
 
-void copyMesh(const aiMesh& mesh, ModelData& model)
-{
-    const unsigned int n = mesh.mNumVertices;
-    model.vertexCount = n;
-    // Arrays a mesh lacks are zero-filled, so an upload never reads past them.
-    model.positions.assign(n, glm::vec4(0.0f, 0.0f, 0.0f, 1.0f));
-    model.normals.assign(n, glm::vec3(0.0f));
-    model.tangents.assign(n, glm::vec3(0.0f));
-    model.bitangents.assign(n, glm::vec3(0.0f));
-    model.texCoords.assign(n, glm::vec2(0.0f));
-    if (n > 0 && !mesh.mVertices) {
-        model = ModelData();
-        return;
-    }
-    const bool hasTexCoords = mesh.HasTextureCoords(0);
-    const bool hasTangents = mesh.HasTangentsAndBitangents();
-    for (unsigned int i = 0; i < n; ++i) {
-        const aiVector3D& p = mesh.mVertices[i];
-        model.positions[i] = glm::vec4(p.x, p.y, p.z, 1.0f);
-        if (mesh.HasNormals())
-            model.normals[i] = glm::vec3(mesh.mNormals[i].x, mesh.mNormals[i].y, mesh.mNormals[i].z);
-        if (hasTexCoords)
-            model.texCoords[i] = glm::vec2(mesh.mTextureCoords[0][i].x, mesh.mTextureCoords[0][i].y);
-        if (hasTangents) {
-            model.tangents[i] = glm::vec3(mesh.mTangents[i].x, mesh.mTangents[i].y, mesh.mTangents[i].z);
-            model.bitangents[i] = glm::vec3(mesh.mBitangents[i].x, mesh.mBitangents[i].y, mesh.mBitangents[i].z);
-        }
-    }
-    // Points and lines that triangulation leaves alone are not triangles: skip them.
-    if (!mesh.mFaces)
-        return;
-    model.indices.reserve(std::min<size_t>(mesh.mNumFaces, maxModelIndices / 3) * 3);
-    for (unsigned int f = 0; f < mesh.mNumFaces && model.indices.size() + 3 <= maxModelIndices; ++f) {
-        const aiFace& face = mesh.mFaces[f];
-        if (face.mNumIndices < 3 || !face.mIndices)
-            continue;
-        bool inside = true;
-        for (unsigned int k = 0; k < 3; ++k)
-            inside = inside && face.mIndices[k] < n;
-        if (!inside)
-            continue;
-        for (unsigned int k = 0; k < 3; ++k)
-            model.indices.push_back(face.mIndices[k]);
-    }
-    model.indexCount = static_cast<unsigned int>(model.indices.size());
-}
-
-ModelImport finishImport(const aiScene* scene, const Assimp::Importer& importer, ModelData& model, std::string& problem)
-{
-    if (!scene) {
-        problem = importer.GetErrorString();
-        return ModelImport::Failed;
-    }
-    if (scene->mNumMeshes == 0 || !scene->mMeshes || !scene->mMeshes[0])
-        return ModelImport::NoMesh;
-    if (scene->mMeshes[0]->mNumVertices > maxModelVertices) {
-        problem = "its first mesh has " + std::to_string(scene->mMeshes[0]->mNumVertices) +
-                  " vertices, more than the " + std::to_string(maxModelVertices) + " a model may have";
-        return ModelImport::Failed;
-    }
-    copyMesh(*scene->mMeshes[0], model);
-    return ModelImport::Loaded;
-}
-
-unsigned int importFlags(bool smoothNormals)
-{
-    return aiProcess_CalcTangentSpace | aiProcess_JoinIdenticalVertices | aiProcess_Triangulate |
-           (smoothNormals ? aiProcess_GenSmoothNormals : aiProcess_GenNormals);
-}
-
 // The message a model travels in from the importing child: a magic word, the outcome,
-// then either the two counts and the six arrays or the importer's own words.
+// then the two counts and the six arrays for a loaded model, and last the importer's own
+// words (why it failed, or what it was refused).
 constexpr uint32_t messageMagic = 0x4d4b4e50;  // "PNKM"
 
 template <typename T>
@@ -193,6 +123,21 @@ bool take(const std::string& in, size_t& at, T* data, size_t count)
 
 constexpr double importTimeLimit = 10.0;  // seconds, per model
 
+// AddressSanitizer maps terabytes of shadow and sets its own allocation limits: no cap
+// there. GCC says so with __SANITIZE_ADDRESS__, clang (the fuzz build) with __has_feature.
+#if defined(__has_feature)
+#define PINAKORA_CLANG_ASAN __has_feature(address_sanitizer)
+#else
+#define PINAKORA_CLANG_ASAN 0
+#endif
+
+// What the importing child may map beyond its size at the fork. Its new pages add to the
+// viewer's, which then holds its window and GL context but no textures yet (about 110 MB
+// of a normal peak of about 465 MB with llvmpipe); the hall's own imports need about
+// 50 MiB of it. A headroom about the size of the normal peak keeps the whole process tree
+// well within twice that peak, while a model several times the hall's largest still loads.
+constexpr rlim_t importMemoryHeadroom = rlim_t(448) << 20;
+
 using Clock = std::chrono::steady_clock;
 
 bool writeAll(int fd, const void* data, size_t size)
@@ -213,32 +158,36 @@ bool writeAll(int fd, const void* data, size_t size)
 // Runs in the forked child: imports the files one after another and sends each answer,
 // its length first. No GL, no X, no stdio, and _exit, so that nothing the parent owns
 // (its buffered output, its atexit handlers, its GL context) is touched twice.
-[[noreturn]] void importInChild(int out, const std::vector<std::string>& paths,
+[[noreturn]] void importInChild(int out, const std::vector<std::string>& paths, const std::string& root,
                                 const std::vector<std::string>& refusals, const std::vector<ModelRequest>& requests,
                                 size_t first)
 {
     // The child dies of its own faults: no handler inherited from the parent runs.
     for (int sig : {SIGPIPE, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
         signal(sig, SIG_DFL);
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(__SANITIZE_ADDRESS__) && !PINAKORA_CLANG_ASAN
     // A file that makes the importer allocate without end fails here, not in the machine:
-    // 2 GiB beyond what the process already maps.
+    // the child may map importMemoryHeadroom beyond what it maps at the fork.
     unsigned long long pages = 0;
     if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
         if (std::fscanf(statm, "%llu", &pages) != 1)
             pages = 0;
         std::fclose(statm);
     }
-    const rlim_t cap = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (rlim_t(2) << 30);
+    const rlim_t cap = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + importMemoryHeadroom;
     const rlimit memory{cap, cap};
-    setrlimit(RLIMIT_AS, &memory);
+    if (pages > 0)
+        setrlimit(RLIMIT_AS, &memory);
 #endif
     for (size_t i = first; i < requests.size(); ++i) {
         if (!refusals[i].empty())
             continue;  // the parent expects no answer for a refused file
         ModelData model;
         std::string problem;
-        const ModelImport result = importModelFile(paths[i], requests[i].smoothNormals, model, problem);
+        ModelImport result = importModelFile(paths[i], root, requests[i].smoothNormals, model, problem);
+        if (result == ModelImport::Failed && problem == "std::bad_alloc")
+            problem = "it needs more memory than an import may use (" +
+                      std::to_string(importMemoryHeadroom >> 20) + " MiB)";
         const std::string message = packModel(result, model, problem);
         const uint64_t length = message.size();
         if (!writeAll(out, &length, sizeof length) || !writeAll(out, message.data(), message.size()))
@@ -288,7 +237,8 @@ struct ImportChild {
     int fd = -1;
 };
 
-ImportChild startChild(const std::vector<std::string>& paths, const std::vector<std::string>& refusals,
+ImportChild startChild(const std::vector<std::string>& paths, const std::string& root,
+                       const std::vector<std::string>& refusals,
                        const std::vector<ModelRequest>& requests, size_t first)
 {
     int pipeEnds[2];
@@ -297,7 +247,7 @@ ImportChild startChild(const std::vector<std::string>& paths, const std::vector<
     const pid_t pid = fork();
     if (pid == 0) {
         close(pipeEnds[0]);
-        importInChild(pipeEnds[1], paths, refusals, requests, first);
+        importInChild(pipeEnds[1], paths, root, refusals, requests, first);
     }
     close(pipeEnds[1]);
     if (pid < 0) {
@@ -351,17 +301,22 @@ ModelImport receiveAnswer(ImportChild& child, ModelData& model, std::string& pro
         return ModelImport::Failed;
     }
     const ModelImport result = unpackModel(message, model, problem);
-    if (result == ModelImport::Failed && problem == "the importer's answer is damaged")
-        stopChild(child, true);  // out of step with the child: start afresh
+    // A child whose import failed may be out of step with us (a damaged answer) or left
+    // holding what the failure took (an exhausted memory cap, a corrupted heap): the next
+    // file gets a fresh one.
+    if (result == ModelImport::Failed)
+        stopChild(child, true);
     return result;
 }
 
 // Imports the requested files in a child process, one after another, so that an
 // importer crash, hang or runaway allocation costs that one model, not the viewer. A
-// child that failed is replaced by a fresh one for the files after it. Records are
-// stored and problems reported in request order.
+// child that failed is replaced by a fresh one for the files after it. The importer
+// reads only inside the models' folder. Records are stored and problems reported in
+// request order.
 void loadIsolated(const std::vector<ModelRequest>& requests)
 {
+    const std::string root = modelDirectory;
     std::vector<std::string> paths, refusals;
     for (const ModelRequest& request : requests) {
         paths.push_back(modelDirectory + modelFileName(request.key));
@@ -374,9 +329,9 @@ void loadIsolated(const std::vector<ModelRequest>& requests)
         ModelImport result = ModelImport::Failed;
         if (problem.empty()) {
             if (child.pid < 0)
-                child = startChild(paths, refusals, requests, i);
+                child = startChild(paths, root, refusals, requests, i);
             if (child.pid < 0)
-                result = importModelFile(paths[i], requests[i].smoothNormals, *model, problem);
+                result = importModelFile(paths[i], root, requests[i].smoothNormals, *model, problem);
             else
                 result = receiveAnswer(child, *model, problem);
         }
@@ -387,6 +342,9 @@ void loadIsolated(const std::vector<ModelRequest>& requests)
         } else if (result == ModelImport::NoMesh) {
             std::cerr << "Model file " << path << " holds no mesh." << std::endl;
         }
+        // What the importer was refused, for a model that loaded nevertheless.
+        if (result != ModelImport::Failed && !problem.empty())
+            std::cerr << "Model file " << path << ": " << problem << "." << std::endl;
         models[requests[i].key] = model;
     }
     if (child.pid >= 0)
@@ -394,20 +352,6 @@ void loadIsolated(const std::vector<ModelRequest>& requests)
 }
 
 } // namespace
-
-ModelImport importModelFile(const std::string& path, bool smoothNormals, ModelData& model, std::string& problem)
-{
-    Assimp::Importer importer;
-    return finishImport(importer.ReadFile(path, importFlags(smoothNormals)), importer, model, problem);
-}
-
-ModelImport importModelBytes(const std::string& bytes, const char* formatHint, bool smoothNormals, ModelData& model,
-                             std::string& problem)
-{
-    Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFileFromMemory(bytes.data(), bytes.size(), importFlags(smoothNormals), formatHint);
-    return finishImport(scene, importer, model, problem);
-}
 
 std::string packModel(ModelImport result, const ModelData& model, const std::string& problem)
 {
@@ -423,18 +367,36 @@ std::string packModel(ModelImport result, const ModelData& model, const std::str
         append(out, model.bitangents.data(), model.vertexCount);
         append(out, model.texCoords.data(), model.vertexCount);
         append(out, model.indices.data(), model.indexCount);
-    } else {
-        const std::string text = problem.substr(0, 1000);
-        const uint32_t length = static_cast<uint32_t>(text.size());
-        append(out, &length, 1);
-        out += text;
     }
+    const std::string text = problem.substr(0, 1000);
+    const uint32_t length = static_cast<uint32_t>(text.size());
+    append(out, &length, 1);
+    out += text;
     return out;
 }
+
+namespace {
+
+// The importer's words that end a message: at most 1000 bytes and nothing after them.
+bool takeText(const std::string& message, size_t& at, std::string& text)
+{
+    uint32_t length = 0;
+    if (!take(message, at, &length, 1) || length > 1000 || message.size() - at != length)
+        return false;
+    text = message.substr(at, length);
+    // Only printable text goes to the console.
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f)
+            c = '?';
+    return true;
+}
+
+} // namespace
 
 ModelImport unpackModel(const std::string& message, ModelData& model, std::string& problem)
 {
     model = ModelData();
+    problem.clear();
     size_t at = 0;
     uint32_t head[2] = {0, 0};
     if (!take(message, at, head, 2) || head[0] != messageMagic || head[1] > 2) {
@@ -443,16 +405,10 @@ ModelImport unpackModel(const std::string& message, ModelData& model, std::strin
     }
     const auto result = static_cast<ModelImport>(head[1]);
     if (result != ModelImport::Loaded) {
-        uint32_t length = 0;
-        if (!take(message, at, &length, 1) || length > 1000 || message.size() - at != length) {
+        if (!takeText(message, at, problem)) {
             problem = "the importer's answer is damaged";
             return ModelImport::Failed;
         }
-        problem = message.substr(at, length);
-        // Only printable text goes to the console.
-        for (char& c : problem)
-            if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f)
-                c = '?';
         return result;
     }
     uint32_t counts[2] = {0, 0};
@@ -460,7 +416,7 @@ ModelImport unpackModel(const std::string& message, ModelData& model, std::strin
                  counts[1] % 3 == 0;
     const size_t n = whole ? counts[0] : 0;
     const size_t indexCount = whole ? counts[1] : 0;
-    whole = whole && message.size() - at == n * (16 + 12 + 12 + 12 + 8) + indexCount * 4;
+    whole = whole && message.size() - at >= n * (16 + 12 + 12 + 12 + 8) + indexCount * 4 + 4;
     if (whole) {
         model.positions.resize(n);
         model.normals.resize(n);
@@ -470,7 +426,8 @@ ModelImport unpackModel(const std::string& message, ModelData& model, std::strin
         model.indices.resize(indexCount);
         whole = take(message, at, model.positions.data(), n) && take(message, at, model.normals.data(), n) &&
                 take(message, at, model.tangents.data(), n) && take(message, at, model.bitangents.data(), n) &&
-                take(message, at, model.texCoords.data(), n) && take(message, at, model.indices.data(), indexCount);
+                take(message, at, model.texCoords.data(), n) && take(message, at, model.indices.data(), indexCount) &&
+                takeText(message, at, problem);
     }
     for (size_t i = 0; whole && i < indexCount; ++i)
         whole = model.indices[i] < n;

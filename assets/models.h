@@ -57,19 +57,17 @@ constexpr unsigned int maxModelVertices = 4u << 20;
 constexpr unsigned int maxModelIndices = 24u << 20;
 constexpr size_t maxModelMessageBytes = 16 + size_t(maxModelVertices) * 60 + size_t(maxModelIndices) * 4 + 1024;
 
-// The importer run in this process on a file or on bytes (the format from `formatHint`,
-// an extension such as "obj"). loadModel runs importModelFile in a child process.
-ModelImport importModelFile(const std::string& path, bool smoothNormals, ModelData& model, std::string& problem);
-ModelImport importModelBytes(const std::string& bytes, const char* formatHint, bool smoothNormals,
-                             ModelData& model, std::string& problem);
-// The child's answer to its parent, and its checked reading: counts bounded, every
-// index inside the vertex arrays; anything else is Failed with `model` left empty.
+// The child's answer to its parent (the importer itself is in modelImport.h), and its
+// checked reading: counts bounded, every index inside the vertex arrays; anything else is
+// Failed with `model` left empty. `problem` travels with every outcome: why an import
+// failed, or what a loaded model's importer was refused.
 std::string packModel(ModelImport result, const ModelData& model, const std::string& problem);
 ModelImport unpackModel(const std::string& message, ModelData& model, std::string& problem);
 
 void loadModels();
-// Imports in a child process with a time limit; whatever goes wrong there is one line
-// naming the file on standard error and an empty record.
+// Imports in a child process with a time limit and a memory cap, reading only inside
+// modelDirectory; whatever goes wrong there is one line naming the file on standard error
+// and an empty record, and a child that failed is not used again.
 void loadModel(short key, bool smoothNormals);
 ModelData* getModel(short key);
 void uploadModel(ModelData& model, const ShaderProgram& program);

@@ -97,6 +97,39 @@ void replaceByFifo(const fs::path& file)
     ASSERT_EQ(mkfifo(file.string().c_str(), 0644), 0) << file;
 }
 
+// A valid COLLADA file whose nodes instance each other in a fan, `levels` deep with
+// `fan` instances at each level and one triangle at the leaves: fan^levels nodes to
+// build from about 200 KB.
+std::string instanceFan(int levels, int fan)
+{
+    std::string dae = R"(<?xml version="1.0" encoding="utf-8"?>
+<COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">
+  <library_geometries><geometry id="leaf"><mesh>
+    <source id="leaf-p"><float_array id="leaf-a" count="9">0 0 0 1 0 0 0 1 0</float_array>
+      <technique_common><accessor source="#leaf-a" count="3" stride="3">
+        <param name="X" type="float"/><param name="Y" type="float"/><param name="Z" type="float"/>
+      </accessor></technique_common></source>
+    <vertices id="leaf-v"><input semantic="POSITION" source="#leaf-p"/></vertices>
+    <triangles count="1"><input semantic="VERTEX" source="#leaf-v" offset="0"/><p>0 1 2</p></triangles>
+  </mesh></geometry></library_geometries>
+  <library_nodes>
+)";
+    for (int k = 0; k < levels; ++k) {
+        dae += "    <node id=\"level" + std::to_string(k) + "\">\n";
+        for (int i = 0; i < fan; ++i)
+            dae += "      <instance_node url=\"#level" + std::to_string(k + 1) + "\"/>\n";
+        dae += "    </node>\n";
+    }
+    dae += "    <node id=\"level" + std::to_string(levels) + "\"><instance_geometry url=\"#leaf\"/></node>\n";
+    return dae + R"(  </library_nodes>
+  <library_visual_scenes><visual_scene id="scene">
+    <node id="root"><instance_node url="#level0"/></node>
+  </visual_scene></library_visual_scenes>
+  <scene><instance_visual_scene url="#scene"/></scene>
+</COLLADA>
+)";
+}
+
 // Test listings name the case instead of dumping its bytes.
 void PrintTo(const BrokenFile& c, std::ostream* out) { *out << c.name; }
 
@@ -139,6 +172,22 @@ const BrokenFile brokenFiles[] = {
              edit(r / "res/models/Sphere.dae", "stride=\"" + std::to_string(n) + "\"", "stride=\"1000000\"", true);
      },
      "", "Model file ./res/models/Sphere.dae could not be loaded: "},
+    // Costs only itself: the importer's memory cap stops it, and a fresh importer takes the
+    // models after it.
+    {"colladaInstanceFan", [](const fs::path& r) { writeBytes(r / "res/models/Sphere.dae", instanceFan(20, 250)); },
+     "", "Model file ./res/models/Sphere.dae could not be loaded: it needs more memory than an import may use"},
+    // Material files outside the model's folder are refused; the model still loads.
+    {"objMaterialUpTheTree",
+     [](const fs::path& r) {
+         edit(r / "res/models/teapot.obj", "# Pinakora generated model", "mtllib ../../../../../../../../../../../../etc/passwd", false);
+     },
+     "", "Model file ./res/models/teapot.obj: refused to read /etc/passwd"},
+    {"objMaterialLinkedOutside",
+     [](const fs::path& r) {
+         edit(r / "res/models/weapon.obj", "# Pinakora generated model", "mtllib weapon.mtl", false);
+         fs::create_symlink("/etc/passwd", r / "res/models/weapon.mtl");
+     },
+     "", "Model file ./res/models/weapon.obj: refused to read /etc/passwd: outside the model's folder.\n"},
     {"directoryForModel", [](const fs::path& r) { replaceByDirectory(r / "res/models/teapot.obj"); }, "",
      "Model file ./res/models/teapot.obj could not be loaded: it is a directory, not a file\n"},
     {"fifoForModel", [](const fs::path& r) { replaceByFifo(r / "res/models/weapon.obj"); }, "",

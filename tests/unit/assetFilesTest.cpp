@@ -1,5 +1,6 @@
 // The committed model and image files: that they are exactly what the generator
 // makes, and that every model reads the way the loader and the scene need it.
+#include "assets/modelImport.h"
 #include "assets/modelPack.h"
 #include "assets/models.h"
 #include "programs/programs.h"
@@ -168,6 +169,46 @@ TEST(AssetFiles, ResStaysSmall)
     EXPECT_LT(bytes, 25u * 1024 * 1024);
     EXPECT_EQ(fileNames(resDir / "models").size(), 13u);
     EXPECT_EQ(fileNames(resDir / "textures").size(), 27u);
+}
+
+// The importer's confinement: what a model file may name, seen from its folder. Links and
+// `..` count where they lead; a sibling folder whose name merely starts the same is outside.
+TEST(AssetFiles, ImporterReadsOnlyInsideTheModelsFolder)
+{
+    const fs::path base = fs::temp_directory_path() / ("pinakora-confine-" + std::to_string(::getpid()));
+    fs::remove_all(base);
+    fs::create_directories(base / "models" / "sub");
+    fs::create_directories(base / "modelsX");
+    std::ofstream(base / "models" / "a.obj") << "v 0 0 0\n";
+    std::ofstream(base / "modelsX" / "b.mtl") << "newmtl b\n";
+    fs::create_symlink("/etc/passwd", base / "models" / "out.mtl");
+    fs::create_symlink("a.obj", base / "models" / "in.mtl");
+    fs::create_directory_symlink("..", base / "models" / "up");
+    const std::string root = (base / "models").string() + "/";
+    const struct {
+        std::string path;
+        bool inside;
+    } cases[] = {
+        {root + "a.obj", true},
+        {root + "in.mtl", true},
+        {root + "missing.mtl", true},
+        {root + "sub/../a.obj", true},
+        {root + "/etc/passwd", true},  // an absolute name joined onto the folder
+        {"/etc/passwd", false},
+        {root + "out.mtl", false},
+        {root + "../modelsX/b.mtl", false},
+        {root + "up/modelsX/b.mtl", false},
+        {root + "sub/../../../../../../../../../etc/passwd", false},
+        {root + "missing/../../modelsX/b.mtl", false},
+    };
+    for (const auto& c : cases) {
+        std::string resolved;
+        EXPECT_EQ(insideFolder(root, c.path, resolved), c.inside) << c.path << " resolved as " << resolved;
+    }
+    std::string resolved;
+    insideFolder(root, root + "out.mtl", resolved);
+    EXPECT_EQ(resolved, "/etc/passwd") << "the console line names where a link leads";
+    fs::remove_all(base);
 }
 
 // What the hall needs of each model: the first mesh's bounding box in model units

@@ -1,0 +1,20 @@
+#pragma once
+// The importer run in this process (the desktop build only): Assimp reads a model file or
+// bytes and the first mesh is copied out. It reads only inside a root folder it is given:
+// every path it asks for is resolved (`..` and symlinks) first, and whatever lies outside
+// is refused and named in `problem`, while the model itself still loads.
+#include "assets/models.h"
+
+#include <string>
+
+// The formats come from `formatHint` for bytes (an extension such as "obj"). On Loaded or
+// NoMesh, `problem` is empty unless something outside `root` was refused.
+ModelImport importModelFile(const std::string& path, const std::string& root, bool smoothNormals, ModelData& model,
+                            std::string& problem);
+ModelImport importModelBytes(const std::string& bytes, const char* formatHint, const std::string& root,
+                             bool smoothNormals, ModelData& model, std::string& problem);
+
+// Whether `path` lies inside `root` once both are resolved; `resolved` is the path as it
+// will be read (absolute, no `..`, no symlinks; a missing tail taken as written), or
+// `path` itself where it cannot be resolved (and then it is not inside).
+bool insideFolder(const std::string& root, const std::string& path, std::string& resolved);

@@ -1,10 +1,9 @@
 #include "assets/assetFiles.h"
 
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -80,13 +79,33 @@ bool readWholeFile(const std::string& path, size_t maxBytes, std::string& bytes,
     return true;
 }
 
-bool insideFolder(const std::string& path, const std::string& folder)
+std::string resolvedPath(const std::string& path)
 {
-    char resolvedPath[PATH_MAX], resolvedFolder[PATH_MAX];
-    if (!realpath(path.c_str(), resolvedPath) || !realpath(folder.c_str(), resolvedFolder))
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    if (error)
+        return "";
+    std::string resolved = std::filesystem::weakly_canonical(absolute, error).lexically_normal().string();
+    if (error)
+        return "";
+    while (resolved.size() > 1 && resolved.back() == '/')
+        resolved.pop_back();
+    return resolved;
+}
+
+bool insideResolvedFolder(const std::string& resolvedRoot, const std::string& path, std::string& resolved)
+{
+    resolved = resolvedPath(path);
+    if (resolved.empty()) {
+        resolved = path;
         return false;
-    std::string prefix = resolvedFolder;
-    if (prefix.back() != '/')
-        prefix += '/';
-    return std::string(resolvedPath).compare(0, prefix.size(), prefix) == 0;
+    }
+    if (resolvedRoot.empty() || resolved.compare(0, resolvedRoot.size(), resolvedRoot) != 0)
+        return false;
+    return resolved.size() == resolvedRoot.size() || resolvedRoot == "/" || resolved[resolvedRoot.size()] == '/';
+}
+
+bool insideFolder(const std::string& root, const std::string& path, std::string& resolved)
+{
+    return insideResolvedFolder(resolvedPath(root), path, resolved);
 }

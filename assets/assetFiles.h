@@ -13,6 +13,13 @@ std::string notARegularFile(const std::string& path);
 // for anything else. Never blocks on a FIFO.
 bool readWholeFile(const std::string& path, size_t maxBytes, std::string& bytes, std::string& problem);
 
-// Whether `path` lies inside `folder` once `..` and symbolic links are resolved in both;
-// false when either does not exist.
-bool insideFolder(const std::string& path, const std::string& folder);
+// Absolute, without `.`, `..` or symbolic links in the part that exists (a missing tail
+// taken as written); empty when the path cannot be resolved (a loop of links, a folder
+// that may not be looked into).
+std::string resolvedPath(const std::string& path);
+
+// Whether `path` lies inside `root` once both are resolved; `resolved` is the path as it
+// will be read, or `path` itself where it cannot be resolved (and then it is not inside).
+bool insideFolder(const std::string& root, const std::string& path, std::string& resolved);
+// The same against a root resolved already, for a loader that checks many paths.
+bool insideResolvedFolder(const std::string& resolvedRoot, const std::string& path, std::string& resolved);

@@ -10,35 +10,9 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <cstring>
-#include <filesystem>
 #include <vector>
 
-namespace fs = std::filesystem;
-
 namespace {
-
-// Absolute, without `.`, `..` or symlinks in the part that exists; empty if the path
-// cannot be resolved (a loop of links, a folder that may not be looked into).
-std::string resolvedPath(const std::string& path)
-{
-    std::error_code error;
-    const fs::path absolute = fs::absolute(path, error);
-    if (error)
-        return "";
-    std::string resolved = fs::weakly_canonical(absolute, error).lexically_normal().string();
-    if (error)
-        return "";
-    while (resolved.size() > 1 && resolved.back() == '/')
-        resolved.pop_back();
-    return resolved;
-}
-
-bool within(const std::string& resolvedRoot, const std::string& resolved)
-{
-    if (resolvedRoot.empty() || resolved.compare(0, resolvedRoot.size(), resolvedRoot) != 0)
-        return false;
-    return resolved.size() == resolvedRoot.size() || resolvedRoot == "/" || resolved[resolvedRoot.size()] == '/';
-}
 
 // Assimp's file access held inside one folder. The importer (and its own guesses at what
 // a path a file names may have meant) may ask for anything; each path is resolved before
@@ -80,11 +54,10 @@ private:
     {
         if (!file)
             return false;
-        resolved = resolvedPath(file);
-        if (!resolved.empty() && within(root_, resolved))
+        if (insideResolvedFolder(root_, file, resolved))
             return true;
         // Asked for again and again (Exists, then Open, then the fix-ups): named once.
-        const std::string name = resolved.empty() ? std::string(file) : resolved;
+        const std::string& name = resolved;
         if (std::find(refused_.begin(), refused_.end(), name) == refused_.end())
             refused_.push_back(name);
         return false;
@@ -193,16 +166,6 @@ ModelImport importModelBytes(const std::string& bytes, const char* formatHint, c
     const aiScene* scene =
         importer.ReadFileFromMemory(bytes.data(), bytes.size(), importFlags(smoothNormals), formatHint);
     return finishImport(scene, importer, *files, model, problem);
-}
-
-bool insideFolder(const std::string& root, const std::string& path, std::string& resolved)
-{
-    resolved = resolvedPath(path);
-    if (resolved.empty()) {
-        resolved = path;
-        return false;
-    }
-    return within(resolvedPath(root), resolved);
 }
 
 #endif

@@ -13,8 +13,3 @@ ModelImport importModelFile(const std::string& path, const std::string& root, bo
                             std::string& problem);
 ModelImport importModelBytes(const std::string& bytes, const char* formatHint, const std::string& root,
                              bool smoothNormals, ModelData& model, std::string& problem);
-
-// Whether `path` lies inside `root` once both are resolved; `resolved` is the path as it
-// will be read (absolute, no `..`, no symlinks; a missing tail taken as written), or
-// `path` itself where it cannot be resolved (and then it is not inside).
-bool insideFolder(const std::string& root, const std::string& path, std::string& resolved);

@@ -65,7 +65,8 @@ ShaderFileReader readInside(const std::string& folder)
     return [folder](const std::string& path, std::string& text, std::string& problem) {
         if (!readShaderFile(path, text, problem))
             return false;
-        if (insideFolder(path, folder))
+        std::string resolved;
+        if (insideFolder(folder, path, resolved))
             return true;
         text.clear();
         problem = "it lies outside the shader folder";

@@ -1,5 +1,6 @@
 // The committed model and image files: that they are exactly what the generator
 // makes, and that every model reads the way the loader and the scene need it.
+#include "assets/assetFiles.h"
 #include "assets/modelImport.h"
 #include "assets/modelPack.h"
 #include "assets/models.h"

@@ -1,5 +1,5 @@
 // The texture table on a real context: the 27 keys, what each GL texture holds, and
-// images that are missing, greyscale, palette, 32-bit or misnamed.
+// images that are missing, greyscale, palette, 32-bit, or misnamed.
 #include "assets/textures.h"
 #include "tests/gl/glTestContext.h"
 
@@ -205,8 +205,8 @@ TEST_P(OddImage, ReachesGLAsItsColours)
     FIBITMAP* image = c.type == FIT_BITMAP ? FreeImage_Allocate(width, height, static_cast<int>(c.bpp))
                                            : FreeImage_AllocateT(c.type, width, height);
     ASSERT_NE(image, nullptr);
-    // A BMP gets a colour palette; the JPEG keeps the default grey ramp.
-    const bool colourPalette = c.bpp == 8 && c.format == FIF_BMP;
+    // A palette PNG gets a colour palette; the JPEG keeps the default grey ramp.
+    const bool colourPalette = c.bpp == 8 && c.type == FIT_BITMAP && c.format == FIF_PNG;
     if (colourPalette) {
         RGBQUAD* palette = FreeImage_GetPalette(image);
         for (int i = 0; i < 256; ++i)
@@ -266,7 +266,7 @@ INSTANTIATE_TEST_SUITE_P(Conversions, OddImage,
                          ::testing::Values(OddImageCase{"greyscaleJpeg", "grey.jpg", FIF_JPEG, 8, 12},
                                            OddImageCase{"pngNamedJpg", "png.jpg", FIF_PNG, 24, 0},
                                            OddImageCase{"rgbaPngNamedJpg", "rgba.jpg", FIF_PNG, 32, 0},
-                                           OddImageCase{"paletteBmpNamedJpg", "palette.jpg", FIF_BMP, 8, 0},
+                                           OddImageCase{"palettePngNamedJpg", "palette.jpg", FIF_PNG, 8, 0},
                                            OddImageCase{"grey16PngNamedJpg", "grey16.jpg", FIF_PNG, 8, 0, FIT_UINT16},
                                            OddImageCase{"rgb16PngNamedJpg", "rgb16.jpg", FIF_PNG, 24, 0, FIT_RGB16}),
                          [](const ::testing::TestParamInfo<OddImageCase>& info) { return info.param.name; });

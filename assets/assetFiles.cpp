@@ -77,14 +77,3 @@ bool readWholeFile(const std::string& path, size_t maxBytes, std::string& bytes,
     bytes.resize(got);
     return true;
 }
-
-ImageFormat imageFormatOf(const std::string& bytes)
-{
-    static const char jpeg[] = "\xff\xd8\xff";
-    static const char png[] = "\x89PNG\r\n\x1a\n";
-    if (bytes.compare(0, sizeof jpeg - 1, jpeg) == 0)
-        return ImageFormat::jpeg;
-    if (bytes.compare(0, sizeof png - 1, png) == 0)
-        return ImageFormat::png;
-    return ImageFormat::other;
-}

@@ -1,7 +1,6 @@
 #pragma once
 // Model and image paths must name ordinary files: a directory, FIFO or device in their
 // place is refused before any loader opens it (opening a FIFO would block start-up).
-// Images are told apart by their first bytes, the same way in the desktop and browser builds.
 #include <cstddef>
 #include <string>
 
@@ -12,9 +11,3 @@ std::string notARegularFile(const std::string& path);
 // Reads a whole ordinary file of at most `maxBytes`; false, with the reason in `problem`,
 // for anything else. Never blocks on a FIFO.
 bool readWholeFile(const std::string& path, size_t maxBytes, std::string& bytes, std::string& problem);
-
-// The image formats taken: JPEG (FF D8 FF) and PNG (its 8-byte signature), known by the
-// first bytes whatever the file's name. Their readers, libjpeg-turbo and libpng, have
-// been fuzzed for years; every other format's reader is left unrun.
-enum class ImageFormat { other, jpeg, png };
-ImageFormat imageFormatOf(const std::string& bytes);

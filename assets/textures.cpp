@@ -3,6 +3,7 @@
 #include "app/glCapabilities.h"
 
 #include "assets/assetFiles.h"
+#include "assets/imageHeader.h"
 
 #include <FreeImage.h>
 #include <algorithm>
@@ -82,20 +83,6 @@ void reportImageDamage(FREE_IMAGE_FORMAT, const char* message)
 
 // The browser build decodes with its own reader (texturesWeb.cpp).
 #ifndef __EMSCRIPTEN__
-// The size of an image as its header gives it, without decoding the pixels; false when
-// the header cannot be read (a damaged file: the caller has nothing to decode).
-bool headerSize(FREE_IMAGE_FORMAT type, FIMEMORY* memory, unsigned int& width, unsigned int& height)
-{
-    FreeImage_SeekMemory(memory, 0, SEEK_SET);
-    FIBITMAP* header = FreeImage_LoadFromMemory(type, memory, FIF_LOAD_NOPIXELS);
-    if (!header)
-        return false;
-    width = FreeImage_GetWidth(header);
-    height = FreeImage_GetHeight(header);
-    FreeImage_Unload(header);
-    return true;
-}
-
 // What FreeImage takes the bytes for, only to name a refused format; empty when no
 // reader claims them. Only the signature checks run: the camera-raw one is left out, as
 // it parses the whole header with LibRaw. The PNM family (PBM, PGM, PPM) goes by one name.
@@ -167,10 +154,9 @@ FIBITMAP* decodeImageBytes(const std::string& bytes, const ImageLimits& limits, 
         const std::string name = formatName(memory);
         if (!name.empty() && name != "JPEG" && name != "PNG")
             problem = "its format (" + name + ") is not taken; images must be JPEG or PNG";
-    } else if (!headerSize(type, memory, width, height)) {
+    } else if (!imageHeaderSize(bytes, width, height)) {
         // a damaged header: not an image this loader can read
     } else if (problem = sizeProblem(width, height, limits); problem.empty()) {
-        FreeImage_SeekMemory(memory, 0, SEEK_SET);
         image = FreeImage_LoadFromMemory(type, memory, 0);
     }
     FreeImage_CloseMemory(memory);

@@ -46,11 +46,11 @@ struct ImageLimits {
 };
 constexpr size_t maxImageFileBytes = size_t(256) << 20;
 
-// Decodes the bytes of one image file, a JPEG or PNG by its signature (imageFormatOf),
+// Decodes the bytes of one image file, a JPEG or PNG by its signature (imageHeader.h),
 // into 24-bit BGR rows, padded to 4 bytes, bottom row first. Any other format is refused
-// by name before a reader sees it; the size in the header is checked before any pixel is
-// decoded; 16-bit images are brought to 8 bits. Null when the bytes are no readable
-// image, or when the image is refused, and then `problem` says why. Makes no GL call.
+// by name, and the size its header declares is checked, before any decoder runs; 16-bit
+// images are brought to 8 bits. Null when the bytes are no readable image, or when the
+// image is refused, and then `problem` says why. Makes no GL call.
 FIBITMAP* decodeImageBytes(const std::string& bytes, const ImageLimits& limits, std::string& problem);
 
 void loadTextures();

@@ -2,7 +2,7 @@
 // files into bitmaps shaped like FreeImage's 24-bit ones (see assets/web/FreeImage.h).
 #include "assets/textures.h"
 
-#include "assets/assetFiles.h"
+#include "assets/imageHeader.h"
 
 #include <FreeImage.h>
 
@@ -41,25 +41,29 @@ unsigned FreeImage_GetHeight(FIBITMAP* image) { return image ? image->height : 0
 FIBITMAP* decodeImageBytes(const std::string& bytes, const ImageLimits& limits, std::string& problem)
 {
     problem.clear();
-    // The formats the desktop build takes, told apart the same way.
-    if (imageFormatOf(bytes) == ImageFormat::other)
+    // The formats and the size the desktop build takes, read the same way: a few bytes must
+    // not make the decoder allocate gigabytes.
+    unsigned int declaredWidth = 0, declaredHeight = 0;
+    if (bytes.size() > 0x7fffffffu || !imageHeaderSize(bytes, declaredWidth, declaredHeight))
         return nullptr;
+    if (declaredWidth == 0 || declaredHeight == 0 || declaredWidth > limits.maxSide || declaredHeight > limits.maxSide ||
+        static_cast<unsigned long long>(declaredWidth) * declaredHeight > limits.maxPixels) {
+        problem = "it is " + std::to_string(declaredWidth) + " x " + std::to_string(declaredHeight) + " pixels";
+        return nullptr;
+    }
     const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
     const int size = static_cast<int>(bytes.size());
     int width = 0, height = 0, channels = 0;
-    // The size in the header first: a few bytes must not make the decoder allocate gigabytes.
-    if (!stbi_info_from_memory(data, size, &width, &height, &channels))
-        return nullptr;
-    if (static_cast<unsigned>(width) > limits.maxSide || static_cast<unsigned>(height) > limits.maxSide ||
-        static_cast<unsigned long long>(width) * static_cast<unsigned long long>(height) > limits.maxPixels) {
-        problem = "it is " + std::to_string(width) + " x " + std::to_string(height) + " pixels";
-        return nullptr;
-    }
     stbi_set_flip_vertically_on_load(1);
     stbi_uc* pixels = stbi_load_from_memory(data, size, &width, &height, &channels, 3);
     if (!pixels) {
         if (reportDamage)
             reportDamage(FIF_UNKNOWN, stbi_failure_reason());
+        return nullptr;
+    }
+    if (static_cast<unsigned>(width) != declaredWidth || static_cast<unsigned>(height) != declaredHeight) {
+        stbi_image_free(pixels);
+        problem = "its decoded size differs from the one its header declares";
         return nullptr;
     }
     auto* image = new FIBITMAP();

@@ -3,6 +3,7 @@
 #include "app/glCapabilities.h"
 
 #include "assets/assetFiles.h"
+#include "assets/imageHeader.h"
 
 #include <FreeImage.h>
 #include <algorithm>
@@ -82,34 +83,22 @@ void reportImageDamage(FREE_IMAGE_FORMAT, const char* message)
 
 // The browser build decodes with its own reader (texturesWeb.cpp).
 #ifndef __EMSCRIPTEN__
-// The size of an image as its header gives it, without decoding the pixels; false when
-// the header cannot be read (a damaged file: the caller has nothing to decode).
-bool headerSize(FREE_IMAGE_FORMAT type, FIMEMORY* memory, unsigned int& width, unsigned int& height)
+// What FreeImage takes the bytes for, only to name a refused format; empty when no
+// reader claims them. Only the signature checks run: the camera-raw one is left out, as
+// it parses the whole header with LibRaw. The PNM family (PBM, PGM, PPM) goes by one name.
+std::string formatName(FIMEMORY* memory)
 {
-    FreeImage_SeekMemory(memory, 0, SEEK_SET);
-    FIBITMAP* header = FreeImage_LoadFromMemory(type, memory, FIF_LOAD_NOPIXELS);
-    if (!header)
-        return false;
-    width = FreeImage_GetWidth(header);
-    height = FreeImage_GetHeight(header);
-    FreeImage_Unload(header);
-    return true;
-}
-
-// Readers that write or read outside their own buffers on a damaged file. The Targa
-// reader trusts the footer and extension area a file declares: it asks for gigabytes, or
-// reads through a bitmap it never made. The PNM readers (PBM, PGM, PPM) overrun a row
-// when a header's number overflows. The hall's images are JPEGs; these formats are
-// refused rather than risked. Returns the family's name, or null for a reader trusted; a
-// PNM file of any kind is detected as the family's first, PBM.
-const char* untrustedReader(FREE_IMAGE_FORMAT type)
-{
-    if (type == FIF_TARGA)
-        return "TARGA";
-    for (FREE_IMAGE_FORMAT pnm : {FIF_PBM, FIF_PBMRAW, FIF_PGM, FIF_PGMRAW, FIF_PPM, FIF_PPMRAW})
-        if (type == pnm)
-            return "PNM";
-    return nullptr;
+    for (int i = 0; i < FreeImage_GetFIFCount(); ++i) {
+        const auto type = static_cast<FREE_IMAGE_FORMAT>(i);
+        if (type == FIF_RAW || !FreeImage_ValidateFromMemory(type, memory))
+            continue;
+        for (FREE_IMAGE_FORMAT pnm : {FIF_PBM, FIF_PBMRAW, FIF_PGM, FIF_PGMRAW, FIF_PPM, FIF_PPMRAW})
+            if (type == pnm)
+                return "PNM";
+        const char* name = FreeImage_GetFormatFromFIF(type);
+        return name ? name : "";
+    }
+    return "";
 }
 
 std::string sizeProblem(unsigned int width, unsigned int height, const ImageLimits& limits)
@@ -134,29 +123,12 @@ FIBITMAP* replaceBy(FIBITMAP* image, FIBITMAP* converted)
     return converted;
 }
 
-// Brings any decoded image to 24-bit BGR rows, the one layout the upload reads:
-// palette, grey and 32-bit bitmaps directly, 16-bit grey and colour by dropping the low
-// bytes, other grey (signed, 32-bit, float) by stretching to 8 bits, float colour by tone mapping.
+// Brings a decoded JPEG or PNG to 24-bit BGR rows, the one layout the upload reads:
+// palette, grey and 32-bit bitmaps directly, 16-bit grey and colour by dropping the low bytes.
 FIBITMAP* toBgr24(FIBITMAP* image)
 {
-    switch (FreeImage_GetImageType(image)) {
-    case FIT_BITMAP:
-    case FIT_RGB16:
-    case FIT_RGBA16:
-        break;
-    case FIT_RGBF:
-    case FIT_RGBAF:
-        image = replaceBy(image, FreeImage_ConvertToRGBF(image));
-        if (image)
-            image = replaceBy(image, FreeImage_TmoDrago03(image, 2.2, 0.0));
-        break;
-    case FIT_UINT16:  // grey: the high byte of each sample
+    if (FreeImage_GetImageType(image) == FIT_UINT16)  // grey: the high byte of each sample
         image = replaceBy(image, FreeImage_ConvertTo8Bits(image));
-        break;
-    default:  // one channel of signed or 32 bits, float, double or complex: stretched to 8 bits
-        image = replaceBy(image, FreeImage_ConvertToStandardType(image, TRUE));
-        break;
-    }
     if (image && (FreeImage_GetImageType(image) != FIT_BITMAP || FreeImage_GetBPP(image) != 24))
         image = replaceBy(image, FreeImage_ConvertTo24Bits(image));
     return image;
@@ -164,8 +136,7 @@ FIBITMAP* toBgr24(FIBITMAP* image)
 
 } // namespace
 
-FIBITMAP* decodeImageBytes(const std::string& bytes, const std::string& path, const ImageLimits& limits,
-                           std::string& problem)
+FIBITMAP* decodeImageBytes(const std::string& bytes, const ImageLimits& limits, std::string& problem)
 {
     problem.clear();
     if (bytes.empty() || bytes.size() > 0xffffffffu)
@@ -174,23 +145,18 @@ FIBITMAP* decodeImageBytes(const std::string& bytes, const std::string& path, co
         FreeImage_OpenMemory(reinterpret_cast<BYTE*>(const_cast<char*>(bytes.data())), static_cast<DWORD>(bytes.size()));
     if (!memory)
         return nullptr;
-    FREE_IMAGE_FORMAT type = FreeImage_GetFileTypeFromMemory(memory, 0);
-    if (type == FIF_UNKNOWN)
-        type = FreeImage_GetFIFFromFilename(path.c_str());
+    const ImageFormat format = imageFormatOf(bytes);
+    const FREE_IMAGE_FORMAT type = format == ImageFormat::jpeg ? FIF_JPEG : format == ImageFormat::png ? FIF_PNG : FIF_UNKNOWN;
     FIBITMAP* image = nullptr;
     unsigned int width = 0, height = 0;
-    if (type == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(type)) {
-        // not an image this loader knows: the caller says so
-    } else if (const char* family = untrustedReader(type)) {
-        problem = std::string("its format (") + family + ") is not taken: its reader fails on damaged files";
-    } else if (!FreeImage_FIFSupportsNoPixels(type)) {
-        // Without a header to read first, a few bytes could declare gigabytes of pixels.
-        const char* name = FreeImage_GetFormatFromFIF(type);
-        problem = std::string("its format (") + (name ? name : "?") + ") cannot be checked for size before decoding";
-    } else if (!headerSize(type, memory, width, height)) {
+    if (type == FIF_UNKNOWN) {
+        // Bytes FreeImage's JPEG or PNG check takes but ours does not are no image either.
+        const std::string name = formatName(memory);
+        if (!name.empty() && name != "JPEG" && name != "PNG")
+            problem = "its format (" + name + ") is not taken; images must be JPEG or PNG";
+    } else if (!imageHeaderSize(bytes, width, height)) {
         // a damaged header: not an image this loader can read
     } else if (problem = sizeProblem(width, height, limits); problem.empty()) {
-        FreeImage_SeekMemory(memory, 0, SEEK_SET);
         image = FreeImage_LoadFromMemory(type, memory, 0);
     }
     FreeImage_CloseMemory(memory);
@@ -231,7 +197,7 @@ FIBITMAP* readImage(const std::string& path, const ImageLimits& limits)
     }
     FreeImage_SetOutputMessage(reportImageDamage);
     imageBeingRead = &path;
-    FIBITMAP* image = decodeImageBytes(bytes, path, limits, problem);
+    FIBITMAP* image = decodeImageBytes(bytes, limits, problem);
     imageBeingRead = nullptr;
     if (!image && !problem.empty())
         std::cerr << "Image file " << path << " was refused: " << problem << "." << std::endl;

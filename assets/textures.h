@@ -1,6 +1,6 @@
 #pragma once
-// The 27 images of the hall: read with FreeImage into mipmapped, repeating,
-// anisotropically filtered 2D textures, held under fixed keys by the one loader.
+// The 27 images of the hall: JPEG or PNG files read with FreeImage into mipmapped,
+// repeating, anisotropically filtered 2D textures, held under fixed keys by the one loader.
 #include "app/glApi.h"
 
 #include <FreeImage.h>
@@ -46,13 +46,12 @@ struct ImageLimits {
 };
 constexpr size_t maxImageFileBytes = size_t(256) << 20;
 
-// Decodes the bytes of one image file (the type from its signature, else from the
-// extension of `path`) into 24-bit BGR rows, padded to 4 bytes, bottom row first. The
-// size in the header is checked before any pixel is decoded; 16-bit, float and other
-// non-8-bit images are converted. Null when the bytes are no readable image, or when
-// the image is refused, and then `problem` says why. Makes no GL call.
-FIBITMAP* decodeImageBytes(const std::string& bytes, const std::string& path, const ImageLimits& limits,
-                           std::string& problem);
+// Decodes the bytes of one image file, a JPEG or PNG by its signature (imageHeader.h),
+// into 24-bit BGR rows, padded to 4 bytes, bottom row first. Any other format is refused
+// by name, and the size its header declares is checked, before any decoder runs; 16-bit
+// images are brought to 8 bits. Null when the bytes are no readable image, or when the
+// image is refused, and then `problem` says why. Makes no GL call.
+FIBITMAP* decodeImageBytes(const std::string& bytes, const ImageLimits& limits, std::string& problem);
 
 void loadTextures();
 // An image that is missing, no ordinary file, unreadable or refused is named on standard

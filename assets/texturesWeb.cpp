@@ -2,6 +2,8 @@
 // files into bitmaps shaped like FreeImage's 24-bit ones (see assets/web/FreeImage.h).
 #include "assets/textures.h"
 
+#include "assets/imageHeader.h"
+
 #include <FreeImage.h>
 
 #define STB_IMAGE_IMPLEMENTATION
@@ -9,7 +11,6 @@
 #define STBI_ONLY_PNG
 #include <stb/stb_image.h>
 
-#include <cctype>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -24,37 +25,10 @@ namespace {
 
 FreeImage_OutputMessageFunction reportDamage = nullptr;
 
-bool endsWith(const std::string& text, const char* suffix)
-{
-    const size_t n = std::strlen(suffix);
-    if (text.size() < n)
-        return false;
-    for (size_t i = 0; i < n; ++i)
-        if (std::tolower(static_cast<unsigned char>(text[text.size() - n + i])) != suffix[i])
-            return false;
-    return true;
-}
-
 } // namespace
 
 void FreeImage_Initialise(BOOL) {}
 void FreeImage_SetOutputMessage(FreeImage_OutputMessageFunction function) { reportDamage = function; }
-
-FREE_IMAGE_FORMAT FreeImage_GetFileType(const char* path, int)
-{
-    int width = 0, height = 0, channels = 0;
-    return stbi_info(path, &width, &height, &channels) ? FIF_JPEG : FIF_UNKNOWN;
-}
-
-FREE_IMAGE_FORMAT FreeImage_GetFIFFromFilename(const char* path)
-{
-    const std::string name(path ? path : "");
-    if (endsWith(name, ".jpg") || endsWith(name, ".jpeg"))
-        return FIF_JPEG;
-    return endsWith(name, ".png") ? FIF_PNG : FIF_UNKNOWN;
-}
-
-BOOL FreeImage_FIFSupportsReading(FREE_IMAGE_FORMAT format) { return format == FIF_JPEG || format == FIF_PNG; }
 
 FREE_IMAGE_TYPE FreeImage_GetImageType(FIBITMAP* image) { return image ? FIT_BITMAP : FIT_UNKNOWN; }
 unsigned FreeImage_GetBPP(FIBITMAP* image) { return image ? 24 : 0; }
@@ -64,25 +38,32 @@ BYTE* FreeImage_GetBits(FIBITMAP* image) { return image && !image->bits.empty() 
 unsigned FreeImage_GetWidth(FIBITMAP* image) { return image ? image->width : 0; }
 unsigned FreeImage_GetHeight(FIBITMAP* image) { return image ? image->height : 0; }
 
-FIBITMAP* decodeImageBytes(const std::string& bytes, const std::string&, const ImageLimits& limits,
-                           std::string& problem)
+FIBITMAP* decodeImageBytes(const std::string& bytes, const ImageLimits& limits, std::string& problem)
 {
+    problem.clear();
+    // The formats and the size the desktop build takes, read the same way: a few bytes must
+    // not make the decoder allocate gigabytes.
+    unsigned int declaredWidth = 0, declaredHeight = 0;
+    if (bytes.size() > 0x7fffffffu || !imageHeaderSize(bytes, declaredWidth, declaredHeight))
+        return nullptr;
+    if (declaredWidth == 0 || declaredHeight == 0 || declaredWidth > limits.maxSide || declaredHeight > limits.maxSide ||
+        static_cast<unsigned long long>(declaredWidth) * declaredHeight > limits.maxPixels) {
+        problem = "it is " + std::to_string(declaredWidth) + " x " + std::to_string(declaredHeight) + " pixels";
+        return nullptr;
+    }
     const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
     const int size = static_cast<int>(bytes.size());
     int width = 0, height = 0, channels = 0;
-    // The size in the header first: a few bytes must not make the decoder allocate gigabytes.
-    if (!stbi_info_from_memory(data, size, &width, &height, &channels))
-        return nullptr;
-    if (static_cast<unsigned>(width) > limits.maxSide || static_cast<unsigned>(height) > limits.maxSide ||
-        static_cast<unsigned long long>(width) * static_cast<unsigned long long>(height) > limits.maxPixels) {
-        problem = "it is " + std::to_string(width) + " x " + std::to_string(height) + " pixels";
-        return nullptr;
-    }
     stbi_set_flip_vertically_on_load(1);
     stbi_uc* pixels = stbi_load_from_memory(data, size, &width, &height, &channels, 3);
     if (!pixels) {
         if (reportDamage)
             reportDamage(FIF_UNKNOWN, stbi_failure_reason());
+        return nullptr;
+    }
+    if (static_cast<unsigned>(width) != declaredWidth || static_cast<unsigned>(height) != declaredHeight) {
+        stbi_image_free(pixels);
+        problem = "its decoded size differs from the one its header declares";
         return nullptr;
     }
     auto* image = new FIBITMAP();

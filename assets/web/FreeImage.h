@@ -20,9 +20,6 @@ typedef void (*FreeImage_OutputMessageFunction)(FREE_IMAGE_FORMAT format, const 
 
 void FreeImage_Initialise(BOOL loadLocalPluginsOnly = FALSE);
 void FreeImage_SetOutputMessage(FreeImage_OutputMessageFunction function);
-FREE_IMAGE_FORMAT FreeImage_GetFileType(const char* path, int size = 0);
-FREE_IMAGE_FORMAT FreeImage_GetFIFFromFilename(const char* path);
-BOOL FreeImage_FIFSupportsReading(FREE_IMAGE_FORMAT format);
 FREE_IMAGE_TYPE FreeImage_GetImageType(FIBITMAP* image);
 unsigned FreeImage_GetBPP(FIBITMAP* image);
 FIBITMAP* FreeImage_ConvertTo24Bits(FIBITMAP* image);

@@ -1,4 +1,4 @@
-// Image bytes through the header check, the decode and the conversion to 24-bit rows.
+// Image bytes through the format and header checks, the decode and the conversion to 24-bit rows.
 #include "assets/textures.h"
 
 #include <FreeImage.h>
@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ImageLimits limits;
     limits.maxPixels = 1u << 20;  // keeps every input quick; the check is the same
     std::string problem;
-    FIBITMAP* image = decodeImageBytes(bytes, "fuzz.jpg", limits, problem);
+    FIBITMAP* image = decodeImageBytes(bytes, limits, problem);
     if (!image)
         return 0;
     const unsigned int width = FreeImage_GetWidth(image), height = FreeImage_GetHeight(image);

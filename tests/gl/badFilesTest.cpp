@@ -85,6 +85,13 @@ std::string bmpHeader(uint32_t width, uint32_t height)
     return h;
 }
 
+// A fuzzing seed of tests/fuzz/seeds/image/ in place of `file`.
+void copySeed(const char* seed, const fs::path& file)
+{
+    fs::copy_file(fs::path(PINAKORA_SOURCE_DIR) / "tests/fuzz/seeds/image" / seed, file,
+                  fs::copy_options::overwrite_existing);
+}
+
 void replaceByDirectory(const fs::path& file)
 {
     fs::remove(file);
@@ -197,7 +204,15 @@ const BrokenFile brokenFiles[] = {
     {"jpegWiderThanGLTakes", [](const fs::path& r) { image(r / "res/textures/marble.jpg", FIT_BITMAP, 17000, 8, FIF_JPEG); },
      "\nALERT", "Image file ./res/textures/marble.jpg was refused: it is 17000 x 8 pixels", true},
     {"bmpHeaderOf30000Squared", [](const fs::path& r) { writeBytes(r / "res/textures/room.jpg", bmpHeader(30000, 30000)); },
-     "\nALERT", "Image file ./res/textures/room.jpg was refused: it is 30000 x 30000 pixels", true},
+     "\nALERT", "Image file ./res/textures/room.jpg was refused: its format (BMP) is not taken; images must be JPEG or PNG.\n",
+     true},
+    // Inputs that made FreeImage's readers write past a buffer (ICO) or abort (TIFF).
+    {"icoHeapOverflowAsJpg", [](const fs::path& r) { copySeed("icoHeapOverflow-1.ico", r / "res/textures/rock.jpg"); },
+     "\nALERT", "Image file ./res/textures/rock.jpg was refused: its format (ICO) is not taken; images must be JPEG or PNG.\n",
+     true},
+    {"tiffAssertionAsJpg", [](const fs::path& r) { copySeed("tiffAssertion-1.tif", r / "res/textures/metal06.jpg"); },
+     "\nALERT", "Image file ./res/textures/metal06.jpg was refused: its format (TIFF) is not taken; images must be JPEG or PNG.\n",
+     true},
     {"sixteenBitPngLoads", [](const fs::path& r) { image(r / "res/textures/brick13.jpg", FIT_UINT16, 64, 64, FIF_PNG); }, "", "",
      true},
     {"directoryForImage", [](const fs::path& r) { replaceByDirectory(r / "res/textures/marble.jpg"); }, "\nALERT",

@@ -1,5 +1,5 @@
 // The texture table on a real context: the 27 keys, what each GL texture holds, and
-// images that are missing, greyscale, palette, 32-bit or misnamed.
+// images that are missing, greyscale, palette, 32-bit, misnamed or of a format not taken.
 #include "assets/textures.h"
 #include "tests/gl/glTestContext.h"
 
@@ -205,8 +205,8 @@ TEST_P(OddImage, ReachesGLAsItsColours)
     FIBITMAP* image = c.type == FIT_BITMAP ? FreeImage_Allocate(width, height, static_cast<int>(c.bpp))
                                            : FreeImage_AllocateT(c.type, width, height);
     ASSERT_NE(image, nullptr);
-    // A BMP gets a colour palette; the JPEG keeps the default grey ramp.
-    const bool colourPalette = c.bpp == 8 && c.format == FIF_BMP;
+    // A palette PNG gets a colour palette; the JPEG keeps the default grey ramp.
+    const bool colourPalette = c.bpp == 8 && c.type == FIT_BITMAP && c.format == FIF_PNG;
     if (colourPalette) {
         RGBQUAD* palette = FreeImage_GetPalette(image);
         for (int i = 0; i < 256; ++i)
@@ -266,10 +266,47 @@ INSTANTIATE_TEST_SUITE_P(Conversions, OddImage,
                          ::testing::Values(OddImageCase{"greyscaleJpeg", "grey.jpg", FIF_JPEG, 8, 12},
                                            OddImageCase{"pngNamedJpg", "png.jpg", FIF_PNG, 24, 0},
                                            OddImageCase{"rgbaPngNamedJpg", "rgba.jpg", FIF_PNG, 32, 0},
-                                           OddImageCase{"paletteBmpNamedJpg", "palette.jpg", FIF_BMP, 8, 0},
+                                           OddImageCase{"palettePngNamedJpg", "palette.jpg", FIF_PNG, 8, 0},
                                            OddImageCase{"grey16PngNamedJpg", "grey16.jpg", FIF_PNG, 8, 0, FIT_UINT16},
                                            OddImageCase{"rgb16PngNamedJpg", "rgb16.jpg", FIF_PNG, 24, 0, FIT_RGB16}),
                          [](const ::testing::TestParamInfo<OddImageCase>& info) { return info.param.name; });
+
+// Inputs that made FreeImage's readers write out of bounds or abort, and a few other
+// files, named .jpg as the hall's textures are: refused, the file named, before any reader
+// runs, with an empty texture.
+TEST_F(TextureLoading, RefusedFilesAreNamedUndecoded)
+{
+    const std::string notTaken = ") is not taken; images must be JPEG or PNG";
+    const struct {
+        const char* seed;  // in tests/fuzz/seeds/image/
+        std::string problem;
+    } refused[] = {
+        {"icoHeapOverflow-1.ico", "its format (ICO" + notTaken},
+        {"tiffAssertion-1.tif", "its format (TIFF" + notTaken},
+        {"tiffSegv-1.tif", "its format (TIFF" + notTaken},
+        {"psdNegativeCopy-1.psd", "its format (PSD" + notTaken},
+        {"palette.gif", "its format (GIF" + notTaken},
+        {"colour.tga", "its format (TARGA" + notTaken},
+        // libjpeg, asked for the header alone, would allocate for all of the frame
+        {"jpegProgressiveHugeFrame-1.jpg",
+         "it is 64535 x 65271 pixels, larger than the 16384 x 16384 the GL driver takes"},
+    };
+    GLint maxSide = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
+    ASSERT_GE(maxSide, 16384) << "the expected texts take llvmpipe's limit";
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.seed);
+        const fs::path path = scratch / (std::string(c.seed) + ".jpg");
+        fs::copy_file(fs::path(sourceDir()) / "tests/fuzz/seeds/image" / c.seed, path);
+        ConsoleCapture console;
+        Texture* texture = load(path, 45);
+        EXPECT_EQ(console.out(), "\nALERT");
+        EXPECT_EQ(console.err(), "Image file " + path.string() + " was refused: " + c.problem + ".\n");
+        glBindTexture(GL_TEXTURE_2D, texture->id);
+        EXPECT_EQ(levelSize(GL_TEXTURE_WIDTH, 0), 0);
+        drainGLErrors();
+    }
+}
 
 TEST_F(TextureLoading, SecondLoadUnderAKeyReplacesTheFirst)
 {

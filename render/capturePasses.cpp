@@ -115,4 +115,7 @@ void renderEnvironmentCubeMap(EngineObject& object)
     captureCubeFaces(environmentFramebuffer, GL_COLOR_ATTACHMENT0, object.texture->id, *object.position,
                      environmentMapSize, [] { renderScene(SceneView::EnvironmentCapture); });
     object.visible = true;
+    glBindTexture(GL_TEXTURE_CUBE_MAP, object.texture->id);
+    glGenerateMipmap(GL_TEXTURE_CUBE_MAP);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
 }

@@ -16,4 +16,5 @@ void renderShadowDepth();
 // Copies every face of both lights' shadow maps into captureShadowCubeMaps, one depth of
 // each 4 x 4 block, for the environment captures to read.
 void reduceShadowCubeMaps();
+// Draws the object's environment map, every face, and makes its mipmap chain anew.
 void renderEnvironmentCubeMap(EngineObject& object);

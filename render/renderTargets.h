@@ -14,6 +14,7 @@ extern GLuint sceneColorTextures[3];
 extern GLuint sceneDepthTexture;
 extern GLuint environmentFramebuffer;
 extern GLuint environmentDepthBuffer;
+// Read trilinearly through their full mipmap chain, which each capture makes anew.
 extern GLuint environmentCubeMaps[2];
 extern GLuint shadowFramebuffer;
 extern GLuint shadowCubeMaps[2];

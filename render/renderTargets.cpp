@@ -118,13 +118,13 @@ void createEnvironmentTargets()
 
     // A curved mirror shows a face minified many times over: read at one level, it
     // glitters. The captures make the chain afresh after each refresh.
-    const GLint levels = mipLevelCount(environmentMapSize, environmentMapSize);
     for (GLuint& cubeMap : environmentCubeMaps) {
         glGenTextures(1, &cubeMap);
         glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
         setCubeWrapAndFilter(GL_LINEAR);
         glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-        for (GLint level = 0; level < levels; ++level)
+        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAX_LEVEL, environmentMipLevels - 1);
+        for (GLint level = 0; level < environmentMipLevels; ++level)
             for (int face = 0; face < 6; ++face)
                 glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, level, GL_RGBA8,
                              std::max(1, environmentMapSize >> level), std::max(1, environmentMapSize >> level), 0,

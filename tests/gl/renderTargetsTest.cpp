@@ -268,12 +268,15 @@ TEST_F(FullHdRenderTargetsTest, SceneTargetsTakeTheWindowSizeAndCubeFacesTheirOw
         const Level environment = levelOf(GL_TEXTURE_CUBE_MAP, environmentCubeMaps[i], GL_TEXTURE_CUBE_MAP_NEGATIVE_Z);
         EXPECT_EQ(environment.width, 1024);
         EXPECT_EQ(environment.height, 1024);
-        // The whole mipmap chain, down to 1 x 1, for the trilinear reads.
-        GLint lastWidth = 0;
+        // The mipmap chain the trilinear reads go through, down to 8 x 8.
+        GLint lastWidth = 0, maxLevel = 0;
         glBindTexture(GL_TEXTURE_CUBE_MAP, environmentCubeMaps[i]);
-        glGetTexLevelParameteriv(GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, 10, GL_TEXTURE_WIDTH, &lastWidth);
+        glGetTexLevelParameteriv(GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, environmentMipLevels - 1, GL_TEXTURE_WIDTH,
+                                 &lastWidth);
+        glGetTexParameteriv(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAX_LEVEL, &maxLevel);
         glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
-        EXPECT_EQ(lastWidth, 1);
+        EXPECT_EQ(lastWidth, 8);
+        EXPECT_EQ(maxLevel, environmentMipLevels - 1);
         const Level shadow = levelOf(GL_TEXTURE_CUBE_MAP, shadowCubeMaps[i], GL_TEXTURE_CUBE_MAP_NEGATIVE_Z);
         EXPECT_EQ(shadow.width, 2048);
         EXPECT_EQ(shadow.height, 2048);

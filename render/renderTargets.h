@@ -6,9 +6,9 @@
 #include "app/glApi.h"
 
 constexpr GLsizei environmentMapSize = 1024;
-// The environment maps' mipmap levels, 1024 down to 8 a side: a pixel whose footprint
-// spans more than an eighth of a face sits on a mirror's rim or in a mirror a few pixels
-// wide, where 8 x 8 is as smooth as the coarser levels; each level costs a draw per face.
+// The environment maps' mipmap levels, 1024 down to 8 a side. A footprint wider than an
+// eighth of a face comes near a mirror's rim, where the reflection is squeezed one way
+// only: a coarser level would blur it the other way too. Each level costs a draw per face.
 constexpr GLint environmentMipLevels = 8;
 constexpr GLsizei shadowMapSize = 2048;
 constexpr GLsizei captureShadowMapSize = 512;

@@ -59,6 +59,21 @@ void captureCubeFaces(GLuint framebuffer, GLenum attachment, GLuint cubeMap, con
     giveCameraBack();
 }
 
+void captureEnvironmentFaces(EngineObject& object)
+{
+    object.visible = false;
+    captureCubeFaces(environmentFramebuffer, GL_COLOR_ATTACHMENT0, object.texture->id, *object.position,
+                     environmentMapSize, [] { renderScene(SceneView::EnvironmentCapture); });
+    object.visible = true;
+}
+
+void makeMipmaps(GLuint cubeMap)
+{
+    glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
+    glGenerateMipmap(GL_TEXTURE_CUBE_MAP);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+}
+
 } // namespace
 
 void renderShadowCubeMap(GLuint cubeMap, const glm::vec3& lightPosition)
@@ -116,8 +131,14 @@ void reduceShadowCubeMaps()
 
 void renderEnvironmentCubeMap(EngineObject& object)
 {
-    object.visible = false;
-    captureCubeFaces(environmentFramebuffer, GL_COLOR_ATTACHMENT0, object.texture->id, *object.position,
-                     environmentMapSize, [] { renderScene(SceneView::EnvironmentCapture); });
-    object.visible = true;
+    captureEnvironmentFaces(object);
+    makeMipmaps(object.texture->id);
+}
+
+void renderEnvironmentCubeMaps()
+{
+    for (const auto& [id, object] : reflectingObjects)
+        captureEnvironmentFaces(*object);
+    for (const auto& [id, object] : reflectingObjects)
+        makeMipmaps(object->texture->id);
 }

@@ -16,4 +16,10 @@ void renderShadowDepth();
 // Copies every face of both lights' shadow maps into captureShadowCubeMaps, one depth of
 // each 4 x 4 block, for the environment captures to read.
 void reduceShadowCubeMaps();
+// Draws the object's environment map, every face, and makes its mipmap chain anew.
 void renderEnvironmentCubeMap(EngineObject& object);
+// The same for every reflecting object, the chains made once all the faces are drawn:
+// making a chain waits until its faces are finished, and one wait costs less than one
+// per map. A mirror seen in another's map shows the coarse levels of its previous
+// refresh there, as the first one captured sees the other's whole map of then.
+void renderEnvironmentCubeMaps();

@@ -116,13 +116,19 @@ void createEnvironmentTargets()
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, environmentMapSize, environmentMapSize);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, environmentDepthBuffer);
 
+    // A curved mirror shows a face minified many times over: read at one level, it
+    // glitters. The captures make the chain afresh after each refresh.
     for (GLuint& cubeMap : environmentCubeMaps) {
         glGenTextures(1, &cubeMap);
         glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
-        setCubeWrapAndFilter(GL_NEAREST);
-        for (int face = 0; face < 6; ++face)
-            glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGBA8, environmentMapSize, environmentMapSize,
-                         0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        setCubeWrapAndFilter(GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAX_LEVEL, environmentMipLevels - 1);
+        for (GLint level = 0; level < environmentMipLevels; ++level)
+            for (int face = 0; face < 6; ++face)
+                glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, level, GL_RGBA8,
+                             std::max(1, environmentMapSize >> level), std::max(1, environmentMapSize >> level), 0,
+                             GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     }
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_CUBE_MAP_POSITIVE_X,
                            environmentCubeMaps[1], 0);

@@ -6,6 +6,10 @@
 #include "app/glApi.h"
 
 constexpr GLsizei environmentMapSize = 1024;
+// The environment maps' mipmap levels, 1024 down to 8 a side. A footprint wider than an
+// eighth of a face comes near a mirror's rim, where the reflection is squeezed one way
+// only: a coarser level would blur it the other way too. Each level costs a draw per face.
+constexpr GLint environmentMipLevels = 8;
 constexpr GLsizei shadowMapSize = 2048;
 constexpr GLsizei captureShadowMapSize = 512;
 
@@ -14,6 +18,7 @@ extern GLuint sceneColorTextures[3];
 extern GLuint sceneDepthTexture;
 extern GLuint environmentFramebuffer;
 extern GLuint environmentDepthBuffer;
+// Read trilinearly through their full mipmap chain, which each capture makes anew.
 extern GLuint environmentCubeMaps[2];
 extern GLuint shadowFramebuffer;
 extern GLuint shadowCubeMaps[2];

@@ -58,8 +58,7 @@ void animateScene()
         environmentRefreshPending = false;
         PassScope timing(FramePass::Environment);
         reduceShadowCubeMaps();
-        for (const auto& [id, object] : reflectingObjects)
-            renderEnvironmentCubeMap(*object);
+        renderEnvironmentCubeMaps();
     } else {
         environmentRefreshPending = true;
     }

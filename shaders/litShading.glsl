@@ -35,12 +35,17 @@ vec3 toLinear(vec3 c)
 
 // The captured faces come out turned: a side face holds what was seen in direction
 // (x, -y, -z) (X major) or (-x, -y, z) (Z major); flip the look-up to match.
-vec3 captureLookup(vec3 v)
+vec3 captureFlip(vec3 v)
 {
     vec3 a = abs(v);
-    if (a.x >= a.y && a.x >= a.z) return vec3(v.x, -v.y, -v.z);
-    if (a.z >= a.y) return vec3(-v.x, -v.y, v.z);
-    return v;
+    if (a.x >= a.y && a.x >= a.z) return vec3(1.0, -1.0, -1.0);
+    if (a.z >= a.y) return vec3(-1.0, -1.0, 1.0);
+    return vec3(1.0);
+}
+
+vec3 captureLookup(vec3 v)
+{
+    return v * captureFlip(v);
 }
 
 // Window depth the capture projection (NEAR_DIST to farDist) gives a point at major-axis

@@ -5,9 +5,20 @@
 uniform float refraction;
 uniform samplerCube cubeTexture;
 
+// The maps are read trilinearly at the level the direction's spread across the pixel asks
+// for. The flip jumps where the direction crosses a face edge: derivatives taken after it
+// would ask for the coarsest level there and draw the edges as seams, so they are taken of
+// the direction itself and flipped as the look-up is. The lens passes its three refracted
+// directions the spread of the middle one.
+vec3 environment(vec3 direction, vec3 spreadX, vec3 spreadY)
+{
+    vec3 flip = captureFlip(direction);
+    return decodeStored(textureGrad(cubeTexture, direction * flip, spreadX * flip, spreadY * flip));
+}
+
 vec3 environment(vec3 direction)
 {
-    return decodeStored(texture(cubeTexture, captureLookup(direction)));
+    return environment(direction, dFdx(direction), dFdy(direction));
 }
 
 // A glint below this changes the stored picture by less than an 8-bit step, even where the
@@ -48,9 +59,12 @@ void main()
         float f0 = r0 * r0;
         float m = 1.0 - max(dot(viewDir, normal), 0.0);
         float fresnel = f0 + (1.0 - f0) * m * m * m * m * m;
-        vec3 refracted = vec3(environment(refract(incident, normal, refraction * 0.985)).r,
-                              environment(refract(incident, normal, refraction)).g,
-                              environment(refract(incident, normal, refraction * 1.015)).b);
+        vec3 green = refract(incident, normal, refraction);
+        vec3 spreadX = dFdx(green);
+        vec3 spreadY = dFdy(green);
+        vec3 refracted = vec3(environment(refract(incident, normal, refraction * 0.985), spreadX, spreadY).r,
+                              environment(green, spreadX, spreadY).g,
+                              environment(refract(incident, normal, refraction * 1.015), spreadX, spreadY).b);
         surface = mix(refracted, reflected, fresnel) * material.ambientColor.rgb * 0.22;
     } else {
         surface = reflected * material.ambientColor.rgb;

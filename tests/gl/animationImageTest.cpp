@@ -99,6 +99,9 @@ TEST_F(AnimationImageTest, TeapotMirrorsTheHallAndChangesAsItTurns)
                                teapot.texture->id, 0);
         glClear(GL_COLOR_BUFFER_BIT);
     }
+    glBindTexture(GL_TEXTURE_CUBE_MAP, teapot.texture->id);
+    glGenerateMipmap(GL_TEXTURE_CUBE_MAP);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDeleteFramebuffers(1, &framebuffer);
     renderFrame();
@@ -119,8 +122,10 @@ TEST_F(AnimationImageTest, TeapotMirrorsTheHallAndChangesAsItTurns)
             emptySum += luma(emptyMap, x, y);
             ++count;
         }
+        // Read at its footprint's level, the mirror shows the hall this small without
+        // speckle, and smoothly: a change of five levels counts.
         if (before[i] && after[i]) {
-            changed += glm::length(rgb(first, x, y) - rgb(turned, x, y)) > 0.08f;
+            changed += glm::length(rgb(first, x, y) - rgb(turned, x, y)) > 0.02f;
             ++common;
         }
     }

@@ -32,6 +32,9 @@ void fillCubeMap(GLuint cubeMap, const glm::vec4& color)
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDeleteFramebuffers(1, &framebuffer);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
+    glGenerateMipmap(GL_TEXTURE_CUBE_MAP);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
 }
 
 std::vector<unsigned char> allFaces(GLuint cubeMap)
@@ -232,6 +235,46 @@ TEST_F(CapturePassesTest, ReducedSamplingLooksTheSameAndUnbindsItsSampler)
     const double pixels = static_cast<double>(full.rgba.size() / 4);
     for (int c = 0; c < 3; ++c)
         EXPECT_NEAR(meanFull[c] / pixels, meanReduced[c] / pixels, 1.5) << "channel " << c << " in 1/255";
+    EXPECT_TRUE(drainGLErrors().empty());
+}
+
+// A curved mirror shows its map minified many times over: read where the footprint of
+// a pixel asks, its fine detail is that of a 4 x 4 supersampled render of the same view,
+// neither speckled beyond it nor blurred below it. The teapot's pixels are those that
+// change when its map turns from white to black, two pixels in from the outline.
+TEST_F(CapturePassesTest, MirrorShowsTheFineDetailOfASupersampledView)
+{
+    animatedFrame(8.0, 0.0, true);
+    camera.eye = glm::vec3(-600.0f, 800.0f, -600.0f);
+    camera.target = glm::vec3(0.0f, 600.0f, 0.0f);
+    updateBasis();
+    const GLuint teapotMap = teapot()->texture->id;
+    fillCubeMap(teapotMap, glm::vec4(1.0f));
+    const Image white = sceneAtScale(1);
+    fillCubeMap(teapotMap, glm::vec4(0.0f));
+    const Image black = sceneAtScale(1);
+    const int w = screenWidth, h = screenHeight;
+    std::vector<bool> mirror(static_cast<size_t>(w) * h), inside(mirror.size());
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            mirror[static_cast<size_t>(y) * w + x] = luma(white, x, y) - luma(black, x, y) > 0.25f;
+    int pixels = 0;
+    for (int y = 2; y < h - 2; ++y)
+        for (int x = 2; x < w - 2; ++x) {
+            bool all = true;
+            for (int dy = -2; dy <= 2; ++dy)
+                for (int dx = -2; dx <= 2; ++dx)
+                    all = all && mirror[static_cast<size_t>(y + dy) * w + x + dx];
+            inside[static_cast<size_t>(y) * w + x] = all;
+            pixels += all;
+        }
+    ASSERT_GT(pixels, 1000) << "too little of the teapot in view";
+    renderEnvironmentCubeMap(*teapot());
+    const Image frame = sceneAtScale(1);
+    const Image supersampled = sceneAtScale(4);
+    const double seen = fineDetail(frame, inside), truth = fineDetail(supersampled, inside);
+    EXPECT_LT(seen, 1.3 * truth) << "the mirror glitters: " << seen << " levels against " << truth;
+    EXPECT_GT(seen, 0.7 * truth) << "the mirror is blurred: " << seen << " levels against " << truth;
     EXPECT_TRUE(drainGLErrors().empty());
 }
 

@@ -207,11 +207,15 @@ TEST_F(CubeMapOrientationTest, LitShadersLookUpTheDirectionTheCaptureSawThere)
     }
 
     const std::string lookupSignature = "vec3 captureLookup(vec3 v)";
-    // The lit programs share one look-up, in the lighting source they all splice in.
+    // The lit programs share one look-up, in the lighting source they all splice in; the
+    // mirrors flip their derivatives by the face's flip it is made of.
     for (const char* shader : {"litShading.glsl"}) {
         SCOPED_TRACE(shader);
-        const std::string lookup = glslFunction(readTextFile(sourceDir() + "/shaders/" + shader), lookupSignature);
-        ASSERT_FALSE(lookup.empty()) << "the shader has no " << lookupSignature;
+        const std::string source = readTextFile(sourceDir() + "/shaders/" + shader);
+        const std::string flip = glslFunction(source, "vec3 captureFlip(vec3 v)");
+        ASSERT_FALSE(flip.empty()) << "the shader has no captureFlip";
+        const std::string lookup = flip + "\n" + glslFunction(source, lookupSignature);
+        ASSERT_NE(lookup, flip + "\n") << "the shader has no " << lookupSignature;
         std::string log;
         const GLuint program = probeProgram(lookup, static_cast<int>(directions.size()), log);
         ASSERT_NE(program, 0u) << log;

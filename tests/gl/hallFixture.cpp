@@ -11,10 +11,12 @@
 #include "render/filterParameters.h"
 #include "render/frame.h"
 #include "render/renderTargets.h"
+#include "render/scenePass.h"
 #include "scene/animation.h"
 #include "scene/sceneObjects.h"
 
 #include <FreeImage.h>
+#include <algorithm>
 #include <cmath>
 #include <unistd.h>
 
@@ -88,6 +90,11 @@ void resetHallState()
                                    cubeMap, 0);
             glClear(GL_COLOR_BUFFER_BIT);
         }
+    for (GLuint cubeMap : environmentCubeMaps) {
+        glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
+        glGenerateMipmap(GL_TEXTURE_CUBE_MAP);
+    }
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDeleteFramebuffers(1, &framebuffer);
@@ -232,4 +239,80 @@ bool shownInFrame(const glm::vec3& world, const std::vector<float>& sceneDepth)
         return false;
     const float shown = viewDistance(sceneDepth[static_cast<size_t>(y) * screenWidth + x]);
     return std::abs(shown - viewDistance(screen.z)) < 0.02f * shown;
+}
+
+Image sceneAtScale(int scale)
+{
+    const int width = screenWidth * scale, height = screenHeight * scale;
+    GLuint framebuffer = 0, buffers[2] = {0, 0};
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glGenRenderbuffers(2, buffers);
+    const GLenum formats[2] = {GL_RGBA8, GL_DEPTH_COMPONENT24};
+    const GLenum attachments[2] = {GL_COLOR_ATTACHMENT0, GL_DEPTH_ATTACHMENT};
+    for (int i = 0; i < 2; ++i) {
+        glBindRenderbuffer(GL_RENDERBUFFER, buffers[i]);
+        glRenderbufferStorage(GL_RENDERBUFFER, formats[i], width, height);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, attachments[i], GL_RENDERBUFFER, buffers[i]);
+    }
+    glViewport(0, 0, width, height);
+    renderScene();
+    std::vector<unsigned char> pixels(static_cast<size_t>(width) * height * 4);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteRenderbuffers(2, buffers);
+    glDeleteFramebuffers(1, &framebuffer);
+    glViewport(0, 0, screenWidth, screenHeight);
+    Image image;
+    image.width = screenWidth;
+    image.height = screenHeight;
+    image.rgba.resize(static_cast<size_t>(screenWidth) * screenHeight * 4);
+    for (int y = 0; y < screenHeight; ++y)
+        for (int x = 0; x < screenWidth; ++x)
+            for (int c = 0; c < 4; ++c) {
+                int sum = 0;
+                for (int dy = 0; dy < scale; ++dy)
+                    for (int dx = 0; dx < scale; ++dx)
+                        sum += pixels[((static_cast<size_t>(y) * scale + dy) * width + x * scale + dx) * 4 + c];
+                image.rgba[(static_cast<size_t>(y) * screenWidth + x) * 4 + c] =
+                    static_cast<unsigned char>((sum + scale * scale / 2) / (scale * scale));
+            }
+    return image;
+}
+
+double fineDetail(const Image& image, const std::vector<bool>& mask)
+{
+    const int w = image.width, h = image.height;
+    std::vector<double> grey(static_cast<size_t>(w) * h), across(grey.size());
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            grey[static_cast<size_t>(y) * w + x] = 255.0 * luma(image, x, y);
+    double kernel[7], total = 0.0;
+    for (int k = -3; k <= 3; ++k)
+        total += kernel[k + 3] = std::exp(-0.5 * k * k);
+    auto blurred = [&](const std::vector<double>& from, int x, int y, int stepX, int stepY) {
+        double sum = 0.0;
+        for (int k = -3; k <= 3; ++k) {
+            const int sx = std::clamp(x + k * stepX, 0, w - 1), sy = std::clamp(y + k * stepY, 0, h - 1);
+            sum += kernel[k + 3] * from[static_cast<size_t>(sy) * w + sx];
+        }
+        return sum / total;
+    };
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            across[static_cast<size_t>(y) * w + x] = blurred(grey, x, y, 1, 0);
+    double sum = 0.0, squares = 0.0;
+    int count = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (mask[static_cast<size_t>(y) * w + x]) {
+                const double detail = grey[static_cast<size_t>(y) * w + x] - blurred(across, x, y, 0, 1);
+                sum += detail;
+                squares += detail * detail;
+                ++count;
+            }
+    if (count == 0)
+        return 0.0;
+    const double mean = sum / count;
+    return std::sqrt(std::max(0.0, squares / count - mean * mean));
 }

@@ -56,6 +56,14 @@ glm::vec3 meanColor(const Image& image, int cx, int cy, int radius);
 // detail survives there.
 float localContrast(const Image& image, int cx, int cy, int radius);
 
+// The lit scene of the current view drawn `scale` times the window's size each way into a
+// framebuffer of its own, and box-filtered back to the window's size.
+Image sceneAtScale(int scale);
+// Standard deviation, in 8-bit levels, of the grey picture minus itself blurred by a
+// Gaussian of sigma 1 pixel, over the pixels of `mask` (row by row, bottom row first): the
+// fine detail a viewer sees there, speckle and all.
+double fineDetail(const Image& image, const std::vector<bool>& mask);
+
 // Keeps the hall's registries and lamps while a test draws a stand-in scene through the
 // real passes, and puts them back when it goes out of scope.
 class SceneBackup {

@@ -44,6 +44,7 @@ struct TargetCase {
     GLint width, height;
     Kind kind;
     GLint filter, wrap, compareMode;
+    GLint minFilter = 0;  // when minifying differs: a mipmapped target
 };
 
 std::vector<TargetCase> targetCases()
@@ -57,8 +58,8 @@ std::vector<TargetCase> targetCases()
                      GL_NEAREST, GL_REPEAT, GL_NONE});
     for (int i = 0; i < 2; ++i) {
         cases.push_back({"environment " + std::to_string(i), GL_TEXTURE_CUBE_MAP, environmentCubeMaps[i],
-                         environmentMapSize, environmentMapSize, Kind::Color, GL_NEAREST, GL_CLAMP_TO_EDGE,
-                         GL_NONE});
+                         environmentMapSize, environmentMapSize, Kind::Color, GL_LINEAR, GL_CLAMP_TO_EDGE,
+                         GL_NONE, GL_LINEAR_MIPMAP_LINEAR});
         cases.push_back({"shadow " + std::to_string(i), GL_TEXTURE_CUBE_MAP, shadowCubeMaps[i], shadowMapSize,
                          shadowMapSize, Kind::Depth, GL_LINEAR, GL_CLAMP_TO_EDGE, GL_COMPARE_REF_TO_TEXTURE});
         cases.push_back({"capture shadow " + std::to_string(i), GL_TEXTURE_CUBE_MAP, captureShadowCubeMaps[i],
@@ -86,7 +87,7 @@ void expectTargetsAsCreated()
                 EXPECT_EQ(l.redBits, 0);
             }
         }
-        EXPECT_EQ(parameterOf(c.bindTarget, c.texture, GL_TEXTURE_MIN_FILTER), c.filter);
+        EXPECT_EQ(parameterOf(c.bindTarget, c.texture, GL_TEXTURE_MIN_FILTER), c.minFilter ? c.minFilter : c.filter);
         EXPECT_EQ(parameterOf(c.bindTarget, c.texture, GL_TEXTURE_MAG_FILTER), c.filter);
         EXPECT_EQ(parameterOf(c.bindTarget, c.texture, GL_TEXTURE_WRAP_S), c.wrap);
         EXPECT_EQ(parameterOf(c.bindTarget, c.texture, GL_TEXTURE_WRAP_T), c.wrap);
@@ -267,6 +268,15 @@ TEST_F(FullHdRenderTargetsTest, SceneTargetsTakeTheWindowSizeAndCubeFacesTheirOw
         const Level environment = levelOf(GL_TEXTURE_CUBE_MAP, environmentCubeMaps[i], GL_TEXTURE_CUBE_MAP_NEGATIVE_Z);
         EXPECT_EQ(environment.width, 1024);
         EXPECT_EQ(environment.height, 1024);
+        // The mipmap chain the trilinear reads go through, down to 8 x 8.
+        GLint lastWidth = 0, maxLevel = 0;
+        glBindTexture(GL_TEXTURE_CUBE_MAP, environmentCubeMaps[i]);
+        glGetTexLevelParameteriv(GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, environmentMipLevels - 1, GL_TEXTURE_WIDTH,
+                                 &lastWidth);
+        glGetTexParameteriv(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAX_LEVEL, &maxLevel);
+        glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+        EXPECT_EQ(lastWidth, 8);
+        EXPECT_EQ(maxLevel, environmentMipLevels - 1);
         const Level shadow = levelOf(GL_TEXTURE_CUBE_MAP, shadowCubeMaps[i], GL_TEXTURE_CUBE_MAP_NEGATIVE_Z);
         EXPECT_EQ(shadow.width, 2048);
         EXPECT_EQ(shadow.height, 2048);

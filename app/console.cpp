@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <iostream>
+#include <new>
 #include <unistd.h>
 
 void protectConsole(const char* program)
@@ -15,8 +16,9 @@ void protectConsole(const char* program)
         if (fcntl(fd, F_GETFD) == -1 && errno == EBADF)
             open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
     std::signal(SIGPIPE, SIG_IGN);
-    static ReportingOutput output(program);
-    std::cout.rdbuf(&output);
+    // Never destroyed: std::cout is flushed once more after every static object has gone.
+    alignas(ReportingOutput) static unsigned char storage[sizeof(ReportingOutput)];
+    std::cout.rdbuf(new (storage) ReportingOutput(program));
 }
 
 int ReportingOutput::overflow(int c)

@@ -6,19 +6,22 @@
 #include <cstring>
 #include <fcntl.h>
 #include <iostream>
-#include <new>
 #include <unistd.h>
 
-void protectConsole(const char* program)
+ProtectedConsole::ProtectedConsole(const char* program) : output(program), previous(nullptr)
 {
     // Lowest numbers first: open() takes the lowest free one, which is the one closed.
     for (int fd = 0; fd <= 2; ++fd)
         if (fcntl(fd, F_GETFD) == -1 && errno == EBADF)
             open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
     std::signal(SIGPIPE, SIG_IGN);
-    // Never destroyed: std::cout is flushed once more after every static object has gone.
-    alignas(ReportingOutput) static unsigned char storage[sizeof(ReportingOutput)];
-    std::cout.rdbuf(new (storage) ReportingOutput(program));
+    previous = std::cout.rdbuf(&output);
+}
+
+ProtectedConsole::~ProtectedConsole()
+{
+    std::cout.flush();
+    std::cout.rdbuf(previous);
 }
 
 int ReportingOutput::overflow(int c)

@@ -5,12 +5,9 @@
 // report, not a signal to die of; a lost standard output is said once on standard error.
 #include <streambuf>
 
-// Call first thing in main, before any file, window or thread is opened.
-void protectConsole(const char* program);
-
-// Standard output as std::cout writes it after protectConsole: through stdout, so its
-// lines keep their order with printf's; a failed write is reported once and the output
-// goes on being discarded, so a capture piped into `head` still writes all its frames.
+// Standard output as std::cout writes it while this filter is in place: through stdout,
+// so its lines keep their order with printf's; a failed write is reported once and the
+// output goes on being discarded, so a capture piped into `head` still writes all its frames.
 class ReportingOutput : public std::streambuf {
 public:
     explicit ReportingOutput(const char* program) : program(program) {}
@@ -25,4 +22,19 @@ private:
 
     const char* program;
     bool reported = false;
+};
+
+// Made first thing in main, before any file, window or thread is opened, and kept to the
+// end of main: puts the above in place and gives std::cout its own buffer back when it
+// goes (std::cout is flushed once more after main returns).
+class ProtectedConsole {
+public:
+    explicit ProtectedConsole(const char* program);
+    ~ProtectedConsole();
+    ProtectedConsole(const ProtectedConsole&) = delete;
+    ProtectedConsole& operator=(const ProtectedConsole&) = delete;
+
+private:
+    ReportingOutput output;
+    std::streambuf* previous;
 };

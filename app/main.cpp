@@ -15,7 +15,7 @@
 
 int main(int argc, char** argv)
 {
-    protectConsole("pinakora");
+    const ProtectedConsole console("pinakora");
     ViewerOptions options;
     std::string error;
     if (!parseViewerOptions(argumentList(argc, argv), options, error)) {

@@ -402,7 +402,7 @@ void printJson(const Result& real, const Result* trivial, int frames, int width,
 
 int main(int argc, char** argv)
 {
-    protectConsole("benchmark");
+    const ProtectedConsole console("benchmark");
     BenchmarkOptions options;
     std::string error;
     if (!parseBenchmarkOptions(argumentList(argc, argv), options, error)) {

@@ -70,7 +70,7 @@ bool prepareFolder(const std::string& out, std::string& error)
 
 int main(int argc, char** argv)
 {
-    protectConsole("capture");
+    const ProtectedConsole console("capture");
     CaptureOptions options;
     std::string error;
     if (!parseCaptureOptions(argumentList(argc, argv), options, error))

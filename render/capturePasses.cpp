@@ -39,8 +39,9 @@ void drawCaster(const ShaderProgram& program, const EngineObject& object)
 }
 
 // Borrows the camera: from `point`, each face of `cubeMap` in turn is attached to
-// `framebuffer` and drawn by `drawFace` through a 90-degree square projection.
-void captureCubeFaces(GLuint framebuffer, GLenum attachment, GLuint cubeMap, const glm::vec3& point, GLsizei size,
+// `framebuffer` and drawn by `drawFace` through a 90-degree square projection. False when
+// a face could not be drawn into (its memory ran out).
+bool captureCubeFaces(GLuint framebuffer, GLenum attachment, GLuint cubeMap, const glm::vec3& point, GLsizei size,
                       void (*drawFace)())
 {
     glViewport(0, 0, size, size);
@@ -48,23 +49,31 @@ void captureCubeFaces(GLuint framebuffer, GLenum attachment, GLuint cubeMap, con
     saveState();
     camera.eye = point;
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    bool everyFace = true;
     for (int face = 0; face < 6; ++face) {
         glFramebufferTexture2D(GL_FRAMEBUFFER, attachment, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, cubeMap, 0);
-        if (!drawFramebufferComplete())
+        if (!drawFramebufferComplete()) {
+            everyFace = false;
             continue;
+        }
         aimAtFace(point, face);
         drawFace();
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     giveCameraBack();
+    return everyFace;
 }
 
-void captureEnvironmentFaces(EngineObject& object)
+// False when the map could not be drawn: then it has no chain to make either, and
+// asking for one would only raise an error.
+bool captureEnvironmentFaces(EngineObject& object)
 {
     object.visible = false;
-    captureCubeFaces(environmentFramebuffer, GL_COLOR_ATTACHMENT0, object.texture->id, *object.position,
-                     environmentMapSize, [] { renderScene(SceneView::EnvironmentCapture); });
+    const bool drawn = captureCubeFaces(environmentFramebuffer, GL_COLOR_ATTACHMENT0, object.texture->id,
+                                        *object.position, environmentMapSize,
+                                        [] { renderScene(SceneView::EnvironmentCapture); });
     object.visible = true;
+    return drawn;
 }
 
 void makeMipmaps(GLuint cubeMap)
@@ -131,14 +140,18 @@ void reduceShadowCubeMaps()
 
 void renderEnvironmentCubeMap(EngineObject& object)
 {
-    captureEnvironmentFaces(object);
-    makeMipmaps(object.texture->id);
+    if (captureEnvironmentFaces(object))
+        makeMipmaps(object.texture->id);
 }
 
 void renderEnvironmentCubeMaps()
 {
+    unsigned int drawn = 0;  // bit k: the k-th map was drawn
+    unsigned int k = 0;
     for (const auto& [id, object] : reflectingObjects)
-        captureEnvironmentFaces(*object);
+        drawn |= (captureEnvironmentFaces(*object) ? 1u : 0u) << k++;
+    k = 0;
     for (const auto& [id, object] : reflectingObjects)
-        makeMipmaps(object->texture->id);
+        if (drawn & (1u << k++))
+            makeMipmaps(object->texture->id);
 }

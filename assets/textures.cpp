@@ -69,6 +69,20 @@ void loadTextures()
         loadTexture(textureDirectory + entry.file, entry.key, GL_BGR, GL_RGB);
 }
 
+std::string imageSizeProblem(unsigned int width, unsigned int height, const ImageLimits& limits)
+{
+    const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
+    if (width == 0 || height == 0)
+        return "it is " + size;
+    if (width > limits.maxSide || height > limits.maxSide)
+        return "it is " + size + ", larger than the " + std::to_string(limits.maxSide) + " x " +
+               std::to_string(limits.maxSide) + " the GL driver takes";
+    if (static_cast<unsigned long long>(width) * height > limits.maxPixels)
+        return "it is " + size + ", more than the " + std::to_string(limits.maxPixels >> 20) +
+               " Mpixel an image may have";
+    return "";
+}
+
 namespace {
 
 const std::string* imageBeingRead = nullptr;
@@ -98,20 +112,6 @@ std::string formatName(FIMEMORY* memory)
         const char* name = FreeImage_GetFormatFromFIF(type);
         return name ? name : "";
     }
-    return "";
-}
-
-std::string sizeProblem(unsigned int width, unsigned int height, const ImageLimits& limits)
-{
-    const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
-    if (width == 0 || height == 0)
-        return "it is " + size;
-    if (width > limits.maxSide || height > limits.maxSide)
-        return "it is " + size + ", larger than the " + std::to_string(limits.maxSide) + " x " +
-               std::to_string(limits.maxSide) + " the GL driver takes";
-    if (static_cast<unsigned long long>(width) * height > limits.maxPixels)
-        return "it is " + size + ", more than the " + std::to_string(limits.maxPixels >> 20) +
-               " Mpixel an image may have";
     return "";
 }
 
@@ -156,7 +156,7 @@ FIBITMAP* decodeImageBytes(const std::string& bytes, const ImageLimits& limits, 
             problem = "its format (" + name + ") is not taken; images must be JPEG or PNG";
     } else if (!imageHeaderSize(bytes, width, height)) {
         // a damaged header: not an image this loader can read
-    } else if (problem = sizeProblem(width, height, limits); problem.empty()) {
+    } else if (problem = imageSizeProblem(width, height, limits); problem.empty()) {
         image = FreeImage_LoadFromMemory(type, memory, 0);
     }
     FreeImage_CloseMemory(memory);
@@ -169,7 +169,7 @@ FIBITMAP* decodeImageBytes(const std::string& bytes, const ImageLimits& limits, 
     // what the upload reads (24-bit, padded to 4 bytes).
     width = FreeImage_GetWidth(image);
     height = FreeImage_GetHeight(image);
-    problem = sizeProblem(width, height, limits);
+    problem = imageSizeProblem(width, height, limits);
     if (problem.empty() && (FreeImage_GetPitch(image) != ((width * 3 + 3) & ~3u) || !FreeImage_GetBits(image)))
         problem = "its decoded rows are not in the expected layout";
     if (!problem.empty()) {

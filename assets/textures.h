@@ -46,6 +46,10 @@ struct ImageLimits {
 };
 constexpr size_t maxImageFileBytes = size_t(256) << 20;
 
+// Why an image of that size is refused ("it is 17000 x 8 pixels, larger than ..."); empty
+// when it may be loaded. Both builds judge the size their header declares with it.
+std::string imageSizeProblem(unsigned int width, unsigned int height, const ImageLimits& limits);
+
 // Decodes the bytes of one image file, a JPEG or PNG by its signature (imageHeader.h),
 // into 24-bit BGR rows, padded to 4 bytes, bottom row first. Any other format is refused
 // by name, and the size its header declares is checked, before any decoder runs; 16-bit

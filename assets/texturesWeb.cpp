@@ -46,11 +46,9 @@ FIBITMAP* decodeImageBytes(const std::string& bytes, const ImageLimits& limits, 
     unsigned int declaredWidth = 0, declaredHeight = 0;
     if (bytes.size() > 0x7fffffffu || !imageHeaderSize(bytes, declaredWidth, declaredHeight))
         return nullptr;
-    if (declaredWidth == 0 || declaredHeight == 0 || declaredWidth > limits.maxSide || declaredHeight > limits.maxSide ||
-        static_cast<unsigned long long>(declaredWidth) * declaredHeight > limits.maxPixels) {
-        problem = "it is " + std::to_string(declaredWidth) + " x " + std::to_string(declaredHeight) + " pixels";
+    problem = imageSizeProblem(declaredWidth, declaredHeight, limits);
+    if (!problem.empty())
         return nullptr;
-    }
     const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
     const int size = static_cast<int>(bytes.size());
     int width = 0, height = 0, channels = 0;

@@ -1,9 +1,10 @@
 #pragma once
 // Shader text as the driver receives it. A stage file may name shared files with lines
 // `#include "file"` (resolved beside the including file, each file spliced once per
-// stage; a name that is absolute or climbs out with `..` is refused unread); the build may add a prelude of defines right after the `#version` line. `#line`
-// directives keep the driver's log counting lines in the real files: a log's source
-// number N is `files[N]`. GL-free, so the splicing is tested without a context.
+// stage; a name that is absolute or climbs out with `..` is refused unread); the build
+// may add a prelude of defines right after the `#version` line. `#line` directives keep
+// the driver's log counting lines in the real files: a log's source number N is
+// `files[N]`. GL-free, so the splicing is tested without a context.
 #include <functional>
 #include <string>
 #include <vector>

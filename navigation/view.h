@@ -1,0 +1,19 @@
+#pragma once
+// One view of the hall: the camera, the size of the picture it fills, and the filter
+// settings its frame is finished with. Plain data, no GL: the keyboard and the mouse
+// change it, the renderer reads it.
+#include "navigation/camera.h"
+
+struct FilterSettings {
+    float bloomfactor = 1.0f;
+    float focalDepth = 10.0f;
+    float focalLength = 1000.0f;
+    float fstop = 19.0f;
+};
+
+struct View {
+    Camera camera;
+    int width = 0;
+    int height = 0;
+    FilterSettings filters;
+};

@@ -1,0 +1,35 @@
+#pragma once
+// One hall: every material, light and placed object it is made of, owned here, and the
+// registries the animation and the passes read. Built from a description (hallTable.h);
+// a hall replaced or gone takes all of it along.
+#include "assets/models.h"
+#include "assets/textures.h"
+#include "scene/sceneObjects.h"
+
+#include <deque>
+#include <map>
+#include <vector>
+
+// A hall has 1 to maxLights lights, each with its shadow map, and 0 to maxReflecting
+// reflecting objects, each with its environment map.
+constexpr int maxLights = 4;
+constexpr int maxReflecting = 4;
+
+struct Hall {
+    std::deque<Material> materials;
+    std::deque<EngineObject> objects;    // everything placed, in creation order
+    std::deque<Light> lightRecords;
+    std::deque<Texture> ownTextures;     // environment-map records and stand-ins for missing images
+    std::deque<ModelData> standInModels; // empty stand-ins for missing models
+    // Architecture and exhibits (by id, so in creation order), the reflecting objects, and
+    // lamp i glowing where light i shines (null when the light has no lamp).
+    std::map<int, EngineObject*> sceneObjects;
+    std::map<int, EngineObject*> reflectingObjects;
+    std::vector<Light*> lights;
+    std::vector<EngineObject*> lamps;
+    int nextObjectId = 0;
+
+    Hall() = default;
+    Hall(const Hall&) = delete;
+    Hall& operator=(const Hall&) = delete;
+};

@@ -13,10 +13,6 @@
 
 namespace {
 
-const int normalMappedTextureKeys[] = {6, 9, 12, 15, 18, 21, 24};
-constexpr unsigned int lampNormalMapKey = 99;
-constexpr unsigned int lampSpecularMapKey = 5;
-
 // The three lit programs a view draws with and the shadow maps they read: the frame's, or
 // the captures' lighter builds and reduced maps.
 struct LitPrograms {
@@ -84,16 +80,20 @@ void sendObjectUniforms(const ShaderProgram& program, const EngineObject& object
     glUniform1f(l.material.specularExponent, m.specularExponent);
 }
 
-void drawNormalMapped(const ShaderProgram& program, const EngineObject& object, GLuint normalMap, GLuint specularMap,
-                      bool fine)
+bool isNormalMapped(const EngineObject& object)
+{
+    return object.normalMap && object.specularMap;
+}
+
+void drawNormalMapped(const ShaderProgram& program, const EngineObject& object, bool fine)
 {
     sendObjectUniforms(program, object);
     glActiveTexture(GL_TEXTURE0 + ColorTextureUnit);
     glBindTexture(GL_TEXTURE_2D, object.texture->id);
     glActiveTexture(GL_TEXTURE0 + NormalMapUnit);
-    glBindTexture(GL_TEXTURE_2D, normalMap);
+    glBindTexture(GL_TEXTURE_2D, object.normalMap->id);
     glActiveTexture(GL_TEXTURE0 + SpecularMapUnit);
-    glBindTexture(GL_TEXTURE_2D, specularMap);
+    glBindTexture(GL_TEXTURE_2D, object.specularMap->id);
     glActiveTexture(GL_TEXTURE0 + ColorTextureUnit);
     drawModel(object, fine);
 }
@@ -115,18 +115,18 @@ void renderPlainObjects(const LitPrograms& programs)
     sendCameraMatrices(program);
     const bool skipNormalMapped = normalMappingAvailable(programs);
     for (const auto& [id, object] : sceneObjects) {
-        if (skipNormalMapped && isNormalMapped(object->texture->key))
+        if (skipNormalMapped && isNormalMapped(*object))
             continue;
         sendObjectUniforms(program, *object);
         glBindTexture(GL_TEXTURE_2D, object->texture->id);
         drawModel(*object, programs.fineMeshes);
     }
-    if (!skipNormalMapped) {
-        for (EngineObject* lamp : lamps) {
-            sendObjectUniforms(program, *lamp);
-            glBindTexture(GL_TEXTURE_2D, lamp->texture->id);
-            drawModel(*lamp, programs.fineMeshes);
-        }
+    for (EngineObject* lamp : lamps) {
+        if (skipNormalMapped && isNormalMapped(*lamp))
+            continue;
+        sendObjectUniforms(program, *lamp);
+        glBindTexture(GL_TEXTURE_2D, lamp->texture->id);
+        drawModel(*lamp, programs.fineMeshes);
     }
 }
 
@@ -147,13 +147,12 @@ void renderNormalMappedObjects(const LitPrograms& programs)
     // most of the hidden wall and floor.
     for (auto it = sceneObjects.rbegin(); it != sceneObjects.rend(); ++it) {
         const EngineObject& object = *it->second;
-        const int key = object.texture->key;
-        if (isNormalMapped(key))
-            drawNormalMapped(program, object, textureName(key + 1), textureName(key + 2), programs.fineMeshes);
+        if (isNormalMapped(object))
+            drawNormalMapped(program, object, programs.fineMeshes);
     }
     for (EngineObject* lamp : lamps)
-        drawNormalMapped(program, *lamp, textureName(lampNormalMapKey), textureName(lampSpecularMapKey),
-                         programs.fineMeshes);
+        if (isNormalMapped(*lamp))
+            drawNormalMapped(program, *lamp, programs.fineMeshes);
 }
 
 void renderReflectingObjects(const LitPrograms& programs)
@@ -211,20 +210,6 @@ bool layDownDepth(const LitPrograms& programs)
 }
 
 } // namespace
-
-bool isNormalMapped(int textureKey)
-{
-    for (int key : normalMappedTextureKeys)
-        if (key == textureKey)
-            return true;
-    return false;
-}
-
-GLuint textureName(unsigned int key)
-{
-    const Texture* texture = findTexture(key);
-    return texture ? texture->id : 0;
-}
 
 void drawModel(const EngineObject& object, bool fine)
 {

@@ -6,11 +6,7 @@
 
 #include "app/glApi.h"
 
-// Texture keys whose objects are drawn with normal and specular maps (at key + 1, + 2).
-bool isNormalMapped(int textureKey);
 
-// GL name of the loaded texture under `key`; 0 when there is none.
-GLuint textureName(unsigned int key);
 
 // Texture units the lit passes bind, as their samplers are told.
 enum SceneTextureUnit : GLint {

@@ -5,7 +5,7 @@
 #include "render/capturePasses.h"
 #include "render/passTimer.h"
 #include "render/renderTargets.h"
-#include "scene/sceneObjects.h"
+#include "scene/hall.h"
 
 #include <cmath>
 
@@ -13,14 +13,8 @@ bool environmentRefreshPending = true;
 
 namespace {
 
-// The room, the floor and the thirteen pedestals stand still.
-constexpr int architectureCount = 15;
-
-} // namespace
-
-void moveLights(double t)
+void circleAndPulse(Light& light, EngineObject* lamp, double t)
 {
-    Light& light = *lights[0];
     const double angle = t / 10.0;
     light.position = glm::vec4(static_cast<float>(1500.0 * std::cos(angle)), 1200.0f,
                                static_cast<float>(1500.0 * std::sin(angle)), 1.0f);
@@ -29,20 +23,39 @@ void moveLights(double t)
     light.ambientColor = glm::vec4(0.05f, 0.1f * k, 0.1f * k, 1.0f);
     light.diffuseColor = glm::vec4(0.2f, 0.2f * k, 0.2f * k, 1.0f);
     light.specularColor = glm::vec4(1.0f, k, k, 1.0f);
-    lamps[0]->material->ambientColor = glm::vec4(10.0f, 4.0f * k + 2.0f, 4.0f * k + 2.0f, 1.0f);
+    if (lamp) {
+        lamp->material->ambientColor = glm::vec4(10.0f, 4.0f * k + 2.0f, 4.0f * k + 2.0f, 1.0f);
+        lamp->translate(glm::vec3(light.position) - *lamp->position);
+    }
+}
 
-    lamps[0]->translate(glm::vec3(light.position) - *lamps[0]->position);
+} // namespace
+
+void moveLights(Hall& hall, double t)
+{
+    for (size_t i = 0; i < hall.lights.size(); ++i)
+        if (hall.lightMotions[i] == LightMotion::CircleAndPulse)
+            circleAndPulse(*hall.lights[i], hall.lampOfLight[i], t);
+}
+
+void spinExhibits(Hall& hall, double dt)
+{
+    const float angle = static_cast<float>(dt * static_cast<double>(hall.spinDegreesPerSecond));
+    for (const auto& [id, object] : hall.sceneObjects)
+        if (object->role != ObjectRole::Architecture)
+            object->rotateY(angle);
+    for (const auto& [id, object] : hall.reflectingObjects)
+        object->rotateY(angle);
+}
+
+void moveLights(double t)
+{
+    moveLights(defaultHall(), t);
 }
 
 void spinExhibits(double dt)
 {
-    const float angle = static_cast<float>(dt * 10.0);
-    int index = 0;
-    for (const auto& [id, object] : sceneObjects)
-        if (index++ >= architectureCount)
-            object->rotateY(angle);
-    for (const auto& [id, object] : reflectingObjects)
-        object->rotateY(angle);
+    spinExhibits(defaultHall(), dt);
 }
 
 void animateScene()

@@ -7,7 +7,12 @@ extern bool environmentRefreshPending;
 
 void animateScene();
 
+struct Hall;
+
 // The light and lamp updates alone (steps that need no GL), for a given time.
+void moveLights(Hall& hall, double t);
 void moveLights(double t);
-// Turns every exhibit and reflecting object by deltaTime * 10 degrees about its own Y.
+// Turns every exhibit and reflecting object by dt times the hall's spin rate (10 degrees a
+// second) about its own Y; the architecture stands still.
+void spinExhibits(Hall& hall, double dt);
 void spinExhibits(double dt);

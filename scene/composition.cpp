@@ -1,171 +1,99 @@
 #include "scene/composition.h"
 
-#include "assets/models.h"
-#include "assets/textures.h"
 #include "render/renderTargets.h"
-#include "scene/sceneObjects.h"
+#include "scene/hall.h"
+#include "scene/hallTable.h"
 
-#include <deque>
-#include <glm/glm.hpp>
 #include <iostream>
 
 namespace {
 
-using glm::vec3;
-using glm::vec4;
-
-// Everything the layout makes lives here until the process ends; the registries and
-// the objects refer into these (a deque never moves what it holds).
-std::deque<EngineObject> objects;
-std::deque<Material> materials;
-std::deque<Light> lightRecords;
-std::deque<Texture> ownTextures;
-std::deque<ModelData> standInModels;
-
-// A texture the layout names but the loader does not hold would leave a dangling
+// A texture the table names but the loader does not hold would leave a dangling
 // record; an unregistered empty one keeps the object drawable (it samples black).
-Texture* textureByKey(unsigned int key)
+Texture* textureByKey(Hall& hall, unsigned int key)
 {
     if (Texture* texture = findTexture(key))
         return texture;
     std::cerr << "Texture " << key << " is missing; drawing without it." << std::endl;
-    return &ownTextures.emplace_back(Texture{0, static_cast<int>(key)});
+    return &hall.ownTextures.emplace_back(Texture{0, static_cast<int>(key)});
 }
 
-ModelData* modelByKey(short key)
+ModelData* modelByKey(Hall& hall, short key)
 {
     if (ModelData* model = getModel(key))
         return model;
     std::cerr << "Model " << key << " is missing; drawing without it." << std::endl;
-    return &standInModels.emplace_back();
+    return &hall.standInModels.emplace_back();
 }
 
-Material* makeMaterial(vec4 ambient, vec4 diffuse, vec4 specular, float exponent)
+Material* materialAt(Hall& hall, int index)
 {
-    Material* material = &materials.emplace_back();
-    material->ambientColor = ambient;
-    material->diffuseColor = diffuse;
-    material->specularColor = specular;
-    material->specularExponent = exponent;
-    return material;
+    if (index >= 0 && index < static_cast<int>(hall.materials.size()))
+        return &hall.materials[static_cast<size_t>(index)];
+    std::cerr << "Material " << index << " is missing; drawing with a white one." << std::endl;
+    return &hall.materials.emplace_back(Material{glm::vec4(1.0f), glm::vec4(1.0f), glm::vec4(1.0f), 16.0f});
 }
 
-Material* variantOf(const Material& base, vec4 color)
+EngineObject& makeObject(Hall& hall, const ObjectRow& row, unsigned int environmentMap)
 {
-    Material* material = &materials.emplace_back(base);
-    material->ambientColor = color;
-    material->diffuseColor = color;
-    return material;
+    const bool reflecting = row.role == ObjectRole::Reflecting;
+    Texture* texture = reflecting ? &hall.ownTextures.emplace_back(Texture{environmentMap, 0})
+                                  : textureByKey(hall, row.texture);
+    EngineObject& object = hall.objects.emplace_back(hall.nextObjectId++, modelByKey(hall, row.model), texture,
+                                                     materialAt(hall, row.material), row.refraction);
+    object.role = row.role;
+    if (row.normalMap != 0 && row.specularMap != 0) {
+        object.normalMap = textureByKey(hall, row.normalMap);
+        object.specularMap = textureByKey(hall, row.specularMap);
+    }
+    if (row.scale != glm::vec3(1.0f))
+        object.scale(row.scale);
+    if (row.point != glm::vec3(0.0f))
+        object.translate(row.point);
+    if (row.turnDegrees != 0.0f)
+        object.rotate(row.turnDegrees, row.turnAxis);
+    return object;
 }
-
-EngineObject* makeObject(short modelKey, unsigned int textureKey, Material* material)
-{
-    return &objects.emplace_back(modelByKey(modelKey), textureByKey(textureKey), material, 0.0f);
-}
-
-void store(std::map<int, EngineObject*>& registry, EngineObject* object)
-{
-    registry[*object->id] = object;
-}
-
-const vec3 pedestalPoints[13] = {
-    {620, 0, 620},     {-620, 0, 620},   {620, 0, -620},   {-620, 0, -620}, {0, 0, 0},
-    {-1240, 0, -1240}, {-1240, 0, 1240}, {1240, 0, 1240},  {1240, 0, -1240}, {1240, 0, 0},
-    {0, 0, 1240},      {0, 0, -1240},    {-1240, 0, 0},
-};
-
-// Exhibits on the pedestals, in creation order (ids 15 to 23 and 27; the tori follow).
-struct ExhibitPlacement {
-    short model;
-    unsigned int texture;
-    float scale;  // 1 means not scaled
-    vec3 point;
-};
 
 } // namespace
 
+void buildHall(Hall& hall, const HallDescription& description, const std::vector<unsigned int>& environmentMaps)
+{
+    for (const MaterialRow& row : description.materials)
+        hall.materials.push_back(Material{row.ambient, row.diffuse, row.specular, row.exponent});
+    for (const LightRow& row : description.lights) {
+        hall.lights.push_back(
+            &hall.lightRecords.emplace_back(Light{row.position, row.attenuation, row.ambient, row.diffuse, row.specular}));
+        hall.lightMotions.push_back(row.motion);
+    }
+    hall.lampOfLight.assign(hall.lights.size(), nullptr);
+    hall.spinDegreesPerSecond = description.spinDegreesPerSecond;
+
+    size_t reflecting = 0;
+    for (const ObjectRow& row : description.objects) {
+        unsigned int environmentMap = 0;
+        if (row.role == ObjectRole::Reflecting && reflecting < environmentMaps.size())
+            environmentMap = environmentMaps[reflecting++];
+        EngineObject& object = makeObject(hall, row, environmentMap);
+        switch (row.role) {
+        case ObjectRole::Architecture:
+        case ObjectRole::Exhibit:
+            hall.sceneObjects[*object.id] = &object;
+            break;
+        case ObjectRole::Reflecting:
+            hall.reflectingObjects[*object.id] = &object;
+            break;
+        case ObjectRole::Lamp:
+            hall.lamps.push_back(&object);
+            if (row.light >= 0 && row.light < static_cast<int>(hall.lampOfLight.size()))
+                hall.lampOfLight[static_cast<size_t>(row.light)] = &object;
+            break;
+        }
+    }
+}
+
 void buildScene()
 {
-    const vec4 one(1, 1, 1, 1);
-    Material* white = makeMaterial(one, one, one, 16.0f);
-    Material* green = variantOf(*white, vec4(0, 1, 0, 1));
-    Material* red = variantOf(*white, vec4(1, 0, 0, 1));
-    Material* blue = variantOf(*white, vec4(0, 0, 1, 1));
-    Material* mirror = makeMaterial(one, vec4(0.0f), vec4(10.0f), 16.0f);
-    Material* glass = makeMaterial(vec4(5.0f), vec4(0.0f), vec4(10.0f), 32.0f);
-
-    EngineObject* room = makeObject(2, 24, white);
-    room->scale(vec3(1.1f, 1.0f, 1.3f));
-    store(sceneObjects, room);
-
-    EngineObject* plane = makeObject(9, 21, white);
-    plane->scale(vec3(7.5f, 1.0f, 6.5f));
-    store(sceneObjects, plane);
-
-    for (const vec3& point : pedestalPoints) {
-        EngineObject* pedestal = makeObject(3, 15, white);
-        pedestal->translate(point);
-        store(sceneObjects, pedestal);
-    }
-
-    const ExhibitPlacement exhibits[] = {
-        {1, 12, 1.0f, {620, 650, 620}},    {1, 6, 1.0f, {-1240, 650, -1240}}, {8, 9, 0.8f, {-1240, 750, 1240}},
-        {1, 9, 1.0f, {1240, 650, 1240}},   {1, 18, 1.0f, {1240, 650, -1240}}, {10, 15, 0.5f, {1240, 720, 0}},
-        {10, 6, 0.5f, {0, 720, 1240}},     {11, 9, 0.8f, {0, 550, -1240}},    {11, 12, 0.8f, {-1240, 550, 0}},
-    };
-    for (const ExhibitPlacement& e : exhibits) {
-        EngineObject* exhibit = makeObject(e.model, e.texture, white);
-        if (e.scale != 1.0f)
-            exhibit->scale(e.scale);
-        exhibit->translate(e.point);
-        store(sceneObjects, exhibit);
-    }
-
-    // Three tori around one centre, each given a quarter turn about a different axis so
-    // their spins about their own Y axes run about world Y, X and Z.
-    const struct {
-        Material* material;
-        float scale;
-        void (EngineObject::*quarterTurn)(float);
-    } tori[] = {
-        {green, 10.0f, &EngineObject::rotateY},
-        {red, 5.0f, &EngineObject::rotateZ},
-        {blue, 2.5f, &EngineObject::rotateX},
-    };
-    for (const auto& t : tori) {
-        EngineObject* torus = makeObject(6, 5, t.material);
-        torus->scale(t.scale);
-        torus->translate(vec3(-620, 640, 620));
-        (torus->*t.quarterTurn)(90.0f);
-        store(sceneObjects, torus);
-    }
-
-    EngineObject* multicube = makeObject(4, 6, white);
-    multicube->translate(vec3(-620, 530, -620));
-    store(sceneObjects, multicube);
-
-    Texture* teapotMap = &ownTextures.emplace_back(Texture{environmentCubeMaps[0], 0});
-    EngineObject* teapot = &objects.emplace_back(modelByKey(5), teapotMap, mirror, 0.0f);
-    teapot->scale(10.0f);
-    teapot->translate(vec3(0, 520, 0));
-    store(reflectingObjects, teapot);
-
-    Texture* lensMap = &ownTextures.emplace_back(Texture{environmentCubeMaps[1], 0});
-    EngineObject* lens = &objects.emplace_back(modelByKey(7), lensMap, glass, 0.666f);
-    lens->scale(12.0f);
-    lens->translate(vec3(620, 620, -620));
-    lens->rotateY(90.0f);
-    store(reflectingObjects, lens);
-
-    lights[0] = &lightRecords.emplace_back(Light{vec4(2500, 1800, 0, 1), vec4(1, 0, 1e-7f, 0), vec4(0.1f, 0, 0, 1), vec4(0.5f, 0, 0, 1),
-                          vec4(1, 0, 0, 1)});
-    lights[1] = &lightRecords.emplace_back(Light{vec4(0, 1800, 0, 1), vec4(1, 0, 5e-7f, 0), vec4(0.1f), vec4(0.3f), vec4(1)});
-
-    // The lamps glow by their ambient colour alone; their exponent only has to be valid.
-    for (int i = 0; i < 2; ++i) {
-        Material* lampMaterial = makeMaterial(vec4(10.0f), vec4(0.0f), vec4(0.0f), 1.0f);
-        lamps[i] = makeObject(1, 5, lampMaterial);
-        lamps[i]->scale(0.5f);
-        lamps[i]->translate(i == 0 ? vec3(1500, 1800, 0) : vec3(0, 1800, 0));
-    }
+    buildHall(defaultHall(), builtInHall(),
+              std::vector<unsigned int>(std::begin(environmentCubeMaps), std::end(environmentCubeMaps)));
 }

@@ -21,15 +21,21 @@ struct Hall {
     std::deque<Light> lightRecords;
     std::deque<Texture> ownTextures;     // environment-map records and stand-ins for missing images
     std::deque<ModelData> standInModels; // empty stand-ins for missing models
-    // Architecture and exhibits (by id, so in creation order), the reflecting objects, and
-    // lamp i glowing where light i shines (null when the light has no lamp).
+    // Architecture and exhibits (by id, so in creation order), the reflecting objects, the
+    // lights with how each moves, and the lamps in creation order.
     std::map<int, EngineObject*> sceneObjects;
     std::map<int, EngineObject*> reflectingObjects;
     std::vector<Light*> lights;
+    std::vector<LightMotion> lightMotions;
     std::vector<EngineObject*> lamps;
+    std::vector<EngineObject*> lampOfLight;  // null where a light has no lamp
+    float spinDegreesPerSecond = 10.0f;
     int nextObjectId = 0;
 
     Hall() = default;
     Hall(const Hall&) = delete;
     Hall& operator=(const Hall&) = delete;
 };
+
+// The hall the viewer shows and the spec-named registries refer to.
+Hall& defaultHall();

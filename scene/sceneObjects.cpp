@@ -2,12 +2,6 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
-int nextObjectId = 0;
-std::map<int, EngineObject*> sceneObjects;
-std::map<int, EngineObject*> reflectingObjects;
-EngineObject* lamps[2] = {nullptr, nullptr};
-Light* lights[2] = {nullptr, nullptr};
-
 namespace {
 
 float toRadians(float degrees)
@@ -18,7 +12,12 @@ float toRadians(float degrees)
 } // namespace
 
 EngineObject::EngineObject(ModelData* model, Texture* texture, Material* material, float refraction)
-    : id(std::make_unique<int>(nextObjectId++)),
+    : EngineObject(nextObjectId++, model, texture, material, refraction)
+{
+}
+
+EngineObject::EngineObject(int id, ModelData* model, Texture* texture, Material* material, float refraction)
+    : id(std::make_unique<int>(id)),
       refraction(refraction),
       position(std::make_unique<glm::vec3>(0.0f)),
       material(material),
@@ -46,15 +45,20 @@ void EngineObject::scale(const glm::vec3& factors)
 
 void EngineObject::rotateX(float degrees)
 {
-    modelMatrix = glm::rotate(modelMatrix, toRadians(degrees), glm::vec3(1.0f, 0.0f, 0.0f));
+    rotate(degrees, glm::vec3(1.0f, 0.0f, 0.0f));
 }
 
 void EngineObject::rotateY(float degrees)
 {
-    modelMatrix = glm::rotate(modelMatrix, toRadians(degrees), glm::vec3(0.0f, 1.0f, 0.0f));
+    rotate(degrees, glm::vec3(0.0f, 1.0f, 0.0f));
 }
 
 void EngineObject::rotateZ(float degrees)
 {
-    modelMatrix = glm::rotate(modelMatrix, toRadians(degrees), glm::vec3(0.0f, 0.0f, 1.0f));
+    rotate(degrees, glm::vec3(0.0f, 0.0f, 1.0f));
+}
+
+void EngineObject::rotate(float degrees, const glm::vec3& axis)
+{
+    modelMatrix = glm::rotate(modelMatrix, toRadians(degrees), axis);
 }

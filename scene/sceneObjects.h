@@ -4,6 +4,7 @@
 #include <glm/glm.hpp>
 #include <map>
 #include <memory>
+#include <vector>
 
 struct ModelData;
 struct Texture;
@@ -23,7 +24,17 @@ struct Light {
     glm::vec4 specularColor;
 };
 
-extern int nextObjectId;
+// The id the next object of the default hall receives.
+extern int& nextObjectId;
+
+// What an object is to the hall: architecture stands still, exhibits and reflecting
+// objects turn, reflecting objects show an environment map of their own, and a lamp
+// glows where its light shines.
+enum class ObjectRole { Architecture, Exhibit, Reflecting, Lamp };
+
+// How a light moves: it stands still, or circles above the hall pulsing red to white
+// with its lamp on it.
+enum class LightMotion { Still, CircleAndPulse };
 
 // One mesh placed in the world. Every placement multiplies on the right, so it acts in
 // the object's own frame; translate divides by the scaling gathered so far, so a scaled
@@ -39,8 +50,14 @@ public:
     glm::mat4 modelMatrix{1.0f};
     ModelData* model;
     Texture* texture;
+    ObjectRole role = ObjectRole::Exhibit;
+    // Both set: drawn normal- and specular-mapped; otherwise plainly.
+    Texture* normalMap = nullptr;
+    Texture* specularMap = nullptr;
 
+    // Takes its id from nextObjectId.
     EngineObject(ModelData* model, Texture* texture, Material* material, float refraction);
+    EngineObject(int id, ModelData* model, Texture* texture, Material* material, float refraction);
 
     void translate(const glm::vec3& offset);
     void scale(float factor);
@@ -48,9 +65,11 @@ public:
     void rotateX(float degrees);
     void rotateY(float degrees);
     void rotateZ(float degrees);
+    void rotate(float degrees, const glm::vec3& axis);
 };
 
-extern std::map<int, EngineObject*> sceneObjects;
-extern std::map<int, EngineObject*> reflectingObjects;
-extern EngineObject* lamps[2];
-extern Light* lights[2];
+// The default hall's registries (hall.h holds them).
+extern std::map<int, EngineObject*>& sceneObjects;
+extern std::map<int, EngineObject*>& reflectingObjects;
+extern std::vector<EngineObject*>& lamps;
+extern std::vector<Light*>& lights;

@@ -1,0 +1,106 @@
+#include "scene/hallTable.h"
+
+namespace {
+
+using glm::vec3;
+using glm::vec4;
+
+enum MaterialIndex { White, Green, Red, Blue, Mirror, Glass, Lamp0, Lamp1 };
+
+constexpr ObjectRole Architecture = ObjectRole::Architecture;
+constexpr ObjectRole Exhibit = ObjectRole::Exhibit;
+constexpr ObjectRole Reflecting = ObjectRole::Reflecting;
+constexpr ObjectRole Lamp = ObjectRole::Lamp;
+
+const vec3 X(1, 0, 0), Y(0, 1, 0), Z(0, 0, 1);
+
+// Picture, normal map and specular map of the hall's normal-mapped materials.
+struct Maps {
+    unsigned int texture, normal, specular;
+};
+constexpr Maps brick{24, 25, 26}, floorTiles{21, 22, 23}, stone{15, 16, 17}, marble6{6, 7, 8}, marble9{9, 10, 11},
+    marble12{12, 13, 14}, marble18{18, 19, 20};
+
+ObjectRow pedestal(vec3 point)
+{
+    return {Architecture, 3, stone.texture, stone.normal, stone.specular, White, vec3(1.0f), point};
+}
+
+ObjectRow exhibit(short model, Maps maps, float scale, vec3 point)
+{
+    return {Exhibit, model, maps.texture, maps.normal, maps.specular, White, vec3(scale), point};
+}
+
+// Three tori around one centre, each given a quarter turn about a different axis so their
+// spins about their own Y axes run about world Y, X and Z.
+ObjectRow torus(int material, float scale, vec3 axis)
+{
+    return {Exhibit, 6, 5, 0, 0, material, vec3(scale), vec3(-620, 640, 620), axis, 90.0f};
+}
+
+ObjectRow lamp(int light, int material, vec3 point)
+{
+    // The lamps glow by their ambient colour alone, lit by the lamp maps.
+    ObjectRow row{Lamp, 1, 5, 99, 5, material, vec3(0.5f), point};
+    row.light = light;
+    return row;
+}
+
+} // namespace
+
+HallDescription builtInHall()
+{
+    const vec4 one(1, 1, 1, 1);
+    HallDescription hall;
+    hall.materials = {
+        {one, one, one, 16.0f},
+        {vec4(0, 1, 0, 1), vec4(0, 1, 0, 1), one, 16.0f},
+        {vec4(1, 0, 0, 1), vec4(1, 0, 0, 1), one, 16.0f},
+        {vec4(0, 0, 1, 1), vec4(0, 0, 1, 1), one, 16.0f},
+        {one, vec4(0.0f), vec4(10.0f), 16.0f},
+        {vec4(5.0f), vec4(0.0f), vec4(10.0f), 32.0f},
+        // The lamps' exponent only has to be valid.
+        {vec4(10.0f), vec4(0.0f), vec4(0.0f), 1.0f},
+        {vec4(10.0f), vec4(0.0f), vec4(0.0f), 1.0f},
+    };
+    hall.objects = {
+        {Architecture, 2, brick.texture, brick.normal, brick.specular, White, vec3(1.1f, 1.0f, 1.3f)},
+        {Architecture, 9, floorTiles.texture, floorTiles.normal, floorTiles.specular, White, vec3(7.5f, 1.0f, 6.5f)},
+        pedestal({620, 0, 620}),
+        pedestal({-620, 0, 620}),
+        pedestal({620, 0, -620}),
+        pedestal({-620, 0, -620}),
+        pedestal({0, 0, 0}),
+        pedestal({-1240, 0, -1240}),
+        pedestal({-1240, 0, 1240}),
+        pedestal({1240, 0, 1240}),
+        pedestal({1240, 0, -1240}),
+        pedestal({1240, 0, 0}),
+        pedestal({0, 0, 1240}),
+        pedestal({0, 0, -1240}),
+        pedestal({-1240, 0, 0}),
+        exhibit(1, marble12, 1.0f, {620, 650, 620}),
+        exhibit(1, marble6, 1.0f, {-1240, 650, -1240}),
+        exhibit(8, marble9, 0.8f, {-1240, 750, 1240}),
+        exhibit(1, marble9, 1.0f, {1240, 650, 1240}),
+        exhibit(1, marble18, 1.0f, {1240, 650, -1240}),
+        exhibit(10, stone, 0.5f, {1240, 720, 0}),
+        exhibit(10, marble6, 0.5f, {0, 720, 1240}),
+        exhibit(11, marble9, 0.8f, {0, 550, -1240}),
+        exhibit(11, marble12, 0.8f, {-1240, 550, 0}),
+        torus(Green, 10.0f, Y),
+        torus(Red, 5.0f, Z),
+        torus(Blue, 2.5f, X),
+        exhibit(4, marble6, 1.0f, {-620, 530, -620}),
+        {Reflecting, 5, 0, 0, 0, Mirror, vec3(10.0f), vec3(0, 520, 0)},
+        {Reflecting, 7, 0, 0, 0, Glass, vec3(12.0f), vec3(620, 620, -620), Y, 90.0f, 0.666f},
+        lamp(0, Lamp0, {1500, 1800, 0}),
+        lamp(1, Lamp1, {0, 1800, 0}),
+    };
+    hall.lights = {
+        {vec4(2500, 1800, 0, 1), vec4(1, 0, 1e-7f, 0), vec4(0.1f, 0, 0, 1), vec4(0.5f, 0, 0, 1), vec4(1, 0, 0, 1),
+         LightMotion::CircleAndPulse},
+        {vec4(0, 1800, 0, 1), vec4(1, 0, 5e-7f, 0), vec4(0.1f), vec4(0.3f), vec4(1)},
+    };
+    return hall;
+}

@@ -1,0 +1,60 @@
+#pragma once
+// A hall written as data: its materials, its objects with their roles and placements,
+// its lights with their lamps, and the rule by which exhibits turn. The scene builder
+// (composition.h) reads one of these; the built-in hall is one table among possible others.
+#include "scene/sceneObjects.h"
+
+#include <glm/glm.hpp>
+#include <vector>
+
+struct MaterialRow {
+    glm::vec4 ambient;
+    glm::vec4 diffuse;
+    glm::vec4 specular;
+    float exponent;
+};
+
+// One object, placed right after it is made: scaled, moved to `point` (in world units
+// whatever the scale) and then turned in its own frame.
+struct ObjectRow {
+    ObjectRole role;
+    short model;
+    unsigned int texture;      // the picture; reflecting objects show their environment map
+    unsigned int normalMap;    // with specularMap: drawn normal- and specular-mapped; 0: plain
+    unsigned int specularMap;
+    int material;              // index into the hall's materials
+    glm::vec3 scale{1.0f};
+    glm::vec3 point{0.0f};
+    glm::vec3 turnAxis{0.0f, 1.0f, 0.0f};
+    float turnDegrees = 0.0f;
+    float refraction = 0.0f;
+    int light = -1;            // a lamp: the light it glows for
+};
+
+struct LightRow {
+    glm::vec4 position;
+    glm::vec4 attenuation;  // constant, linear, quadratic, unused
+    glm::vec4 ambient;
+    glm::vec4 diffuse;
+    glm::vec4 specular;
+    LightMotion motion = LightMotion::Still;
+};
+
+struct HallDescription {
+    std::vector<MaterialRow> materials;
+    std::vector<ObjectRow> objects;  // in creation order, which is the order ids are given in
+    std::vector<LightRow> lights;    // 1 to maxLights
+    float spinDegreesPerSecond = 10.0f;  // exhibits and reflecting objects turn about their own Y
+};
+
+// The hall the viewer shows by default: the room, the floor, thirteen pedestals with
+// their exhibits, the mirror teapot and the glass lens, two lights and their lamps.
+HallDescription builtInHall();
+
+inline int reflectingCount(const HallDescription& hall)
+{
+    int count = 0;
+    for (const ObjectRow& row : hall.objects)
+        count += row.role == ObjectRole::Reflecting ? 1 : 0;
+    return count;
+}

@@ -4,6 +4,8 @@
 #include "assets/textures.h"
 #include "scene/animation.h"
 #include "scene/composition.h"
+#include "scene/hall.h"
+#include "scene/hallTable.h"
 #include "scene/sceneObjects.h"
 
 #include <cmath>
@@ -94,24 +96,24 @@ protected:
             models[key] = new ModelData();
         for (const TextureListEntry& entry : textureList)
             TextureLoader::getInstance().textures[entry.key] = new Texture{100u + entry.key, entry.key};
-        nextObjectId = 0;
-        sceneObjects.clear();
-        reflectingObjects.clear();
-        buildScene();
     }
+    // A fresh hall for every case, built from the table.
+    void SetUp() override { buildHall(hall, builtInHall(), {}); }
+
+    Hall hall;
 };
 
 TEST_F(HallLayout, RegistriesHoldTheirObjectsWithConsecutiveIds)
 {
-    ASSERT_EQ(sceneObjects.size(), 28u);
-    ASSERT_EQ(reflectingObjects.size(), 2u);
+    ASSERT_EQ(hall.sceneObjects.size(), 28u);
+    ASSERT_EQ(hall.reflectingObjects.size(), 2u);
     int expected = 0;
-    for (auto& [id, object] : sceneObjects)
+    for (auto& [id, object] : hall.sceneObjects)
         EXPECT_EQ(id, expected++);
-    EXPECT_EQ(reflectingObjects.begin()->first, 28);
-    EXPECT_EQ(reflectingObjects.rbegin()->first, 29);
-    EXPECT_EQ(*lamps[0]->id, 30);
-    EXPECT_EQ(*lamps[1]->id, 31);
+    EXPECT_EQ(hall.reflectingObjects.begin()->first, 28);
+    EXPECT_EQ(hall.reflectingObjects.rbegin()->first, 29);
+    EXPECT_EQ(*hall.lamps[0]->id, 30);
+    EXPECT_EQ(*hall.lamps[1]->id, 31);
 }
 
 TEST_F(HallLayout, ObjectsStandWhereTheLayoutPutsThemWhateverTheirScale)
@@ -130,64 +132,64 @@ TEST_F(HallLayout, ObjectsStandWhereTheLayoutPutsThemWhateverTheirScale)
         {27, 4, 6, {-620, 530, -620}},
     };
     for (const Expected& e : table) {
-        const EngineObject& o = *sceneObjects.at(e.id);
+        const EngineObject& o = *hall.sceneObjects.at(e.id);
         SCOPED_TRACE("object " + std::to_string(e.id));
         EXPECT_EQ(o.model, models[e.model]);
         EXPECT_EQ(o.texture->key, e.texture);
         expectVec3Near(translationOf(o), e.point);
     }
-    const EngineObject& teapot = *reflectingObjects.at(28);
-    const EngineObject& lens = *reflectingObjects.at(29);
+    const EngineObject& teapot = *hall.reflectingObjects.at(28);
+    const EngineObject& lens = *hall.reflectingObjects.at(29);
     EXPECT_EQ(*teapot.position, glm::vec3(0, 520, 0));
     EXPECT_EQ(*lens.position, glm::vec3(620, 620, -620));
     EXPECT_EQ(teapot.texture->key, 0);
     EXPECT_EQ(teapot.refraction, 0.0f);
     EXPECT_EQ(lens.refraction, 0.666f);
-    for (auto& [id, object] : sceneObjects)
+    for (auto& [id, object] : hall.sceneObjects)
         EXPECT_EQ(object->refraction, 0.0f) << "only the lens refracts";
 }
 
 TEST_F(HallLayout, TheTwoLampMaterialsAreSeparateAndGlow)
 {
-    EXPECT_NE(lamps[0]->material, lamps[1]->material);
-    EXPECT_EQ(lamps[0]->material->ambientColor, glm::vec4(10.0f));
-    EXPECT_GT(lamps[0]->material->specularExponent, 0.0f);
-    EXPECT_EQ(lights[1]->position, glm::vec4(0, 1800, 0, 1));
+    EXPECT_NE(hall.lamps[0]->material, hall.lamps[1]->material);
+    EXPECT_EQ(hall.lamps[0]->material->ambientColor, glm::vec4(10.0f));
+    EXPECT_GT(hall.lamps[0]->material->specularExponent, 0.0f);
+    EXPECT_EQ(hall.lights[1]->position, glm::vec4(0, 1800, 0, 1));
 }
 
 TEST_F(HallLayout, LightZeroCirclesAndPulsesWithLampZeroOnIt)
 {
-    moveLights(0.0);
-    EXPECT_EQ(lights[0]->position, glm::vec4(1500, 1200, 0, 1));
-    EXPECT_EQ(lights[0]->ambientColor, glm::vec4(0.05f, 0.1f, 0.1f, 1));
-    EXPECT_EQ(lights[0]->diffuseColor, glm::vec4(0.2f, 0.2f, 0.2f, 1));
-    EXPECT_EQ(lights[0]->specularColor, glm::vec4(1, 1, 1, 1));
-    EXPECT_EQ(lamps[0]->material->ambientColor, glm::vec4(10, 6, 6, 1));
-    expectVec3Near(*lamps[0]->position, glm::vec3(1500, 1200, 0));
+    moveLights(hall, 0.0);
+    EXPECT_EQ(hall.lights[0]->position, glm::vec4(1500, 1200, 0, 1));
+    EXPECT_EQ(hall.lights[0]->ambientColor, glm::vec4(0.05f, 0.1f, 0.1f, 1));
+    EXPECT_EQ(hall.lights[0]->diffuseColor, glm::vec4(0.2f, 0.2f, 0.2f, 1));
+    EXPECT_EQ(hall.lights[0]->specularColor, glm::vec4(1, 1, 1, 1));
+    EXPECT_EQ(hall.lamps[0]->material->ambientColor, glm::vec4(10, 6, 6, 1));
+    expectVec3Near(*hall.lamps[0]->position, glm::vec3(1500, 1200, 0));
 
-    moveLights(M_PI);
-    EXPECT_NEAR(lights[0]->ambientColor.g, 0.0f, 1e-6f);
-    EXPECT_NEAR(lights[0]->diffuseColor.b, 0.0f, 1e-6f);
-    EXPECT_NEAR(lights[0]->specularColor.g, 0.0f, 1e-6f);
-    EXPECT_EQ(lights[0]->specularColor.r, 1.0f);
-    EXPECT_NEAR(lamps[0]->material->ambientColor.g, 2.0f, 1e-5f);
+    moveLights(hall, M_PI);
+    EXPECT_NEAR(hall.lights[0]->ambientColor.g, 0.0f, 1e-6f);
+    EXPECT_NEAR(hall.lights[0]->diffuseColor.b, 0.0f, 1e-6f);
+    EXPECT_NEAR(hall.lights[0]->specularColor.g, 0.0f, 1e-6f);
+    EXPECT_EQ(hall.lights[0]->specularColor.r, 1.0f);
+    EXPECT_NEAR(hall.lamps[0]->material->ambientColor.g, 2.0f, 1e-5f);
 
-    moveLights(5.0 * M_PI);
-    expectVec3Near(glm::vec3(lights[0]->position), glm::vec3(0, 1200, 1500), 1e-3f);
-    expectVec3Near(*lamps[0]->position, glm::vec3(0, 1200, 1500), 1e-3f);
-    expectVec3Near(translationOf(*lamps[0]), glm::vec3(0, 1200, 1500), 1e-2f);
-    EXPECT_EQ(lamps[1]->material->ambientColor, glm::vec4(10.0f)) << "lamp 1 never changes";
+    moveLights(hall, 5.0 * M_PI);
+    expectVec3Near(glm::vec3(hall.lights[0]->position), glm::vec3(0, 1200, 1500), 1e-3f);
+    expectVec3Near(*hall.lamps[0]->position, glm::vec3(0, 1200, 1500), 1e-3f);
+    expectVec3Near(translationOf(*hall.lamps[0]), glm::vec3(0, 1200, 1500), 1e-2f);
+    EXPECT_EQ(hall.lamps[1]->material->ambientColor, glm::vec4(10.0f)) << "lamp 1 never changes";
 }
 
 TEST_F(HallLayout, HalfASecondTurnsEveryExhibitFiveDegreesAndLeavesTheArchitecture)
 {
     std::map<int, glm::mat4> before;
-    for (auto& [id, object] : sceneObjects)
+    for (auto& [id, object] : hall.sceneObjects)
         before[id] = object->modelMatrix;
-    for (auto& [id, object] : reflectingObjects)
+    for (auto& [id, object] : hall.reflectingObjects)
         before[id] = object->modelMatrix;
-    spinExhibits(0.5);
-    for (auto& [id, object] : sceneObjects) {
+    spinExhibits(hall, 0.5);
+    for (auto& [id, object] : hall.sceneObjects) {
         if (id < 15) {
             EXPECT_EQ(object->modelMatrix, before[id]) << "architecture " << id;
         } else {
@@ -197,18 +199,36 @@ TEST_F(HallLayout, HalfASecondTurnsEveryExhibitFiveDegreesAndLeavesTheArchitectu
                     EXPECT_NEAR(object->modelMatrix[c][r], expected[c][r], 1e-3f) << "exhibit " << id;
         }
     }
-    for (auto& [id, object] : reflectingObjects)
+    for (auto& [id, object] : hall.reflectingObjects)
         EXPECT_NE(object->modelMatrix, before[id]) << "reflecting objects turn too";
-    // Undo, so other tests see the layout as built.
-    spinExhibits(-0.5);
 }
 
 TEST_F(HallLayout, TheThreeToriSpinAboutWorldYXAndZ)
 {
     const glm::vec3 worldAxes[3] = {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}};
     for (int i = 0; i < 3; ++i) {
-        const EngineObject& torus = *sceneObjects.at(24 + i);
+        const EngineObject& torus = *hall.sceneObjects.at(24 + i);
         const glm::vec3 spinAxis = glm::normalize(glm::vec3(torus.modelMatrix * glm::vec4(0, 1, 0, 0)));
         EXPECT_NEAR(std::abs(glm::dot(spinAxis, worldAxes[i])), 1.0f, 1e-5f) << "torus " << 24 + i;
     }
+}
+
+// Another exhibit is one more row of the table: it is registered after the others and
+// turns with them, while the architecture stands still.
+TEST_F(HallLayout, AFourteenthExhibitIsOneRowAndTurnsWithTheOthers)
+{
+    HallDescription description = builtInHall();
+    description.objects.push_back({ObjectRole::Exhibit, 4, 9, 10, 11, 0, glm::vec3(0.5f), {300, 600, 300}});
+    Hall wider;
+    buildHall(wider, description, {});
+    ASSERT_EQ(wider.sceneObjects.size(), hall.sceneObjects.size() + 1);
+    EngineObject& added = *wider.sceneObjects.rbegin()->second;
+    EXPECT_EQ(added.role, ObjectRole::Exhibit);
+    EXPECT_EQ(added.normalMap->key, 10);
+    const glm::mat4 before = added.modelMatrix;
+    const glm::mat4 room = wider.sceneObjects.begin()->second->modelMatrix;
+    spinExhibits(wider, 0.5);
+    EXPECT_NE(added.modelMatrix, before);
+    EXPECT_EQ(wider.sceneObjects.begin()->second->modelMatrix, room);
+    expectVec3Near(translationOf(added), glm::vec3(300, 600, 300));
 }

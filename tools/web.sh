@@ -53,7 +53,7 @@ sources=(app/webMain.cpp $(ls base/*.cpp app/*.cpp navigation/*.cpp assets/*.cpp
          grep -v -e '^app/main.cpp$' -e '^app/webMain.cpp$' -e '^render/frameCapture.cpp$'))
 
 # Each source compiled when it or any header is newer than its object, two at a time.
-newestHeader=$(ls -t $(find app assets navigation programs render scene -name '*.h') | head -1)
+newestHeader=$(ls -t $(find base app assets navigation programs render scene -name '*.h') | head -1)
 stale=()
 for src in "${sources[@]}"; do
     obj="$out/obj/${src//\//_}.o"

@@ -1,7 +1,7 @@
 #include "app/application.h"
 
-#include "app/frameClock.h"
-#include "app/glCapabilities.h"
+#include "base/frameClock.h"
+#include "base/glCapabilities.h"
 #include "app/window.h"
 #include "assets/models.h"
 #include "assets/textures.h"
@@ -17,7 +17,7 @@
 
 #include <FreeImage.h>
 #include <GLFW/glfw3.h>
-#include "app/glApi.h"
+#include "base/glApi.h"
 
 void (*startupStepDone)(const char* step) = nullptr;
 

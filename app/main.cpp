@@ -4,13 +4,13 @@
 #include "app/commandLine.h"
 #include "app/console.h"
 #include "app/dataFolders.h"
-#include "app/frameClock.h"
-#include "app/glCapabilities.h"
+#include "base/frameClock.h"
+#include "base/glCapabilities.h"
 #include "app/window.h"
 
 #include <FreeImage.h>
 #include <GLFW/glfw3.h>
-#include "app/glApi.h"
+#include "base/glApi.h"
 #include <iostream>
 
 int main(int argc, char** argv)

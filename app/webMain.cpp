@@ -11,9 +11,9 @@
 // and the default takes its place.
 #include "app/application.h"
 #include "app/commandLine.h"
-#include "app/frameClock.h"
-#include "app/glApi.h"
-#include "app/glCapabilities.h"
+#include "base/frameClock.h"
+#include "base/glApi.h"
+#include "base/glCapabilities.h"
 #include "app/window.h"
 
 #include <GLFW/glfw3.h>

@@ -1,12 +1,12 @@
 #include "app/window.h"
 
-#include "app/frameClock.h"
-#include "app/glCapabilities.h"
+#include "base/frameClock.h"
+#include "base/glCapabilities.h"
 #include "app/screenshot.h"
 #include "navigation/keyboard.h"
 #include "navigation/mouse.h"
 
-#include "app/glApi.h"
+#include "base/glApi.h"
 #include <GLFW/glfw3.h>
 #include <cstdio>
 #include <iostream>

@@ -2,7 +2,7 @@
 // The eleven meshes of the hall (and two finer twins): read with Assimp into plain
 // per-vertex arrays under fixed keys, then uploaded into buffers and a vertex array wired
 // to a program's inputs.
-#include "app/glApi.h"
+#include "base/glApi.h"
 #include <glm/glm.hpp>
 #include <cstddef>
 #include <map>

@@ -1,6 +1,6 @@
 #include "assets/textures.h"
 
-#include "app/glCapabilities.h"
+#include "base/glCapabilities.h"
 
 #include "assets/assetFiles.h"
 #include "assets/imageHeader.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The 27 images of the hall: JPEG or PNG files read with FreeImage into mipmapped,
 // repeating, anisotropically filtered 2D textures, held under fixed keys by the one loader.
-#include "app/glApi.h"
+#include "base/glApi.h"
 
 #include <FreeImage.h>
 #include <cstddef>

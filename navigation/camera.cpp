@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/frameClock.h"
+#include "base/frameClock.h"
 
 Camera camera;
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/frameClock.h"
+#include "base/frameClock.h"
 #include "navigation/camera.h"
 #include "navigation/tour.h"
 

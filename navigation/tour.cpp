@@ -2,7 +2,7 @@
 
 #include <glm/glm.hpp>
 
-#include "app/frameClock.h"
+#include "base/frameClock.h"
 #include "navigation/camera.h"
 
 bool tourMode = false;

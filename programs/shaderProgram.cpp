@@ -1,6 +1,6 @@
 #include "programs/shaderProgram.h"
 
-#include "app/glCapabilities.h"
+#include "base/glCapabilities.h"
 #include "assets/assetFiles.h"
 
 #include <iostream>

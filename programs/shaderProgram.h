@@ -5,7 +5,7 @@
 // for every object.
 #include "programs/shaderSource.h"
 
-#include "app/glApi.h"
+#include "base/glApi.h"
 #include <string>
 
 // Slots of the cached uniform-location table.

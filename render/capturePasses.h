@@ -2,7 +2,7 @@
 // Omnidirectional captures that borrow the camera: a light's depth cube map (shadow
 // casters only, never the lamps) and a reflecting object's environment cube map (the
 // whole lit scene without the object itself).
-#include "app/glApi.h"
+#include "base/glApi.h"
 #include <glm/glm.hpp>
 
 class EngineObject;

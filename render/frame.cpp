@@ -1,6 +1,6 @@
 #include "render/frame.h"
 
-#include "app/frameClock.h"
+#include "base/frameClock.h"
 #include "app/window.h"
 #include "programs/programs.h"
 #include "render/filterParameters.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Reading finished frames back: the picture the window shows is the last scene colour
 // texture, display-encoded; tools and tests save or inspect it.
-#include "app/glApi.h"
+#include "base/glApi.h"
 #include <string>
 #include <vector>
 

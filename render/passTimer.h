@@ -2,7 +2,7 @@
 // Optional timing of the frame's passes: when a recorder is installed (the benchmark
 // does), each pass is bracketed with GL timestamp queries and wall-clock readings.
 // Without one, a pass scope costs a pointer test.
-#include "app/glApi.h"
+#include "base/glApi.h"
 
 enum class FramePass { Shadows, Environment, Scene, Bloom, DepthOfField, Present, Count };
 

@@ -1,7 +1,7 @@
 #include "render/renderTargets.h"
 
-#include "app/frameClock.h"
-#include "app/glCapabilities.h"
+#include "base/frameClock.h"
+#include "base/glCapabilities.h"
 
 #include <algorithm>
 #include <iostream>

@@ -3,7 +3,7 @@
 // framebuffer (lit scene, bloom, depth of field), the 1024 environment cube maps of the
 // two reflecting objects, and the 2048 depth cube maps of the two lights with their
 // reduced copies for the environment captures.
-#include "app/glApi.h"
+#include "base/glApi.h"
 
 constexpr GLsizei environmentMapSize = 1024;
 // The environment maps' mipmap levels, 1024 down to 8 a side. A footprint wider than an

@@ -4,7 +4,7 @@
 // objects and the lamps, and the reflecting objects that are visible, each pixel shaded once.
 #include "navigation/camera.h"
 
-#include "app/glApi.h"
+#include "base/glApi.h"
 
 
 

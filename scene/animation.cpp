@@ -1,6 +1,6 @@
 #include "scene/animation.h"
 
-#include "app/frameClock.h"
+#include "base/frameClock.h"
 #include "navigation/tour.h"
 #include "render/capturePasses.h"
 #include "render/passTimer.h"

@@ -13,7 +13,7 @@
 #include "app/commandLine.h"
 #include "app/console.h"
 #include "app/dataFolders.h"
-#include "app/glCapabilities.h"
+#include "base/glCapabilities.h"
 #include "app/progress.h"
 #include "programs/programs.h"
 #include "render/passTimer.h"

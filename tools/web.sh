@@ -49,11 +49,11 @@ ln -sfn /usr/include/stb "$out/include/stb"
 export NODE_PATH=/usr/share/nodejs
 flags=(-O2 -std=c++17 -Wall -Wextra -DGLM_FORCE_CTOR_INIT -DGLFW_INCLUDE_NONE
        -I. -Iassets/web -I"$out/include")
-sources=(app/webMain.cpp $(ls app/*.cpp navigation/*.cpp assets/*.cpp programs/*.cpp scene/*.cpp render/*.cpp |
+sources=(app/webMain.cpp $(ls base/*.cpp app/*.cpp navigation/*.cpp assets/*.cpp programs/*.cpp scene/*.cpp render/*.cpp |
          grep -v -e '^app/main.cpp$' -e '^app/webMain.cpp$' -e '^render/frameCapture.cpp$'))
 
 # Each source compiled when it or any header is newer than its object, two at a time.
-newestHeader=$(ls -t $(find app assets navigation programs render scene -name '*.h') | head -1)
+newestHeader=$(ls -t $(find base app assets navigation programs render scene -name '*.h') | head -1)
 stale=()
 for src in "${sources[@]}"; do
     obj="$out/obj/${src//\//_}.o"

@@ -1,7 +1,7 @@
 // Whole frames, rendered for real: the state a frame leaves, the filter uniforms it
 // sends, the F1 key reaching the next frame, the window showing the last colour
 // texture, and what the picture must show from the start pose and towards the lamps.
-#include "app/frameClock.h"
+#include "base/frameClock.h"
 #include "navigation/camera.h"
 #include "navigation/keyboard.h"
 #include "assets/textures.h"

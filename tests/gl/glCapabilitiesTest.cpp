@@ -1,5 +1,5 @@
 // The driver check's verdict and texts, and the GL error texts, on a real context.
-#include "app/glCapabilities.h"
+#include "base/glCapabilities.h"
 #include "tests/gl/glTestContext.h"
 
 struct CapabilityCase {

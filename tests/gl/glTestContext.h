@@ -1,7 +1,7 @@
 #pragma once
 // One real OpenGL 3.3 core context on a hidden 1920x1080 window, shared by every GL
 // test of the process. Needs a display (the test command runs under Xvfb).
-#include "app/glApi.h"
+#include "base/glApi.h"
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 #include <string>

@@ -1,7 +1,7 @@
 #include "tests/gl/hallFixture.h"
 
 #include "app/application.h"
-#include "app/frameClock.h"
+#include "base/frameClock.h"
 #include "assets/models.h"
 #include "assets/textures.h"
 #include "navigation/camera.h"

@@ -1,6 +1,6 @@
 // The off-screen targets read back from GL: sizes, formats, filters, wrap and compare
 // modes; the status lines start-up prints; the state creation leaves behind.
-#include "app/frameClock.h"
+#include "base/frameClock.h"
 #include "render/renderTargets.h"
 #include "tests/gl/hallFixture.h"
 

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "app/frameClock.h"
+#include "base/frameClock.h"
 #include "navigation/camera.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The frame-rate line: strictly more than one second, one second taken off per line.
-#include "app/frameClock.h"
+#include "base/frameClock.h"
 
 #include <gtest/gtest.h>
 #include <sstream>

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/frameClock.h"
+#include "base/frameClock.h"
 #include "navigation/camera.h"
 #include "navigation/keyboard.h"
 #include "navigation/mouse.h"

@@ -1,4 +1,4 @@
-#include "app/frameClock.h"
+#include "base/frameClock.h"
 
 double deltaTime = 0.0;
 double totalTime = 0.0;

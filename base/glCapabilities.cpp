@@ -1,10 +1,10 @@
-#include "app/glCapabilities.h"
+#include "base/glCapabilities.h"
 
 #include <algorithm>
 
 #include <cstdio>
 #include <cstring>
-#include "app/glApi.h"
+#include "base/glApi.h"
 #include <iostream>
 
 GLContextInfo queryCurrentContext()

@@ -71,7 +71,10 @@ void startTour() { startTour(navigation.tour, totalTime); }
 void updateTour() { updateTour(navigation.tour, camera, totalTime, deltaTime); }
 
 void processInput() { processInput(navigation.keyboard, camera, navigation.tour, deltaTime); }
-void onKey(int /*key*/, int /*action*/) { onKey(navigation.keyboard, navigation.view.filters, navigation.tour); }
+void onKey(int /*key*/, int /*action*/)
+{
+    onKey(navigation.keyboard, navigation.view.filters, navigation.tour);
+}
 
 void onMouseButton(int button, bool pressed) { onMouseButton(navigation.mouse, button, pressed); }
 void onCursorMoved(double x, double y) { onCursorMoved(navigation.mouse, x, y); }

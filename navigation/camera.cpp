@@ -7,10 +7,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "base/frameClock.h"
-
-Camera camera;
-
 namespace {
 
 const glm::vec3 startEye(-1200.0f, 1100.0f, -1200.0f);
@@ -21,14 +17,15 @@ const glm::vec3 worldUp(0.0f, 1.0f, 0.0f);
 // divide by (almost) zero and spread NaN or infinity into the pose.
 constexpr float degenerateSquaredLength = 1e-20f;
 
-float frameSeconds()
+// Moves are worked out in float; the time step arrives in double.
+float seconds(double dt)
 {
-    return static_cast<float>(deltaTime);
+    return static_cast<float>(dt);
 }
 
 // Horizontal unit vector of v. When v has no horizontal part (looking straight up or
 // down) the walk goes along the horizontal direction that belongs to the kept right.
-glm::vec3 horizontalDirection(const glm::vec3& v)
+glm::vec3 horizontalDirection(const Camera& camera, const glm::vec3& v)
 {
     glm::vec3 h(v.x, 0.0f, v.z);
     if (glm::dot(h, h) < degenerateSquaredLength)
@@ -36,16 +33,16 @@ glm::vec3 horizontalDirection(const glm::vec3& v)
     return glm::normalize(h);
 }
 
-void translateHorizontally(const glm::vec3& direction, float sign)
+void translateHorizontally(Camera& camera, const glm::vec3& direction, float sign, double dt)
 {
-    glm::vec3 offset = direction * travelSpeed() * frameSeconds();
-    shiftX(sign * offset.x);
-    shiftZ(sign * offset.z);
+    glm::vec3 offset = direction * travelSpeed(camera) * seconds(dt);
+    shiftX(camera, sign * offset.x);
+    shiftZ(camera, sign * offset.z);
     camera.viewDirty = true;
 }
 
 // Swings the eye about an axis through the target; degrees are taken per call.
-void orbitAbout(const glm::vec3& axis, float degrees)
+void orbitAbout(Camera& camera, const glm::vec3& axis, float degrees)
 {
     glm::vec3 offset = glm::rotate(camera.eye - camera.target, glm::radians(degrees), axis);
     camera.eye = camera.target + offset;
@@ -53,12 +50,12 @@ void orbitAbout(const glm::vec3& axis, float degrees)
 
 }  // namespace
 
-glm::mat4 defaultProjection()
+glm::mat4 defaultProjection(int width, int height)
 {
     // A zero size (no window yet) would make the aspect NaN; a square view is harmless.
     float aspect = 1.0f;
-    if (screenWidth > 0 && screenHeight > 0)
-        aspect = static_cast<float>(screenWidth) / static_cast<float>(screenHeight);
+    if (width > 0 && height > 0)
+        aspect = static_cast<float>(width) / static_cast<float>(height);
     return glm::perspective(glm::radians(40.0f), aspect, nearDist, farDist);
 }
 
@@ -82,19 +79,19 @@ bool sphereOutsideView(const glm::mat4& projectionView, const glm::vec3& centre,
     return false;
 }
 
-void initCamera()
+void initCamera(Camera& camera, int width, int height)
 {
     camera.eye = startEye;
     camera.target = startTarget;
     camera.up = worldUp;
     camera.viewDirty = true;
-    updateBasis();
+    updateBasis(camera);
     camera.view = glm::lookAt(camera.eye, camera.target, camera.up);
-    camera.projection = defaultProjection();
-    updateBasis();
+    camera.projection = defaultProjection(width, height);
+    updateBasis(camera);
 }
 
-void updateBasis()
+void updateBasis(Camera& camera)
 {
     // With eye on the target, or forward vertical, the previous vectors stay: they are
     // the last usable ones, and strafing and the vertical orbits keep working with them.
@@ -107,7 +104,7 @@ void updateBasis()
     camera.viewDirty = true;
 }
 
-glm::mat4 viewMatrix()
+glm::mat4 viewMatrix(Camera& camera)
 {
     if (camera.viewDirty) {
         camera.view = glm::lookAt(camera.eye, camera.target, camera.up);
@@ -116,37 +113,37 @@ glm::mat4 viewMatrix()
     return camera.view;
 }
 
-void saveState()
+void saveState(Camera& camera)
 {
     camera.savedTarget = camera.target;
     camera.savedEye = camera.eye;
 }
 
-void restoreState()
+void restoreState(Camera& camera)
 {
     camera.eye = camera.savedEye;
     camera.target = camera.savedTarget;
 }
 
-void shiftX(float dx)
+void shiftX(Camera& camera, float dx)
 {
     camera.target.x += dx;
     camera.eye.x += dx;
 }
 
-void shiftY(float dy)
+void shiftY(Camera& camera, float dy)
 {
     camera.target.y += dy;
     camera.eye.y += dy;
 }
 
-void shiftZ(float dz)
+void shiftZ(Camera& camera, float dz)
 {
     camera.target.z += dz;
     camera.eye.z += dz;
 }
 
-float travelSpeed()
+float travelSpeed(const Camera& camera)
 {
     float d = glm::length(camera.target - camera.eye);
     float ratio = d * d / 6.0f;
@@ -159,54 +156,54 @@ float travelSpeed()
     return 0.1f * power;
 }
 
-void moveForward()
+void moveForward(Camera& camera, double dt)
 {
-    translateHorizontally(horizontalDirection(camera.forward), 1.0f);
+    translateHorizontally(camera, horizontalDirection(camera, camera.forward), 1.0f, dt);
 }
 
-void moveBackward()
+void moveBackward(Camera& camera, double dt)
 {
-    translateHorizontally(horizontalDirection(camera.forward), -1.0f);
+    translateHorizontally(camera, horizontalDirection(camera, camera.forward), -1.0f, dt);
 }
 
-void strafeRight()
+void strafeRight(Camera& camera, double dt)
 {
-    translateHorizontally(horizontalDirection(camera.right), 1.0f);
+    translateHorizontally(camera, horizontalDirection(camera, camera.right), 1.0f, dt);
 }
 
-void strafeLeft()
+void strafeLeft(Camera& camera, double dt)
 {
-    translateHorizontally(horizontalDirection(-1.0f * camera.right), 1.0f);
+    translateHorizontally(camera, horizontalDirection(camera, -1.0f * camera.right), 1.0f, dt);
 }
 
-void moveUp()
+void moveUp(Camera& camera, double dt)
 {
-    shiftY(travelSpeed() * frameSeconds());
+    shiftY(camera, travelSpeed(camera) * seconds(dt));
     camera.viewDirty = true;
 }
 
-void moveDown()
+void moveDown(Camera& camera, double dt)
 {
-    shiftY(-(travelSpeed() * frameSeconds()));
+    shiftY(camera, -(travelSpeed(camera) * seconds(dt)));
     camera.viewDirty = true;
 }
 
-void glideToward(const glm::vec3& point, float speed)
+void glideToward(Camera& camera, const glm::vec3& point, float speed, double dt)
 {
     glm::vec3 toPoint = point - camera.eye;
     // Already there: no direction to glide in.
     if (glm::dot(toPoint, toPoint) > degenerateSquaredLength) {
-        glm::vec3 offset = glm::normalize(toPoint) * speed * frameSeconds();
-        shiftX(offset.x);
-        shiftY(offset.y);
-        shiftZ(offset.z);
+        glm::vec3 offset = glm::normalize(toPoint) * speed * seconds(dt);
+        shiftX(camera, offset.x);
+        shiftY(camera, offset.y);
+        shiftZ(camera, offset.z);
     }
     camera.viewDirty = true;
 }
 
-void zoomIn()
+void zoomIn(Camera& camera, double dt)
 {
-    glm::vec3 step = (travelSpeed() * camera.forward) * frameSeconds();
+    glm::vec3 step = (travelSpeed(camera) * camera.forward) * seconds(dt);
     // A long frame must not carry the eye through the target, which would flip the
     // view and leave forward pointing away from it: stop a little short instead.
     float room = std::max(0.0f, glm::length(camera.target - camera.eye) - minimumZoomDistance);
@@ -216,50 +213,50 @@ void zoomIn()
     camera.viewDirty = true;
 }
 
-void zoomOut()
+void zoomOut(Camera& camera, double dt)
 {
-    camera.eye = camera.eye - (std::max(travelSpeed(), 100.0f) * camera.forward) * frameSeconds();
+    camera.eye = camera.eye - (std::max(travelSpeed(camera), 100.0f) * camera.forward) * seconds(dt);
     camera.viewDirty = true;
 }
 
-void orbitLeft()
+void orbitLeft(Camera& camera, double dt)
 {
-    orbitAbout(worldUp, -80.0f * frameSeconds());
-    updateBasis();
+    orbitAbout(camera, worldUp, -80.0f * seconds(dt));
+    updateBasis(camera);
 }
 
-void orbitRight()
+void orbitRight(Camera& camera, double dt)
 {
-    orbitAbout(worldUp, 80.0f * frameSeconds());
-    updateBasis();
+    orbitAbout(camera, worldUp, 80.0f * seconds(dt));
+    updateBasis(camera);
 }
 
-void orbitUp()
+void orbitUp(Camera& camera, double dt)
 {
-    saveState();
-    orbitAbout(camera.right, -70.0f * frameSeconds());
+    saveState(camera);
+    orbitAbout(camera, camera.right, -70.0f * seconds(dt));
     // Stop short of the zenith (elevation quotient 0.9, about 64 degrees), where the
     // view would turn over.
     float elevation = (camera.eye.y - camera.target.y) / glm::length(camera.target - camera.eye);
     if (static_cast<double>(elevation) > 0.9)
-        restoreState();
+        restoreState(camera);
     else
-        updateBasis();
+        updateBasis(camera);
 }
 
-void orbitDown()
+void orbitDown(Camera& camera, double dt)
 {
-    saveState();
-    orbitAbout(camera.right, 70.0f * frameSeconds());
+    saveState(camera);
+    orbitAbout(camera, camera.right, 70.0f * seconds(dt));
     // Never below the floor: the eye keeps an absolute height above 1.
     if (camera.eye.y <= 1.0)
-        restoreState();
+        restoreState(camera);
     else
-        updateBasis();
+        updateBasis(camera);
 }
 
-void orbitTour(float rate)
+void orbitTour(Camera& camera, float rate, double dt)
 {
-    orbitAbout(worldUp, rate * -145.0f * frameSeconds());
-    updateBasis();
+    orbitAbout(camera, worldUp, rate * -145.0f * seconds(dt));
+    updateBasis(camera);
 }

@@ -4,22 +4,15 @@
 
 #include "navigation/camera.h"
 #include "navigation/tour.h"
-#include "render/filterParameters.h"
-
-std::function<bool(int key)> keyHeld;
+#include "navigation/view.h"
 
 namespace {
 
-bool held(int key)
-{
-    return keyHeld && keyHeld(key);
-}
-
 // Every navigation move hands the camera from the tour to the user.
-void steer(void (*move)())
+void steer(void (*move)(Camera&, double), Camera& camera, Tour& tour, double dt)
 {
-    move();
-    tourMode = false;
+    move(camera, dt);
+    tour.mode = false;
 }
 
 // Steps are taken in double and stored as float, so a press and its inverse press
@@ -34,48 +27,48 @@ void scaleDown(float& value)
     value = static_cast<float>(static_cast<double>(value) / 1.1);
 }
 
-void printFilterParameters()
+void printFilterSettings(const FilterSettings& filters)
 {
-    std::cout << "focaldepth: " << focalDepth << " focallength: " << focalLength
-              << " fstop: " << fstop << "\n";
+    std::cout << "focaldepth: " << filters.focalDepth << " focallength: " << filters.focalLength
+              << " fstop: " << filters.fstop << "\n";
 }
 
 }  // namespace
 
-void processInput()
+void processInput(const Keyboard& keyboard, Camera& camera, Tour& tour, double dt)
 {
     // Only the left Alt and Ctrl act as modifiers; with Left Alt the letters orbit
     // and R/F rise and sink instead of walking.
-    bool alt = held(KEY_LEFT_ALT);
-    bool ctrl = held(KEY_LEFT_CONTROL);
+    bool alt = keyboard.held(KEY_LEFT_ALT);
+    bool ctrl = keyboard.held(KEY_LEFT_CONTROL);
 
-    if (held(KEY_RIGHT) || (held(KEY_D) && !alt))
-        steer(strafeRight);
-    if (held(KEY_LEFT) || (held(KEY_A) && !alt && !ctrl))
-        steer(strafeLeft);
-    if (held(KEY_UP) || (held(KEY_W) && !alt))
-        steer(moveForward);
-    if (held(KEY_DOWN) || (held(KEY_S) && !alt))
-        steer(moveBackward);
-    if (held(KEY_R) && alt)
-        steer(moveUp);
-    if (held(KEY_F) && alt)
-        steer(moveDown);
-    if (held(KEY_A) && alt && !ctrl)
-        steer(orbitLeft);
-    if (held(KEY_D) && alt)
-        steer(orbitRight);
-    if (held(KEY_KP_ADD) || held(KEY_E))
-        steer(zoomIn);
-    if (held(KEY_KP_SUBTRACT) || held(KEY_Q))
-        steer(zoomOut);
-    if (held(KEY_PAGE_UP) || (held(KEY_W) && alt))
-        steer(orbitUp);
-    if (held(KEY_PAGE_DOWN) || (held(KEY_S) && alt))
-        steer(orbitDown);
+    if (keyboard.held(KEY_RIGHT) || (keyboard.held(KEY_D) && !alt))
+        steer(strafeRight, camera, tour, dt);
+    if (keyboard.held(KEY_LEFT) || (keyboard.held(KEY_A) && !alt && !ctrl))
+        steer(strafeLeft, camera, tour, dt);
+    if (keyboard.held(KEY_UP) || (keyboard.held(KEY_W) && !alt))
+        steer(moveForward, camera, tour, dt);
+    if (keyboard.held(KEY_DOWN) || (keyboard.held(KEY_S) && !alt))
+        steer(moveBackward, camera, tour, dt);
+    if (keyboard.held(KEY_R) && alt)
+        steer(moveUp, camera, tour, dt);
+    if (keyboard.held(KEY_F) && alt)
+        steer(moveDown, camera, tour, dt);
+    if (keyboard.held(KEY_A) && alt && !ctrl)
+        steer(orbitLeft, camera, tour, dt);
+    if (keyboard.held(KEY_D) && alt)
+        steer(orbitRight, camera, tour, dt);
+    if (keyboard.held(KEY_KP_ADD) || keyboard.held(KEY_E))
+        steer(zoomIn, camera, tour, dt);
+    if (keyboard.held(KEY_KP_SUBTRACT) || keyboard.held(KEY_Q))
+        steer(zoomOut, camera, tour, dt);
+    if (keyboard.held(KEY_PAGE_UP) || (keyboard.held(KEY_W) && alt))
+        steer(orbitUp, camera, tour, dt);
+    if (keyboard.held(KEY_PAGE_DOWN) || (keyboard.held(KEY_S) && alt))
+        steer(orbitDown, camera, tour, dt);
 }
 
-void onKey(int /*key*/, int /*action*/)
+void onKey(const Keyboard& keyboard, FilterSettings& filters, Tour& tour)
 {
     struct FilterKey {
         int key;
@@ -83,19 +76,19 @@ void onKey(int /*key*/, int /*action*/)
         void (*step)(float&);
     };
     const FilterKey filterKeys[] = {
-        {KEY_F1, &focalDepth, scaleUp},  {KEY_F2, &focalDepth, scaleDown},
-        {KEY_F3, &focalLength, scaleUp}, {KEY_F4, &focalLength, scaleDown},
-        {KEY_F5, &fstop, scaleUp},       {KEY_F6, &fstop, scaleDown},
+        {KEY_F1, &filters.focalDepth, scaleUp},  {KEY_F2, &filters.focalDepth, scaleDown},
+        {KEY_F3, &filters.focalLength, scaleUp}, {KEY_F4, &filters.focalLength, scaleDown},
+        {KEY_F5, &filters.fstop, scaleUp},       {KEY_F6, &filters.fstop, scaleDown},
     };
     for (const FilterKey& f : filterKeys) {
-        if (held(f.key)) {
+        if (keyboard.held(f.key)) {
             f.step(*f.value);
-            printFilterParameters();
+            printFilterSettings(filters);
         }
     }
     // Restart from the first pose on the next frame; step -1 resets the timing.
-    if (held(KEY_P)) {
-        tourStep = -1;
-        tourMode = true;
+    if (keyboard.held(KEY_P)) {
+        tour.step = -1;
+        tour.mode = true;
     }
 }

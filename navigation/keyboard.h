@@ -1,9 +1,13 @@
 #pragma once
 // Keyboard controls: processInput() turns held navigation keys into camera moves once
 // per frame (any move stops the guided tour); onKey() is the key callback that steps
-// the depth-of-field parameters with F1-F6 and restarts the tour with P.
+// a view's depth-of-field settings with F1-F6 and restarts the tour with P.
 // The key state comes from an injected query, so nothing here needs a window.
 #include <functional>
+
+struct Camera;
+struct FilterSettings;
+struct Tour;
 
 // Key codes, equal to GLFW 3's (the application checks that they match).
 constexpr int KEY_SPACE = 32;
@@ -35,13 +39,24 @@ constexpr int KEY_LEFT_ALT = 342;
 constexpr int KEY_RIGHT_CONTROL = 345;
 constexpr int KEY_RIGHT_ALT = 346;
 
-// True while the key is held down. Set by the application (glfwGetKey on the window);
-// while unset, no key counts as held.
-extern std::function<bool(int key)> keyHeld;
+struct Keyboard {
+    // True while the key is held down. Set by the application (glfwGetKey on the window);
+    // while unset, no key counts as held.
+    std::function<bool(int key)> keyHeld;
 
-// Once per frame, before the scene update.
+    bool held(int key) const { return keyHeld && keyHeld(key); }
+};
+
+// Once per frame, before the scene update: the moves of the held keys over dt seconds.
+void processInput(const Keyboard& keyboard, Camera& camera, Tour& tour, double dt);
+
+// Key callback for every press, release and repeat of any key. The key and action are
+// not needed: the F keys and P are polled, so a held F key steps again on any key event.
+void onKey(const Keyboard& keyboard, FilterSettings& filters, Tour& tour);
+
+// The default keyboard's query under its old name, and the two calls on the default
+// keyboard, view and tour with the frame clock's deltaTime.
+Keyboard& defaultKeyboard();
+extern std::function<bool(int key)>& keyHeld;
 void processInput();
-
-// Key callback for every press, release and repeat of any key. Both arguments are
-// ignored: the F keys and P are polled, so a held F key steps again on any key event.
 void onKey(int key, int action);

@@ -5,6 +5,8 @@
 // what gathered since the previous frame into the keyboard's camera moves, each as long
 // as a key held for the equivalent time, so limits and speed law are the keyboard's.
 // Any move ends the guided tour. No window or GL here.
+struct Camera;
+struct Tour;
 
 constexpr int MOUSE_BUTTON_LEFT = 0;  // equal to GLFW 3's button numbers
 constexpr int MOUSE_BUTTON_RIGHT = 1;
@@ -14,14 +16,32 @@ constexpr double orbitSecondsPerPixel = 1.0 / 320.0;  // 0.25 degrees a pixel si
 constexpr double walkSecondsPerPixel = 1.0 / 200.0;
 constexpr double zoomSecondsPerNotch = 0.1;
 
-void onMouseButton(int button, bool pressed);
-// Cursor position in window pixels, y downwards.
-void onCursorMoved(double x, double y);
-// Wheel notches, positive away from the user.
-void onScroll(double notches);
+struct Mouse {
+    bool leftHeld = false;
+    bool rightHeld = false;
+    bool cursorKnown = false;
+    double cursorX = 0.0, cursorY = 0.0;
+    // Gathered since the previous frame, in pixels and notches.
+    double orbitX = 0.0, orbitY = 0.0, walkX = 0.0, walkY = 0.0, wheel = 0.0;
+};
 
-// Once per frame, after the keyboard.
-void processMouse();
+void onMouseButton(Mouse& mouse, int button, bool pressed);
+// Cursor position in window pixels, y downwards.
+void onCursorMoved(Mouse& mouse, double x, double y);
+// Wheel notches, positive away from the user.
+void onScroll(Mouse& mouse, double notches);
+
+// Once per frame, after the keyboard. The moves take the time the gathered motion stands
+// for, whatever the frame's own time step.
+void processMouse(Mouse& mouse, Camera& camera, Tour& tour);
 
 // Forgets buttons, cursor and anything gathered (a fresh start for tests).
+void resetMouse(Mouse& mouse);
+
+// The same on the default mouse, camera and tour.
+Mouse& defaultMouse();
+void onMouseButton(int button, bool pressed);
+void onCursorMoved(double x, double y);
+void onScroll(double notches);
+void processMouse();
 void resetMouse();

@@ -2,19 +2,14 @@
 
 #include <glm/glm.hpp>
 
-#include "base/frameClock.h"
 #include "navigation/camera.h"
-
-bool tourMode = false;
-int tourStep = -1;
-float tourStepStart = 0.0f;
 
 namespace {
 
 enum class Motion { Orbit, Glide };
 
 // One timed step: what it does every frame until endTime (seconds after
-// tourStepStart), and the pose the camera takes when that time is reached.
+// the tour's stepStart), and the pose the camera takes when that time is reached.
 struct ScriptStep {
     float endTime;
     Motion motion;
@@ -48,61 +43,61 @@ const glm::vec3 startTarget(0.0f, 520.0f, 0.0f);
 // 0.18 * 145 = 26.1 degrees per second, a slow circle.
 constexpr float orbitRate = 0.18f;
 
-void setPose(const glm::vec3& eye, const glm::vec3& target)
+void setPose(Camera& camera, const glm::vec3& eye, const glm::vec3& target)
 {
     camera.target = target;
     camera.eye = eye;
-    updateBasis();
+    updateBasis(camera);
 }
 
 // End times are summed with the start in float and compared in double; the step
 // ending at 77.5 s sums in double.
-bool stepRunning(int step)
+bool stepRunning(const Tour& tour, double now)
 {
-    if (step == 8)
-        return totalTime < static_cast<double>(tourStepStart) + 77.5;
-    return totalTime < static_cast<double>(tourStepStart + script[step].endTime);
+    if (tour.step == 8)
+        return now < static_cast<double>(tour.stepStart) + 77.5;
+    return now < static_cast<double>(tour.stepStart + script[tour.step].endTime);
 }
 
-void restartTiming()
+void restartTiming(Tour& tour, Camera& camera, double now)
 {
-    setPose(startEye, startTarget);
-    tourStep = 0;
-    tourStepStart = static_cast<float>(totalTime);
+    setPose(camera, startEye, startTarget);
+    tour.step = 0;
+    tour.stepStart = static_cast<float>(now);
 }
 
 }  // namespace
 
-void startTour()
+void startTour(Tour& tour, double now)
 {
-    tourStepStart = static_cast<float>(totalTime);
-    tourStep = -1;
-    tourMode = true;
+    tour.stepStart = static_cast<float>(now);
+    tour.step = -1;
+    tour.mode = true;
 }
 
-void updateTour()
+void updateTour(Tour& tour, Camera& camera, double now, double dt)
 {
-    if (tourStep == -1) {
-        restartTiming();
+    if (tour.step == -1) {
+        restartTiming(tour, camera, now);
         return;
     }
-    if (tourStep < 0 || tourStep > lastStep)
+    if (tour.step < 0 || tour.step > lastStep)
         return;
 
-    const ScriptStep& step = script[tourStep];
-    if (stepRunning(tourStep)) {
+    const ScriptStep& step = script[tour.step];
+    if (stepRunning(tour, now)) {
         if (step.motion == Motion::Orbit)
-            orbitTour(orbitRate);
+            orbitTour(camera, orbitRate, dt);
         else
-            glideToward(step.glidePoint, step.glideSpeed);
+            glideToward(camera, step.glidePoint, step.glideSpeed, dt);
         return;
     }
-    if (tourStep == lastStep) {
+    if (tour.step == lastStep) {
         // The loop goes straight into step 0 from the start pose, timed from this frame.
-        restartTiming();
+        restartTiming(tour, camera, now);
         return;
     }
-    tourStep += 1;
+    tour.step += 1;
     if (step.setsPose)
-        setPose(step.nextEye, step.nextTarget);
+        setPose(camera, step.nextEye, step.nextTarget);
 }

@@ -17,3 +17,11 @@ struct View {
     int height = 0;
     FilterSettings filters;
 };
+
+// The view the window shows, and its filter settings under the names the bloom and
+// depth-of-field passes send them by.
+View& defaultView();
+extern float& bloomfactor;
+extern float& focalDepth;
+extern float& focalLength;
+extern float& fstop;

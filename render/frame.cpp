@@ -2,8 +2,8 @@
 
 #include "base/frameClock.h"
 #include "app/window.h"
+#include "navigation/view.h"
 #include "programs/programs.h"
-#include "render/filterParameters.h"
 #include "render/passTimer.h"
 #include "render/renderTargets.h"
 #include "render/scenePass.h"

@@ -1,4 +1,4 @@
-// Camera moves, speed law and limits, checked on the process-wide camera without GL.
+// Camera moves, speed law and limits, on the default camera and on a test's own; no GL.
 #include <gtest/gtest.h>
 
 #include <glm/gtc/matrix_transform.hpp>
@@ -140,6 +140,37 @@ TEST_F(CameraTest, OrbitsKeepDistanceAndTurnTheirWay)
         auto across = [&](glm::vec3 v) { return glm::normalize(v - glm::dot(v, axis) * axis); };
         float turned = std::acos(glm::dot(across(before - camera.target), across(camera.eye - camera.target)));
         EXPECT_NEAR(glm::degrees(turned), c.degrees, 2e-3f) << c.name;
+    }
+}
+
+// A view of its own (a cube-map face, a second window) must move only its own camera,
+// over the step it is given, as the default camera moves over deltaTime.
+TEST_F(CameraTest, MovesTouchOnlyTheCameraGiven)
+{
+    struct { const char* name; void (*own)(Camera&, double); void (*shared)(); } cases[] = {
+        {"forward", moveForward, moveForward}, {"backward", moveBackward, moveBackward},
+        {"left", strafeLeft, strafeLeft}, {"right", strafeRight, strafeRight}, {"up", moveUp, moveUp},
+        {"down", moveDown, moveDown}, {"zoom in", zoomIn, zoomIn}, {"zoom out", zoomOut, zoomOut},
+        {"orbit left", orbitLeft, orbitLeft}, {"orbit right", orbitRight, orbitRight},
+        {"orbit up", orbitUp, orbitUp}, {"orbit down", orbitDown, orbitDown},
+        {"glide", [](Camera& c, double dt) { glideToward(c, {0, 0, 0}, 100.0f, dt); },
+         [] { glideToward({0, 0, 0}, 100.0f); }},
+        {"tour orbit", [](Camera& c, double dt) { orbitTour(c, 0.18f, dt); }, [] { orbitTour(0.18f); }}};
+    for (auto c : cases) {
+        Camera own;
+        initCamera(own, 1920, 1080);
+        setPose({300, 900, -700}, {-100, 500, 200});
+        const Camera before = camera;
+        deltaTime = 1.0;
+        c.own(own, 0.05);
+        EXPECT_TRUE(camera.eye == before.eye && camera.target == before.target) << c.name;
+        EXPECT_EQ(camera.right, before.right) << c.name;
+
+        initCamera();
+        deltaTime = 0.05;
+        c.shared();
+        EXPECT_TRUE(own.eye == camera.eye && own.target == camera.target) << c.name;
+        EXPECT_NE(own.eye, glm::vec3(-1200, 1100, -1200)) << c.name;
     }
 }
 

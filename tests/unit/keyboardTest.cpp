@@ -12,7 +12,7 @@
 #include "navigation/keyboard.h"
 #include "navigation/mouse.h"
 #include "navigation/tour.h"
-#include "render/filterParameters.h"
+#include "navigation/view.h"
 
 namespace {
 

@@ -19,8 +19,6 @@
 #include <GLFW/glfw3.h>
 #include "base/glApi.h"
 
-void (*startupStepDone)(const char* step) = nullptr;
-
 namespace {
 
 void stepDone(const char* step)

@@ -1,12 +1,33 @@
 #pragma once
-// Start-up in its fixed order and the body of one frame, shared by the viewer and the
-// tools that drive the real frame with a clock of their own.
+// The application: every owner the viewer runs on (clock, view, tour, input, hall),
+// start-up in its fixed order and the body of one frame, shared by the viewer and the
+// tools that drive the real frame with a clock of their own. The no-argument names
+// reach the default application.
+#include "base/frameClock.h"
+#include "navigation/keyboard.h"
+#include "navigation/mouse.h"
+#include "navigation/tour.h"
+#include "navigation/view.h"
+#include "scene/hall.h"
+
+struct Application {
+    FrameClock clock;
+    View view;
+    Tour tour;
+    Keyboard keyboard;
+    Mouse mouse;
+    Hall hall;
+    // Told the name of each start-up step as it finishes (the benchmark times them).
+    void (*startupStepDone)(const char* step) = nullptr;
+};
+
+Application& defaultApplication();
 
 // sRGB writes, then models, textures, camera, programs, render targets, scene, tour.
 void initApplication();
 
-// Told the name of each start-up step as it finishes (the benchmark times them).
-extern void (*startupStepDone)(const char* step);
+// The default application's start-up observer.
+extern void (*&startupStepDone)(const char* step);
 
 // One frame with the given time step: clock, keyboard, mouse, scene animation, frame.
 void runFrame(double dt);

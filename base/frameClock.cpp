@@ -1,14 +1,9 @@
 #include "base/frameClock.h"
 
-double deltaTime = 0.0;
-double totalTime = 0.0;
-int screenWidth = 0;
-int screenHeight = 0;
-
-void advanceClock(double dt)
+void advanceClock(FrameClock& clock, double dt)
 {
-    deltaTime = dt;
-    totalTime += dt;
+    clock.deltaTime = dt;
+    clock.totalTime += dt;
 }
 
 bool FrameRateCounter::endFrame(std::ostream& out)

@@ -3,12 +3,19 @@
 // once-a-second frame-rate line. No GL here: the loop feeds it measured times.
 #include <ostream>
 
-extern double deltaTime;  // seconds between the previous frame start and this one
-extern double totalTime;  // sum of all deltaTime values so far
-extern int screenWidth;
-extern int screenHeight;
+struct FrameClock {
+    double deltaTime = 0.0;  // seconds between the previous frame start and this one
+    double totalTime = 0.0;  // sum of all deltaTime values so far
+};
+
+// The default application's clock, and the size of its view.
+extern double& deltaTime;
+extern double& totalTime;
+extern int& screenWidth;
+extern int& screenHeight;
 
 // Starts a frame: deltaTime = dt, totalTime += dt.
+void advanceClock(FrameClock& clock, double dt);
 void advanceClock(double dt);
 
 // Counts frames and writes "FPS: N" when strictly more than a second has gathered,

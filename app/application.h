@@ -9,8 +9,12 @@
 #include "navigation/tour.h"
 #include "navigation/view.h"
 #include "scene/hall.h"
+#include "scene/hallTable.h"
 
 struct Application {
+    Application();
+
+    HallDescription description;  // the hall shown, as data
     FrameClock clock;
     View view;
     Tour tour;

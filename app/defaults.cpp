@@ -2,6 +2,13 @@
 // the accessors each layer declares, the variables named by the design as references
 // into it, and the no-argument calls of the navigation.
 #include "app/application.h"
+#include "render/renderTargets.h"
+#include "scene/composition.h"
+
+Application::Application() : description(builtInHall())
+{
+    tour.script = description.tour;
+}
 
 namespace {
 
@@ -81,3 +88,9 @@ void processMouse() { processMouse(application.mouse, camera, application.tour);
 void resetMouse() { resetMouse(application.mouse); }
 
 void advanceClock(double dt) { advanceClock(application.clock, dt); }
+
+void buildScene()
+{
+    buildHall(application.hall, application.description,
+              std::vector<unsigned int>(std::begin(environmentCubeMaps), std::end(environmentCubeMaps)));
+}

@@ -1,14 +1,42 @@
 #pragma once
-// The guided tour: a fixed 90-second script of slow circles around points of the hall
-// and straight glides between them, driving a camera while the tour's mode is set. It
-// loops by itself; the keyboard stops it (any move) and restarts it (P).
+// The guided tour: a script of slow circles around points of the hall and straight
+// glides between them (the hall's table holds it), driving a camera while the tour's mode
+// is set. It loops by itself; the keyboard stops it (any move) and restarts it (P).
 // Time comes in as arguments: `now` is the clock's total, `dt` the frame's step.
+#include <glm/glm.hpp>
+#include <vector>
+
 struct Camera;
+
+enum class TourMotion { Orbit, Glide };
+
+// One timed step: what it does every frame until endTime (seconds after the tour's
+// stepStart), and the pose the camera takes when that time is reached.
+struct TourStep {
+    float endTime;
+    TourMotion motion;
+    glm::vec3 glidePoint;
+    float glideSpeed;
+    bool setsPose;
+    glm::vec3 nextEye;
+    glm::vec3 nextTarget;
+    // End times are summed with the start in float and compared in double, or, with
+    // this set, summed in double.
+    bool endSumsInDouble = false;
+};
+
+struct TourScript {
+    glm::vec3 startEye{0.0f};
+    glm::vec3 startTarget{0.0f, 0.0f, -1.0f};
+    float orbitRate = 0.0f;  // times 145 degrees per second
+    std::vector<TourStep> steps;
+};
 
 struct Tour {
     bool mode = false;       // true while the tour drives the camera
-    int step = -1;           // -1 to 10; -1 means begin (again) on the next update
+    int step = -1;           // -1 to the last step; -1 means begin (again) on the next update
     float stepStart = 0.0f;  // the time when the tour (re)started; step end times count from it
+    TourScript script;       // without steps the tour leaves the camera alone
 };
 
 // Start-up state: the tour begins on the first frame.

@@ -1,6 +1,5 @@
 #include "scene/composition.h"
 
-#include "render/renderTargets.h"
 #include "scene/hall.h"
 #include "scene/hallTable.h"
 
@@ -90,10 +89,4 @@ void buildHall(Hall& hall, const HallDescription& description, const std::vector
             break;
         }
     }
-}
-
-void buildScene()
-{
-    buildHall(defaultHall(), builtInHall(),
-              std::vector<unsigned int>(std::begin(environmentCubeMaps), std::end(environmentCubeMaps)));
 }

@@ -102,5 +102,26 @@ HallDescription builtInHall()
          LightMotion::CircleAndPulse},
         {vec4(0, 1800, 0, 1), vec4(1, 0, 5e-7f, 0), vec4(0.1f), vec4(0.3f), vec4(1)},
     };
+    // Each glide's length over its speed is its step's duration, so it arrives as the step
+    // ends; the next pose then removes any drift. 0.18 * 145 = 26.1 degrees per second, a
+    // slow circle.
+    constexpr TourMotion Orbit = TourMotion::Orbit;
+    constexpr TourMotion Glide = TourMotion::Glide;
+    hall.tour.startEye = vec3(-1200.0f, 1100.0f, -1200.0f);
+    hall.tour.startTarget = vec3(0.0f, 520.0f, 0.0f);
+    hall.tour.orbitRate = 0.18f;
+    hall.tour.steps = {
+        {20.0f, Orbit, {}, 0.0f, true, {-1050, 840, 1050}, {-620, 640, 620}},
+        {30.0f, Orbit, {}, 0.0f, true, {-1450, 840, 620}, {-620, 620, 620}},
+        {35.0f, Glide, {-1450, 840, -620}, 248.0f, true, {-1450, 840, -620}, {-620, 620, -620}},
+        {45.0f, Orbit, {}, 0.0f, true, {-620, 650, -1800}, {-620, 620, -620}},
+        {50.0f, Glide, {620, 650, -1800}, 248.0f, true, {620, 650, -1800}, {620, 620, -620}},
+        {60.0f, Orbit, {}, 0.0f, true, {1050, 1050, -620}, {620, 620, -620}},
+        {65.0f, Glide, {1050, 1050, 620}, 248.0f, true, {1050, 1050, 620}, {620, 620, 620}},
+        {75.0f, Orbit, {}, 0.0f, true, {620, 620, 1040}, {620, 620, 420}},
+        {77.5f, Glide, {0, 620, 1040}, 248.0f, false, {}, {}, true},
+        {80.0f, Glide, {0, 620, 620}, 168.0f, false, {}, {}},
+        {90.0f, Orbit, {}, 0.0f, false, {}, {}},
+    };
     return hall;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // A hall written as data: its materials, its objects with their roles and placements,
-// its lights with their lamps, and the rule by which exhibits turn. The scene builder
+// its lights with their lamps, the rule by which exhibits turn, and its guided tour. The scene builder
 // (composition.h) reads one of these; the built-in hall is one table among possible others.
+#include "navigation/tour.h"
 #include "scene/sceneObjects.h"
 
 #include <glm/glm.hpp>
@@ -45,10 +46,12 @@ struct HallDescription {
     std::vector<ObjectRow> objects;  // in creation order, which is the order ids are given in
     std::vector<LightRow> lights;    // 1 to maxLights
     float spinDegreesPerSecond = 10.0f;  // exhibits and reflecting objects turn about their own Y
+    TourScript tour;
 };
 
 // The hall the viewer shows by default: the room, the floor, thirteen pedestals with
-// their exhibits, the mirror teapot and the glass lens, two lights and their lamps.
+// their exhibits, the mirror teapot and the glass lens, two lights and their lamps, and
+// the 90-second tour.
 HallDescription builtInHall();
 
 inline int reflectingCount(const HallDescription& hall)

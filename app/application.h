@@ -11,9 +11,12 @@
 #include "scene/hall.h"
 #include "scene/hallTable.h"
 
+struct GLFWwindow;
+
 struct Application {
     Application();
 
+    GLFWwindow* window = nullptr;
     HallDescription description;  // the hall shown, as data
     FrameClock clock;
     View view;

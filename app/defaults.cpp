@@ -2,6 +2,7 @@
 // the accessors each layer declares, the variables named by the design as references
 // into it, and the no-argument calls of the navigation.
 #include "app/application.h"
+#include "app/window.h"
 #include "render/renderTargets.h"
 #include "scene/composition.h"
 
@@ -30,6 +31,7 @@ double& totalTime = application.clock.totalTime;
 int& screenWidth = application.view.width;
 int& screenHeight = application.view.height;
 void (*&startupStepDone)(const char* step) = application.startupStepDone;
+GLFWwindow*& mainWindow = application.window;
 
 int& nextObjectId = application.hall.nextObjectId;
 std::map<int, EngineObject*>& sceneObjects = application.hall.sceneObjects;

@@ -11,8 +11,6 @@
 #include <cstdio>
 #include <iostream>
 
-GLFWwindow* mainWindow = nullptr;
-
 static_assert(KEY_W == GLFW_KEY_W && KEY_A == GLFW_KEY_A && KEY_P == GLFW_KEY_P, "letter keys");
 static_assert(KEY_F1 == GLFW_KEY_F1 && KEY_F6 == GLFW_KEY_F6, "function keys");
 static_assert(KEY_UP == GLFW_KEY_UP && KEY_PAGE_DOWN == GLFW_KEY_PAGE_DOWN, "navigation keys");

@@ -4,7 +4,8 @@
 // F12's screenshot, and the swap that also polls events.
 struct GLFWwindow;
 
-extern GLFWwindow* mainWindow;
+// The default application's window.
+extern GLFWwindow*& mainWindow;
 
 // Opens the 3.3 core window titled "Pinakora": full screen on the primary monitor at its
 // video-mode size when width and height are 0; otherwise a window of that size, hidden

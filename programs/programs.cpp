@@ -82,9 +82,14 @@ void cacheLitLocations(ShaderProgram& program)
     l.material.specularExponent = program.getUniformLocation("material.specularExponent");
 }
 
+std::string shaderPrelude(int lightCount)
+{
+    return "#define NEAR_DIST " + std::to_string(nearDist) + "\n#define LIGHT_COUNT " + std::to_string(lightCount) + "\n";
+}
+
 std::string shaderPrelude()
 {
-    return "#define NEAR_DIST " + std::to_string(nearDist) + "\n";
+    return shaderPrelude(2);
 }
 
 void buildShaderPrograms()

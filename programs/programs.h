@@ -28,7 +28,10 @@ extern GLuint screenQuad;  // vertex array of the two clockwise triangles coveri
 // Folder and prefix the program names are appended to ("shaders" + "/genericTextureShader").
 extern std::string shaderDirectory;
 
-// What every stage gets after its `#version` line: the numbers C++ and GLSL share.
+// What every stage gets after its `#version` line: the numbers C++ and GLSL share, among
+// them how many lights (1 to 4) the lit programs shade with; the lights' code is unrolled
+// for that count. Without an argument, the hall's two.
+std::string shaderPrelude(int lightCount);
 std::string shaderPrelude();
 
 void buildShaderPrograms();

@@ -1,5 +1,5 @@
-// The two point lights and the material, and what one light gives a surface point before
-// its shadow and texture: shared by the lit fragment stages and, for the captures, by the
+// The point lights and the material, and what one light gives a surface point before its
+// shadow and texture: shared by the lit fragment stages and, for the captures, by the
 // vertex stage.
 struct LightSource {
     vec4 position;
@@ -15,7 +15,28 @@ struct MaterialProperties {
     float specularExponent;
 };
 
-uniform LightSource light[2];
+// How many lights the hall has, 1 to 4: the build says, a program is built per count.
+#ifndef LIGHT_COUNT
+#define LIGHT_COUNT 2
+#endif
+#if LIGHT_COUNT < 1 || LIGHT_COUNT > 4
+#error LIGHT_COUNT must be 1 to 4
+#endif
+
+// FOR_EACH_LIGHT(F) writes F(0) F(1) ..., one per light. Code that reads a light's shadow
+// map is written out this way rather than looped: GLSL ES 3.00 indexes an array of samplers
+// only with a constant expression, and a loop's counter is not one.
+#if LIGHT_COUNT == 1
+#define FOR_EACH_LIGHT(F) F(0)
+#elif LIGHT_COUNT == 2
+#define FOR_EACH_LIGHT(F) F(0) F(1)
+#elif LIGHT_COUNT == 3
+#define FOR_EACH_LIGHT(F) F(0) F(1) F(2)
+#else
+#define FOR_EACH_LIGHT(F) F(0) F(1) F(2) F(3)
+#endif
+
+uniform LightSource light[LIGHT_COUNT];
 uniform MaterialProperties material;
 uniform vec3 eyePos;
 

@@ -1,9 +1,9 @@
-// What the lit programs share: two point lights with soft cube-map shadows, the captured
+// What the lit programs share: point lights with soft cube-map shadows, the captured
 // cube maps' orientation, and how the stored picture is encoded.
 #include "lightTerms.glsl"
 
 uniform float farDist;
-uniform samplerCubeShadow shadowTexture[2];
+uniform samplerCubeShadow shadowTexture[LIGHT_COUNT];
 // ENVIRONMENT_CAPTURE is defined in the builds the environment captures draw with: their
 // faces are seen small and curved in a mirror, so they shade more lightly. A compiled variant
 // rather than a uniform branch: a software rasterizer pays for both sides of a branch.
@@ -106,21 +106,34 @@ vec3 shadeLight(int i, float shadow, vec3 normal, vec3 viewDir, vec3 albedo, flo
     return ambient * albedo + shadow * (diffuse * albedo + specular * specularStrength);
 }
 
+// Every light's share, each hidden by its own shadow; the shadows are tested against
+// `shadowNormal`, the geometric normal (bumps must not move the bias). The shares are summed
+// in one expression written out per light ("+ a + b", the first + unary), shadows first:
+// summed in a loop instead, the compiled arithmetic changed and a few pixels moved a level.
+#define LIGHT_SHARE(i) + shadeLight(i, shadow[i], normal, viewDir, albedo, specularStrength)
+#define LIGHT_SHADOW(i) shadow[i] = shadowFactor(shadowTexture[i], light[i].position.xyz, shadowNormal);
+vec3 shadeLights(vec3 normal, vec3 shadowNormal, vec3 viewDir, vec3 albedo, float specularStrength)
+{
+    float shadow[LIGHT_COUNT];
+    FOR_EACH_LIGHT(LIGHT_SHADOW)
+    return FOR_EACH_LIGHT(LIGHT_SHARE);
+}
+
 #ifdef ENVIRONMENT_CAPTURE
 // The captures light at the vertices (a mirror shows the hall small and curved; the hall's
 // meshes are fine enough) and keep only the shadows and the textures per pixel.
 in vec3 capturedAmbient;
-in vec3 capturedDiffuse[2];
-in vec3 capturedSpecular[2];
-in float capturedBias[2];
+in vec3 capturedDiffuse[LIGHT_COUNT];
+in vec3 capturedSpecular[LIGHT_COUNT];
+in float capturedBias[LIGHT_COUNT];
 
+#define CAPTURED_SHARE(i) + shadow[i] * (capturedDiffuse[i] * albedo + capturedSpecular[i] * specularStrength)
+#define CAPTURED_SHADOW(i) shadow[i] = shadowTap(shadowTexture[i], worldPosition - light[i].position.xyz, capturedBias[i]);
 vec3 capturedLight(vec3 albedo, float specularStrength)
 {
-    float shadow0 = shadowTap(shadowTexture[0], worldPosition - light[0].position.xyz, capturedBias[0]);
-    float shadow1 = shadowTap(shadowTexture[1], worldPosition - light[1].position.xyz, capturedBias[1]);
-    return capturedAmbient * albedo
-         + shadow0 * (capturedDiffuse[0] * albedo + capturedSpecular[0] * specularStrength)
-         + shadow1 * (capturedDiffuse[1] * albedo + capturedSpecular[1] * specularStrength);
+    float shadow[LIGHT_COUNT];
+    FOR_EACH_LIGHT(CAPTURED_SHADOW)
+    return capturedAmbient * albedo FOR_EACH_LIGHT(CAPTURED_SHARE);
 }
 #endif
 

@@ -23,9 +23,9 @@ out vec2 texCoord;
 #ifdef ENVIRONMENT_CAPTURE
 #include "lightTerms.glsl"
 out vec3 capturedAmbient;
-out vec3 capturedDiffuse[2];
-out vec3 capturedSpecular[2];
-out float capturedBias[2];
+out vec3 capturedDiffuse[LIGHT_COUNT];
+out vec3 capturedSpecular[LIGHT_COUNT];
+out float capturedBias[LIGHT_COUNT];
 #ifdef TANGENT_FRAME
 uniform sampler2D specularMap;
 #endif
@@ -35,7 +35,7 @@ void lightVertex(vec3 position, vec3 normal)
 {
     vec3 viewDir = normalize(eyePos - position);
     capturedAmbient = vec3(0.0);
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < LIGHT_COUNT; ++i) {
         vec3 ambient;
         lightTerms(i, position, normal, viewDir, ambient, capturedDiffuse[i], capturedSpecular[i]);
         capturedAmbient += ambient;
@@ -48,8 +48,8 @@ void lightVertex(vec3 position, vec3 normal)
     // the hall too small for the map's pattern, and a read per pixel cost a fifth of
     // a capture.
     float strength = textureLod(specularMap, in_texCoord, 16.0).r;
-    capturedSpecular[0] *= strength;
-    capturedSpecular[1] *= strength;
+    for (int i = 0; i < LIGHT_COUNT; ++i)
+        capturedSpecular[i] *= strength;
 #endif
 }
 #endif

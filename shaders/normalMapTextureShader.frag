@@ -1,5 +1,5 @@
 #version 330 core
-// Normal- and specular-mapped Blinn-Phong under two shadowed point lights.
+// Normal- and specular-mapped Blinn-Phong under the shadowed point lights.
 #include "litShading.glsl"
 
 uniform sampler2D colorTexture;
@@ -28,11 +28,6 @@ void main()
     vec3 normal = normalize(mat3(t, b, n) * mapped);
 
     vec3 viewDir = normalize(eyePos - worldPosition);
-    // Shadows are tested against the geometric normal: the bumps must not move the bias.
-    float shadow0 = shadowFactor(shadowTexture[0], light[0].position.xyz, n);
-    float shadow1 = shadowFactor(shadowTexture[1], light[1].position.xyz, n);
-    vec3 color = shadeLight(0, shadow0, normal, viewDir, albedo, specularStrength)
-               + shadeLight(1, shadow1, normal, viewDir, albedo, specularStrength);
-    out_color = encodeOutput(color);
+    out_color = encodeOutput(shadeLights(normal, n, viewDir, albedo, specularStrength));
 #endif
 }

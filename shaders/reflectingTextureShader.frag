@@ -46,6 +46,9 @@ vec3 glint(int i, vec3 normal, vec3 viewDir)
     return light[i].specularColor.rgb * material.specularColor.rgb * term;
 }
 
+// Light i's glint where it shows, as far as its shadow lets it; main writes one per light.
+#define ADD_GLINT(i) for (int k = 0; k < showing(glints[i]); ++k) highlights += glints[i] * shadowFactor(shadowTexture[i], light[i].position.xyz, normal);
+
 void main()
 {
     vec3 normal = normalize(worldNormal);
@@ -71,12 +74,10 @@ void main()
     }
     // Each light's glint is hidden only by that light's own shadow, which is looked up only
     // where the glint shows: a loop that no pixel of a block enters is skipped.
-    vec3 glint0 = glint(0, normal, viewDir);
-    vec3 glint1 = glint(1, normal, viewDir);
+    vec3 glints[LIGHT_COUNT];
+    for (int i = 0; i < LIGHT_COUNT; ++i)
+        glints[i] = glint(i, normal, viewDir);
     vec3 highlights = vec3(0.0);
-    for (int i = 0; i < showing(glint0); ++i)
-        highlights += glint0 * shadowFactor(shadowTexture[0], light[0].position.xyz, normal);
-    for (int i = 0; i < showing(glint1); ++i)
-        highlights += glint1 * shadowFactor(shadowTexture[1], light[1].position.xyz, normal);
+    FOR_EACH_LIGHT(ADD_GLINT)
     out_color = encodeOutput(surface + highlights);
 }

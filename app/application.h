@@ -8,6 +8,10 @@ void initApplication();
 // Told the name of each start-up step as it finishes (the benchmark times them).
 extern void (*startupStepDone)(const char* step);
 
+// Deletes what start-up made on the GL side (for now the assets' buffers and textures),
+// while the context is still current: before glfwTerminate.
+void releaseApplication();
+
 // One frame with the given time step: clock, keyboard, mouse, scene animation, frame.
 void runFrame(double dt);
 

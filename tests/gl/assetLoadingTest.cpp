@@ -2,6 +2,7 @@
 // program gets, drawing what was uploaded, the texture table, and files that are
 // missing, broken or not what their name says.
 #include "assets/models.h"
+#include "programs/modelInputs.h"
 #include "assets/textures.h"
 #include "programs/shaderProgram.h"
 #include "tests/gl/glTestContext.h"

@@ -46,9 +46,11 @@ TextureLoader& TextureLoader::getInstance()
 
 TextureLoader::~TextureLoader()
 {
-    for (auto& [key, texture] : textures) {
-        const auto& records = owner->textureRecords;
-        if (std::any_of(records.begin(), records.end(), [&](const auto& record) { return record.get() == texture; }))
+    // Only what the owner made: a texture put in the table by other hands is theirs.
+    const auto& records = owner->textureRecords;
+    for (const auto& entry : textures) {
+        Texture* texture = entry.second;
+        if (std::any_of(records.begin(), records.end(), [texture](const auto& record) { return record.get() == texture; }))
             releaseTexture(*texture);
     }
     // Deleted by other hands than its owner's: the owner makes a new one when next asked.

@@ -107,6 +107,8 @@ std::string imageSizeProblem(unsigned int width, unsigned int height, const Imag
 
 namespace {
 
+// The file being decoded, for the hook below: FreeImage calls it with no context of the
+// caller's, so this one note stays process-wide rather than in an Assets.
 const std::string* imageBeingRead = nullptr;
 
 // FreeImage's readers report damage (a cut-off JPEG, a bad header) through this hook,

@@ -3,6 +3,7 @@
 #include "base/frameClock.h"
 #include "base/glCapabilities.h"
 #include "app/window.h"
+#include "assets/assets.h"
 #include "assets/models.h"
 #include "assets/textures.h"
 #include "navigation/camera.h"
@@ -51,6 +52,11 @@ void initApplication()
     buildScene();
     startTour();
     stepDone("scene");
+}
+
+void releaseApplication()
+{
+    releaseAssets(defaultAssets());
 }
 
 void runFrame(double dt)

@@ -36,6 +36,10 @@ void initApplication();
 // The default application's start-up observer.
 extern void (*&startupStepDone)(const char* step);
 
+// Deletes what start-up made on the GL side (for now the assets' buffers and textures),
+// while the context is still current: before glfwTerminate.
+void releaseApplication();
+
 // One frame with the given time step: clock, keyboard, mouse, scene animation, frame.
 void runFrame(double dt);
 

@@ -69,6 +69,7 @@ int main(int argc, char** argv)
             running = running && windowIsOpen();
         }
     }
+    releaseApplication();
     glfwTerminate();
     return 0;
 }

@@ -3,9 +3,12 @@
 // bytes and the first mesh is copied out. It reads only inside a root folder it is given:
 // every path it asks for is resolved (`..` and symlinks) first, and whatever lies outside
 // is refused and named in `problem`, while the model itself still loads.
-#include "assets/models.h"
+#include "assets/modelData.h"
 
 #include <string>
+
+// What an import gave: a mesh, a scene without one, or nothing (the reason in `problem`).
+enum class ModelImport : unsigned int { Loaded = 0, NoMesh = 1, Failed = 2 };
 
 // The formats come from `formatHint` for bytes (an extension such as "obj"). On Loaded or
 // NoMesh, `problem` is empty unless something outside `root` was refused.

@@ -2,7 +2,7 @@
 // The hall's meshes as loaded (positions, normals, texture coordinates, tangents,
 // bitangents, triangle indices under their model keys) in one compact little-endian
 // binary file: the browser build reads it where the desktop imports the model files.
-#include "assets/models.h"
+#include "assets/modelData.h"
 
 #include <map>
 #include <string>

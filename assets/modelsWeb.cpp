@@ -1,23 +1,23 @@
 // The browser build's model reading: the meshes come from the pack the desktop tool
 // packMeshes wrote from its own imports ("meshes.pack" in the model folder).
+#include "assets/assets.h"
 #include "assets/modelPack.h"
 #include "assets/models.h"
 
 #include <iostream>
 
-void loadModel(short key, bool)
+void loadModel(Assets& assets, short key, bool)
 {
-    static std::map<short, ModelData> pack;
-    static bool packRead = false;
-    if (!packRead) {
-        packRead = true;
-        readModelPack(modelDirectory + "meshes.pack", pack);
+    if (!assets.meshPackRead) {
+        assets.meshPackRead = true;
+        readModelPack(assets.modelDirectory + "meshes.pack", assets.meshPack);
     }
-    auto* model = new ModelData();
-    const auto found = pack.find(key);
-    if (found != pack.end())
+    ModelData* model = newModelRecord(assets);
+    const auto found = assets.meshPack.find(key);
+    if (found != assets.meshPack.end())
         *model = found->second;
     else
-        std::cerr << "Model file " << modelDirectory << modelFileName(key) << " is not in the mesh pack." << std::endl;
-    models[key] = model;
+        std::cerr << "Model file " << assets.modelDirectory << modelFileName(assets, key) << " is not in the mesh pack."
+                  << std::endl;
+    assets.models[key] = model;
 }

@@ -1,9 +1,9 @@
 #include "assets/textures.h"
 
-#include "base/glCapabilities.h"
-
 #include "assets/assetFiles.h"
+#include "assets/assets.h"
 #include "assets/imageHeader.h"
+#include "base/glCapabilities.h"
 
 #include <FreeImage.h>
 #include <algorithm>
@@ -12,8 +12,7 @@
 #include <vector>
 #include <iostream>
 
-TextureLoader* TextureLoader::instance = nullptr;
-std::string textureDirectory = "./res/textures/";
+std::string& textureDirectory = defaultAssets().textureDirectory;
 
 // Colour map at key k, its normal map at k + 1 and its specular map at k + 2.
 const TextureListEntry textureList[27] = {
@@ -25,48 +24,71 @@ const TextureListEntry textureList[27] = {
     {25, "brick01n.jpg"}, {26, "brick01s.jpg"},
 };
 
-namespace {
-
-// Every record ever made stays alive until exit: objects made earlier may still point at
-// a record that a later load replaced in the table, or that a destroyed loader held.
-std::vector<std::unique_ptr<Texture>> textureRecords;
-
-Texture* newTexture()
+std::vector<TextureFile> hallTextureFiles()
 {
-    textureRecords.push_back(std::make_unique<Texture>());
-    return textureRecords.back().get();
+    std::vector<TextureFile> files;
+    for (const TextureListEntry& entry : textureList)
+        files.push_back({entry.key, entry.file});
+    return files;
 }
 
-} // namespace
+TextureLoader& textureLoader(Assets& assets)
+{
+    if (!assets.textureLoader)
+        assets.textureLoader.reset(new TextureLoader(assets));
+    return *assets.textureLoader;
+}
 
 TextureLoader& TextureLoader::getInstance()
 {
-    if (!instance)
-        instance = new TextureLoader();
-    return *instance;
+    return textureLoader(defaultAssets());
 }
 
 TextureLoader::~TextureLoader()
 {
-    for (auto& [key, texture] : textures) {
-        glDeleteTextures(1, &texture->id);
+    // Only what the owner made: a texture put in the table by other hands is theirs.
+    const auto& records = owner->textureRecords;
+    for (const auto& entry : textures) {
+        Texture* texture = entry.second;
+        if (std::any_of(records.begin(), records.end(), [texture](const auto& record) { return record.get() == texture; }))
+            releaseTexture(*texture);
     }
-    if (instance == this)
-        instance = nullptr;
+    // Deleted by other hands than its owner's: the owner makes a new one when next asked.
+    if (owner->textureLoader.get() == this)
+        owner->textureLoader.release();
     textures.clear();
 }
 
-Texture* findTexture(unsigned int key)
+void releaseTexture(Texture& texture)
 {
-    const auto& textures = TextureLoader::getInstance().textures;
+    if (texture.id != 0)
+        glDeleteTextures(1, &texture.id);
+    texture.id = 0;
+}
+
+Texture* findTexture(const Assets& assets, unsigned int key)
+{
+    if (!assets.textureLoader)
+        return nullptr;
+    const auto& textures = assets.textureLoader->textures;
     const auto found = textures.find(key);
     return found != textures.end() ? found->second : nullptr;
 }
 
+Texture* findTexture(unsigned int key)
+{
+    return findTexture(defaultAssets(), key);
+}
+
+void loadTextures(Assets& assets)
+{
+    for (const TextureFile& entry : assets.textureFiles)
+        loadTexture(assets, assets.textureDirectory + entry.file, entry.key, GL_BGR, GL_RGB);
+}
+
 void loadTextures()
 {
-    for (const TextureListEntry& entry : textureList)
-        loadTexture(textureDirectory + entry.file, entry.key, GL_BGR, GL_RGB);
+    loadTextures(defaultAssets());
 }
 
 std::string imageSizeProblem(unsigned int width, unsigned int height, const ImageLimits& limits)
@@ -85,6 +107,8 @@ std::string imageSizeProblem(unsigned int width, unsigned int height, const Imag
 
 namespace {
 
+// The file being decoded, for the hook below: FreeImage calls it with no context of the
+// caller's, so this one note stays process-wide rather than in an Assets.
 const std::string* imageBeingRead = nullptr;
 
 // FreeImage's readers report damage (a cut-off JPEG, a bad header) through this hook,
@@ -210,7 +234,13 @@ FIBITMAP* readImage(const std::string& path, const ImageLimits& limits)
 
 void loadTexture(const std::string& path, short key, GLenum format, GLint internalFormat)
 {
-    auto* texture = newTexture();
+    loadTexture(defaultAssets(), path, key, format, internalFormat);
+}
+
+void loadTexture(Assets& assets, const std::string& path, short key, GLenum format, GLint internalFormat)
+{
+    assets.textureRecords.push_back(std::make_unique<Texture>());
+    Texture* texture = assets.textureRecords.back().get();
     GLint maxSide = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
     ImageLimits limits;
@@ -226,7 +256,7 @@ void loadTexture(const std::string& path, short key, GLenum format, GLint intern
 
     GLuint name = 0;
     glGenTextures(1, &name);
-    auto& textures = TextureLoader::getInstance().textures;
+    auto& textures = textureLoader(assets).textures;
     // A replaced record is not freed: objects made earlier may still point at it.
     textures[static_cast<unsigned int>(key)] = texture;
     texture->id = name;

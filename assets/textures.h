@@ -1,18 +1,25 @@
 #pragma once
 // The 27 images of the hall: JPEG or PNG files read with FreeImage into mipmapped,
-// repeating, anisotropically filtered 2D textures, held under fixed keys by the one loader.
+// repeating, anisotropically filtered 2D textures, held under their keys by the loader of
+// an Assets. The names without an Assets act on defaultAssets() (assets/assets.h).
 #include "base/glApi.h"
 
 #include <FreeImage.h>
 #include <cstddef>
 #include <map>
 #include <string>
+#include <vector>
+
+struct Assets;
 
 struct Texture {
     GLuint id = 0;
     int key = 0;
 };
 
+// The textures by key of one Assets; getInstance() is the default assets' loader, made on
+// first use. Destroying a loader deletes the GL textures it holds that its Assets made
+// (a GL context must be current), and its Assets makes a new one when next asked.
 class TextureLoader {
 public:
     std::map<unsigned int, Texture*> textures;
@@ -21,20 +28,34 @@ public:
     virtual ~TextureLoader();
 
 private:
-    TextureLoader() = default;
-    static TextureLoader* instance;
+    explicit TextureLoader(Assets& owner) : owner(&owner) {}
+    Assets* owner;
+    friend TextureLoader& textureLoader(Assets& assets);
 };
 
-// Folder the image files are read from ("./res/textures/").
-extern std::string textureDirectory;
+// The loader of `assets`, made when there is none.
+TextureLoader& textureLoader(Assets& assets);
 
+// Folder the default assets' image files are read from ("./res/textures/").
+extern std::string& textureDirectory;
+
+// The hall's own images; a hall may name others under other keys in its Assets.
 struct TextureListEntry {
     short key;
     const char* file;
 };
 extern const TextureListEntry textureList[27];
 
+// One image file to load, its name inside the textures' folder.
+struct TextureFile {
+    short key = 0;
+    std::string file;
+};
+// textureList, in its order.
+std::vector<TextureFile> hallTextureFiles();
+
 // The loaded texture under `key`; null when there is none.
+Texture* findTexture(const Assets& assets, unsigned int key);
 Texture* findTexture(unsigned int key);
 
 // What an image may be: no side beyond what the GL driver takes (GL_MAX_TEXTURE_SIZE,
@@ -57,7 +78,14 @@ std::string imageSizeProblem(unsigned int width, unsigned int height, const Imag
 // image is refused, and then `problem` says why. Makes no GL call.
 FIBITMAP* decodeImageBytes(const std::string& bytes, const ImageLimits& limits, std::string& problem);
 
+// Loads every file of assets.textureFiles.
+void loadTextures(Assets& assets);
 void loadTextures();
-// An image that is missing, no ordinary file, unreadable or refused is named on standard
-// error, "\nALERT" goes to standard output, and the key gets an empty texture.
+// Loads the image at `path` into a new texture record of `assets` under `key`. An image
+// that is missing, no ordinary file, unreadable or refused is named on standard error,
+// "\nALERT" goes to standard output, and the key gets an empty texture.
+void loadTexture(Assets& assets, const std::string& path, short key, GLenum format, GLint internalFormat);
 void loadTexture(const std::string& path, short key, GLenum format, GLint internalFormat);
+
+// Deletes the texture's GL name and sets it to 0; no GL call for a name of 0.
+void releaseTexture(Texture& texture);

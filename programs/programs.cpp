@@ -2,6 +2,7 @@
 
 #include "assets/models.h"
 #include "navigation/camera.h"
+#include "programs/modelInputs.h"
 
 ShaderProgram* genericTextureShader = nullptr;
 ShaderProgram* reflectingTextureShader = nullptr;

@@ -300,6 +300,7 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     result.peakRssKb = usage.ru_maxrss;
+    releaseApplication();
     glfwTerminate();
     return true;
 }

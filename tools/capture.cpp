@@ -135,6 +135,7 @@ int main(int argc, char** argv)
             progress.clear();
             writer.abandon();
             std::cerr << "capture: stopped; " << options.video << " removed" << std::endl;
+            releaseApplication();
             glfwTerminate();
             return 128 + stopRequested;
         }
@@ -143,6 +144,7 @@ int main(int argc, char** argv)
                 progress.clear();
                 writer.abandon();
                 std::cerr << "capture: " << options.video << ": " << error << std::endl;
+                releaseApplication();
                 glfwTerminate();
                 return 1;
             }
@@ -165,11 +167,13 @@ int main(int argc, char** argv)
     if (video) {
         if (!writer.close(error)) {
             std::cerr << "capture: " << options.video << ": " << error << std::endl;
+            releaseApplication();
             glfwTerminate();
             return 1;
         }
         std::cout << options.video << std::endl;
     }
+    releaseApplication();
     glfwTerminate();
     return failures ? 1 : 0;
 }

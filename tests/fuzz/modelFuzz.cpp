@@ -1,6 +1,7 @@
 // Model bytes through the viewer's own loading path: the file check, the import in a
 // child process with its time limit, and the checked hand-over of the arrays. A crash
 // inside the importer (it has some) costs the child, as in the viewer, not this run.
+#include "assets/modelMessage.h"
 #include "assets/models.h"
 
 #include <cstdint>

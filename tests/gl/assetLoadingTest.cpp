@@ -1,8 +1,10 @@
 // Models and textures on a real context: the vertex-array wiring and buffer set each
 // program gets, drawing what was uploaded, the texture table, and files that are
 // missing, broken or not what their name says.
+#include "assets/assets.h"
 #include "assets/models.h"
 #include "assets/textures.h"
+#include "programs/modelInputs.h"
 #include "programs/shaderProgram.h"
 #include "tests/gl/glTestContext.h"
 
@@ -402,6 +404,54 @@ TEST_F(ModelUpload, MissingOrBrokenFileLeavesADrawableEmptyRecord)
         EXPECT_EQ(coverage(*model, *full), 0.0);
         EXPECT_TRUE(drainGLErrors().empty());
     }
+}
+
+// Two owners, each with a file of its own under a key the hall's table lacks: each finds
+// only what it loaded, releasing one leaves the other's names alone, and an owner that
+// goes while the context is current takes its names with it.
+TEST_F(ModelUpload, EachOwnerLoadsItsOwnFilesAndReleasesOnlyWhatItMade)
+{
+    struct Names {
+        GLuint vertexArray, buffer, texture;
+    };
+    auto fill = [](Assets& assets, short modelKey, short textureKey) {
+        assets.modelDirectory = sourceDir() + "/res/models/";
+        assets.textureDirectory = sourceDir() + "/res/textures/";
+        assets.modelFiles = {{modelKey, "teapot.obj", true}};
+        assets.textureFiles = {{textureKey, "white.jpg"}};
+        loadModels(assets);
+        loadTextures(assets);
+        ModelData* model = getModel(assets, modelKey);
+        Texture* texture = findTexture(assets, static_cast<unsigned int>(textureKey));
+        EXPECT_TRUE(model && model->vertexCount > 0 && texture);
+        if (!model || !texture)
+            return Names{0, 0, 0};
+        uploadModel(*model, *full);
+        return Names{model->vertexArray, model->positionBuffer, texture->id};
+    };
+    Names kept{};
+    {
+        Assets own, other;
+        const Names released = fill(own, 200, 300);
+        kept = fill(other, 201, 301);
+        EXPECT_EQ(getModel(own, 201), nullptr);
+        EXPECT_EQ(findTexture(other, 300), nullptr);
+        EXPECT_EQ(getModel(200), nullptr) << "the default assets load nothing of an owner's";
+
+        releaseAssets(own);
+        EXPECT_FALSE(glIsVertexArray(released.vertexArray));
+        EXPECT_FALSE(glIsBuffer(released.buffer));
+        EXPECT_FALSE(glIsTexture(released.texture));
+        EXPECT_EQ(getModel(own, 200)->vertexArray, 0u);
+        EXPECT_EQ(findTexture(own, 300)->id, 0u);
+        EXPECT_TRUE(glIsVertexArray(kept.vertexArray));
+        EXPECT_TRUE(glIsBuffer(kept.buffer));
+        EXPECT_TRUE(glIsTexture(kept.texture));
+    }
+    EXPECT_FALSE(glIsVertexArray(kept.vertexArray));
+    EXPECT_FALSE(glIsBuffer(kept.buffer));
+    EXPECT_FALSE(glIsTexture(kept.texture));
+    EXPECT_TRUE(drainGLErrors().empty());
 }
 
 }  // namespace

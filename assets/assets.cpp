@@ -1,0 +1,23 @@
+#include "assets/assets.h"
+
+#include "assets/modelUpload.h"
+
+Assets& defaultAssets()
+{
+    static Assets assets;
+    return assets;
+}
+
+void releaseAssets(Assets& assets)
+{
+    for (const auto& model : assets.modelRecords)
+        releaseModelBuffers(*model);
+    for (const auto& texture : assets.textureRecords)
+        releaseTexture(*texture);
+}
+
+Assets::~Assets()
+{
+    releaseAssets(*this);
+    textureLoader.reset();
+}

@@ -1,0 +1,45 @@
+#pragma once
+// The assets' one owner: the folders and file lists the meshes and textures are read
+// from, the records they were read into, and the GL names those were uploaded into.
+// Every record made stays until the owner goes, as objects may still point at one that a
+// later load replaced under its key. releaseAssets deletes the GL names while the context
+// is current; the destructor deletes only what is left, so an owner released before its
+// context went makes no GL call as it goes.
+#include "assets/modelData.h"
+#include "assets/modelTable.h"
+#include "assets/textures.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct Assets {
+    std::string modelDirectory = "./res/models/";
+    std::string textureDirectory = "./res/textures/";
+    // What loadModels and loadTextures read, in this order; a hall may name other files.
+    std::vector<ModelFile> modelFiles = hallModelFiles();
+    std::vector<TextureFile> textureFiles = hallTextureFiles();
+
+    std::map<short, ModelData*> models;
+    std::vector<std::unique_ptr<ModelData>> modelRecords;
+    std::unique_ptr<TextureLoader> textureLoader;  // the textures by key
+    std::vector<std::unique_ptr<Texture>> textureRecords;
+
+    // The browser build's meshes, read from their pack on the first load.
+    std::map<short, ModelData> meshPack;
+    bool meshPackRead = false;
+
+    Assets() = default;
+    Assets(const Assets&) = delete;
+    Assets& operator=(const Assets&) = delete;
+    ~Assets();
+};
+
+// The assets the names without an Assets (loadModels(), getModel(key), findTexture(key),
+// TextureLoader::getInstance(), models, modelDirectory, textureDirectory) act on.
+Assets& defaultAssets();
+
+// Deletes every buffer, vertex array and texture the records hold, and sets their names
+// to 0; the arrays and the records stay. The context they were made in must be current.
+void releaseAssets(Assets& assets);

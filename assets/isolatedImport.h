@@ -1,0 +1,25 @@
+#pragma once
+// Model files imported in a child process (the desktop build only), one after another, so
+// that an importer crash, hang or runaway allocation costs that one model, not the viewer:
+// each import has a time limit (10 s) and the child a memory cap (448 MiB beyond its size
+// at the fork). A child whose import failed is replaced by a fresh one for the files after
+// it; where no child can be started, the files are imported in this process.
+#include "assets/modelData.h"
+#include "assets/modelImport.h"
+
+#include <string>
+#include <vector>
+
+// One file to import, and what came of it.
+struct IsolatedImport {
+    std::string path;
+    bool smoothNormals = false;
+    ModelData* model = nullptr;  // receives the arrays; left empty on failure
+    ModelImport result = ModelImport::Failed;
+    // Why it failed (a path that is no ordinary file is refused without an import), or
+    // what the importer of a loaded model was refused.
+    std::string problem;
+};
+
+// Imports every entry in order, reading only inside `root`.
+void importIsolated(std::vector<IsolatedImport>& imports, const std::string& root);

@@ -1,0 +1,114 @@
+#include "assets/modelMessage.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// A magic word, the outcome, then the two counts and the six arrays for a loaded model,
+// and last the importer's own words (why it failed, or what it was refused).
+constexpr uint32_t messageMagic = 0x4d4b4e50;  // "PNKM"
+
+template <typename T>
+void append(std::string& out, const T* data, size_t count)
+{
+    out.append(reinterpret_cast<const char*>(data), count * sizeof(T));
+}
+
+template <typename T>
+bool take(const std::string& in, size_t& at, T* data, size_t count)
+{
+    const size_t bytes = count * sizeof(T);
+    if (count > in.size() / sizeof(T) || in.size() - at < bytes)
+        return false;
+    if (bytes)
+        std::memcpy(static_cast<void*>(data), in.data() + at, bytes);
+    at += bytes;
+    return true;
+}
+
+// The importer's words that end a message: at most 1000 bytes and nothing after them.
+bool takeText(const std::string& message, size_t& at, std::string& text)
+{
+    uint32_t length = 0;
+    if (!take(message, at, &length, 1) || length > 1000 || message.size() - at != length)
+        return false;
+    text = message.substr(at, length);
+    // Only printable text goes to the console.
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f)
+            c = '?';
+    return true;
+}
+
+} // namespace
+
+std::string packModel(ModelImport result, const ModelData& model, const std::string& problem)
+{
+    std::string out;
+    const uint32_t head[2] = {messageMagic, static_cast<uint32_t>(result)};
+    append(out, head, 2);
+    if (result == ModelImport::Loaded) {
+        const uint32_t counts[2] = {model.vertexCount, model.indexCount};
+        append(out, counts, 2);
+        append(out, model.positions.data(), model.vertexCount);
+        append(out, model.normals.data(), model.vertexCount);
+        append(out, model.tangents.data(), model.vertexCount);
+        append(out, model.bitangents.data(), model.vertexCount);
+        append(out, model.texCoords.data(), model.vertexCount);
+        append(out, model.indices.data(), model.indexCount);
+    }
+    const std::string text = problem.substr(0, 1000);
+    const uint32_t length = static_cast<uint32_t>(text.size());
+    append(out, &length, 1);
+    out += text;
+    return out;
+}
+
+ModelImport unpackModel(const std::string& message, ModelData& model, std::string& problem)
+{
+    model = ModelData();
+    problem.clear();
+    size_t at = 0;
+    uint32_t head[2] = {0, 0};
+    if (!take(message, at, head, 2) || head[0] != messageMagic || head[1] > 2) {
+        problem = "the importer's answer is damaged";
+        return ModelImport::Failed;
+    }
+    const auto result = static_cast<ModelImport>(head[1]);
+    if (result != ModelImport::Loaded) {
+        if (!takeText(message, at, problem)) {
+            problem = "the importer's answer is damaged";
+            return ModelImport::Failed;
+        }
+        return result;
+    }
+    uint32_t counts[2] = {0, 0};
+    bool whole = take(message, at, counts, 2) && counts[0] <= maxModelVertices && counts[1] <= maxModelIndices &&
+                 counts[1] % 3 == 0;
+    const size_t n = whole ? counts[0] : 0;
+    const size_t indexCount = whole ? counts[1] : 0;
+    whole = whole && message.size() - at >= n * (16 + 12 + 12 + 12 + 8) + indexCount * 4 + 4;
+    if (whole) {
+        model.positions.resize(n);
+        model.normals.resize(n);
+        model.tangents.resize(n);
+        model.bitangents.resize(n);
+        model.texCoords.resize(n);
+        model.indices.resize(indexCount);
+        whole = take(message, at, model.positions.data(), n) && take(message, at, model.normals.data(), n) &&
+                take(message, at, model.tangents.data(), n) && take(message, at, model.bitangents.data(), n) &&
+                take(message, at, model.texCoords.data(), n) && take(message, at, model.indices.data(), indexCount) &&
+                takeText(message, at, problem);
+    }
+    for (size_t i = 0; whole && i < indexCount; ++i)
+        whole = model.indices[i] < n;
+    if (!whole) {
+        model = ModelData();
+        problem = "the importer's answer is damaged";
+        return ModelImport::Failed;
+    }
+    model.vertexCount = static_cast<unsigned int>(n);
+    model.indexCount = static_cast<unsigned int>(indexCount);
+    return ModelImport::Loaded;
+}

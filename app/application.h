@@ -3,6 +3,7 @@
 // start-up in its fixed order and the body of one frame, shared by the viewer and the
 // tools that drive the real frame with a clock of their own. The no-argument names
 // reach the default application.
+#include "assets/assets.h"
 #include "base/frameClock.h"
 #include "navigation/keyboard.h"
 #include "navigation/mouse.h"
@@ -23,6 +24,7 @@ struct Application {
     Tour tour;
     Keyboard keyboard;
     Mouse mouse;
+    Assets assets;
     Hall hall;
     // Told the name of each start-up step as it finishes (the benchmark times them).
     void (*startupStepDone)(const char* step) = nullptr;

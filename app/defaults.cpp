@@ -23,6 +23,7 @@ Tour& defaultTour() { return application.tour; }
 Keyboard& defaultKeyboard() { return application.keyboard; }
 Mouse& defaultMouse() { return application.mouse; }
 Hall& defaultHall() { return application.hall; }
+Assets& defaultAssets() { return application.assets; }
 
 // Bound to members of a static object, these are fixed at link time and cannot be
 // reached before they are set.
@@ -32,6 +33,10 @@ int& screenWidth = application.view.width;
 int& screenHeight = application.view.height;
 void (*&startupStepDone)(const char* step) = application.startupStepDone;
 GLFWwindow*& mainWindow = application.window;
+
+std::map<short, ModelData*>& models = application.assets.models;
+std::string& modelDirectory = application.assets.modelDirectory;
+std::string& textureDirectory = application.assets.textureDirectory;
 
 int& nextObjectId = application.hall.nextObjectId;
 std::map<int, EngineObject*>& sceneObjects = application.hall.sceneObjects;

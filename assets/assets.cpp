@@ -2,12 +2,6 @@
 
 #include "assets/modelUpload.h"
 
-Assets& defaultAssets()
-{
-    static Assets assets;
-    return assets;
-}
-
 void releaseAssets(Assets& assets)
 {
     for (const auto& model : assets.modelRecords)

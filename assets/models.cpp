@@ -9,8 +9,6 @@
 #include <iostream>
 #include <vector>
 
-std::map<short, ModelData*>& models = defaultAssets().models;
-std::string& modelDirectory = defaultAssets().modelDirectory;
 
 ModelData* newModelRecord(Assets& assets)
 {

@@ -12,7 +12,6 @@
 #include <vector>
 #include <iostream>
 
-std::string& textureDirectory = defaultAssets().textureDirectory;
 
 // Colour map at key k, its normal map at k + 1 and its specular map at k + 2.
 const TextureListEntry textureList[27] = {

@@ -25,11 +25,21 @@ struct TourStep {
     bool endSumsInDouble = false;
 };
 
+// A place the tour reaches `seconds` after the one before: a pose, or, with `exhibit` set, a
+// view of that exhibit from the side facing the room's centre.
+struct TourKeyframe {
+    glm::vec3 eye{0.0f};
+    glm::vec3 target{0.0f};
+    int exhibit = -1;
+    float seconds = 0.0f;
+};
+
 struct TourScript {
     glm::vec3 startEye{0.0f};
     glm::vec3 startTarget{0.0f, 0.0f, -1.0f};
     float orbitRate = 0.0f;  // times 145 degrees per second
     std::vector<TourStep> steps;
+    std::vector<TourKeyframe> keyframes;  // a tour given as places rather than steps
 };
 
 struct Tour {

@@ -26,16 +26,27 @@ ObjectRow pedestal(vec3 point)
     return {Architecture, 3, stone.texture, stone.normal, stone.specular, White, vec3(1.0f), point};
 }
 
-ObjectRow exhibit(short model, Maps maps, float scale, vec3 point)
+// `number`: the exhibit as a visitor counts them, one per pedestal.
+ObjectRow exhibit(int number, short model, Maps maps, float scale, vec3 point)
 {
-    return {Exhibit, model, maps.texture, maps.normal, maps.specular, White, vec3(scale), point};
+    ObjectRow row{Exhibit, model, maps.texture, maps.normal, maps.specular, White, vec3(scale), point};
+    row.exhibit = number;
+    return row;
 }
 
 // Three tori around one centre, each given a quarter turn about a different axis so their
 // spins about their own Y axes run about world Y, X and Z.
 ObjectRow torus(int material, float scale, vec3 axis)
 {
-    return {Exhibit, 6, 5, 0, 0, material, vec3(scale), vec3(-620, 640, 620), axis, 90.0f};
+    ObjectRow row{Exhibit, 6, 5, 0, 0, material, vec3(scale), vec3(-620, 640, 620), axis, 90.0f};
+    row.exhibit = 9;
+    return row;
+}
+
+ObjectRow reflecting(int number, ObjectRow row)
+{
+    row.exhibit = number;
+    return row;
 }
 
 ObjectRow lamp(int light, int material, vec3 point)
@@ -79,21 +90,21 @@ HallDescription builtInHall()
         pedestal({0, 0, 1240}),
         pedestal({0, 0, -1240}),
         pedestal({-1240, 0, 0}),
-        exhibit(1, marble12, 1.0f, {620, 650, 620}),
-        exhibit(1, marble6, 1.0f, {-1240, 650, -1240}),
-        exhibit(8, marble9, 0.8f, {-1240, 750, 1240}),
-        exhibit(1, marble9, 1.0f, {1240, 650, 1240}),
-        exhibit(1, marble18, 1.0f, {1240, 650, -1240}),
-        exhibit(10, stone, 0.5f, {1240, 720, 0}),
-        exhibit(10, marble6, 0.5f, {0, 720, 1240}),
-        exhibit(11, marble9, 0.8f, {0, 550, -1240}),
-        exhibit(11, marble12, 0.8f, {-1240, 550, 0}),
+        exhibit(0, 1, marble12, 1.0f, {620, 650, 620}),
+        exhibit(1, 1, marble6, 1.0f, {-1240, 650, -1240}),
+        exhibit(2, 8, marble9, 0.8f, {-1240, 750, 1240}),
+        exhibit(3, 1, marble9, 1.0f, {1240, 650, 1240}),
+        exhibit(4, 1, marble18, 1.0f, {1240, 650, -1240}),
+        exhibit(5, 10, stone, 0.5f, {1240, 720, 0}),
+        exhibit(6, 10, marble6, 0.5f, {0, 720, 1240}),
+        exhibit(7, 11, marble9, 0.8f, {0, 550, -1240}),
+        exhibit(8, 11, marble12, 0.8f, {-1240, 550, 0}),
         torus(Green, 10.0f, Y),
         torus(Red, 5.0f, Z),
         torus(Blue, 2.5f, X),
-        exhibit(4, marble6, 1.0f, {-620, 530, -620}),
-        {Reflecting, 5, 0, 0, 0, Mirror, vec3(10.0f), vec3(0, 520, 0)},
-        {Reflecting, 7, 0, 0, 0, Glass, vec3(12.0f), vec3(620, 620, -620), Y, 90.0f, 0.666f},
+        exhibit(10, 4, marble6, 1.0f, {-620, 530, -620}),
+        reflecting(11, {Reflecting, 5, 0, 0, 0, Mirror, vec3(10.0f), vec3(0, 520, 0)}),
+        reflecting(12, {Reflecting, 7, 0, 0, 0, Glass, vec3(12.0f), vec3(620, 620, -620), Y, 90.0f, 0.666f}),
         lamp(0, Lamp0, {1500, 1800, 0}),
         lamp(1, Lamp1, {0, 1800, 0}),
     };

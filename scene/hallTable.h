@@ -6,6 +6,8 @@
 #include "scene/sceneObjects.h"
 
 #include <glm/glm.hpp>
+#include <optional>
+#include <string>
 #include <vector>
 
 struct MaterialRow {
@@ -30,6 +32,14 @@ struct ObjectRow {
     float turnDegrees = 0.0f;
     float refraction = 0.0f;
     int light = -1;            // a lamp: the light it glows for
+    int exhibit = -1;          // the exhibit (what stands on one pedestal) it is part of
+    // Set: `point` is the floor point under the object, which stands with its lowest point
+    // on the top of row `pedestal` (on the floor at -1) instead of its origin at `point`.
+    bool stands = false;
+    int pedestal = -1;
+    float height = 0.0f;       // above 0: scaled uniformly to this height first, then by `scale`
+    bool box = false;          // a box of `scale` standing on `point`, in place of a model
+    std::optional<float> spin{}; // degrees per second about the vertical; unset: the hall's rate
 };
 
 struct LightRow {
@@ -39,6 +49,23 @@ struct LightRow {
     glm::vec4 diffuse;
     glm::vec4 specular;
     LightMotion motion = LightMotion::Still;
+    // Circling `position` in the horizontal plane, counter-clockwise seen from above.
+    float orbitRadius = 0.0f;
+    float orbitSeconds = 0.0f;  // one turn; 0: no orbit
+    // Blending the colours towards pulseColor and back once per pulseSeconds; 0: no pulse.
+    glm::vec3 pulseColor{1.0f};
+    float pulseSeconds = 0.0f;
+};
+
+// The pictures of a surface by texture key; 0: none.
+struct SurfaceMaps {
+    unsigned int texture = 0;
+    unsigned int normalMap = 0;
+    unsigned int specularMap = 0;
+};
+
+struct Caption {
+    std::string title, maker, date, text, alt;
 };
 
 struct HallDescription {
@@ -47,6 +74,12 @@ struct HallDescription {
     std::vector<LightRow> lights;    // 1 to maxLights
     float spinDegreesPerSecond = 10.0f;  // exhibits and reflecting objects turn about their own Y
     TourScript tour;
+    std::string title;
+    // A room given by its size (floor at y = 0, centred on the origin) that the builder makes
+    // with these maps, instead of or besides room objects; zero: none.
+    glm::vec3 roomSize{0.0f};
+    SurfaceMaps walls, floor;
+    std::vector<Caption> captions;  // by exhibit; empty titles where none is given
 };
 
 // The hall the viewer shows by default: the room, the floor, thirteen pedestals with

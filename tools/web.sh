@@ -43,6 +43,7 @@ mkdir -p "$out/obj" "$out/include" "$out/data/res/models"
 # web's own C library headers.
 ln -sfn /usr/include/glm "$out/include/glm"
 ln -sfn /usr/include/stb "$out/include/stb"
+ln -sfn /usr/include/nlohmann "$out/include/nlohmann"
 ./build/packMeshes "$out/data/res/models/meshes.pack" res/models >/dev/null
 
 # Debian's emcc finds its JavaScript modules (acorn...) only there.

@@ -1,0 +1,43 @@
+#pragma once
+// An exhibition folder read into a hall description: `exhibition.json` (format
+// docs/exhibition.md) and the model and image files it names, all inside the folder. The
+// reader opens no model or image and needs no GL; the files it names get keys beyond the
+// built-in tables, and `pinakora:models/NAME` or `pinakora:textures/NAME` names one of the
+// viewer's own files under its own key. A problem that stops the reading is one line in
+// `error`; keys it does not know are warnings.
+#include "assets/modelTable.h"
+#include "assets/textures.h"
+#include "scene/hallTable.h"
+
+#include <string>
+#include <vector>
+
+struct ExhibitionLimits {
+    size_t maxFileBytes = 1 << 20;  // exhibition.json
+    size_t maxExhibits = 1000;
+    size_t maxParts = 16;           // models on one pedestal
+    size_t maxFixtures = 1000;
+    int maxLights = 4;
+    int maxReflecting = 4;          // mirror and glass exhibits together
+    size_t maxKeyframes = 1000;
+    size_t maxStringBytes = 4096;
+    double maxCoordinate = 1e6;     // hall units, each axis
+};
+
+struct Exhibition {
+    HallDescription hall;
+    std::string folder;    // resolved; the files below are relative to it
+    std::vector<ModelFile> modelFiles;      // the folder's own models, keys from firstModelKey
+    std::vector<TextureFile> textureFiles;  // its images, keys from firstTextureKey
+    std::vector<std::string> warnings;
+    std::string error;     // empty when the hall could be read
+};
+
+constexpr short firstModelKey = 1000;
+constexpr short firstTextureKey = 1000;
+
+// `path` is the folder or its exhibition.json (a .json file of another name is read too).
+Exhibition readExhibition(const std::string& path, const ExhibitionLimits& limits = {});
+// The same from text already read; `folder` is where the files it names must lie.
+Exhibition readExhibitionText(const std::string& text, const std::string& fileName, const std::string& folder,
+                              const ExhibitionLimits& limits = {});

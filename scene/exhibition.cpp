@@ -445,7 +445,8 @@ Exhibition readExhibition(const std::string& path, const ExhibitionLimits& limit
 {
     std::string file = path;
     std::string folder = path;
-    if (notARegularFile(path).empty()) {
+    const bool namesJson = path.size() > 5 && path.compare(path.size() - 5, 5, ".json") == 0;
+    if (namesJson || notARegularFile(path).empty()) {
         const size_t slash = path.find_last_of('/');
         folder = slash == std::string::npos ? "." : path.substr(0, slash);
     } else {

@@ -19,8 +19,8 @@ size_t tokenStart(const std::string& text, size_t end, const std::string& messag
 {
     if (end == 0)
         return 0;
-    const size_t lastRead = message.find("last read: '");
-    if (lastRead != std::string::npos) {
+    const size_t lastRead = message.find("last read: '\"");
+    if (lastRead != std::string::npos && message.find("invalid string") != std::string::npos) {
         const std::string shown = message.substr(lastRead + 12, message.rfind('\'') - lastRead - 12);
         // Control characters are shown as <U+000A>, one character each.
         size_t count = 0;
@@ -35,9 +35,18 @@ size_t tokenStart(const std::string& text, size_t end, const std::string& messag
             --start;
         return start > 0 ? start - 1 : 0;
     }
+    // A bad literal is found by the character after it.
+    if (lastRead != std::string::npos || message.find("last read") != std::string::npos)
+        if (start > 0 && !isWordChar(text[start]) && isWordChar(text[start - 1]))
+            --start;
     while (start > 0 && isWordChar(text[start]) && isWordChar(text[start - 1]))
         --start;
     return start;
+}
+
+bool endsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 std::string shown(const json& value)
@@ -69,9 +78,9 @@ std::string jsonSyntaxProblem(const std::string& text, const std::exception& err
         // After a member or an element a comma would do as well as the closing bracket.
         const bool inObject = message.find("while parsing object -") != std::string::npos;
         const bool inArray = message.find("while parsing array -") != std::string::npos;
-        if (inObject && detail.size() > 15 && detail.compare(detail.size() - 15, 15, "; expected '}'") == 0)
+        if (inObject && endsWith(detail, "; expected '}'"))
             detail = "expected ',' or '}'";
-        else if (inArray && detail.size() > 15 && detail.compare(detail.size() - 15, 15, "; expected ']'") == 0)
+        else if (inArray && endsWith(detail, "; expected ']'"))
             detail = "expected ',' or ']'";
         const size_t lastRead = detail.find("; last read:");
         if (lastRead != std::string::npos)
@@ -148,7 +157,7 @@ JsonObject::JsonObject(const json& value, std::string path, const char* what, st
     : value(value), ownPath(std::move(path))
 {
     if (!value.is_object())
-        failField(ownPath, value, what, "an object {...}");
+        failField(ownPath.empty() ? "exhibition" : ownPath, value, what, "an object {...}");
     for (const auto& item : value.items()) {
         if (std::find(keys.begin(), keys.end(), item.key()) != keys.end())
             continue;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 
@@ -98,4 +99,113 @@ TEST(Exhibition, TheHallWrittenAsAFileIsTheBuiltInHall)
         expectSameStep(file.tour.steps[i], built.tour.steps[i], i);
     // Our captions, one per exhibit as a visitor counts them.
     EXPECT_EQ(file.captions.size(), 13u);
+}
+
+namespace {
+
+std::string exhibition(const std::string& exhibit, const std::string& lights = R"([{"position": [0, 800, 0]}])",
+                       const std::string& more = "")
+{
+    return R"({"format": "pinakora-exhibition/1", "room": {"size": [3000, 900, 2400]}, "lights": )" + lights +
+           R"(, "exhibits": [)" + exhibit + "]" + more + "}";
+}
+
+std::string repeated(const std::string& item, int count)
+{
+    std::string list;
+    for (int i = 0; i < count; ++i)
+        list += (i ? ", " : "") + item;
+    return list;
+}
+
+struct BadExhibition {
+    const char* name;
+    std::string text;  // exhibition.json; empty: there is none
+    std::string line;  // the error, or with warning set the one warning; {folder} is the folder
+    bool warning = false;
+};
+
+const std::string bust = R"({"model": "models/bust.glb", "position": [0, 0, -600])";
+
+std::vector<BadExhibition> badExhibitions()
+{
+    return {
+        {"malformed", "{\n  \"format\": \"pinakora-exhibition/1\"\n    \"room\": {}\n}",
+         "exhibition.json:3:5: expected ',' or '}'"},
+        {"unfinished word", "{\"format\": tru}", "exhibition.json:1:12: invalid literal"},
+        {"number too large", exhibition(bust + R"(, "height": 1e400})"),
+         "exhibition.json:1:191: number overflow parsing '1e400'"},
+        {"not an object", "[1, 2]", "exhibition: [1,2] is not an exhibition; want an object {...}"},
+        {"other format", R"({"format": "pinakora-exhibition/2"})",
+         "format: \"pinakora-exhibition/2\" is not a format this viewer reads; want \"pinakora-exhibition/1\""},
+        {"wrong type", exhibition(R"({"model": "models/bust.glb", "position": "left"})"),
+         "exhibits[0].position: \"left\" is not a position; want 3 numbers [x, y, z]"},
+        {"negative height", exhibition(bust + R"(, "height": -5})"),
+         "exhibits[0].height: -5 is not a height; want a number above 0"},
+        {"height and scale", exhibition(bust + R"(, "height": 5, "scale": 2})"),
+         "exhibits[0]: give \"height\" or \"scale\", not both"},
+        {"colour out of range", exhibition(bust + R"(, "material": {"color": [1, -0.5, 0]}})"),
+         "exhibits[0].material.color[1]: -0.5 is not a colour component; want a number of at least 0"},
+        {"unknown kind", exhibition(bust + R"(, "material": {"kind": "chrome"}})"),
+         "exhibits[0].material.kind: \"chrome\" is not a material kind; want \"matte\", \"mirror\" or \"glass\""},
+        {"unknown key", exhibition(bust + R"(, "heigth": 120})"),
+         "exhibits[0]: unknown key \"heigth\" (did you mean \"height\"?)", true},
+        {"unknown key far from any", exhibition(bust + R"(, "weight": 120, "zzz": 1})"),
+         "exhibits[0]: unknown key \"zzz\"", true},
+        {"climbing out", exhibition(R"({"model": "../outside.obj"})"),
+         "exhibits[0].model: \"../outside.obj\" is not a model file; want a path inside the exhibition's folder, "
+         "relative to it, without \"..\""},
+        {"absolute path", exhibition(bust + R"(, "material": {"texture": "/etc/hostname"}})"),
+         "exhibits[0].material.texture: \"/etc/hostname\" is not an image file; want a path inside the exhibition's "
+         "folder, relative to it, without \"..\""},
+        {"link leading out", exhibition(R"({"model": "out/hostname"})"),
+         "exhibits[0].model: \"out/hostname\" is not a model file; want a file inside the exhibition's folder (this "
+         "one leads out of it)"},
+        {"not one of ours", exhibition(R"({"model": "pinakora:models/bust.glb"})"),
+         "exhibits[0].model: \"pinakora:models/bust.glb\" is not a model; want one of the viewer's own, such as "
+         "\"pinakora:models/Sphere.dae\""},
+        {"no lights", exhibition(bust + "}", "[]"), "lights: none; want 1 to 4"},
+        {"five lights", exhibition(bust + "}", "[" + repeated(R"({"position": [0, 800, 0]})", 5) + "]"),
+         "lights: 5 entries; want at most 4"},
+        {"five mirrors", exhibition(repeated(R"({"model": "a.obj", "material": {"kind": "mirror"}})", 5)),
+         "exhibits[4].material.kind: \"mirror\" makes 5 mirror or glass objects; want at most 4"},
+        {"caption too long", exhibition(bust + R"(, "caption": {"title": ")" + std::string(5000, 'x') + "\"}}"),
+         "exhibits[0].caption.title: \"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx... is not a title; want at most 4096 "
+         "bytes"},
+        {"tour to a missing exhibit", exhibition(bust + "}", R"([{"position": [0, 800, 0]}])",
+                                                 R"(, "tour": [{"exhibit": 1, "seconds": 8}])"),
+         "tour[0].exhibit: 1 is not an exhibit's number; want a number of at most 0"},
+        {"no exhibition.json", "", "{folder}/exhibition.json: it does not exist"},
+        {"file too large", exhibition(bust + "}") + std::string(1 << 20, ' '),
+         "{folder}/exhibition.json: it is larger than 1 MiB"},
+    };
+}
+
+} // namespace
+
+TEST(Exhibition, EachBadFileEndsInTheOneLineThatSaysWhatIsWrong)
+{
+    const fs::path folder = fs::temp_directory_path() / ("exhibitionTest" + std::to_string(getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    fs::create_directory_symlink("/etc", folder / "out");
+    for (const BadExhibition& bad : badExhibitions()) {
+        SCOPED_TRACE(bad.name);
+        fs::remove(folder / "exhibition.json");
+        if (!bad.text.empty())
+            std::ofstream(folder / "exhibition.json") << bad.text;
+        const Exhibition read = readExhibition(folder.string());
+        std::string line = bad.line;
+        if (line.rfind("{folder}", 0) == 0)
+            line = folder.string() + line.substr(8);
+        if (bad.warning) {
+            EXPECT_EQ(read.error, "");
+            ASSERT_FALSE(read.warnings.empty());
+            EXPECT_EQ(read.warnings.back(), line);
+        } else {
+            EXPECT_EQ(read.error, line);
+            EXPECT_TRUE(read.hall.objects.empty()) << "a file with an error gives no hall";
+        }
+    }
+    fs::remove_all(folder);
 }

@@ -209,3 +209,73 @@ TEST(Exhibition, EachBadFileEndsInTheOneLineThatSaysWhatIsWrong)
     }
     fs::remove_all(folder);
 }
+
+TEST(Exhibition, TheCoreFieldsLandInTheDescription)
+{
+    const char* text = R"({
+      "format": "pinakora-exhibition/1",
+      "room": { "size": [3000, 900, 2400], "walls": { "texture": "images/plaster.jpg" }, "floor": { "texture": "images/oak.jpg" } },
+      "lights": [ { "position": [0, 800, 0], "color": [1, 0.5, 0.25] },
+                  { "position": [900, 600, 400], "orbit": { "radius": 500, "seconds": 20 },
+                    "pulse": { "color": [1, 0, 0], "seconds": 3 }, "lamp": false } ],
+      "exhibits": [
+        { "model": "models/bust.glb", "position": [0, 0, -600], "height": 120, "rotation": [0, 30, 0], "spin": 5,
+          "pedestal": { "size": [100, 110, 100], "texture": "images/marble.jpg" },
+          "material": { "texture": "images/bronze.jpg", "shininess": 40 },
+          "caption": { "title": "Head of a youth", "alt": "A bronze head" } },
+        { "model": "models/vase.obj", "position": [600, 0, 0], "scale": 2.5, "material": { "kind": "mirror" } },
+        { "model": "models/bust.glb", "at": [0, 300, 600], "material": { "color": [0, 0, 1] } }
+      ],
+      "tour": [ { "eye": [0, 300, 1800], "target": [0, 100, 0], "seconds": 6 }, { "exhibit": 1, "seconds": 8 } ]
+    })";
+    const Exhibition read = readExhibitionText(text, "exhibition.json", ".");
+    ASSERT_EQ(read.error, "");
+    EXPECT_TRUE(read.warnings.empty());
+    // One key per file, however often it is named.
+    ASSERT_EQ(read.modelFiles.size(), 2u);
+    EXPECT_EQ(read.modelFiles[0].file, "models/bust.glb");
+    EXPECT_EQ(read.modelFiles[1].key, firstModelKey + 1);
+    EXPECT_EQ(read.textureFiles.size(), 4u);
+    const HallDescription& hall = read.hall;
+    EXPECT_EQ(hall.roomSize, glm::vec3(3000, 900, 2400));
+    EXPECT_EQ(hall.walls.texture, firstTextureKey + 0u);
+    EXPECT_EQ(hall.spinDegreesPerSecond, 0.0f) << "exhibits stand still unless they say otherwise";
+
+    ASSERT_EQ(hall.objects.size(), 5u);  // the pedestal, three exhibits, one lamp
+    const ObjectRow& pedestal = hall.objects[0];
+    EXPECT_TRUE(pedestal.box);
+    EXPECT_EQ(pedestal.scale, glm::vec3(100, 110, 100));
+    EXPECT_EQ(pedestal.point, glm::vec3(0, 0, -600));
+    const ObjectRow& bust = hall.objects[1];
+    EXPECT_EQ(bust.model, firstModelKey);
+    EXPECT_TRUE(bust.stands);
+    EXPECT_EQ(bust.pedestal, 0);
+    EXPECT_EQ(bust.height, 120.0f);
+    EXPECT_EQ(bust.turnAxis, glm::vec3(0, 1, 0));
+    EXPECT_EQ(bust.turnDegrees, 30.0f);
+    EXPECT_EQ(bust.spin, 5.0f);
+    EXPECT_EQ(hall.materials[static_cast<size_t>(bust.material)].exponent, 40.0f);
+    const ObjectRow& vase = hall.objects[2];
+    EXPECT_EQ(vase.role, ObjectRole::Reflecting);
+    EXPECT_EQ(vase.exhibit, 1);
+    EXPECT_TRUE(vase.stands);
+    EXPECT_EQ(vase.pedestal, -1) << "on the floor";
+    const ObjectRow& blue = hall.objects[3];
+    EXPECT_FALSE(blue.stands);
+    EXPECT_EQ(blue.point, glm::vec3(0, 300, 600));
+    EXPECT_EQ(blue.texture, 5u) << "a colour alone is drawn on the white picture";
+    EXPECT_EQ(hall.materials[static_cast<size_t>(blue.material)].diffuse, glm::vec4(0, 0, 1, 1));
+    EXPECT_EQ(hall.objects[4].role, ObjectRole::Lamp);
+    EXPECT_EQ(hall.objects[4].point, glm::vec3(0, 800, 0));
+
+    ASSERT_EQ(hall.lights.size(), 2u);
+    EXPECT_EQ(hall.lights[0].specular, glm::vec4(1, 0.5f, 0.25f, 1));
+    EXPECT_EQ(hall.lights[1].orbitRadius, 500.0f);
+    EXPECT_EQ(hall.lights[1].orbitSeconds, 20.0f);
+    EXPECT_EQ(hall.lights[1].pulseColor, glm::vec3(1, 0, 0));
+    ASSERT_EQ(hall.tour.keyframes.size(), 2u);
+    EXPECT_EQ(hall.tour.keyframes[1].exhibit, 1);
+    EXPECT_EQ(hall.tour.keyframes[1].seconds, 8.0f);
+    ASSERT_EQ(hall.captions.size(), 3u);
+    EXPECT_EQ(hall.captions[0].title, "Head of a youth");
+}

@@ -1,15 +1,13 @@
 #include "scene/exhibition.h"
 
 #include "assets/assetFiles.h"
+#include "scene/exhibitionFiles.h"
 #include "scene/exhibitionTour.h"
 #include "scene/jsonFields.h"
 
 #include <glm/gtc/quaternion.hpp>
 
 #include <cctype>
-#include <cstring>
-#include <map>
-#include <sstream>
 
 using nlohmann::json;
 
@@ -17,7 +15,6 @@ namespace {
 
 const glm::vec4 one(1.0f);
 constexpr unsigned int whiteTexture = 5;  // white.jpg: a colour alone shows as it is
-constexpr const char* ownFiles = "pinakora:";
 
 struct Pending {
     ObjectRow row;
@@ -39,8 +36,7 @@ public:
 private:
     Exhibition& out;
     const ExhibitionLimits& limits;
-    std::map<std::string, short> modelKeys;
-    std::map<std::string, unsigned int> textureKeys;
+    ExhibitionFiles files{out.folder, out.modelFiles, out.textureFiles};
     std::vector<Pending> architecture, pedestals, exhibits, lamps;
     int reflecting = 0;
 
@@ -51,7 +47,6 @@ private:
         return JsonObject(value, path, what, std::move(keys), out.warnings);
     }
 
-    std::string relativeFile(const std::string& path, const json& value, const char* what);
     short modelKey(const JsonObject& o, const char* key);
     unsigned int textureKey(const JsonObject& o, const char* key, unsigned int fallback);
     void readMaps(const JsonObject& o, unsigned int& texture, unsigned int& normalMap, unsigned int& specularMap,
@@ -65,67 +60,14 @@ private:
     void finish();
 };
 
-std::string Reader::relativeFile(const std::string& path, const json& value, const char* what)
-{
-    if (!value.is_string() || value.get_ref<const std::string&>().empty())
-        failField(path, value, what, "a file name");
-    const std::string& name = value.get_ref<const std::string&>();
-    if (name.size() > 1024)
-        failField(path, value, what, "at most 1024 bytes");
-    std::istringstream parts(name);
-    std::string part;
-    bool climbs = false;
-    while (std::getline(parts, part, '/'))
-        climbs = climbs || part == "..";
-    if (name[0] == '/' || name.find('\\') != std::string::npos || name.find(':') != std::string::npos || climbs)
-        failField(path, value, what, "a path inside the exhibition's folder, relative to it, without \"..\"");
-    std::string resolved;
-    if (!insideResolvedFolder(out.folder, out.folder + "/" + name, resolved))
-        failField(path, value, what, "a file inside the exhibition's folder (this one leads out of it)");
-    return name;
-}
-
 short Reader::modelKey(const JsonObject& o, const char* key)
 {
-    const json& value = o.at(key);
-    if (value.is_string() && value.get_ref<const std::string&>().rfind(ownFiles, 0) == 0) {
-        const std::string name = value.get<std::string>().substr(std::strlen(ownFiles));
-        for (const ModelFile& file : hallModelFiles())
-            if (name == "models/" + file.file)
-                return file.key;
-        failField(o.pathOf(key), value, "a model", "one of the viewer's own, such as \"pinakora:models/Sphere.dae\"");
-    }
-    const std::string file = relativeFile(o.pathOf(key), value, "a model file");
-    const auto known = modelKeys.find(file);
-    if (known != modelKeys.end())
-        return known->second;
-    const short next = static_cast<short>(firstModelKey + modelKeys.size());
-    modelKeys[file] = next;
-    // The importer makes smooth normals where a file has none.
-    out.modelFiles.push_back({next, file, true});
-    return next;
+    return files.model(o.pathOf(key), o.at(key));
 }
 
 unsigned int Reader::textureKey(const JsonObject& o, const char* key, unsigned int fallback)
 {
-    if (!o.has(key))
-        return fallback;
-    const json& value = o.at(key);
-    if (value.is_string() && value.get_ref<const std::string&>().rfind(ownFiles, 0) == 0) {
-        const std::string name = value.get<std::string>().substr(std::strlen(ownFiles));
-        for (const TextureFile& file : hallTextureFiles())
-            if (name == "textures/" + file.file)
-                return static_cast<unsigned int>(file.key);
-        failField(o.pathOf(key), value, "an image", "one of the viewer's own, such as \"pinakora:textures/white.jpg\"");
-    }
-    const std::string file = relativeFile(o.pathOf(key), value, "an image file");
-    const auto known = textureKeys.find(file);
-    if (known != textureKeys.end())
-        return known->second;
-    const unsigned int next = firstTextureKey + static_cast<unsigned int>(textureKeys.size());
-    textureKeys[file] = next;
-    out.textureFiles.push_back({static_cast<short>(next), file});
-    return next;
+    return o.has(key) ? files.texture(o.pathOf(key), o.at(key)) : fallback;
 }
 
 void Reader::readMaps(const JsonObject& o, unsigned int& texture, unsigned int& normalMap, unsigned int& specularMap,
@@ -303,6 +245,8 @@ void Reader::readExhibit(const json& value, const std::string& path, int index)
     std::optional<float> spin;
     if (e.has("spin"))
         spin = static_cast<float>(e.number("spin", 0.0, {-3600.0, 3600.0}, "a spin in degrees per second"));
+    if (e.has("at") && e.has("position"))
+        throw FieldError(path + ": give \"position\" or \"at\", not both");
     const bool stands = !e.has("at");
     const glm::vec3 point = e.vec3(stands ? "position" : "at", glm::vec3(0.0f), anywhere(), "a position");
 
@@ -331,6 +275,9 @@ void Reader::readExhibit(const json& value, const std::string& path, int index)
     if (e.has("parts")) {
         if (e.has("model"))
             throw FieldError(path + ": give \"model\" or \"parts\", not both");
+        for (const char* key : {"height", "scale", "rotation", "material"})
+            if (e.has(key))
+                throw FieldError(e.pathOf(key) + ": an exhibit of parts gives this for each part");
         const json& parts = e.array("parts", limits.maxParts, "a list of parts");
         for (size_t i = 0; i < parts.size(); ++i)
             made.push_back(shaped(parts[i], e.pathOf("parts") + "[" + std::to_string(i) + "]", "a part", {}, point,

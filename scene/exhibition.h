@@ -5,8 +5,7 @@
 // built-in tables, and `pinakora:models/NAME` or `pinakora:textures/NAME` names one of the
 // viewer's own files under its own key. A problem that stops the reading is one line in
 // `error`; keys it does not know are warnings.
-#include "assets/modelTable.h"
-#include "assets/textures.h"
+#include "scene/exhibitionFiles.h"
 #include "scene/hallTable.h"
 
 #include <string>
@@ -32,9 +31,6 @@ struct Exhibition {
     std::vector<std::string> warnings;
     std::string error;     // empty when the hall could be read
 };
-
-constexpr short firstModelKey = 1000;
-constexpr short firstTextureKey = 1000;
 
 // `path` is the folder or its exhibition.json (a .json file of another name is read too).
 Exhibition readExhibition(const std::string& path, const ExhibitionLimits& limits = {});

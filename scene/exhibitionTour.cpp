@@ -35,6 +35,8 @@ TourScript readTour(const json& value, int exhibitCount, size_t maxKeyframes, do
             if (o.has("exhibit")) {
                 if (o.has("eye") || o.has("target"))
                     throw FieldError(o.path() + ": give \"exhibit\" or \"eye\" and \"target\", not both");
+                if (exhibitCount == 0)
+                    throw FieldError(o.pathOf("exhibit") + ": there are no exhibits to visit");
                 keyframe.exhibit = o.integer("exhibit", 0, 0, exhibitCount - 1, "an exhibit's number");
             } else {
                 const Pose pose = readPose(o, anywhere);

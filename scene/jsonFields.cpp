@@ -49,9 +49,22 @@ bool endsWith(const std::string& text, const std::string& end)
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
+// One level deep only: a value nested a million times must not take the stack with it.
 std::string shown(const json& value)
 {
-    std::string text = value.dump();
+    std::string text;
+    if (value.is_structured()) {
+        text = value.is_array() ? "[" : "{";
+        for (auto item = value.begin(); item != value.end() && text.size() < 40; ++item) {
+            text += text.size() > 1 ? "," : "";
+            if (value.is_object())
+                text += json(item.key()).dump() + ":";
+            text += item->is_array() ? "[...]" : item->is_object() ? "{...}" : item->dump();
+        }
+        text += value.is_array() ? "]" : "}";
+    } else {
+        text = value.dump();
+    }
     if (text.size() > 40)
         text = text.substr(0, 37) + "...";
     return text;
@@ -175,6 +188,13 @@ bool JsonObject::has(const char* key) const
     return value.contains(key);
 }
 
+const json& JsonObject::at(const char* key) const
+{
+    static const json none;
+    const auto found = value.find(key);
+    return found == value.end() ? none : *found;
+}
+
 std::string JsonObject::pathOf(const char* key) const
 {
     return ownPath.empty() ? std::string(key) : ownPath + "." + key;
@@ -182,14 +202,14 @@ std::string JsonObject::pathOf(const char* key) const
 
 double JsonObject::number(const char* key, double fallback, NumberRange range, const char* what) const
 {
-    return has(key) ? checkedNumber(value[key], pathOf(key), range, what) : fallback;
+    return has(key) ? checkedNumber(at(key), pathOf(key), range, what) : fallback;
 }
 
 int JsonObject::integer(const char* key, int fallback, int low, int high, const char* what) const
 {
     if (!has(key))
         return fallback;
-    const json& item = value[key];
+    const json& item = at(key);
     if (!item.is_number_integer())
         failField(pathOf(key), item, what, "a whole number");
     return static_cast<int>(checkedNumber(item, pathOf(key), {double(low), double(high)}, what));
@@ -199,16 +219,16 @@ bool JsonObject::flag(const char* key, bool fallback) const
 {
     if (!has(key))
         return fallback;
-    if (!value[key].is_boolean())
-        failField(pathOf(key), value[key], "a yes or no", "true or false");
-    return value[key].get<bool>();
+    if (!at(key).is_boolean())
+        failField(pathOf(key), at(key), "a yes or no", "true or false");
+    return at(key).get<bool>();
 }
 
 std::string JsonObject::text(const char* key, const std::string& fallback, size_t maxLength, const char* what) const
 {
     if (!has(key))
         return fallback;
-    const json& item = value[key];
+    const json& item = at(key);
     if (!item.is_string())
         failField(pathOf(key), item, what, "a string");
     const std::string& result = item.get_ref<const std::string&>();
@@ -221,7 +241,7 @@ glm::vec3 JsonObject::vec3(const char* key, glm::vec3 fallback, NumberRange rang
 {
     if (!has(key))
         return fallback;
-    const json& item = value[key];
+    const json& item = at(key);
     if (!item.is_array() || item.size() != 3)
         failField(pathOf(key), item, what, "3 numbers [x, y, z]");
     glm::vec3 result;
@@ -234,7 +254,7 @@ glm::vec4 JsonObject::colour(const char* key, glm::vec4 fallback, NumberRange ra
 {
     if (!has(key))
         return fallback;
-    const json& item = value[key];
+    const json& item = at(key);
     if (!item.is_array() || (item.size() != 3 && item.size() != 4))
         failField(pathOf(key), item, "a colour", "3 or 4 numbers [r, g, b] or [r, g, b, a]");
     glm::vec4 result(1.0f);
@@ -248,8 +268,8 @@ glm::vec3 JsonObject::scale(const char* key, glm::vec3 fallback, NumberRange ran
 {
     if (!has(key))
         return fallback;
-    if (value[key].is_number())
-        return glm::vec3(static_cast<float>(checkedNumber(value[key], pathOf(key), range, "a scale")));
+    if (at(key).is_number())
+        return glm::vec3(static_cast<float>(checkedNumber(at(key), pathOf(key), range, "a scale")));
     return vec3(key, fallback, range, "a scale");
 }
 
@@ -258,7 +278,7 @@ const json& JsonObject::array(const char* key, size_t maxCount, const char* what
     static const json empty = json::array();
     if (!has(key))
         return empty;
-    const json& item = value[key];
+    const json& item = at(key);
     if (!item.is_array())
         failField(pathOf(key), item, what, "a list [...]");
     if (item.size() > maxCount)

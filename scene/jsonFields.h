@@ -38,7 +38,8 @@ public:
                std::vector<std::string>& warnings);
 
     bool has(const char* key) const;
-    const nlohmann::json& at(const char* key) const { return value[key]; }
+    // The value under `key`; null when there is none.
+    const nlohmann::json& at(const char* key) const;
     std::string pathOf(const char* key) const;
     const std::string& path() const { return ownPath; }
 

@@ -11,7 +11,7 @@
 #include "navigation/tour.h"
 #include "programs/programs.h"
 #include "render/frame.h"
-#include "render/renderTargets.h"
+#include "render/renderer.h"
 #include "scene/animation.h"
 #include "scene/composition.h"
 
@@ -46,6 +46,7 @@ void initApplication()
     loadTextures();
     stepDone("textures");
     initCamera();
+    defaultRenderer().afterPresent = swapAndPollEvents;
     buildShaderPrograms();
     stepDone("programs");
     createRenderTargets();

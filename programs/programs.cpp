@@ -3,30 +3,22 @@
 #include "assets/models.h"
 #include "navigation/camera.h"
 
-ShaderProgram* genericTextureShader = nullptr;
-ShaderProgram* reflectingTextureShader = nullptr;
-ShaderProgram* normalMapTextureShader = nullptr;
-ShaderProgram* shadowTextureShader = nullptr;
-ShaderProgram* framebufferShader = nullptr;
-ShaderProgram* bloomShader = nullptr;
-ShaderProgram* dofShader = nullptr;
-ShaderProgram* bloomHaloShader = nullptr;
-ShaderProgram* dofBlurShader = nullptr;
-ShaderProgram* presentFallbackShader = nullptr;
-ShaderProgram* genericCaptureShader = nullptr;
-ShaderProgram* reflectingCaptureShader = nullptr;
-ShaderProgram* normalMapCaptureShader = nullptr;
-GLuint screenQuad = 0;
+ShaderProgram*& genericTextureShader = defaultPrograms().genericTexture;
+ShaderProgram*& reflectingTextureShader = defaultPrograms().reflectingTexture;
+ShaderProgram*& normalMapTextureShader = defaultPrograms().normalMapTexture;
+ShaderProgram*& shadowTextureShader = defaultPrograms().shadowTexture;
+ShaderProgram*& framebufferShader = defaultPrograms().framebuffer;
+ShaderProgram*& bloomShader = defaultPrograms().bloom;
+ShaderProgram*& dofShader = defaultPrograms().dof;
+GLuint& screenQuad = defaultPrograms().screenQuad;
 std::string shaderDirectory = "shaders";
 
 namespace {
 
-const char* const lightUniformNames[2][5] = {
-    {"light[0].position", "light[0].attenuation", "light[0].ambientColor", "light[0].diffuseColor",
-     "light[0].specularColor"},
-    {"light[1].position", "light[1].attenuation", "light[1].ambientColor", "light[1].diffuseColor",
-     "light[1].specularColor"},
-};
+std::string lightUniformName(int light, const char* member)
+{
+    return "light[" + std::to_string(light) + "]." + member;
+}
 
 // Copies the picture unchanged; the present pass writes it with sRGB encoding off.
 const char* const fallbackVertexSource = R"(#version 330 core
@@ -42,22 +34,26 @@ out vec4 out_color;
 void main() { out_color = texelFetch(colorTexture1, ivec2(texCoord * vec2(textureSize(colorTexture1, 0))), 0); }
 )";
 
-ShaderProgram* buildProgram(const char* name, bool bindColorOutput, const std::string& defines = "")
+// The lit programs declare LIGHT_COUNT lights; the others ignore it.
+ShaderProgram* buildProgram(int lightCount, const char* name, bool bindColorOutput, const std::string& defines = "")
 {
-    auto* program = new ShaderProgram(shaderDirectory + name, shaderPrelude() + defines);
+    auto* program = new ShaderProgram(shaderDirectory + name, shaderPrelude() + "#define LIGHT_COUNT " +
+                                                                  std::to_string(lightCount) + "\n" + defines);
     if (bindColorOutput)
         program->bindFragDataLocation("out_color");
     return program;
 }
 
-ShaderProgram* buildLitProgram(const char* name, bool refracts, const std::string& defines = "")
+ShaderProgram* buildLitProgram(int lightCount, const char* name, bool refracts, const std::string& defines = "")
 {
-    ShaderProgram* program = buildProgram(name, true, defines);
+    ShaderProgram* program = buildProgram(lightCount, name, true, defines);
     cacheLitLocations(*program);
     if (refracts)
         program->locations.refraction = program->getUniformLocation("refraction");
     return program;
 }
+
+void buildScreenQuad(ShaderPrograms& p, const ShaderProgram& program);
 
 } // namespace
 
@@ -69,12 +65,13 @@ void cacheLitLocations(ShaderProgram& program)
     l.viewMatrix = program.getUniformLocation("viewMatrix");
     l.normalMatrix = program.getUniformLocation("normalMatrix");
     l.eyePos = program.getUniformLocation("eyePos");
-    for (int i = 0; i < 2; ++i) {
-        l.light[i].position = program.getUniformLocation(lightUniformNames[i][0]);
-        l.light[i].attenuation = program.getUniformLocation(lightUniformNames[i][1]);
-        l.light[i].ambientColor = program.getUniformLocation(lightUniformNames[i][2]);
-        l.light[i].diffuseColor = program.getUniformLocation(lightUniformNames[i][3]);
-        l.light[i].specularColor = program.getUniformLocation(lightUniformNames[i][4]);
+    for (int i = 0; i < maxLightSlots; ++i) {
+        LightLocations& light = l.lightAt(i);
+        light.position = program.getUniformLocation(lightUniformName(i, "position").c_str());
+        light.attenuation = program.getUniformLocation(lightUniformName(i, "attenuation").c_str());
+        light.ambientColor = program.getUniformLocation(lightUniformName(i, "ambientColor").c_str());
+        light.diffuseColor = program.getUniformLocation(lightUniformName(i, "diffuseColor").c_str());
+        light.specularColor = program.getUniformLocation(lightUniformName(i, "specularColor").c_str());
     }
     l.material.ambientColor = program.getUniformLocation("material.ambientColor");
     l.material.diffuseColor = program.getUniformLocation("material.diffuseColor");
@@ -87,40 +84,43 @@ std::string shaderPrelude()
     return "#define NEAR_DIST " + std::to_string(nearDist) + "\n";
 }
 
-void buildShaderPrograms()
+void buildShaderPrograms(ShaderPrograms& p, int lightCount)
 {
-    genericTextureShader = buildLitProgram("/genericTextureShader", false);
-    reflectingTextureShader = buildLitProgram("/reflectingTextureShader", true);
-    normalMapTextureShader = buildLitProgram("/normalMapTextureShader", false);
+    releaseShaderPrograms(p);
+    p.lightCount = lightCount;
+    const int n = lightCount;
+    p.genericTexture = buildLitProgram(n, "/genericTextureShader", false);
+    p.reflectingTexture = buildLitProgram(n, "/reflectingTextureShader", true);
+    p.normalMapTexture = buildLitProgram(n, "/normalMapTextureShader", false);
 
-    shadowTextureShader = buildProgram("/shadowTextureShader", false);
-    UniformLocations& s = shadowTextureShader->locations;
-    s.projectionMatrix = shadowTextureShader->getUniformLocation("projectionMatrix");
-    s.modelMatrix = shadowTextureShader->getUniformLocation("modelMatrix");
-    s.viewMatrix = shadowTextureShader->getUniformLocation("viewMatrix");
-    s.eyePos = shadowTextureShader->getUniformLocation("eyePos");
+    p.shadowTexture = buildProgram(n, "/shadowTextureShader", false);
+    UniformLocations& s = p.shadowTexture->locations;
+    s.projectionMatrix = p.shadowTexture->getUniformLocation("projectionMatrix");
+    s.modelMatrix = p.shadowTexture->getUniformLocation("modelMatrix");
+    s.viewMatrix = p.shadowTexture->getUniformLocation("viewMatrix");
+    s.eyePos = p.shadowTexture->getUniformLocation("eyePos");
 
-    framebufferShader = buildProgram("/framebufferShader", true);
-    if (framebufferShader->program == 0) {
-        presentFallbackShader = new ShaderProgram("built-in picture copy", fallbackVertexSource, fallbackFragmentSource);
-        presentFallbackShader->bindFragDataLocation("out_color");
+    p.framebuffer = buildProgram(n, "/framebufferShader", true);
+    if (p.framebuffer->program == 0) {
+        p.presentFallback = new ShaderProgram("built-in picture copy", fallbackVertexSource, fallbackFragmentSource);
+        p.presentFallback->bindFragDataLocation("out_color");
     }
     // The quad takes its locations from whichever program presents; they are the same.
-    buildScreenQuad(framebufferShader->program || !presentFallbackShader ? *framebufferShader : *presentFallbackShader);
-    bloomShader = buildProgram("/bloomShader", true);
-    bloomHaloShader = buildProgram("/bloomShader", true, "#define BLOOM_HALO\n");
-    dofShader = buildProgram("/dofShader", true);
-    dofBlurShader = buildProgram("/dofShader", true, "#define DOF_BLUR\n");
+    buildScreenQuad(p, p.framebuffer->program || !p.presentFallback ? *p.framebuffer : *p.presentFallback);
+    p.bloom = buildProgram(n, "/bloomShader", true);
+    p.bloomHalo = buildProgram(n, "/bloomShader", true, "#define BLOOM_HALO\n");
+    p.dof = buildProgram(n, "/dofShader", true);
+    p.dofBlur = buildProgram(n, "/dofShader", true, "#define DOF_BLUR\n");
 
     const std::string capture = "#define ENVIRONMENT_CAPTURE\n";
-    genericCaptureShader = buildLitProgram("/genericTextureShader", false, capture);
-    reflectingCaptureShader = buildLitProgram("/reflectingTextureShader", true, capture);
-    normalMapCaptureShader = buildLitProgram("/normalMapTextureShader", false, capture);
+    p.genericCapture = buildLitProgram(n, "/genericTextureShader", false, capture);
+    p.reflectingCapture = buildLitProgram(n, "/reflectingTextureShader", true, capture);
+    p.normalMapCapture = buildLitProgram(n, "/normalMapTextureShader", false, capture);
 
     // A program that failed to build has no inputs to wire; its models then take their
     // wiring from the other lit program, which shares the attribute locations.
-    ShaderProgram* normalMapUpload = normalMapTextureShader->program ? normalMapTextureShader : genericTextureShader;
-    ShaderProgram* genericUpload = genericTextureShader->program ? genericTextureShader : normalMapTextureShader;
+    ShaderProgram* normalMapUpload = p.normalMapTexture->program ? p.normalMapTexture : p.genericTexture;
+    ShaderProgram* genericUpload = p.genericTexture->program ? p.genericTexture : p.normalMapTexture;
     const short tangentKeys[] = {1, 2, 3, 4, 8, 9, 11, 10, fineRoomKey, fineFloorKey};
     for (short key : tangentKeys)
         if (ModelData* model = getModel(key))
@@ -130,15 +130,40 @@ void buildShaderPrograms()
             uploadModel(*model, *genericUpload);
 }
 
-void buildScreenQuad(const ShaderProgram& program)
+void releaseShaderPrograms(ShaderPrograms& p)
+{
+    ShaderProgram** all[] = {&p.genericTexture, &p.reflectingTexture, &p.normalMapTexture, &p.shadowTexture,
+                             &p.framebuffer,    &p.bloom,             &p.dof,              &p.genericCapture,
+                             &p.reflectingCapture, &p.normalMapCapture, &p.bloomHalo,     &p.dofBlur,
+                             &p.presentFallback};
+    for (ShaderProgram** program : all) {
+        if (*program) {
+            (*program)->release();
+            delete *program;
+        }
+        *program = nullptr;
+    }
+    if (p.screenQuad != 0) {
+        glDeleteVertexArrays(1, &p.screenQuad);
+        glDeleteBuffers(3, p.screenQuadBuffers);
+    }
+    p.screenQuad = 0;
+    for (GLuint& buffer : p.screenQuadBuffers)
+        buffer = 0;
+    p.lightCount = 0;
+}
+
+namespace {
+
+void buildScreenQuad(ShaderPrograms& p, const ShaderProgram& program)
 {
     static const GLfloat positions[16] = {-1, 1, 0, 1, -1, -1, 0, 1, 1, 1, 0, 1, 1, -1, 0, 1};
     static const GLfloat texCoords[8] = {0, 1, 0, 0, 1, 1, 1, 0};
     static const GLuint indices[6] = {1, 0, 2, 1, 2, 3};
 
-    glGenVertexArrays(1, &screenQuad);
-    glBindVertexArray(screenQuad);
-    GLuint buffers[3];
+    glGenVertexArrays(1, &p.screenQuad);
+    glBindVertexArray(p.screenQuad);
+    GLuint* buffers = p.screenQuadBuffers;
     glGenBuffers(1, &buffers[0]);
     glBindBuffer(GL_ARRAY_BUFFER, buffers[0]);
     glBufferData(GL_ARRAY_BUFFER, sizeof(positions), positions, GL_STATIC_DRAW);
@@ -166,3 +191,5 @@ void buildScreenQuad(const ShaderProgram& program)
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
+
+} // namespace

@@ -8,7 +8,7 @@
 #include "programs/programs.h"
 #include "render/filterParameters.h"
 #include "render/frame.h"
-#include "render/renderTargets.h"
+#include "render/renderer.h"
 #include "scene/sceneObjects.h"
 #include "tests/gl/hallFixture.h"
 
@@ -112,17 +112,19 @@ TEST_F(FrameTest, TargetsThatCannotBeDrawnIntoAreSkippedAndTheRestIsDrawn)
 {
     animatedFrame(1.0, 0.0, true);
     const double whole = meanLuma(readPresentedFrame());
-    const struct {
+    struct Target {
         const char* name;
         GLuint& texture;
         GLenum target;
         GLuint framebuffer;  // keeps the texture attached between frames (0: attached per face)
-    } targets[] = {
+    };
+    RenderTargets& made = defaultRenderer().targets;
+    const Target targets[] = {
         {"shadow map", shadowCubeMaps[0], GL_TEXTURE_CUBE_MAP, 0},
         {"environment map", reflectingObjects.begin()->second->texture->id, GL_TEXTURE_CUBE_MAP, 0},
-        {"shadow copy", captureShadowCubeMaps[1], GL_TEXTURE_CUBE_MAP, 0},
-        {"bloom halo", bloomHaloTexture, GL_TEXTURE_2D, bloomHaloFramebuffer},
-        {"depth-of-field blur", dofBlurTexture, GL_TEXTURE_2D, dofBlurFramebuffer},
+        {"shadow copy", made.captureShadowCubeMaps[1], GL_TEXTURE_CUBE_MAP, 0},
+        {"bloom halo", made.bloomHaloTexture, GL_TEXTURE_2D, made.bloomHaloFramebuffer},
+        {"depth-of-field blur", made.dofBlurTexture, GL_TEXTURE_2D, made.dofBlurFramebuffer},
     };
     for (const auto& t : targets) {
         SCOPED_TRACE(t.name);

@@ -53,13 +53,13 @@ std::vector<ProgramCase> programCases()
         {"shadow", &shadowTextureShader, {0, 1, 2, 4}, {0, 1, 2}, {"in_position"}},
         {"framebuffer", &framebufferShader, {}, {}, quad},
         {"bloom", &bloomShader, {}, {}, quad},
-        {"bloom's halo", &bloomHaloShader, {}, {}, quad},
+        {"bloom's halo", &defaultPrograms().bloomHalo, {}, {}, quad},
         {"dof", &dofShader, {}, {}, quad},
-        {"dof's blur", &dofBlurShader, {}, {}, quad},
-        {"generic for captures", &genericCaptureShader, litSlots(), litSlots(), model},
-        {"reflecting for captures", &reflectingCaptureShader, slotRange(0, 19), slotRange(0, 19),
+        {"dof's blur", &defaultPrograms().dofBlur, {}, {}, quad},
+        {"generic for captures", &defaultPrograms().genericCapture, litSlots(), litSlots(), model},
+        {"reflecting for captures", &defaultPrograms().reflectingCapture, slotRange(0, 19), slotRange(0, 19),
          {"in_position", "in_normal"}},
-        {"normalMap for captures", &normalMapCaptureShader, litSlots(), litSlots(), model},
+        {"normalMap for captures", &defaultPrograms().normalMapCapture, litSlots(), litSlots(), model},
     };
 }
 
@@ -104,7 +104,7 @@ TEST_F(ProgramsTest, RefractionSlotOnlyInTheReflectingProgram)
 {
     for (const ProgramCase& c : programCases()) {
         SCOPED_TRACE(c.name);
-        if (*c.program == reflectingTextureShader || *c.program == reflectingCaptureShader) {
+        if (*c.program == reflectingTextureShader || *c.program == defaultPrograms().reflectingCapture) {
             EXPECT_GE((*c.program)->locations.refraction, 0);
         } else {
             EXPECT_EQ((*c.program)->locations.refraction, -1);

@@ -451,9 +451,8 @@ TEST(ShaderSources, EveryProgramAsBuiltPassesTheReferenceCompiler)
         GTEST_SKIP() << "glslangValidator (glslang-tools) is not installed";
     const fs::path out = fs::temp_directory_path() / ("pinakora-glsl-" + std::to_string(::getpid()));
     fs::create_directories(out);
-    const ShaderDialect desktop = shaderDialect;
+    const ShaderDialect desktop;
     for (const ShaderDialect& dialect : {desktop, esShaderDialect()}) {
-        shaderDialect = dialect;
         for (const char* name : programNames) {
             for (const std::string defines : {"", "#define ENVIRONMENT_CAPTURE\n", "#define BLOOM_HALO\n", "#define DOF_BLUR\n"}) {
                 std::string command = "glslangValidator -l";
@@ -462,7 +461,7 @@ TEST(ShaderSources, EveryProgramAsBuiltPassesTheReferenceCompiler)
                     if (!fs::exists(file))
                         continue;
                     const ShaderSource source =
-                        spliceShaderSource(file.string(), readBytes(file), shaderPrelude() + defines);
+                        spliceShaderSource(file.string(), readBytes(file), shaderPrelude() + defines, readShaderFile, dialect);
                     EXPECT_TRUE(source.unread.empty()) << file;
                     const fs::path spliced = out / (std::string(name) + stage);
                     std::ofstream(spliced) << source.text;
@@ -476,7 +475,6 @@ TEST(ShaderSources, EveryProgramAsBuiltPassesTheReferenceCompiler)
             }
         }
     }
-    shaderDialect = desktop;
     fs::remove_all(out);
 }
 

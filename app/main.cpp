@@ -7,6 +7,7 @@
 #include "app/frameClock.h"
 #include "app/glCapabilities.h"
 #include "app/window.h"
+#include "render/renderer.h"
 
 #include <FreeImage.h>
 #include <GLFW/glfw3.h>
@@ -69,6 +70,8 @@ int main(int argc, char** argv)
             running = running && windowIsOpen();
         }
     }
+    // The renderer's GL objects go while their context is still there.
+    releaseRenderer(defaultRenderer());
     glfwTerminate();
     return 0;
 }

@@ -165,6 +165,7 @@ bool passedOnUnfiltered(const View& view, bool built, GLenum fromAttachment)
 
 void renderFrame(Renderer& renderer, const Hall& hall, const View& view)
 {
+    fitViewTargets(renderer.targets, view.width, view.height);
     const RenderTargets& targets = renderer.targets;
     glBindFramebuffer(GL_FRAMEBUFFER, targets.sceneFramebuffer);
     glViewport(0, 0, view.width, view.height);

@@ -34,7 +34,7 @@ void setCubeWrapAndFilter(GLenum filter)
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, filter);
 }
 
-void createSceneTargets(RenderTargets& t)
+void createSceneTargets(RenderTargets& t, const char* successText)
 {
     const GLsizei width = t.width, height = t.height;
     glGenFramebuffers(1, &t.sceneFramebuffer);
@@ -70,10 +70,13 @@ void createSceneTargets(RenderTargets& t)
         if (anisotropicFilteringAvailable())
             glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, 8.0f);
     }
-    reportFramebufferStatus("\nFramebuffer created\n", "The hall is not drawn: its scene framebuffer is incomplete.");
+    reportFramebufferStatus(successText, "The hall is not drawn: its scene framebuffer is incomplete.");
+}
 
-    // The textures keep plain linear filtering; only the filters read their mipmaps.
-    // Clamped, so a halo or blur at one edge does not pull in the opposite edge.
+// The textures keep plain linear filtering; only the filters read their mipmaps.
+// Clamped, so a halo or blur at one edge does not pull in the opposite edge.
+void createFilterSampler(RenderTargets& t)
+{
     glGenSamplers(1, &t.filterLevelSampler);
     glSamplerParameteri(t.filterLevelSampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glSamplerParameteri(t.filterLevelSampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
@@ -97,6 +100,31 @@ void createReducedTarget(GLuint& framebuffer, GLuint& texture, GLsizei width, GL
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
     if (reportFramebufferStatus(nullptr, skipped))
         glClear(GL_COLOR_BUFFER_BIT);
+}
+
+void createViewTargets(RenderTargets& t, int width, int height, const char* successText)
+{
+    t.width = width;
+    t.height = height;
+    createSceneTargets(t, successText);
+    createReducedTarget(t.bloomHaloFramebuffer, t.bloomHaloTexture, bloomHaloExtent(width), bloomHaloExtent(height),
+                        "The bloom's halo is not drawn: its framebuffer is incomplete.");
+    createReducedTarget(t.dofBlurFramebuffer, t.dofBlurTexture, dofBlurExtent(width), dofBlurExtent(height),
+                        "The depth of field's blur is not drawn: its framebuffer is incomplete.");
+}
+
+void releaseViewTargets(RenderTargets& t)
+{
+    const GLuint framebuffers[] = {t.sceneFramebuffer, t.bloomHaloFramebuffer, t.dofBlurFramebuffer};
+    glDeleteFramebuffers(3, framebuffers);
+    const GLuint textures[] = {t.sceneColorTextures[0], t.sceneColorTextures[1], t.sceneColorTextures[2],
+                               t.sceneDepthTexture, t.bloomHaloTexture, t.dofBlurTexture};
+    glDeleteTextures(6, textures);
+    t.width = t.height = 0;
+    t.sceneFramebuffer = t.sceneDepthTexture = 0;
+    for (GLuint& texture : t.sceneColorTextures)
+        texture = 0;
+    t.bloomHaloFramebuffer = t.bloomHaloTexture = t.dofBlurFramebuffer = t.dofBlurTexture = 0;
 }
 
 void createEnvironmentSamplers(RenderTargets& t)
@@ -216,13 +244,8 @@ bool drawFramebufferComplete()
 void createRenderTargets(RenderTargets& t, int width, int height, int lightCount, int reflectingCount)
 {
     releaseRenderTargets(t);
-    t.width = width;
-    t.height = height;
-    createSceneTargets(t);
-    createReducedTarget(t.bloomHaloFramebuffer, t.bloomHaloTexture, bloomHaloExtent(width), bloomHaloExtent(height),
-                        "The bloom's halo is not drawn: its framebuffer is incomplete.");
-    createReducedTarget(t.dofBlurFramebuffer, t.dofBlurTexture, dofBlurExtent(width), dofBlurExtent(height),
-                        "The depth of field's blur is not drawn: its framebuffer is incomplete.");
+    createViewTargets(t, width, height, "\nFramebuffer created\n");
+    createFilterSampler(t);
     createEnvironmentTargets(t, reflectingCount);
     createShadowTargets(t, lightCount);
     glBindTexture(GL_TEXTURE_2D, 0);
@@ -230,26 +253,29 @@ void createRenderTargets(RenderTargets& t, int width, int height, int lightCount
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
+void fitViewTargets(RenderTargets& t, int width, int height)
+{
+    if ((width == t.width && height == t.height) || width <= 0 || height <= 0)
+        return;
+    releaseViewTargets(t);
+    createViewTargets(t, width, height, nullptr);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
 void releaseRenderTargets(RenderTargets& t)
 {
-    GLuint framebuffers[] = {t.sceneFramebuffer,       t.bloomHaloFramebuffer, t.dofBlurFramebuffer,
-                             t.environmentFramebuffer, t.shadowFramebuffer,    t.captureShadowFramebuffer};
-    glDeleteFramebuffers(6, framebuffers);
-    std::vector<GLuint> textures = {t.sceneColorTextures[0], t.sceneColorTextures[1], t.sceneColorTextures[2],
-                                    t.sceneDepthTexture, t.bloomHaloTexture, t.dofBlurTexture};
+    releaseViewTargets(t);
+    const GLuint framebuffers[] = {t.environmentFramebuffer, t.shadowFramebuffer, t.captureShadowFramebuffer};
+    glDeleteFramebuffers(3, framebuffers);
+    std::vector<GLuint> textures;
     for (const std::vector<GLuint>* maps : {&t.environmentCubeMaps, &t.shadowCubeMaps, &t.captureShadowCubeMaps})
         textures.insert(textures.end(), maps->begin(), maps->end());
     glDeleteTextures(static_cast<GLsizei>(textures.size()), textures.data());
     glDeleteRenderbuffers(1, &t.environmentDepthBuffer);
-    GLuint samplers[] = {t.environmentTextureSampler, t.environmentShadowSampler, t.filterLevelSampler};
+    const GLuint samplers[] = {t.environmentTextureSampler, t.environmentShadowSampler, t.filterLevelSampler};
     glDeleteSamplers(3, samplers);
-    // Zero names, as deleting them was, are silently skipped; the sizes stay empty until
-    // the next creation.
-    t.width = t.height = 0;
-    t.sceneFramebuffer = t.sceneDepthTexture = 0;
-    for (GLuint& texture : t.sceneColorTextures)
-        texture = 0;
-    t.bloomHaloFramebuffer = t.bloomHaloTexture = t.dofBlurFramebuffer = t.dofBlurTexture = 0;
+    // Deleting name 0 does nothing, so a set released twice, or never made, is harmless.
     t.environmentFramebuffer = t.environmentDepthBuffer = 0;
     t.shadowFramebuffer = t.captureShadowFramebuffer = 0;
     t.environmentCubeMaps.clear();

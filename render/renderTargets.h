@@ -80,6 +80,9 @@ void createRenderTargets(RenderTargets& targets, int width, int height, int ligh
 // The default renderer's, at screenWidth x screenHeight for the default hall (defined
 // with the renderer).
 void createRenderTargets();
+// Makes the view-sized targets anew at width x height when they have another size (a
+// view resized); the status is printed only when a framebuffer is incomplete.
+void fitViewTargets(RenderTargets& targets, int width, int height);
 // Deletes every GL object of `targets`; call while the context is still there.
 void releaseRenderTargets(RenderTargets& targets);
 

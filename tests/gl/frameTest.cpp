@@ -4,11 +4,13 @@
 #include "app/frameClock.h"
 #include "navigation/camera.h"
 #include "navigation/keyboard.h"
+#include "navigation/view.h"
 #include "assets/textures.h"
 #include "programs/programs.h"
 #include "render/filterParameters.h"
 #include "render/frame.h"
 #include "render/renderer.h"
+#include "scene/hall.h"
 #include "scene/sceneObjects.h"
 #include "tests/gl/hallFixture.h"
 
@@ -154,6 +156,26 @@ TEST_F(FrameTest, TargetsThatCannotBeDrawnIntoAreSkippedAndTheRestIsDrawn)
         glDeleteTextures(1, &withoutStorage);
     }
     animatedFrame(1.0, 0.0, true);
+    EXPECT_TRUE(drainGLErrors().empty());
+}
+
+// A view of another size gets targets of its size (a resized window), and the window's
+// size its own again after it.
+TEST_F(FrameTest, TargetsFollowTheSizeOfTheViewDrawn)
+{
+    View smaller = viewOfGlobals();
+    smaller.width = smallWidth / 2;
+    smaller.height = smallHeight / 2;
+    renderFrame(defaultRenderer(), defaultHall(), smaller);
+    const Image shown = readPresentedFrame();
+    EXPECT_EQ(shown.width, smallWidth / 2);
+    EXPECT_EQ(shown.height, smallHeight / 2);
+    EXPECT_GT(meanLuma(shown), 0.02) << "the smaller view shows the hall";
+    renderFrame();
+    const Image back = readPresentedFrame();
+    EXPECT_EQ(back.width, smallWidth);
+    EXPECT_EQ(back.height, smallHeight);
+    EXPECT_NEAR(meanLuma(back), meanLuma(shown), 0.05);
     EXPECT_TRUE(drainGLErrors().empty());
 }
 

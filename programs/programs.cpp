@@ -3,6 +3,8 @@
 #include "assets/models.h"
 #include "navigation/camera.h"
 
+#include <algorithm>
+
 ShaderProgram*& genericTextureShader = defaultPrograms().genericTexture;
 ShaderProgram*& reflectingTextureShader = defaultPrograms().reflectingTexture;
 ShaderProgram*& normalMapTextureShader = defaultPrograms().normalMapTexture;
@@ -87,8 +89,8 @@ std::string shaderPrelude()
 void buildShaderPrograms(ShaderPrograms& p, int lightCount)
 {
     releaseShaderPrograms(p);
-    p.lightCount = lightCount;
-    const int n = lightCount;
+    const int n = std::clamp(lightCount, 1, maxLightSlots);
+    p.lightCount = n;
     p.genericTexture = buildLitProgram(n, "/genericTextureShader", false);
     p.reflectingTexture = buildLitProgram(n, "/reflectingTextureShader", true);
     p.normalMapTexture = buildLitProgram(n, "/normalMapTextureShader", false);

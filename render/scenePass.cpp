@@ -28,7 +28,8 @@ struct SceneDraw {
     const Camera& camera;
     glm::mat4 view;
     glm::mat4 projectionView;
-    int lightCount;  // lights sent and shadow maps bound: the hall's, as far as the programs and maps go
+    int lightCount;    // the hall's lights, as far as the programs go: sent, and their shadow maps bound
+    int programLights; // the lights the programs declare; any beyond the hall's are sent dark
 };
 
 SceneDraw sceneDraw(const Renderer& renderer, const Hall& hall, const Camera& camera, SceneView view)
@@ -38,19 +39,23 @@ SceneDraw sceneDraw(const Renderer& renderer, const Hall& hall, const Camera& ca
     const bool capture = view == SceneView::EnvironmentCapture;
     const std::vector<GLuint>& shadowMaps = capture ? t.captureShadowCubeMaps : t.shadowCubeMaps;
     const glm::mat4 viewMatrix = cameraViewMatrix(camera);
-    const int lightCount = std::min({static_cast<int>(hall.lights.size()), p.lightCount, maxLightSlots});
+    const int programLights = std::min(p.lightCount, maxLightSlots);
+    const int lightCount = std::min(static_cast<int>(hall.lights.size()), programLights);
     if (capture)
         return {*p.genericCapture, *p.normalMapCapture, *p.reflectingCapture, *p.shadowTexture, shadowMaps, true,
-                hall, camera, viewMatrix, camera.projection * viewMatrix, lightCount};
+                hall, camera, viewMatrix, camera.projection * viewMatrix, lightCount, programLights};
     return {*p.genericTexture, *p.normalMapTexture, *p.reflectingTexture, *p.shadowTexture, shadowMaps, false,
-            hall, camera, viewMatrix, camera.projection * viewMatrix, lightCount};
+            hall, camera, viewMatrix, camera.projection * viewMatrix, lightCount, programLights};
 }
 
 void sendFrameUniforms(const ShaderProgram& program, const SceneDraw& draw)
 {
     const UniformLocations& l = program.locations;
-    for (int i = 0; i < draw.lightCount; ++i) {
-        const Light& light = *draw.hall.lights[static_cast<size_t>(i)];
+    // Unit constant attenuation, so the dark light's nought is not divided by nought.
+    const Light dark{glm::vec4(0.0f, 0.0f, 0.0f, 1.0f), glm::vec4(1.0f, 0.0f, 0.0f, 0.0f), glm::vec4(0.0f),
+                     glm::vec4(0.0f), glm::vec4(0.0f)};
+    for (int i = 0; i < draw.programLights; ++i) {
+        const Light& light = i < draw.lightCount ? *draw.hall.lights[static_cast<size_t>(i)] : dark;
         const LightLocations& at = l.lightAt(i);
         glUniform4fv(at.ambientColor, 1, glm::value_ptr(light.ambientColor));
         glUniform4fv(at.diffuseColor, 1, glm::value_ptr(light.diffuseColor));
@@ -78,13 +83,14 @@ void bindShadowMaps(const SceneDraw& draw)
     glActiveTexture(GL_TEXTURE0);
 }
 
-// Points sampler "shadowTexture[i]" at light i's unit (names written out: a frame
-// allocates nothing).
+// Points sampler "shadowTexture[i]" at light i's unit, dark lights too: a cube sampler
+// left on unit 0 beside a 2D one would make the draw invalid. (Names written out: a frame
+// allocates nothing.)
 void pointAtShadowMaps(const ShaderProgram& program, const SceneDraw& draw)
 {
     static const char* const names[maxLightSlots] = {"shadowTexture[0]", "shadowTexture[1]", "shadowTexture[2]",
                                                      "shadowTexture[3]"};
-    for (int i = 0; i < draw.lightCount; ++i)
+    for (int i = 0; i < draw.programLights; ++i)
         glUniform1i(program.getUniformLocation(names[i]), ShadowMapUnitBase + i);
 }
 
@@ -276,7 +282,7 @@ void renderScene(Renderer& renderer, const Hall& hall, const Camera& camera, Sce
     const bool depthLaidDown = !capture && layDownDepth(draw);
     const GLuint sampler = capture ? renderer.targets.environmentTextureSampler : 0;
     const GLuint shadowSampler = capture ? renderer.targets.environmentShadowSampler : 0;
-    const GLuint units = static_cast<GLuint>(ShadowMapUnitBase + draw.lightCount);
+    const GLuint units = static_cast<GLuint>(ShadowMapUnitBase + draw.programLights);
     // A sampler object overrides whatever the unit holds, whatever the target: each unit
     // gets the one for what the stage reads there (2D maps on 0 to 2, shadow maps from 3
     // on), and none is left for the reflecting objects' cube maps on 0.

@@ -9,8 +9,12 @@
 #include "programs/programs.h"
 #include "render/filterParameters.h"
 #include "render/frame.h"
+#include "render/capturePasses.h"
 #include "render/renderer.h"
+#include "scene/animation.h"
+#include "scene/composition.h"
 #include "scene/hall.h"
+#include "scene/hallTable.h"
 #include "scene/sceneObjects.h"
 #include "tests/gl/hallFixture.h"
 
@@ -177,6 +181,26 @@ TEST_F(FrameTest, TargetsFollowTheSizeOfTheViewDrawn)
     EXPECT_EQ(back.height, smallHeight);
     EXPECT_NEAR(meanLuma(back), meanLuma(shown), 0.05);
     EXPECT_TRUE(drainGLErrors().empty());
+}
+
+// A hall of one light drawn by programs made for two: the second is sent dark, so the hall
+// shows less light than with both, and every sampler still has a unit it may read.
+TEST_F(FrameTest, AHallOfFewerLightsThanTheProgramsShowsOnlyItsOwn)
+{
+    animatedFrame(0.0, 0.0, false);
+    const double both = meanLuma(readPresentedFrame());
+    HallDescription description = builtInHall();
+    description.lights.resize(1);
+    Hall oneLight;
+    buildHall(oneLight, description, environmentCubeMaps);
+    moveLights(oneLight, 0.0);
+    renderShadowCubeMaps(defaultRenderer(), oneLight);
+    renderFrame(defaultRenderer(), oneLight, viewOfGlobals());
+    const double one = meanLuma(readPresentedFrame());
+    EXPECT_LT(one, both * 0.9) << "both lights " << both << ", one " << one;
+    EXPECT_GT(one, 0.02) << "the one light still lights the hall";
+    EXPECT_TRUE(drainGLErrors().empty());
+    renderShadowCubeMaps(defaultRenderer(), defaultHall());
 }
 
 TEST_F(FrameTest, FiltersGetTheWindowSizeAndTheirParameters)

@@ -88,8 +88,8 @@ void bindShadowMaps(const SceneDraw& draw)
 // allocates nothing.)
 void pointAtShadowMaps(const ShaderProgram& program, const SceneDraw& draw)
 {
-    static const char* const names[maxLightSlots] = {"shadowTexture[0]", "shadowTexture[1]", "shadowTexture[2]",
-                                                     "shadowTexture[3]"};
+    static const char names[maxLightSlots][17] = {"shadowTexture[0]", "shadowTexture[1]", "shadowTexture[2]",
+                                                  "shadowTexture[3]"};
     for (int i = 0; i < draw.programLights; ++i)
         glUniform1i(program.getUniformLocation(names[i]), ShadowMapUnitBase + i);
 }

@@ -12,7 +12,7 @@
 #include "navigation/tour.h"
 #include "programs/programs.h"
 #include "render/frame.h"
-#include "render/renderTargets.h"
+#include "render/renderer.h"
 #include "scene/animation.h"
 #include "scene/composition.h"
 
@@ -45,6 +45,7 @@ void initApplication()
     loadTextures();
     stepDone("textures");
     initCamera();
+    defaultRenderer().afterPresent = swapAndPollEvents;
     buildShaderPrograms();
     stepDone("programs");
     createRenderTargets();
@@ -56,6 +57,7 @@ void initApplication()
 
 void releaseApplication()
 {
+    releaseRenderer(defaultRenderer());
     releaseAssets(defaultAssets());
 }
 

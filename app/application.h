@@ -9,6 +9,7 @@
 #include "navigation/mouse.h"
 #include "navigation/tour.h"
 #include "navigation/view.h"
+#include "render/renderer.h"
 #include "scene/hall.h"
 #include "scene/hallTable.h"
 
@@ -25,6 +26,7 @@ struct Application {
     Keyboard keyboard;
     Mouse mouse;
     Assets assets;
+    Renderer renderer;
     Hall hall;
     // Told the name of each start-up step as it finishes (the benchmark times them).
     void (*startupStepDone)(const char* step) = nullptr;

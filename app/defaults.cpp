@@ -3,7 +3,8 @@
 // into it, and the no-argument calls of the navigation.
 #include "app/application.h"
 #include "app/window.h"
-#include "render/renderTargets.h"
+#include "render/renderer.h"
+#include "scene/animation.h"
 #include "scene/composition.h"
 
 Application::Application() : description(builtInHall())
@@ -24,6 +25,8 @@ Keyboard& defaultKeyboard() { return application.keyboard; }
 Mouse& defaultMouse() { return application.mouse; }
 Hall& defaultHall() { return application.hall; }
 Assets& defaultAssets() { return application.assets; }
+Renderer& defaultRenderer() { return application.renderer; }
+ShaderPrograms& defaultPrograms() { return application.renderer.programs; }
 
 // Bound to members of a static object, these are fixed at link time and cannot be
 // reached before they are set.
@@ -37,6 +40,25 @@ GLFWwindow*& mainWindow = application.window;
 std::map<short, ModelData*>& models = application.assets.models;
 std::string& modelDirectory = application.assets.modelDirectory;
 std::string& textureDirectory = application.assets.textureDirectory;
+
+std::string& shaderDirectory = application.renderer.programs.directory;
+ShaderProgram*& genericTextureShader = application.renderer.programs.genericTexture;
+ShaderProgram*& reflectingTextureShader = application.renderer.programs.reflectingTexture;
+ShaderProgram*& normalMapTextureShader = application.renderer.programs.normalMapTexture;
+ShaderProgram*& shadowTextureShader = application.renderer.programs.shadowTexture;
+ShaderProgram*& framebufferShader = application.renderer.programs.framebuffer;
+ShaderProgram*& bloomShader = application.renderer.programs.bloom;
+ShaderProgram*& dofShader = application.renderer.programs.dof;
+GLuint& screenQuad = application.renderer.programs.screenQuad;
+GLuint& sceneFramebuffer = application.renderer.targets.sceneFramebuffer;
+GLuint (&sceneColorTextures)[3] = application.renderer.targets.sceneColorTextures;
+GLuint& sceneDepthTexture = application.renderer.targets.sceneDepthTexture;
+GLuint& environmentFramebuffer = application.renderer.targets.environmentFramebuffer;
+GLuint& environmentDepthBuffer = application.renderer.targets.environmentDepthBuffer;
+std::vector<GLuint>& environmentCubeMaps = application.renderer.targets.environmentCubeMaps;
+GLuint& shadowFramebuffer = application.renderer.targets.shadowFramebuffer;
+std::vector<GLuint>& shadowCubeMaps = application.renderer.targets.shadowCubeMaps;
+bool& environmentRefreshPending = application.renderer.environmentRefreshPending;
 
 int& nextObjectId = application.hall.nextObjectId;
 std::map<int, EngineObject*>& sceneObjects = application.hall.sceneObjects;

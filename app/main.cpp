@@ -7,6 +7,7 @@
 #include "base/frameClock.h"
 #include "base/glCapabilities.h"
 #include "app/window.h"
+#include "render/renderer.h"
 
 #include <FreeImage.h>
 #include <GLFW/glfw3.h>

@@ -4,30 +4,15 @@
 #include "navigation/camera.h"
 #include "programs/modelInputs.h"
 
-ShaderProgram* genericTextureShader = nullptr;
-ShaderProgram* reflectingTextureShader = nullptr;
-ShaderProgram* normalMapTextureShader = nullptr;
-ShaderProgram* shadowTextureShader = nullptr;
-ShaderProgram* framebufferShader = nullptr;
-ShaderProgram* bloomShader = nullptr;
-ShaderProgram* dofShader = nullptr;
-ShaderProgram* bloomHaloShader = nullptr;
-ShaderProgram* dofBlurShader = nullptr;
-ShaderProgram* presentFallbackShader = nullptr;
-ShaderProgram* genericCaptureShader = nullptr;
-ShaderProgram* reflectingCaptureShader = nullptr;
-ShaderProgram* normalMapCaptureShader = nullptr;
-GLuint screenQuad = 0;
-std::string shaderDirectory = "shaders";
+#include <algorithm>
+
 
 namespace {
 
-const char* const lightUniformNames[2][5] = {
-    {"light[0].position", "light[0].attenuation", "light[0].ambientColor", "light[0].diffuseColor",
-     "light[0].specularColor"},
-    {"light[1].position", "light[1].attenuation", "light[1].ambientColor", "light[1].diffuseColor",
-     "light[1].specularColor"},
-};
+std::string lightUniformName(int light, const char* member)
+{
+    return "light[" + std::to_string(light) + "]." + member;
+}
 
 // Copies the picture unchanged; the present pass writes it with sRGB encoding off.
 const char* const fallbackVertexSource = R"(#version 330 core
@@ -43,22 +28,27 @@ out vec4 out_color;
 void main() { out_color = texelFetch(colorTexture1, ivec2(texCoord * vec2(textureSize(colorTexture1, 0))), 0); }
 )";
 
-ShaderProgram* buildProgram(const char* name, bool bindColorOutput, const std::string& defines = "")
+// The lit programs declare LIGHT_COUNT lights; the others ignore it.
+ShaderProgram* buildProgram(const std::string& directory, int lightCount, const char* name, bool bindColorOutput,
+                            const std::string& defines = "")
 {
-    auto* program = new ShaderProgram(shaderDirectory + name, shaderPrelude() + defines);
+    auto* program = new ShaderProgram(directory + name, shaderPrelude(lightCount) + defines);
     if (bindColorOutput)
         program->bindFragDataLocation("out_color");
     return program;
 }
 
-ShaderProgram* buildLitProgram(const char* name, bool refracts, const std::string& defines = "")
+ShaderProgram* buildLitProgram(const std::string& directory, int lightCount, const char* name, bool refracts,
+                               const std::string& defines = "")
 {
-    ShaderProgram* program = buildProgram(name, true, defines);
+    ShaderProgram* program = buildProgram(directory, lightCount, name, true, defines);
     cacheLitLocations(*program);
     if (refracts)
         program->locations.refraction = program->getUniformLocation("refraction");
     return program;
 }
+
+void buildScreenQuad(ShaderPrograms& p, const ShaderProgram& program);
 
 } // namespace
 
@@ -70,12 +60,13 @@ void cacheLitLocations(ShaderProgram& program)
     l.viewMatrix = program.getUniformLocation("viewMatrix");
     l.normalMatrix = program.getUniformLocation("normalMatrix");
     l.eyePos = program.getUniformLocation("eyePos");
-    for (int i = 0; i < 2; ++i) {
-        l.light[i].position = program.getUniformLocation(lightUniformNames[i][0]);
-        l.light[i].attenuation = program.getUniformLocation(lightUniformNames[i][1]);
-        l.light[i].ambientColor = program.getUniformLocation(lightUniformNames[i][2]);
-        l.light[i].diffuseColor = program.getUniformLocation(lightUniformNames[i][3]);
-        l.light[i].specularColor = program.getUniformLocation(lightUniformNames[i][4]);
+    for (int i = 0; i < maxLightSlots; ++i) {
+        LightLocations& light = l.lightAt(i);
+        light.position = program.getUniformLocation(lightUniformName(i, "position").c_str());
+        light.attenuation = program.getUniformLocation(lightUniformName(i, "attenuation").c_str());
+        light.ambientColor = program.getUniformLocation(lightUniformName(i, "ambientColor").c_str());
+        light.diffuseColor = program.getUniformLocation(lightUniformName(i, "diffuseColor").c_str());
+        light.specularColor = program.getUniformLocation(lightUniformName(i, "specularColor").c_str());
     }
     l.material.ambientColor = program.getUniformLocation("material.ambientColor");
     l.material.diffuseColor = program.getUniformLocation("material.diffuseColor");
@@ -93,40 +84,43 @@ std::string shaderPrelude()
     return shaderPrelude(2);
 }
 
-void buildShaderPrograms()
+void buildShaderPrograms(ShaderPrograms& p, int lightCount)
 {
-    genericTextureShader = buildLitProgram("/genericTextureShader", false);
-    reflectingTextureShader = buildLitProgram("/reflectingTextureShader", true);
-    normalMapTextureShader = buildLitProgram("/normalMapTextureShader", false);
+    releaseShaderPrograms(p);
+    const int n = std::clamp(lightCount, 1, maxLightSlots);
+    p.lightCount = n;
+    p.genericTexture = buildLitProgram(p.directory, n, "/genericTextureShader", false);
+    p.reflectingTexture = buildLitProgram(p.directory, n, "/reflectingTextureShader", true);
+    p.normalMapTexture = buildLitProgram(p.directory, n, "/normalMapTextureShader", false);
 
-    shadowTextureShader = buildProgram("/shadowTextureShader", false);
-    UniformLocations& s = shadowTextureShader->locations;
-    s.projectionMatrix = shadowTextureShader->getUniformLocation("projectionMatrix");
-    s.modelMatrix = shadowTextureShader->getUniformLocation("modelMatrix");
-    s.viewMatrix = shadowTextureShader->getUniformLocation("viewMatrix");
-    s.eyePos = shadowTextureShader->getUniformLocation("eyePos");
+    p.shadowTexture = buildProgram(p.directory, n, "/shadowTextureShader", false);
+    UniformLocations& s = p.shadowTexture->locations;
+    s.projectionMatrix = p.shadowTexture->getUniformLocation("projectionMatrix");
+    s.modelMatrix = p.shadowTexture->getUniformLocation("modelMatrix");
+    s.viewMatrix = p.shadowTexture->getUniformLocation("viewMatrix");
+    s.eyePos = p.shadowTexture->getUniformLocation("eyePos");
 
-    framebufferShader = buildProgram("/framebufferShader", true);
-    if (framebufferShader->program == 0) {
-        presentFallbackShader = new ShaderProgram("built-in picture copy", fallbackVertexSource, fallbackFragmentSource);
-        presentFallbackShader->bindFragDataLocation("out_color");
+    p.framebuffer = buildProgram(p.directory, n, "/framebufferShader", true);
+    if (p.framebuffer->program == 0) {
+        p.presentFallback = new ShaderProgram("built-in picture copy", fallbackVertexSource, fallbackFragmentSource);
+        p.presentFallback->bindFragDataLocation("out_color");
     }
     // The quad takes its locations from whichever program presents; they are the same.
-    buildScreenQuad(framebufferShader->program || !presentFallbackShader ? *framebufferShader : *presentFallbackShader);
-    bloomShader = buildProgram("/bloomShader", true);
-    bloomHaloShader = buildProgram("/bloomShader", true, "#define BLOOM_HALO\n");
-    dofShader = buildProgram("/dofShader", true);
-    dofBlurShader = buildProgram("/dofShader", true, "#define DOF_BLUR\n");
+    buildScreenQuad(p, p.framebuffer->program || !p.presentFallback ? *p.framebuffer : *p.presentFallback);
+    p.bloom = buildProgram(p.directory, n, "/bloomShader", true);
+    p.bloomHalo = buildProgram(p.directory, n, "/bloomShader", true, "#define BLOOM_HALO\n");
+    p.dof = buildProgram(p.directory, n, "/dofShader", true);
+    p.dofBlur = buildProgram(p.directory, n, "/dofShader", true, "#define DOF_BLUR\n");
 
     const std::string capture = "#define ENVIRONMENT_CAPTURE\n";
-    genericCaptureShader = buildLitProgram("/genericTextureShader", false, capture);
-    reflectingCaptureShader = buildLitProgram("/reflectingTextureShader", true, capture);
-    normalMapCaptureShader = buildLitProgram("/normalMapTextureShader", false, capture);
+    p.genericCapture = buildLitProgram(p.directory, n, "/genericTextureShader", false, capture);
+    p.reflectingCapture = buildLitProgram(p.directory, n, "/reflectingTextureShader", true, capture);
+    p.normalMapCapture = buildLitProgram(p.directory, n, "/normalMapTextureShader", false, capture);
 
     // A program that failed to build has no inputs to wire; its models then take their
     // wiring from the other lit program, which shares the attribute locations.
-    ShaderProgram* normalMapUpload = normalMapTextureShader->program ? normalMapTextureShader : genericTextureShader;
-    ShaderProgram* genericUpload = genericTextureShader->program ? genericTextureShader : normalMapTextureShader;
+    ShaderProgram* normalMapUpload = p.normalMapTexture->program ? p.normalMapTexture : p.genericTexture;
+    ShaderProgram* genericUpload = p.genericTexture->program ? p.genericTexture : p.normalMapTexture;
     const short tangentKeys[] = {1, 2, 3, 4, 8, 9, 11, 10, fineRoomKey, fineFloorKey};
     for (short key : tangentKeys)
         if (ModelData* model = getModel(key))
@@ -136,15 +130,40 @@ void buildShaderPrograms()
             uploadModel(*model, *genericUpload);
 }
 
-void buildScreenQuad(const ShaderProgram& program)
+void releaseShaderPrograms(ShaderPrograms& p)
+{
+    ShaderProgram** all[] = {&p.genericTexture, &p.reflectingTexture, &p.normalMapTexture, &p.shadowTexture,
+                             &p.framebuffer,    &p.bloom,             &p.dof,              &p.genericCapture,
+                             &p.reflectingCapture, &p.normalMapCapture, &p.bloomHalo,     &p.dofBlur,
+                             &p.presentFallback};
+    for (ShaderProgram** program : all) {
+        if (*program) {
+            (*program)->release();
+            delete *program;
+        }
+        *program = nullptr;
+    }
+    if (p.screenQuad != 0) {
+        glDeleteVertexArrays(1, &p.screenQuad);
+        glDeleteBuffers(3, p.screenQuadBuffers);
+    }
+    p.screenQuad = 0;
+    for (GLuint& buffer : p.screenQuadBuffers)
+        buffer = 0;
+    p.lightCount = 0;
+}
+
+namespace {
+
+void buildScreenQuad(ShaderPrograms& p, const ShaderProgram& program)
 {
     static const GLfloat positions[16] = {-1, 1, 0, 1, -1, -1, 0, 1, 1, 1, 0, 1, 1, -1, 0, 1};
     static const GLfloat texCoords[8] = {0, 1, 0, 0, 1, 1, 1, 0};
     static const GLuint indices[6] = {1, 0, 2, 1, 2, 3};
 
-    glGenVertexArrays(1, &screenQuad);
-    glBindVertexArray(screenQuad);
-    GLuint buffers[3];
+    glGenVertexArrays(1, &p.screenQuad);
+    glBindVertexArray(p.screenQuad);
+    GLuint* buffers = p.screenQuadBuffers;
     glGenBuffers(1, &buffers[0]);
     glBindBuffer(GL_ARRAY_BUFFER, buffers[0]);
     glBufferData(GL_ARRAY_BUFFER, sizeof(positions), positions, GL_STATIC_DRAW);
@@ -172,3 +191,5 @@ void buildScreenQuad(const ShaderProgram& program)
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
+
+} // namespace

@@ -1,32 +1,55 @@
 #pragma once
-// The seven programs of the hall with their cached uniform locations, the full-screen
-// quad, and the model uploads wired against the programs that draw them.
+// The programs of the hall with their cached uniform locations, the full-screen quad, and
+// the model uploads wired against the programs that draw them. One ShaderPrograms holds
+// them all (a renderer owns it); the spec-named pointers refer to the default set.
 #include "programs/shaderProgram.h"
 
-extern ShaderProgram* genericTextureShader;
-extern ShaderProgram* reflectingTextureShader;
-extern ShaderProgram* normalMapTextureShader;
-extern ShaderProgram* shadowTextureShader;
-extern ShaderProgram* framebufferShader;
-extern ShaderProgram* bloomShader;
-extern ShaderProgram* dofShader;
-// The same three lit programs built for the environment captures (ENVIRONMENT_CAPTURE
-// defined): lighter shading for what only a curved mirror shows.
-extern ShaderProgram* genericCaptureShader;
-extern ShaderProgram* reflectingCaptureShader;
-extern ShaderProgram* normalMapCaptureShader;
-// The bloom's quarter-size gather of its halo ("/bloomShader" with BLOOM_HALO).
-extern ShaderProgram* bloomHaloShader;
-// The depth of field's half-size gather of its blur ("/dofShader" with DOF_BLUR).
-extern ShaderProgram* dofBlurShader;
-// A plain copy built from text in the code when "/framebufferShader" fails to build, so
-// the window still shows the picture; null otherwise.
-extern ShaderProgram* presentFallbackShader;
+struct ShaderPrograms {
+    ShaderProgram* genericTexture = nullptr;
+    ShaderProgram* reflectingTexture = nullptr;
+    ShaderProgram* normalMapTexture = nullptr;
+    ShaderProgram* shadowTexture = nullptr;
+    ShaderProgram* framebuffer = nullptr;
+    ShaderProgram* bloom = nullptr;
+    ShaderProgram* dof = nullptr;
+    // The same three lit programs built for the environment captures (ENVIRONMENT_CAPTURE
+    // defined): lighter shading for what only a curved mirror shows.
+    ShaderProgram* genericCapture = nullptr;
+    ShaderProgram* reflectingCapture = nullptr;
+    ShaderProgram* normalMapCapture = nullptr;
+    // The bloom's quarter-size gather of its halo ("/bloomShader" with BLOOM_HALO).
+    ShaderProgram* bloomHalo = nullptr;
+    // The depth of field's half-size gather of its blur ("/dofShader" with DOF_BLUR).
+    ShaderProgram* dofBlur = nullptr;
+    // A plain copy built from text in the code when "/framebufferShader" fails to build, so
+    // the window still shows the picture; null otherwise.
+    ShaderProgram* presentFallback = nullptr;
 
-extern GLuint screenQuad;  // vertex array of the two clockwise triangles covering clip space
+    GLuint screenQuad = 0;  // vertex array of the two clockwise triangles covering clip space
+    GLuint screenQuadBuffers[3] = {0, 0, 0};
+    int lightCount = 0;  // the lit programs declare this many lights (LIGHT_COUNT)
+    // Folder and prefix the program names are appended to ("shaders" + "/genericTextureShader").
+    std::string directory = "shaders";
 
-// Folder and prefix the program names are appended to ("shaders" + "/genericTextureShader").
-extern std::string shaderDirectory;
+    ShaderPrograms() = default;
+    ShaderPrograms(const ShaderPrograms&) = delete;
+    ShaderPrograms& operator=(const ShaderPrograms&) = delete;
+};
+
+// The default renderer's set (defined with the renderer).
+ShaderPrograms& defaultPrograms();
+
+extern ShaderProgram*& genericTextureShader;
+extern ShaderProgram*& reflectingTextureShader;
+extern ShaderProgram*& normalMapTextureShader;
+extern ShaderProgram*& shadowTextureShader;
+extern ShaderProgram*& framebufferShader;
+extern ShaderProgram*& bloomShader;
+extern ShaderProgram*& dofShader;
+extern GLuint& screenQuad;
+
+// The default programs' folder.
+extern std::string& shaderDirectory;
 
 // What every stage gets after its `#version` line: the numbers C++ and GLSL share, among
 // them how many lights (1 to 4) the lit programs shade with; the lights' code is unrolled
@@ -34,8 +57,13 @@ extern std::string shaderDirectory;
 std::string shaderPrelude(int lightCount);
 std::string shaderPrelude();
 
+// Builds every program with `lightCount` lights (1 to maxLightSlots) into `programs`, whose
+// earlier programs, if any, are released first, and wires the models against them.
+void buildShaderPrograms(ShaderPrograms& programs, int lightCount);
+// The default set, for the default hall's lights (defined with the renderer).
 void buildShaderPrograms();
-void buildScreenQuad(const ShaderProgram& program);
+// Deletes every program and the quad; call while the context is still there.
+void releaseShaderPrograms(ShaderPrograms& programs);
 
 // Looks up the slots of the location table that a lit program uses.
 void cacheLitLocations(ShaderProgram& program);

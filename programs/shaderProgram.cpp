@@ -208,6 +208,18 @@ void ShaderProgram::linkAndReport()
     reportGLError();
 }
 
+void ShaderProgram::release()
+{
+    for (GLuint* shader : {&vertexShader, &geometryShader, &fragmentShader}) {
+        if (*shader != 0)
+            glDeleteShader(*shader);
+        *shader = 0;
+    }
+    if (program != 0)
+        glDeleteProgram(program);
+    program = 0;
+}
+
 void ShaderProgram::use() const { glUseProgram(program); }
 void ShaderProgram::unuse() const { glUseProgram(0); }
 

@@ -8,7 +8,11 @@
 #include "base/glApi.h"
 #include <string>
 
-// Slots of the cached uniform-location table.
+// The most lights a lit program is built for; each has its slots in the location table.
+constexpr int maxLightSlots = 4;
+
+// Slots of the cached uniform-location table: the first two lights where they always
+// were, any further ones after the material.
 enum UniformSlot {
     ProjectionMatrixSlot = 0,
     ModelMatrixSlot = 1,
@@ -18,7 +22,9 @@ enum UniformSlot {
     RefractionSlot = 5,
     LightSlotBase = 6,  // light i starts at 6 + 5 i: position, attenuation, ambient, diffuse, specular
     MaterialSlotBase = 16,  // ambient, diffuse, specular, specularExponent
-    UniformSlotCount = 20
+    UniformSlotCount = 20,  // everything of a two-light program
+    MoreLightSlotBase = 20,  // light i >= 2 starts at 20 + 5 (i - 2)
+    AllSlotCount = 20 + 5 * (maxLightSlots - 2)
 };
 
 struct LightLocations {
@@ -45,11 +51,15 @@ struct UniformLocations {
     GLint refraction = -1;
     LightLocations light[2];
     MaterialLocations material;
+    LightLocations moreLights[maxLightSlots - 2];
+
+    LightLocations& lightAt(int i) { return i < 2 ? light[i] : moreLights[i - 2]; }
+    const LightLocations& lightAt(int i) const { return i < 2 ? light[i] : moreLights[i - 2]; }
 
     GLint& slot(int index) { return reinterpret_cast<GLint*>(this)[index]; }
     GLint slot(int index) const { return reinterpret_cast<const GLint*>(this)[index]; }
 };
-static_assert(sizeof(UniformLocations) == UniformSlotCount * sizeof(GLint), "20 packed slots");
+static_assert(sizeof(UniformLocations) == AllSlotCount * sizeof(GLint), "packed slots");
 
 // Only a readable regular file counts: a directory or a FIFO where a shader is expected
 // is reported as missing.
@@ -76,6 +86,9 @@ public:
 
     GLuint compileShader(GLenum type, const std::string& source);
     void link();
+    // Deletes the program and its shaders (the destructor never calls GL: the context
+    // may be gone by then).
+    void release();
     void use() const;
     void unuse() const;
     GLint getUniformLocation(const char* name) const;

@@ -98,11 +98,14 @@ ShaderDialect esShaderDialect()
                                "precision highp samplerCube;\nprecision highp samplerCubeShadow;\n"};
 }
 
+ShaderDialect platformShaderDialect()
+{
 #ifdef __EMSCRIPTEN__
-ShaderDialect shaderDialect = esShaderDialect();
+    return esShaderDialect();
 #else
-ShaderDialect shaderDialect;
+    return {};
 #endif
+}
 
 bool readShaderFile(const std::string& path, std::string& text, std::string& problem)
 {
@@ -110,7 +113,7 @@ bool readShaderFile(const std::string& path, std::string& text, std::string& pro
 }
 
 ShaderSource spliceShaderSource(const std::string& path, const std::string& text, const std::string& prelude,
-                                const ShaderFileReader& read)
+                                const ShaderFileReader& read, const ShaderDialect& dialect)
 {
     Splicer splicer{read, {}};
     splicer.result.files.push_back(path);
@@ -119,10 +122,10 @@ ShaderSource spliceShaderSource(const std::string& path, const std::string& text
     std::string first = text.substr(0, text.find('\n'));
     int firstLine = 1;
     if (isVersionLine(first)) {
-        if (shaderDialect.versionLine.empty())
+        if (dialect.versionLine.empty())
             splicer.result.text = first + "\n";
         else
-            splicer.result.text = shaderDialect.versionLine + "\n" + shaderDialect.declarations;
+            splicer.result.text = dialect.versionLine + "\n" + dialect.declarations;
         firstLine = 2;
     }
     if (!prelude.empty() || firstLine == 2) {

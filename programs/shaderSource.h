@@ -34,16 +34,18 @@ struct ShaderDialect {
     std::string versionLine;
     std::string declarations;
 };
-extern ShaderDialect shaderDialect;
 
 // GLSL ES 3.00 with high default precisions: the browser build's dialect.
 ShaderDialect esShaderDialect();
+// What this build compiles: ES in the browser, the files' own desktop GLSL otherwise.
+ShaderDialect platformShaderDialect();
 
 // An ordinary file of at most maxShaderFileBytes.
 bool readShaderFile(const std::string& path, std::string& text, std::string& problem);
 
 ShaderSource spliceShaderSource(const std::string& path, const std::string& text, const std::string& prelude,
-                                const ShaderFileReader& read = readShaderFile);
+                                const ShaderFileReader& read = readShaderFile,
+                                const ShaderDialect& dialect = platformShaderDialect());
 
 // "source 0 is shaders/a.frag, source 1 is shaders/b.glsl": which file a log's numbers name.
 std::string describeSourceNumbers(const ShaderSource& source);

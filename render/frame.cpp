@@ -1,12 +1,9 @@
 #include "render/frame.h"
 
-#include "base/frameClock.h"
-#include "app/window.h"
 #include "navigation/view.h"
-#include "programs/programs.h"
-#include "render/passTimer.h"
-#include "render/renderTargets.h"
+#include "render/renderer.h"
 #include "render/scenePass.h"
+#include "scene/hall.h"
 
 namespace {
 
@@ -15,12 +12,12 @@ const GLenum allSceneColorBuffers[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMEN
 #endif
 
 // The quad's triangles wind clockwise, so culling goes off while it is drawn.
-void beginFullScreenPass(const ShaderProgram& program)
+void beginFullScreenPass(const Renderer& renderer, const ShaderProgram& program)
 {
     glDisable(GL_CULL_FACE);
     glDisable(GL_DEPTH_TEST);
     program.use();
-    glBindVertexArray(screenQuad);
+    glBindVertexArray(renderer.programs.screenQuad);
 }
 
 void drawQuad()
@@ -55,8 +52,9 @@ void beginMipSampling(GLuint texture, GLuint sampler, bool makeMips)
 
 // Draws `program` over a reduced target, `sendUniforms` giving it what it reads; the
 // caller's framebuffer and viewport come back afterwards.
-void gatherReduced(const ShaderProgram& program, void (*sendUniforms)(const ShaderProgram&), GLuint framebuffer,
-                   GLsizei width, GLsizei height)
+template <typename SendUniforms>
+void gatherReduced(const ShaderProgram& program, const SendUniforms& sendUniforms, GLuint framebuffer, GLsizei width,
+                   GLsizei height)
 {
     GLint previous = 0;
     GLint viewport[4];
@@ -80,29 +78,31 @@ void bindReduced(GLuint texture)
     glActiveTexture(GL_TEXTURE0);
 }
 
-void sendBloomUniforms(const ShaderProgram& program)
+void sendBloomUniforms(const ShaderProgram& program, const View& view)
 {
+    const FilterSettings& filters = view.filters;
     glUniform1i(program.getUniformLocation("colorTexture"), 0);
     glUniform1i(program.getUniformLocation("colorMips"), static_cast<GLint>(mipUnit));
     glUniform1i(program.getUniformLocation("bloomHalo"), static_cast<GLint>(reducedUnit));
-    glUniform1f(program.getUniformLocation("bloomfactor"), bloomfactor);
-    glUniform1f(program.getUniformLocation("pixelsizex"), 1.0f / static_cast<float>(screenWidth));
-    glUniform1f(program.getUniformLocation("pixelsizey"), 1.0f / static_cast<float>(screenHeight));
+    glUniform1f(program.getUniformLocation("bloomfactor"), filters.bloomfactor);
+    glUniform1f(program.getUniformLocation("pixelsizex"), 1.0f / static_cast<float>(view.width));
+    glUniform1f(program.getUniformLocation("pixelsizey"), 1.0f / static_cast<float>(view.height));
 }
 
-void sendDepthOfFieldUniforms(const ShaderProgram& program)
+void sendDepthOfFieldUniforms(const ShaderProgram& program, const View& view)
 {
+    const FilterSettings& filters = view.filters;
     glUniform1i(program.getUniformLocation("bgl_RenderedTexture"), 0);
     glUniform1i(program.getUniformLocation("bgl_DepthTexture"), 1);
     glUniform1i(program.getUniformLocation("renderedMips"), static_cast<GLint>(mipUnit));
     glUniform1i(program.getUniformLocation("dofBlur"), static_cast<GLint>(reducedUnit));
     glUniform1i(program.getUniformLocation("bloomHalo"), static_cast<GLint>(reducedUnit));
-    glUniform1f(program.getUniformLocation("bloomfactor"), bloomfactor);
-    glUniform1f(program.getUniformLocation("focalDepth"), focalDepth);
-    glUniform1f(program.getUniformLocation("focalLength"), focalLength);
-    glUniform1f(program.getUniformLocation("fstop"), fstop);
-    glUniform1f(program.getUniformLocation("bgl_RenderedTextureWidth"), static_cast<float>(screenWidth));
-    glUniform1f(program.getUniformLocation("bgl_RenderedTextureHeight"), static_cast<float>(screenHeight));
+    glUniform1f(program.getUniformLocation("bloomfactor"), filters.bloomfactor);
+    glUniform1f(program.getUniformLocation("focalDepth"), filters.focalDepth);
+    glUniform1f(program.getUniformLocation("focalLength"), filters.focalLength);
+    glUniform1f(program.getUniformLocation("fstop"), filters.fstop);
+    glUniform1f(program.getUniformLocation("bgl_RenderedTextureWidth"), static_cast<float>(view.width));
+    glUniform1f(program.getUniformLocation("bgl_RenderedTextureHeight"), static_cast<float>(view.height));
     glUniform1f(program.getUniformLocation("showFocus"), 0.0f);
 }
 
@@ -115,146 +115,158 @@ void endMipSampling()
 }
 
 // Points the one fragment output at scene colour texture k (the scene pass draws depth too).
-void drawIntoSceneColor(int k)
+void drawIntoSceneColor(const RenderTargets& targets, int k)
 {
 #ifdef __EMSCRIPTEN__
     // ES sends the output to draw buffer 0 alone, and WebGL refuses to draw while a texture
     // being read is attached: the target takes attachment 0 by itself.
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, sceneColorTextures[k], 0);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, k == 0 ? sceneDepthTexture : 0, 0);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, targets.sceneColorTextures[k], 0);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, k == 0 ? targets.sceneDepthTexture : 0,
+                           0);
 #else
+    (void)targets;
     glDrawBuffers(1, &allSceneColorBuffers[k]);
 #endif
 }
 
-void clearSceneTargets()
+void clearSceneTargets(const RenderTargets& targets)
 {
 #ifdef __EMSCRIPTEN__
     for (int k = 2; k >= 0; --k) {
-        drawIntoSceneColor(k);
+        drawIntoSceneColor(targets, k);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
 #else
+    (void)targets;
     glDrawBuffers(3, allSceneColorBuffers);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 #endif
 }
 
 // Copies one colour attachment of the scene framebuffer into the current draw buffer.
-void copySceneColor(GLenum fromAttachment)
+void copySceneColor(const View& view, GLenum fromAttachment)
 {
     glReadBuffer(fromAttachment);
-    glBlitFramebuffer(0, 0, screenWidth, screenHeight, 0, 0, screenWidth, screenHeight, GL_COLOR_BUFFER_BIT,
-                      GL_NEAREST);
+    glBlitFramebuffer(0, 0, view.width, view.height, 0, 0, view.width, view.height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
 }
 
 // A filter whose program failed to build hands the picture on unchanged, so a broken
 // shader file costs its effect, not the whole hall.
-bool passedOnUnfiltered(bool built, GLenum fromAttachment)
+bool passedOnUnfiltered(const View& view, bool built, GLenum fromAttachment)
 {
     if (built)
         return false;
-    copySceneColor(fromAttachment);
+    copySceneColor(view, fromAttachment);
     return true;
 }
 
 } // namespace
 
-void renderFrame()
+void renderFrame(Renderer& renderer, const Hall& hall, const View& view)
 {
-    glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
-    glViewport(0, 0, screenWidth, screenHeight);
+    fitViewTargets(renderer.targets, view.width, view.height);
+    const RenderTargets& targets = renderer.targets;
+    glBindFramebuffer(GL_FRAMEBUFFER, targets.sceneFramebuffer);
+    glViewport(0, 0, view.width, view.height);
     // Without its scene framebuffer the frame has nothing to draw into but the window.
     if (drawFramebufferComplete()) {
-        clearSceneTargets();
-        drawIntoSceneColor(0);
+        clearSceneTargets(targets);
+        drawIntoSceneColor(targets, 0);
         {
-            PassScope timing(FramePass::Scene);
-            renderScene();
+            PassScope timing(renderer.timing, FramePass::Scene);
+            renderScene(renderer, hall, view.camera);
         }
-        drawIntoSceneColor(1);
+        drawIntoSceneColor(targets, 1);
         {
-            PassScope timing(FramePass::Bloom);
-            renderBloom();
+            PassScope timing(renderer.timing, FramePass::Bloom);
+            renderBloom(renderer, view);
         }
-        drawIntoSceneColor(2);
+        drawIntoSceneColor(targets, 2);
         {
-            PassScope timing(FramePass::DepthOfField);
-            renderDepthOfField();
+            PassScope timing(renderer.timing, FramePass::DepthOfField);
+            renderDepthOfField(renderer, view);
         }
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    PassScope timing(FramePass::Present);
-    presentFrame();
-    swapAndPollEvents();
+    PassScope timing(renderer.timing, FramePass::Present);
+    presentFrame(renderer);
+    if (renderer.afterPresent)
+        renderer.afterPresent();
 }
 
-void renderBloom()
+void renderBloom(Renderer& renderer, const View& view)
 {
-    const ShaderProgram& program = *bloomShader;
-    if (passedOnUnfiltered(program.program != 0, GL_COLOR_ATTACHMENT0))
+    const ShaderPrograms& programs = renderer.programs;
+    const RenderTargets& targets = renderer.targets;
+    const ShaderProgram& program = *programs.bloom;
+    if (passedOnUnfiltered(view, program.program != 0, GL_COLOR_ATTACHMENT0))
         return;
-    beginFullScreenPass(program);
+    beginFullScreenPass(renderer, program);
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, sceneColorTextures[0]);
-    beginMipSampling(sceneColorTextures[0], filterLevelSampler, true);
+    glBindTexture(GL_TEXTURE_2D, targets.sceneColorTextures[0]);
+    beginMipSampling(targets.sceneColorTextures[0], targets.filterLevelSampler, true);
+    auto sendUniforms = [&view](const ShaderProgram& p) { sendBloomUniforms(p, view); };
     // Without its halo build the halo target stays black: the picture passes through
     // without a halo.
-    if (bloomHaloShader->program != 0)
-        gatherReduced(*bloomHaloShader, sendBloomUniforms, bloomHaloFramebuffer, bloomHaloExtent(screenWidth),
-                      bloomHaloExtent(screenHeight));
-    bindReduced(bloomHaloTexture);
+    if (programs.bloomHalo->program != 0)
+        gatherReduced(*programs.bloomHalo, sendUniforms, targets.bloomHaloFramebuffer, bloomHaloExtent(view.width),
+                      bloomHaloExtent(view.height));
+    bindReduced(targets.bloomHaloTexture);
     program.use();
-    sendBloomUniforms(program);
+    sendUniforms(program);
     drawQuad();
     bindReduced(0);
     endMipSampling();
     endFullScreenPass();
 }
 
-void renderDepthOfField()
+void renderDepthOfField(Renderer& renderer, const View& view)
 {
-    const ShaderProgram& program = *dofShader;
+    const ShaderPrograms& programs = renderer.programs;
+    const RenderTargets& targets = renderer.targets;
+    const ShaderProgram& program = *programs.dof;
     // Both builds come from one file: without the blur the pass would fade into black.
-    if (passedOnUnfiltered(program.program != 0 && dofBlurShader->program != 0, GL_COLOR_ATTACHMENT1))
+    if (passedOnUnfiltered(view, program.program != 0 && programs.dofBlur->program != 0, GL_COLOR_ATTACHMENT1))
         return;
-    beginFullScreenPass(program);
+    beginFullScreenPass(renderer, program);
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, sceneColorTextures[1]);
+    glBindTexture(GL_TEXTURE_2D, targets.sceneColorTextures[1]);
     // The blur gathers from the picture before the bloom, whose mipmaps the bloom made
     // this frame, and adds the bloom's halo back, which varies too slowly for a blur to
     // change: one mipmap chain a frame instead of two. Without a bloom the chain is made here.
-    beginMipSampling(sceneColorTextures[0], filterLevelSampler, bloomShader->program == 0);
-    bindReduced(bloomHaloTexture);
+    beginMipSampling(targets.sceneColorTextures[0], targets.filterLevelSampler, programs.bloom->program == 0);
+    bindReduced(targets.bloomHaloTexture);
     glActiveTexture(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_2D, sceneDepthTexture);
+    glBindTexture(GL_TEXTURE_2D, targets.sceneDepthTexture);
     glActiveTexture(GL_TEXTURE0);
-    gatherReduced(*dofBlurShader, sendDepthOfFieldUniforms, dofBlurFramebuffer, dofBlurExtent(screenWidth),
-                  dofBlurExtent(screenHeight));
-    bindReduced(dofBlurTexture);
+    auto sendUniforms = [&view](const ShaderProgram& p) { sendDepthOfFieldUniforms(p, view); };
+    gatherReduced(*programs.dofBlur, sendUniforms, targets.dofBlurFramebuffer, dofBlurExtent(view.width),
+                  dofBlurExtent(view.height));
+    bindReduced(targets.dofBlurTexture);
     program.use();
-    sendDepthOfFieldUniforms(program);
+    sendUniforms(program);
     drawQuad();
     bindReduced(0);
     endMipSampling();
     endFullScreenPass();
 }
 
-void presentFrame()
+void presentFrame(Renderer& renderer)
 {
+    const ShaderPrograms& programs = renderer.programs;
     // The picture is stored display-encoded, so it goes to the window byte for byte with
     // sRGB encoding off: exactly what is stored, whatever the window's encoding, and no
     // curve to run per sample. A failed program gives way to the built-in copy; the
     // window is multisampled, so no blit may copy into it.
-    const bool fallback = framebufferShader->program == 0 && presentFallbackShader;
-    const ShaderProgram& program = fallback ? *presentFallbackShader : *framebufferShader;
+    const bool fallback = programs.framebuffer->program == 0 && programs.presentFallback;
+    const ShaderProgram& program = fallback ? *programs.presentFallback : *programs.framebuffer;
 #ifndef __EMSCRIPTEN__
     glDisable(GL_FRAMEBUFFER_SRGB);
 #endif
-    beginFullScreenPass(program);
+    beginFullScreenPass(renderer, program);
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, sceneColorTextures[2]);
+    glBindTexture(GL_TEXTURE_2D, renderer.targets.sceneColorTextures[2]);
     glUniform1i(program.getUniformLocation("colorTexture1"), 0);
     drawQuad();
     glBindTexture(GL_TEXTURE_2D, 0);
@@ -262,4 +274,24 @@ void presentFrame()
 #ifndef __EMSCRIPTEN__
     glEnable(GL_FRAMEBUFFER_SRGB);
 #endif
+}
+
+void renderFrame()
+{
+    renderFrame(defaultRenderer(), defaultHall(), drawnDefaultView());
+}
+
+void renderBloom()
+{
+    renderBloom(defaultRenderer(), drawnDefaultView());
+}
+
+void renderDepthOfField()
+{
+    renderDepthOfField(defaultRenderer(), drawnDefaultView());
+}
+
+void presentFrame()
+{
+    presentFrame(defaultRenderer());
 }

@@ -1,6 +1,16 @@
 #pragma once
-// One frame: the lit scene into the scene framebuffer, bloom over it, depth of field
-// over that, the result copied to the window and shown.
+// One frame of a view: the lit scene into the renderer's scene framebuffer, bloom over it,
+// depth of field over that, the result copied to the window, then the renderer's
+// afterPresent (the window shows it). The argument-free passes draw the default renderer
+// and hall through the spec-named camera, size and filter parameters.
+struct Hall;
+struct Renderer;
+struct View;
+
+void renderFrame(Renderer& renderer, const Hall& hall, const View& view);
+void renderBloom(Renderer& renderer, const View& view);
+void renderDepthOfField(Renderer& renderer, const View& view);
+void presentFrame(Renderer& renderer);
 
 void renderFrame();
 void renderBloom();

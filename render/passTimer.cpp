@@ -1,21 +1,16 @@
 #include "render/passTimer.h"
 
-PassRecorder* passRecorder = nullptr;
-
-namespace {
-int openScopes = 0;
-}
-
-PassScope::PassScope(FramePass pass) : pass(pass), timed(passRecorder && openScopes == 0)
+PassScope::PassScope(PassTiming& timing, FramePass pass)
+    : timing(timing), pass(pass), timed(timing.recorder && timing.openScopes == 0)
 {
-    ++openScopes;
+    ++timing.openScopes;
     if (timed)
-        passRecorder->begin(pass);
+        timing.recorder->begin(pass);
 }
 
 PassScope::~PassScope()
 {
-    --openScopes;
+    --timing.openScopes;
     if (timed)
-        passRecorder->end(pass);
+        timing.recorder->end(pass);
 }

@@ -13,18 +13,23 @@ public:
     virtual void end(FramePass pass) = 0;
 };
 
-extern PassRecorder* passRecorder;
+// A renderer's recorder (none by default) and how many pass scopes are open in it.
+struct PassTiming {
+    PassRecorder* recorder = nullptr;
+    int openScopes = 0;
+};
 
 // Times the enclosing block as `pass`; nested scopes of other passes are not timed
 // separately (the environment capture draws the scene six times inside itself).
 class PassScope {
 public:
-    explicit PassScope(FramePass pass);
+    PassScope(PassTiming& timing, FramePass pass);
     ~PassScope();
     PassScope(const PassScope&) = delete;
     PassScope& operator=(const PassScope&) = delete;
 
 private:
+    PassTiming& timing;
     FramePass pass;
     bool timed;
 };

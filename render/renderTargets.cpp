@@ -1,28 +1,11 @@
 #include "render/renderTargets.h"
 
-#include "base/frameClock.h"
 #include "base/glCapabilities.h"
+#include "render/renderer.h"
 
 #include <algorithm>
 #include <iostream>
 
-GLuint sceneFramebuffer = 0;
-GLuint sceneColorTextures[3] = {0, 0, 0};
-GLuint sceneDepthTexture = 0;
-GLuint environmentFramebuffer = 0;
-GLuint environmentDepthBuffer = 0;
-GLuint environmentCubeMaps[2] = {0, 0};
-GLuint shadowFramebuffer = 0;
-GLuint shadowCubeMaps[2] = {0, 0};
-GLuint captureShadowFramebuffer = 0;
-GLuint captureShadowCubeMaps[2] = {0, 0};
-GLuint environmentTextureSampler = 0;
-GLuint environmentShadowSampler = 0;
-GLuint filterLevelSampler = 0;
-GLuint bloomHaloFramebuffer = 0;
-GLuint bloomHaloTexture = 0;
-GLuint dofBlurFramebuffer = 0;
-GLuint dofBlurTexture = 0;
 
 namespace {
 
@@ -43,34 +26,35 @@ void setCubeWrapAndFilter(GLenum filter)
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, filter);
 }
 
-void createSceneTargets()
+void createSceneTargets(RenderTargets& t, const char* successText)
 {
-    glGenFramebuffers(1, &sceneFramebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
+    const GLsizei width = t.width, height = t.height;
+    glGenFramebuffers(1, &t.sceneFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, t.sceneFramebuffer);
 
-    glGenTextures(1, &sceneDepthTexture);
-    glBindTexture(GL_TEXTURE_2D, sceneDepthTexture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT24, screenWidth, screenHeight, 0, GL_DEPTH_COMPONENT,
+    glGenTextures(1, &t.sceneDepthTexture);
+    glBindTexture(GL_TEXTURE_2D, t.sceneDepthTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT24, width, height, 0, GL_DEPTH_COMPONENT,
                  GL_UNSIGNED_INT, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, sceneDepthTexture, 0);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, t.sceneDepthTexture, 0);
 
     for (int k = 0; k < 3; ++k) {
-        glGenTextures(1, &sceneColorTextures[k]);
-        glBindTexture(GL_TEXTURE_2D, sceneColorTextures[k]);
+        glGenTextures(1, &t.sceneColorTextures[k]);
+        glBindTexture(GL_TEXTURE_2D, t.sceneColorTextures[k]);
         // The two pictures the filters read get the whole chain down to 1 x 1, as the
         // filters gather from coarse levels; the last one only ever shows level 0.
-        const GLint levels = k < 2 ? mipLevelCount(screenWidth, screenHeight) : 1;
+        const GLint levels = k < 2 ? mipLevelCount(width, height) : 1;
         for (GLint level = 0; level < levels; ++level)
-            glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, std::max(1, screenWidth >> level),
-                         std::max(1, screenHeight >> level), 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+            glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, std::max(1, width >> level),
+                         std::max(1, height >> level), 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
 #ifdef __EMSCRIPTEN__
         // ES draws the one fragment output into attachment 0 only: each pass attaches
         // its target there (see the frame).
         if (k == 0)
 #endif
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + k, GL_TEXTURE_2D, sceneColorTextures[k], 0);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + k, GL_TEXTURE_2D, t.sceneColorTextures[k], 0);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -78,15 +62,18 @@ void createSceneTargets()
         if (anisotropicFilteringAvailable())
             glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, 8.0f);
     }
-    reportFramebufferStatus("\nFramebuffer created\n", "The hall is not drawn: its scene framebuffer is incomplete.");
+    reportFramebufferStatus(successText, "The hall is not drawn: its scene framebuffer is incomplete.");
+}
 
-    // The textures keep plain linear filtering; only the filters read their mipmaps.
-    // Clamped, so a halo or blur at one edge does not pull in the opposite edge.
-    glGenSamplers(1, &filterLevelSampler);
-    glSamplerParameteri(filterLevelSampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glSamplerParameteri(filterLevelSampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glSamplerParameteri(filterLevelSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glSamplerParameteri(filterLevelSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+// The textures keep plain linear filtering; only the filters read their mipmaps.
+// Clamped, so a halo or blur at one edge does not pull in the opposite edge.
+void createFilterSampler(RenderTargets& t)
+{
+    glGenSamplers(1, &t.filterLevelSampler);
+    glSamplerParameteri(t.filterLevelSampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(t.filterLevelSampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(t.filterLevelSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(t.filterLevelSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
 }
 
 // A colour texture the filters draw a reduced picture into and read back bilinearly.
@@ -107,32 +94,35 @@ void createReducedTarget(GLuint& framebuffer, GLuint& texture, GLsizei width, GL
         glClear(GL_COLOR_BUFFER_BIT);
 }
 
-void createEnvironmentTargets()
+void createViewTargets(RenderTargets& t, int width, int height, const char* successText)
 {
-    glGenFramebuffers(1, &environmentFramebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, environmentFramebuffer);
-    glGenRenderbuffers(1, &environmentDepthBuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, environmentDepthBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, environmentMapSize, environmentMapSize);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, environmentDepthBuffer);
+    t.width = width;
+    t.height = height;
+    createSceneTargets(t, successText);
+    createReducedTarget(t.bloomHaloFramebuffer, t.bloomHaloTexture, bloomHaloExtent(width), bloomHaloExtent(height),
+                        "The bloom's halo is not drawn: its framebuffer is incomplete.");
+    createReducedTarget(t.dofBlurFramebuffer, t.dofBlurTexture, dofBlurExtent(width), dofBlurExtent(height),
+                        "The depth of field's blur is not drawn: its framebuffer is incomplete.");
+}
 
-    // A curved mirror shows a face minified many times over: read at one level, it
-    // glitters. The captures make the chain afresh after each refresh.
-    for (GLuint& cubeMap : environmentCubeMaps) {
-        glGenTextures(1, &cubeMap);
-        glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
-        setCubeWrapAndFilter(GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAX_LEVEL, environmentMipLevels - 1);
-        for (GLint level = 0; level < environmentMipLevels; ++level)
-            for (int face = 0; face < 6; ++face)
-                glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, level, GL_RGBA8,
-                             std::max(1, environmentMapSize >> level), std::max(1, environmentMapSize >> level), 0,
-                             GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    }
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_CUBE_MAP_POSITIVE_X,
-                           environmentCubeMaps[1], 0);
+void releaseViewTargets(RenderTargets& t)
+{
+    const GLuint framebuffers[] = {t.sceneFramebuffer, t.bloomHaloFramebuffer, t.dofBlurFramebuffer};
+    glDeleteFramebuffers(3, framebuffers);
+    const GLuint textures[] = {t.sceneColorTextures[0], t.sceneColorTextures[1], t.sceneColorTextures[2],
+                               t.sceneDepthTexture, t.bloomHaloTexture, t.dofBlurTexture};
+    glDeleteTextures(6, textures);
+    t.width = t.height = 0;
+    t.sceneFramebuffer = t.sceneDepthTexture = 0;
+    for (GLuint& texture : t.sceneColorTextures)
+        texture = 0;
+    t.bloomHaloFramebuffer = t.bloomHaloTexture = t.dofBlurFramebuffer = t.dofBlurTexture = 0;
+}
 
+void createEnvironmentSamplers(RenderTargets& t)
+{
+    GLuint& environmentTextureSampler = t.environmentTextureSampler;
+    GLuint& environmentShadowSampler = t.environmentShadowSampler;
     glGenSamplers(1, &environmentTextureSampler);
     glSamplerParameteri(environmentTextureSampler, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glSamplerParameteri(environmentTextureSampler, GL_TEXTURE_WRAP_T, GL_REPEAT);
@@ -148,15 +138,51 @@ void createEnvironmentTargets()
     glSamplerParameteri(environmentShadowSampler, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glSamplerParameteri(environmentShadowSampler, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
     glSamplerParameteri(environmentShadowSampler, GL_TEXTURE_COMPARE_FUNC, GL_LESS);
+}
+
+// The samplers exist whatever the hall holds: a capture may be drawn into any framebuffer.
+void createEnvironmentTargets(RenderTargets& t, int reflectingCount)
+{
+    createEnvironmentSamplers(t);
+    if (reflectingCount <= 0)
+        return;
+    glGenFramebuffers(1, &t.environmentFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, t.environmentFramebuffer);
+    glGenRenderbuffers(1, &t.environmentDepthBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, t.environmentDepthBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, environmentMapSize, environmentMapSize);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, t.environmentDepthBuffer);
+
+    // A curved mirror shows a face minified many times over: read at one level, it
+    // glitters. The captures make the chain afresh after each refresh.
+    t.environmentCubeMaps.assign(static_cast<size_t>(reflectingCount), 0);
+    for (GLuint& cubeMap : t.environmentCubeMaps) {
+        glGenTextures(1, &cubeMap);
+        glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
+        setCubeWrapAndFilter(GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAX_LEVEL, environmentMipLevels - 1);
+        for (GLint level = 0; level < environmentMipLevels; ++level)
+            for (int face = 0; face < 6; ++face)
+                glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, level, GL_RGBA8,
+                             std::max(1, environmentMapSize >> level), std::max(1, environmentMapSize >> level), 0,
+                             GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    }
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_CUBE_MAP_POSITIVE_X,
+                           t.environmentCubeMaps.back(), 0);
     reportFramebufferStatus("\nEnvironment framebuffer created\n",
                             "The mirror's and the lens's environment maps are not drawn: their framebuffer is incomplete.");
 }
 
-// One depth-only framebuffer and the two depth cube maps of `size` it draws into, one
+
+// One depth-only framebuffer and `count` depth cube maps of `size` it draws into, one
 // face at a time.
-void createDepthCubeTargets(GLuint& framebuffer, GLuint (&cubeMaps)[2], GLsizei size, GLenum filter,
+void createDepthCubeTargets(GLuint& framebuffer, std::vector<GLuint>& cubeMaps, int count, GLsizei size, GLenum filter,
                             const char* successText, const char* skipped)
 {
+    if (count <= 0)
+        return;
+    cubeMaps.assign(static_cast<size_t>(count), 0);
     glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     for (GLuint& cubeMap : cubeMaps) {
@@ -169,19 +195,20 @@ void createDepthCubeTargets(GLuint& framebuffer, GLuint (&cubeMaps)[2], GLsizei 
             glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT32F, size, size, 0,
                          GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
     }
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_CUBE_MAP_POSITIVE_X, cubeMaps[1], 0);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_CUBE_MAP_POSITIVE_X, cubeMaps.back(), 0);
     const GLenum none = GL_NONE;
     glDrawBuffers(1, &none);
     glReadBuffer(GL_NONE);
     reportFramebufferStatus(successText, skipped);
 }
 
-void createShadowTargets()
+void createShadowTargets(RenderTargets& t, int lightCount)
 {
-    createDepthCubeTargets(shadowFramebuffer, shadowCubeMaps, shadowMapSize, GL_LINEAR,
+    createDepthCubeTargets(t.shadowFramebuffer, t.shadowCubeMaps, lightCount, shadowMapSize, GL_LINEAR,
                            "\nShadow framebuffer created\n",
                            "The lights' shadow maps are not drawn: their framebuffer is incomplete.");
-    createDepthCubeTargets(captureShadowFramebuffer, captureShadowCubeMaps, captureShadowMapSize, GL_NEAREST,
+    createDepthCubeTargets(t.captureShadowFramebuffer, t.captureShadowCubeMaps, lightCount, captureShadowMapSize,
+                           GL_NEAREST,
                            nullptr, "The environment maps' shadow copies are not made: their framebuffer is incomplete.");
 }
 
@@ -206,16 +233,45 @@ bool drawFramebufferComplete()
     return glCheckFramebufferStatus(GL_DRAW_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
-void createRenderTargets()
+void createRenderTargets(RenderTargets& t, int width, int height, int lightCount, int reflectingCount)
 {
-    createSceneTargets();
-    createReducedTarget(bloomHaloFramebuffer, bloomHaloTexture, bloomHaloExtent(screenWidth),
-                        bloomHaloExtent(screenHeight), "The bloom's halo is not drawn: its framebuffer is incomplete.");
-    createReducedTarget(dofBlurFramebuffer, dofBlurTexture, dofBlurExtent(screenWidth), dofBlurExtent(screenHeight),
-                        "The depth of field's blur is not drawn: its framebuffer is incomplete.");
-    createEnvironmentTargets();
-    createShadowTargets();
+    releaseRenderTargets(t);
+    createViewTargets(t, width, height, "\nFramebuffer created\n");
+    createFilterSampler(t);
+    createEnvironmentTargets(t, reflectingCount);
+    createShadowTargets(t, lightCount);
     glBindTexture(GL_TEXTURE_2D, 0);
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void fitViewTargets(RenderTargets& t, int width, int height)
+{
+    if ((width == t.width && height == t.height) || width <= 0 || height <= 0)
+        return;
+    releaseViewTargets(t);
+    createViewTargets(t, width, height, nullptr);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void releaseRenderTargets(RenderTargets& t)
+{
+    releaseViewTargets(t);
+    const GLuint framebuffers[] = {t.environmentFramebuffer, t.shadowFramebuffer, t.captureShadowFramebuffer};
+    glDeleteFramebuffers(3, framebuffers);
+    std::vector<GLuint> textures;
+    for (const std::vector<GLuint>* maps : {&t.environmentCubeMaps, &t.shadowCubeMaps, &t.captureShadowCubeMaps})
+        textures.insert(textures.end(), maps->begin(), maps->end());
+    glDeleteTextures(static_cast<GLsizei>(textures.size()), textures.data());
+    glDeleteRenderbuffers(1, &t.environmentDepthBuffer);
+    const GLuint samplers[] = {t.environmentTextureSampler, t.environmentShadowSampler, t.filterLevelSampler};
+    glDeleteSamplers(3, samplers);
+    // Deleting name 0 does nothing, so a set released twice, or never made, is harmless.
+    t.environmentFramebuffer = t.environmentDepthBuffer = 0;
+    t.shadowFramebuffer = t.captureShadowFramebuffer = 0;
+    t.environmentCubeMaps.clear();
+    t.shadowCubeMaps.clear();
+    t.captureShadowCubeMaps.clear();
+    t.environmentTextureSampler = t.environmentShadowSampler = t.filterLevelSampler = 0;
 }

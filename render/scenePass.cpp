@@ -3,68 +3,95 @@
 #include "assets/models.h"
 #include "assets/textures.h"
 #include "navigation/camera.h"
-#include "programs/programs.h"
-#include "render/renderTargets.h"
-#include "scene/sceneObjects.h"
+#include "navigation/view.h"
+#include "render/renderer.h"
+#include "scene/hall.h"
 
+#include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
 #include <algorithm>
 
 namespace {
 
-// The three lit programs a view draws with and the shadow maps they read: the frame's, or
-// the captures' lighter builds and reduced maps.
-struct LitPrograms {
+// What one drawing of the scene reads: the three lit programs of the view and the shadow
+// maps they sample (the frame's, or the captures' lighter builds and reduced maps), the
+// hall, and the camera it is seen through.
+struct SceneDraw {
     const ShaderProgram& plain;
     const ShaderProgram& normalMapped;
     const ShaderProgram& reflecting;
-    const GLuint* shadowMaps;
+    const ShaderProgram& depthOnly;
+    const std::vector<GLuint>& shadowMaps;
     bool fineMeshes;  // the captures light at the vertices: they draw the finer twins
+    const Hall& hall;
+    const Camera& camera;
+    glm::mat4 view;
+    glm::mat4 projectionView;
+    int lightCount;    // the hall's lights, as far as the programs go: sent, and their shadow maps bound
+    int programLights; // the lights the programs declare; any beyond the hall's are sent dark
 };
 
-LitPrograms litPrograms(SceneView view)
+SceneDraw sceneDraw(const Renderer& renderer, const Hall& hall, const Camera& camera, SceneView view)
 {
-    if (view == SceneView::EnvironmentCapture)
-        return {*genericCaptureShader, *normalMapCaptureShader, *reflectingCaptureShader, captureShadowCubeMaps, true};
-    return {*genericTextureShader, *normalMapTextureShader, *reflectingTextureShader, shadowCubeMaps, false};
+    const ShaderPrograms& p = renderer.programs;
+    const RenderTargets& t = renderer.targets;
+    const bool capture = view == SceneView::EnvironmentCapture;
+    const std::vector<GLuint>& shadowMaps = capture ? t.captureShadowCubeMaps : t.shadowCubeMaps;
+    const glm::mat4 viewMatrix = cameraViewMatrix(camera);
+    const int programLights = std::min(p.lightCount, maxLightSlots);
+    const int lightCount = std::min(static_cast<int>(hall.lights.size()), programLights);
+    if (capture)
+        return {*p.genericCapture, *p.normalMapCapture, *p.reflectingCapture, *p.shadowTexture, shadowMaps, true,
+                hall, camera, viewMatrix, camera.projection * viewMatrix, lightCount, programLights};
+    return {*p.genericTexture, *p.normalMapTexture, *p.reflectingTexture, *p.shadowTexture, shadowMaps, false,
+            hall, camera, viewMatrix, camera.projection * viewMatrix, lightCount, programLights};
 }
 
-void sendFrameUniforms(const ShaderProgram& program)
+void sendFrameUniforms(const ShaderProgram& program, const SceneDraw& draw)
 {
     const UniformLocations& l = program.locations;
-    for (int i = 0; i < 2; ++i) {
-        const Light& light = *lights[i];
-        glUniform4fv(l.light[i].ambientColor, 1, glm::value_ptr(light.ambientColor));
-        glUniform4fv(l.light[i].diffuseColor, 1, glm::value_ptr(light.diffuseColor));
-        glUniform4fv(l.light[i].specularColor, 1, glm::value_ptr(light.specularColor));
-        glUniform4fv(l.light[i].position, 1, glm::value_ptr(light.position));
-        glUniform4fv(l.light[i].attenuation, 1, glm::value_ptr(light.attenuation));
+    // Unit constant attenuation, so the dark light's nought is not divided by nought.
+    const Light dark{glm::vec4(0.0f, 0.0f, 0.0f, 1.0f), glm::vec4(1.0f, 0.0f, 0.0f, 0.0f), glm::vec4(0.0f),
+                     glm::vec4(0.0f), glm::vec4(0.0f)};
+    for (int i = 0; i < draw.programLights; ++i) {
+        const Light& light = i < draw.lightCount ? *draw.hall.lights[static_cast<size_t>(i)] : dark;
+        const LightLocations& at = l.lightAt(i);
+        glUniform4fv(at.ambientColor, 1, glm::value_ptr(light.ambientColor));
+        glUniform4fv(at.diffuseColor, 1, glm::value_ptr(light.diffuseColor));
+        glUniform4fv(at.specularColor, 1, glm::value_ptr(light.specularColor));
+        glUniform4fv(at.position, 1, glm::value_ptr(light.position));
+        glUniform4fv(at.attenuation, 1, glm::value_ptr(light.attenuation));
     }
-    glUniform3fv(l.eyePos, 1, glm::value_ptr(camera.eye));
+    glUniform3fv(l.eyePos, 1, glm::value_ptr(draw.camera.eye));
     glUniform1f(program.getUniformLocation("farDist"), farDist);
 }
 
-void sendCameraMatrices(const ShaderProgram& program)
+void sendCameraMatrices(const ShaderProgram& program, const SceneDraw& draw)
 {
-    const glm::mat4 view = viewMatrix();
-    glUniformMatrix4fv(program.locations.projectionMatrix, 1, GL_FALSE, glm::value_ptr(camera.projection));
-    glUniformMatrix4fv(program.locations.viewMatrix, 1, GL_FALSE, glm::value_ptr(view));
+    glUniformMatrix4fv(program.locations.projectionMatrix, 1, GL_FALSE, glm::value_ptr(draw.camera.projection));
+    glUniformMatrix4fv(program.locations.viewMatrix, 1, GL_FALSE, glm::value_ptr(draw.view));
 }
 
-// Binds shadow cube map i of `shadowMaps` to unit firstUnit + i and points sampler
-// "shadowTexture[i]" at it.
-void bindShadowMaps(const ShaderProgram& program, GLint firstUnit, const GLuint* shadowMaps)
+// Binds light i's shadow cube map to unit ShadowMapUnitBase + i, for every light drawn.
+void bindShadowMaps(const SceneDraw& draw)
 {
-    const char* const names[2] = {"shadowTexture[0]", "shadowTexture[1]"};
-    for (int i = 0; i < 2; ++i) {
-        if (shadowMaps) {
-            glActiveTexture(GL_TEXTURE0 + firstUnit + i);
-            glBindTexture(GL_TEXTURE_CUBE_MAP, shadowMaps[i]);
-        }
-        glUniform1i(program.getUniformLocation(names[i]), firstUnit + i);
+    for (int i = 0; i < draw.lightCount && i < static_cast<int>(draw.shadowMaps.size()); ++i) {
+        glActiveTexture(GL_TEXTURE0 + ShadowMapUnitBase + i);
+        glBindTexture(GL_TEXTURE_CUBE_MAP, draw.shadowMaps[static_cast<size_t>(i)]);
     }
     glActiveTexture(GL_TEXTURE0);
+}
+
+// Points sampler "shadowTexture[i]" at light i's unit, dark lights too: a cube sampler
+// left on unit 0 beside a 2D one would make the draw invalid. (Names written out: a frame
+// allocates nothing.)
+void pointAtShadowMaps(const ShaderProgram& program, const SceneDraw& draw)
+{
+    static const char names[maxLightSlots][17] = {"shadowTexture[0]", "shadowTexture[1]", "shadowTexture[2]",
+                                                  "shadowTexture[3]"};
+    for (int i = 0; i < draw.programLights; ++i)
+        glUniform1i(program.getUniformLocation(names[i]), ShadowMapUnitBase + i);
 }
 
 void sendObjectUniforms(const ShaderProgram& program, const EngineObject& object)
@@ -85,7 +112,7 @@ bool isNormalMapped(const EngineObject& object)
     return object.normalMap && object.specularMap;
 }
 
-void drawNormalMapped(const ShaderProgram& program, const EngineObject& object, bool fine)
+void drawNormalMapped(const ShaderProgram& program, const EngineObject& object, const SceneDraw& draw)
 {
     sendObjectUniforms(program, object);
     glActiveTexture(GL_TEXTURE0 + ColorTextureUnit);
@@ -95,83 +122,82 @@ void drawNormalMapped(const ShaderProgram& program, const EngineObject& object, 
     glActiveTexture(GL_TEXTURE0 + SpecularMapUnit);
     glBindTexture(GL_TEXTURE_2D, object.specularMap->id);
     glActiveTexture(GL_TEXTURE0 + ColorTextureUnit);
-    drawModel(object, fine);
+    drawModel(object, draw.projectionView, draw.fineMeshes);
 }
 
 // Should the normal-mapping program fail to build, its objects are still drawn, plainly.
-bool normalMappingAvailable(const LitPrograms& programs)
+bool normalMappingAvailable(const SceneDraw& draw)
 {
-    return programs.normalMapped.program != 0;
+    return draw.normalMapped.program != 0;
 }
 
-void renderPlainObjects(const LitPrograms& programs)
+void renderPlainObjects(const SceneDraw& draw)
 {
-    const ShaderProgram& program = programs.plain;
+    const ShaderProgram& program = draw.plain;
     program.use();
     glEnable(GL_DEPTH_TEST);
-    sendFrameUniforms(program);
+    sendFrameUniforms(program, draw);
     glUniform1i(program.getUniformLocation("colorTexture"), ColorTextureUnit);
-    bindShadowMaps(program, PlainShadowUnit, programs.shadowMaps);
-    sendCameraMatrices(program);
-    const bool skipNormalMapped = normalMappingAvailable(programs);
-    for (const auto& [id, object] : sceneObjects) {
+    pointAtShadowMaps(program, draw);
+    sendCameraMatrices(program, draw);
+    const bool skipNormalMapped = normalMappingAvailable(draw);
+    for (const auto& [id, object] : draw.hall.sceneObjects) {
         if (skipNormalMapped && isNormalMapped(*object))
             continue;
         sendObjectUniforms(program, *object);
         glBindTexture(GL_TEXTURE_2D, object->texture->id);
-        drawModel(*object, programs.fineMeshes);
+        drawModel(*object, draw.projectionView, draw.fineMeshes);
     }
-    for (EngineObject* lamp : lamps) {
+    for (EngineObject* lamp : draw.hall.lamps) {
         if (skipNormalMapped && isNormalMapped(*lamp))
             continue;
         sendObjectUniforms(program, *lamp);
         glBindTexture(GL_TEXTURE_2D, lamp->texture->id);
-        drawModel(*lamp, programs.fineMeshes);
+        drawModel(*lamp, draw.projectionView, draw.fineMeshes);
     }
 }
 
-void renderNormalMappedObjects(const LitPrograms& programs)
+void renderNormalMappedObjects(const SceneDraw& draw)
 {
-    if (!normalMappingAvailable(programs))
+    if (!normalMappingAvailable(draw))
         return;
-    const ShaderProgram& program = programs.normalMapped;
+    const ShaderProgram& program = draw.normalMapped;
     program.use();
-    sendFrameUniforms(program);
+    sendFrameUniforms(program, draw);
     glUniform1i(program.getUniformLocation("colorTexture"), ColorTextureUnit);
     glUniform1i(program.getUniformLocation("normalMap"), NormalMapUnit);
     glUniform1i(program.getUniformLocation("specularMap"), SpecularMapUnit);
-    bindShadowMaps(program, NormalMappedShadowUnit, programs.shadowMaps);
-    sendCameraMatrices(program);
+    pointAtShadowMaps(program, draw);
+    sendCameraMatrices(program, draw);
     // Newest first: the exhibits and pedestals stand in front of the floor and the room
     // that were placed first, so without the depth pre-pass the depth test still spares
     // most of the hidden wall and floor.
-    for (auto it = sceneObjects.rbegin(); it != sceneObjects.rend(); ++it) {
+    for (auto it = draw.hall.sceneObjects.rbegin(); it != draw.hall.sceneObjects.rend(); ++it) {
         const EngineObject& object = *it->second;
         if (isNormalMapped(object))
-            drawNormalMapped(program, object, programs.fineMeshes);
+            drawNormalMapped(program, object, draw);
     }
-    for (EngineObject* lamp : lamps)
+    for (EngineObject* lamp : draw.hall.lamps)
         if (isNormalMapped(*lamp))
-            drawNormalMapped(program, *lamp, programs.fineMeshes);
+            drawNormalMapped(program, *lamp, draw);
 }
 
-void renderReflectingObjects(const LitPrograms& programs)
+void renderReflectingObjects(const SceneDraw& draw)
 {
-    const ShaderProgram& program = programs.reflecting;
+    const ShaderProgram& program = draw.reflecting;
     program.use();
-    for (const auto& [id, object] : reflectingObjects) {
+    for (const auto& [id, object] : draw.hall.reflectingObjects) {
         if (!object->visible)
             continue;
-        // Units 1 and 2 still hold the shadow cube maps bound for the plain objects.
-        sendFrameUniforms(program);
+        sendFrameUniforms(program, draw);
         glUniform1i(program.getUniformLocation("cubeTexture"), ColorTextureUnit);
-        bindShadowMaps(program, PlainShadowUnit, nullptr);
-        sendCameraMatrices(program);
+        pointAtShadowMaps(program, draw);
+        sendCameraMatrices(program, draw);
         sendObjectUniforms(program, *object);
         glUniform1f(program.locations.refraction, object->refraction);
         glActiveTexture(GL_TEXTURE0 + ColorTextureUnit);
         glBindTexture(GL_TEXTURE_CUBE_MAP, object->texture->id);
-        drawModel(*object, programs.fineMeshes);
+        drawModel(*object, draw.projectionView, draw.fineMeshes);
         glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
     }
 }
@@ -184,25 +210,25 @@ void renderReflectingObjects(const LitPrograms& programs)
 // meets equal depths. Should the plain or the reflecting program be missing, their
 // objects would leave holes in the depth: no pre-pass then (normal-mapped objects fall
 // back to plain).
-bool layDownDepth(const LitPrograms& programs)
+bool layDownDepth(const SceneDraw& draw)
 {
-    const ShaderProgram& program = *shadowTextureShader;
-    if (program.program == 0 || programs.plain.program == 0 || programs.reflecting.program == 0)
+    const ShaderProgram& program = draw.depthOnly;
+    if (program.program == 0 || draw.plain.program == 0 || draw.reflecting.program == 0)
         return false;
     program.use();
-    sendCameraMatrices(program);
+    sendCameraMatrices(program, draw);
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    auto draw = [&](const EngineObject& object) {
+    auto drawDepth = [&](const EngineObject& object) {
         glUniformMatrix4fv(program.locations.modelMatrix, 1, GL_FALSE, glm::value_ptr(object.modelMatrix));
-        drawModel(object, false);
+        drawModel(object, draw.projectionView, false);
     };
-    for (const auto& [id, object] : reflectingObjects)
+    for (const auto& [id, object] : draw.hall.reflectingObjects)
         if (object->visible)
-            draw(*object);
-    for (EngineObject* lamp : lamps)
-        draw(*lamp);
-    for (auto it = sceneObjects.rbegin(); it != sceneObjects.rend(); ++it)
-        draw(*it->second);
+            drawDepth(*object);
+    for (EngineObject* lamp : draw.hall.lamps)
+        drawDepth(*lamp);
+    for (auto it = draw.hall.sceneObjects.rbegin(); it != draw.hall.sceneObjects.rend(); ++it)
+        drawDepth(*it->second);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDepthFunc(GL_LEQUAL);
     glDepthMask(GL_FALSE);
@@ -211,16 +237,26 @@ bool layDownDepth(const LitPrograms& programs)
 
 } // namespace
 
-void drawModel(const EngineObject& object, bool fine)
+glm::mat4 cameraViewMatrix(const Camera& camera)
+{
+    return camera.viewDirty ? glm::lookAt(camera.eye, camera.target, camera.up) : camera.view;
+}
+
+void drawModel(const EngineObject& object, const glm::mat4& projectionView, bool fine)
 {
     const ModelData& model = fine ? captureMesh(*object.model) : *object.model;
-    if (model.vertexArray == 0 || model.indexCount == 0 || outsideCameraView(object))
+    if (model.vertexArray == 0 || model.indexCount == 0 || outsideView(object, projectionView))
         return;
     glBindVertexArray(model.vertexArray);
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(model.indexCount), GL_UNSIGNED_INT, nullptr);
 }
 
-bool outsideCameraView(const EngineObject& object)
+void drawModel(const EngineObject& object, bool fine)
+{
+    drawModel(object, camera.projection * viewMatrix(), fine);
+}
+
+bool outsideView(const EngineObject& object, const glm::mat4& projectionView)
 {
     const glm::vec4 bounds = object.model->bounds;
     if (bounds.w < 0.0f)
@@ -229,36 +265,36 @@ bool outsideCameraView(const EngineObject& object)
     const float stretch =
         std::max(glm::length(glm::vec3(m[0])), std::max(glm::length(glm::vec3(m[1])), glm::length(glm::vec3(m[2]))));
     const glm::vec3 centre(m * glm::vec4(glm::vec3(bounds), 1.0f));
-    return sphereOutsideView(camera.projection * viewMatrix(), centre, bounds.w * stretch);
+    return sphereOutsideView(projectionView, centre, bounds.w * stretch);
 }
 
-void renderScene(SceneView view)
+bool outsideCameraView(const EngineObject& object)
+{
+    return outsideView(object, camera.projection * viewMatrix());
+}
+
+void renderScene(Renderer& renderer, const Hall& hall, const Camera& camera, SceneView view)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
-    const LitPrograms programs = litPrograms(view);
+    const SceneDraw draw = sceneDraw(renderer, hall, camera, view);
     const bool capture = view == SceneView::EnvironmentCapture;
-    const bool depthLaidDown = !capture && layDownDepth(programs);
-    const GLuint sampler = capture ? environmentTextureSampler : 0;
-    const GLuint shadowSampler = capture ? environmentShadowSampler : 0;
+    const bool depthLaidDown = !capture && layDownDepth(draw);
+    const GLuint sampler = capture ? renderer.targets.environmentTextureSampler : 0;
+    const GLuint shadowSampler = capture ? renderer.targets.environmentShadowSampler : 0;
+    const GLuint units = static_cast<GLuint>(ShadowMapUnitBase + draw.programLights);
     // A sampler object overrides whatever the unit holds, whatever the target: each unit
-    // gets the one for what the stage reads there (2D maps on 0 to 2, shadow maps on 1
-    // and 2 or 3 and 4), and none is left for the reflecting objects' cube maps on 0.
-    glBindSampler(0, sampler);
-    glBindSampler(1, shadowSampler);
-    glBindSampler(2, shadowSampler);
-    renderPlainObjects(programs);
-    glBindSampler(1, sampler);
-    glBindSampler(2, sampler);
-    glBindSampler(3, shadowSampler);
-    glBindSampler(4, shadowSampler);
-    renderNormalMappedObjects(programs);
-    glBindSampler(0, 0);
-    glBindSampler(1, shadowSampler);
-    glBindSampler(2, shadowSampler);
+    // gets the one for what the stage reads there (2D maps on 0 to 2, shadow maps from 3
+    // on), and none is left for the reflecting objects' cube maps on 0.
+    for (GLuint unit = 0; unit < units; ++unit)
+        glBindSampler(unit, unit < ShadowMapUnitBase ? sampler : shadowSampler);
+    bindShadowMaps(draw);
+    renderPlainObjects(draw);
+    renderNormalMappedObjects(draw);
+    glBindSampler(ColorTextureUnit, 0);
     glUseProgram(0);
-    renderReflectingObjects(programs);
-    for (GLuint unit = 0; unit < 5; ++unit)
+    renderReflectingObjects(draw);
+    for (GLuint unit = 0; unit < units; ++unit)
         glBindSampler(unit, 0);
 
     if (depthLaidDown) {
@@ -266,12 +302,15 @@ void renderScene(SceneView view)
         glDepthMask(GL_TRUE);
     }
     glBindVertexArray(0);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    for (GLenum unit : {GL_TEXTURE1, GL_TEXTURE2}) {
-        glActiveTexture(unit);
-        glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    for (GLuint unit = 0; unit < units; ++unit) {
+        glActiveTexture(GL_TEXTURE0 + unit);
+        glBindTexture(unit < ShadowMapUnitBase ? GL_TEXTURE_2D : GL_TEXTURE_CUBE_MAP, 0);
     }
     glActiveTexture(GL_TEXTURE0);
     glUseProgram(0);
+}
+
+void renderScene(SceneView view)
+{
+    renderScene(defaultRenderer(), defaultHall(), drawnDefaultView().camera, view);
 }

@@ -3,13 +3,11 @@
 #include "base/frameClock.h"
 #include "navigation/tour.h"
 #include "render/capturePasses.h"
-#include "render/passTimer.h"
-#include "render/renderTargets.h"
+#include "render/renderer.h"
 #include "scene/hall.h"
 
 #include <cmath>
 
-bool environmentRefreshPending = true;
 
 namespace {
 
@@ -61,17 +59,11 @@ void spinExhibits(double dt)
 void animateScene()
 {
     moveLights(totalTime);
-    {
-        PassScope timing(FramePass::Shadows);
-        renderShadowCubeMap(shadowCubeMaps[0], glm::vec3(lights[0]->position));
-        renderShadowCubeMap(shadowCubeMaps[1], glm::vec3(lights[1]->position));
-    }
+    renderShadowCubeMaps(defaultRenderer(), defaultHall());
     spinExhibits(deltaTime);
     if (environmentRefreshPending) {
         environmentRefreshPending = false;
-        PassScope timing(FramePass::Environment);
-        reduceShadowCubeMaps();
-        renderEnvironmentCubeMaps();
+        renderEnvironmentCubeMaps(defaultRenderer(), defaultHall());
     } else {
         environmentRefreshPending = true;
     }

@@ -3,7 +3,8 @@
 // it, both shadow maps follow the lights, the exhibits turn at 10 degrees a second, the
 // mirror and lens refresh their surroundings every second frame, and the tour moves on.
 
-extern bool environmentRefreshPending;
+// The default renderer's refresh schedule (renderer.h).
+extern bool& environmentRefreshPending;
 
 void animateScene();
 

@@ -123,7 +123,7 @@ Pending Reader::shaped(const json& value, const std::string& path, const char* w
         row.model = modelKey(o, "model");
     place(o, row, fallbackPoint, fallbackStands);
 
-    static const json noMaterial = json::object();
+    const json noMaterial = json::object();
     const JsonObject m = object(o.has("material") ? o.at("material") : noMaterial, o.pathOf("material"), "a material",
                                 {"kind", "texture", "normalMap", "specularMap", "color", "shininess", "ambient",
                                  "diffuse", "specular", "refraction"});
@@ -159,7 +159,7 @@ void Reader::readRoom(const JsonObject& room)
     out.hall.roomSize = room.vec3("size", glm::vec3(0.0f), {0.0, limits.maxCoordinate}, "a room size");
     if (!room.has("size") && !room.has("model"))
         throw FieldError(room.pathOf("size") + ": missing; want the room's width, height and depth");
-    static const json none = json::object();
+    const json none = json::object();
     const JsonObject walls = object(room.has("walls") ? room.at("walls") : none, room.pathOf("walls"), "a surface",
                                     {"texture", "normalMap", "specularMap"});
     const JsonObject floor = object(room.has("floor") ? room.at("floor") : none, room.pathOf("floor"), "a surface",
@@ -220,7 +220,7 @@ void Reader::readLight(const json& value, const std::string& path, int index)
 
     if (o.has("lamp") && o.at("lamp").is_boolean() && !o.at("lamp").get<bool>())
         return;
-    static const json plainLamp = json::object();
+    const json plainLamp = json::object();
     const JsonObject lamp = object(o.has("lamp") && !o.at("lamp").is_boolean() ? o.at("lamp") : plainLamp,
                                    o.pathOf("lamp"), "a lamp",
                                    {"model", "at", "scale", "glow", "texture", "normalMap", "specularMap"});

@@ -190,7 +190,6 @@ bool JsonObject::has(const char* key) const
 
 const json& JsonObject::at(const char* key) const
 {
-    static const json none;
     const auto found = value.find(key);
     return found == value.end() ? none : *found;
 }
@@ -275,9 +274,8 @@ glm::vec3 JsonObject::scale(const char* key, glm::vec3 fallback, NumberRange ran
 
 const json& JsonObject::array(const char* key, size_t maxCount, const char* what) const
 {
-    static const json empty = json::array();
     if (!has(key))
-        return empty;
+        return emptyList;
     const json& item = at(key);
     if (!item.is_array())
         failField(pathOf(key), item, what, "a list [...]");

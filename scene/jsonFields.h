@@ -58,6 +58,9 @@ public:
 private:
     const nlohmann::json& value;
     std::string ownPath;
+    // What at() and array() hand out for a missing key.
+    const nlohmann::json none;
+    const nlohmann::json emptyList = nlohmann::json::array();
 };
 
 // "exhibits[3].height: -5 is not a height; want a number above 0"

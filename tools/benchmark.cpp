@@ -16,7 +16,7 @@
 #include "base/glCapabilities.h"
 #include "app/progress.h"
 #include "programs/programs.h"
-#include "render/passTimer.h"
+#include "render/renderer.h"
 
 #include <GLFW/glfw3.h>
 #include <algorithm>
@@ -247,7 +247,7 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
     result.startup = startupSteps;
 
     Recorder recorder;
-    passRecorder = &recorder;
+    defaultRenderer().timing.recorder = &recorder;
     Samples samples;
     // Room for every sample up front, so the benchmark's own bookkeeping does not grow
     // the heap it measures.
@@ -289,7 +289,7 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
     }
     progress.finish();
     result.last = markMemory(frames, heapByFrame);
-    passRecorder = nullptr;
+    defaultRenderer().timing.recorder = nullptr;
     for (int p = 0; p <= passCount; ++p) {
         result.gpuMedian[p] = percentile(samples.gpu[p], 0.5);
         result.gpuP90[p] = percentile(samples.gpu[p], 0.9);

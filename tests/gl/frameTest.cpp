@@ -8,7 +8,12 @@
 #include "assets/textures.h"
 #include "programs/programs.h"
 #include "render/frame.h"
-#include "render/renderTargets.h"
+#include "render/capturePasses.h"
+#include "render/renderer.h"
+#include "scene/animation.h"
+#include "scene/composition.h"
+#include "scene/hall.h"
+#include "scene/hallTable.h"
 #include "scene/sceneObjects.h"
 #include "tests/gl/hallFixture.h"
 
@@ -112,17 +117,19 @@ TEST_F(FrameTest, TargetsThatCannotBeDrawnIntoAreSkippedAndTheRestIsDrawn)
 {
     animatedFrame(1.0, 0.0, true);
     const double whole = meanLuma(readPresentedFrame());
-    const struct {
+    struct Target {
         const char* name;
         GLuint& texture;
         GLenum target;
         GLuint framebuffer;  // keeps the texture attached between frames (0: attached per face)
-    } targets[] = {
+    };
+    RenderTargets& made = defaultRenderer().targets;
+    const Target targets[] = {
         {"shadow map", shadowCubeMaps[0], GL_TEXTURE_CUBE_MAP, 0},
         {"environment map", reflectingObjects.begin()->second->texture->id, GL_TEXTURE_CUBE_MAP, 0},
-        {"shadow copy", captureShadowCubeMaps[1], GL_TEXTURE_CUBE_MAP, 0},
-        {"bloom halo", bloomHaloTexture, GL_TEXTURE_2D, bloomHaloFramebuffer},
-        {"depth-of-field blur", dofBlurTexture, GL_TEXTURE_2D, dofBlurFramebuffer},
+        {"shadow copy", made.captureShadowCubeMaps[1], GL_TEXTURE_CUBE_MAP, 0},
+        {"bloom halo", made.bloomHaloTexture, GL_TEXTURE_2D, made.bloomHaloFramebuffer},
+        {"depth-of-field blur", made.dofBlurTexture, GL_TEXTURE_2D, made.dofBlurFramebuffer},
     };
     for (const auto& t : targets) {
         SCOPED_TRACE(t.name);
@@ -153,6 +160,46 @@ TEST_F(FrameTest, TargetsThatCannotBeDrawnIntoAreSkippedAndTheRestIsDrawn)
     }
     animatedFrame(1.0, 0.0, true);
     EXPECT_TRUE(drainGLErrors().empty());
+}
+
+// A view of another size gets targets of its size (a resized window), and the window's
+// size its own again after it.
+TEST_F(FrameTest, TargetsFollowTheSizeOfTheViewDrawn)
+{
+    View smaller = drawnDefaultView();
+    smaller.width = smallWidth / 2;
+    smaller.height = smallHeight / 2;
+    renderFrame(defaultRenderer(), defaultHall(), smaller);
+    const Image shown = readPresentedFrame();
+    EXPECT_EQ(shown.width, smallWidth / 2);
+    EXPECT_EQ(shown.height, smallHeight / 2);
+    EXPECT_GT(meanLuma(shown), 0.02) << "the smaller view shows the hall";
+    renderFrame();
+    const Image back = readPresentedFrame();
+    EXPECT_EQ(back.width, smallWidth);
+    EXPECT_EQ(back.height, smallHeight);
+    EXPECT_NEAR(meanLuma(back), meanLuma(shown), 0.05);
+    EXPECT_TRUE(drainGLErrors().empty());
+}
+
+// A hall of one light drawn by programs made for two: the second is sent dark, so the hall
+// shows less light than with both, and every sampler still has a unit it may read.
+TEST_F(FrameTest, AHallOfFewerLightsThanTheProgramsShowsOnlyItsOwn)
+{
+    animatedFrame(0.0, 0.0, false);
+    const double both = meanLuma(readPresentedFrame());
+    HallDescription description = builtInHall();
+    description.lights.resize(1);
+    Hall oneLight;
+    buildHall(oneLight, description, environmentCubeMaps);
+    moveLights(oneLight, 0.0);
+    renderShadowCubeMaps(defaultRenderer(), oneLight);
+    renderFrame(defaultRenderer(), oneLight, drawnDefaultView());
+    const double one = meanLuma(readPresentedFrame());
+    EXPECT_LT(one, both * 0.9) << "both lights " << both << ", one " << one;
+    EXPECT_GT(one, 0.02) << "the one light still lights the hall";
+    EXPECT_TRUE(drainGLErrors().empty());
+    renderShadowCubeMaps(defaultRenderer(), defaultHall());
 }
 
 TEST_F(FrameTest, FiltersGetTheWindowSizeAndTheirParameters)

@@ -5,6 +5,7 @@
 #include "programs/programs.h"
 #include "tests/gl/hallFixture.h"
 
+#include <map>
 #include <set>
 #include <vector>
 
@@ -53,13 +54,13 @@ std::vector<ProgramCase> programCases()
         {"shadow", &shadowTextureShader, {0, 1, 2, 4}, {0, 1, 2}, {"in_position"}},
         {"framebuffer", &framebufferShader, {}, {}, quad},
         {"bloom", &bloomShader, {}, {}, quad},
-        {"bloom's halo", &bloomHaloShader, {}, {}, quad},
+        {"bloom's halo", &defaultPrograms().bloomHalo, {}, {}, quad},
         {"dof", &dofShader, {}, {}, quad},
-        {"dof's blur", &dofBlurShader, {}, {}, quad},
-        {"generic for captures", &genericCaptureShader, litSlots(), litSlots(), model},
-        {"reflecting for captures", &reflectingCaptureShader, slotRange(0, 19), slotRange(0, 19),
+        {"dof's blur", &defaultPrograms().dofBlur, {}, {}, quad},
+        {"generic for captures", &defaultPrograms().genericCapture, litSlots(), litSlots(), model},
+        {"reflecting for captures", &defaultPrograms().reflectingCapture, slotRange(0, 19), slotRange(0, 19),
          {"in_position", "in_normal"}},
-        {"normalMap for captures", &normalMapCaptureShader, litSlots(), litSlots(), model},
+        {"normalMap for captures", &defaultPrograms().normalMapCapture, litSlots(), litSlots(), model},
     };
 }
 
@@ -104,12 +105,52 @@ TEST_F(ProgramsTest, RefractionSlotOnlyInTheReflectingProgram)
 {
     for (const ProgramCase& c : programCases()) {
         SCOPED_TRACE(c.name);
-        if (*c.program == reflectingTextureShader || *c.program == reflectingCaptureShader) {
+        if (*c.program == reflectingTextureShader || *c.program == defaultPrograms().reflectingCapture) {
             EXPECT_GE((*c.program)->locations.refraction, 0);
         } else {
             EXPECT_EQ((*c.program)->locations.refraction, -1);
         }
     }
+}
+
+// After a frame and a capture, each unit holds one kind of map for every lit program (the
+// picture or the mirror's cube map, a normal map, a specular map, light i's shadow map):
+// a sampler object the passes bind for one kind then never applies to another's texture.
+TEST_F(ProgramsTest, LitProgramsReadEachKindOfMapOnAUnitOfItsOwn)
+{
+    animatedFrame(1.0, 0.0, true);
+    std::map<GLint, std::set<std::string>> namesOnUnit;
+    for (const ProgramCase& c : programCases()) {
+        if (c.lookedUp != litSlots() && *c.program != reflectingTextureShader &&
+            *c.program != defaultPrograms().reflectingCapture)
+            continue;
+        const GLuint program = (*c.program)->program;
+        GLint count = 0;
+        glGetProgramiv(program, GL_ACTIVE_UNIFORMS, &count);
+        for (GLint i = 0; i < count; ++i) {
+            char name[128];
+            GLint size = 0;
+            GLenum type = 0;
+            glGetActiveUniform(program, static_cast<GLuint>(i), sizeof(name), nullptr, &size, &type, name);
+            if (type != GL_SAMPLER_2D && type != GL_SAMPLER_CUBE && type != GL_SAMPLER_CUBE_SHADOW)
+                continue;
+            const std::string base = std::string(name).substr(0, std::string(name).find('['));
+            for (GLint element = 0; element < size; ++element) {
+                const std::string each = size > 1 ? base + "[" + std::to_string(element) + "]" : base;
+                GLint unit = -1;
+                glGetUniformiv(program, glGetUniformLocation(program, each.c_str()), &unit);
+                namesOnUnit[unit].insert(each == "cubeTexture" ? "colorTexture" : each);
+            }
+        }
+    }
+    EXPECT_GE(namesOnUnit.size(), 5u);
+    for (const auto& [unit, names] : namesOnUnit) {
+        std::string all;
+        for (const std::string& name : names)
+            all += " " + name;
+        EXPECT_EQ(names.size(), 1u) << "unit " << unit << " holds" << all;
+    }
+    EXPECT_TRUE(drainGLErrors().empty());
 }
 
 TEST_F(ProgramsTest, VertexInputsFollowTheSharedTable)

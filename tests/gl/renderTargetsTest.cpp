@@ -1,7 +1,7 @@
 // The off-screen targets read back from GL: sizes, formats, filters, wrap and compare
 // modes; the status lines start-up prints; the state creation leaves behind.
 #include "base/frameClock.h"
-#include "render/renderTargets.h"
+#include "render/renderer.h"
 #include "tests/gl/hallFixture.h"
 
 #include <string>
@@ -47,31 +47,31 @@ struct TargetCase {
     GLint minFilter = 0;  // when minifying differs: a mipmapped target
 };
 
-std::vector<TargetCase> targetCases()
+std::vector<TargetCase> targetCases(const RenderTargets& t)
 {
     std::vector<TargetCase> cases;
     for (int k = 0; k < 3; ++k)
-        cases.push_back({"scene colour " + std::to_string(k), GL_TEXTURE_2D, sceneColorTextures[k], screenWidth,
+        cases.push_back({"scene colour " + std::to_string(k), GL_TEXTURE_2D, t.sceneColorTextures[k], screenWidth,
                          screenHeight, Kind::Color, GL_LINEAR, GL_REPEAT, GL_NONE});
     // The depth of field reads raw depth, so no comparison; wrap stays the default.
-    cases.push_back({"scene depth", GL_TEXTURE_2D, sceneDepthTexture, screenWidth, screenHeight, Kind::Depth,
+    cases.push_back({"scene depth", GL_TEXTURE_2D, t.sceneDepthTexture, screenWidth, screenHeight, Kind::Depth,
                      GL_NEAREST, GL_REPEAT, GL_NONE});
     for (int i = 0; i < 2; ++i) {
-        cases.push_back({"environment " + std::to_string(i), GL_TEXTURE_CUBE_MAP, environmentCubeMaps[i],
+        cases.push_back({"environment " + std::to_string(i), GL_TEXTURE_CUBE_MAP, t.environmentCubeMaps[i],
                          environmentMapSize, environmentMapSize, Kind::Color, GL_LINEAR, GL_CLAMP_TO_EDGE,
                          GL_NONE, GL_LINEAR_MIPMAP_LINEAR});
-        cases.push_back({"shadow " + std::to_string(i), GL_TEXTURE_CUBE_MAP, shadowCubeMaps[i], shadowMapSize,
+        cases.push_back({"shadow " + std::to_string(i), GL_TEXTURE_CUBE_MAP, t.shadowCubeMaps[i], shadowMapSize,
                          shadowMapSize, Kind::Depth, GL_LINEAR, GL_CLAMP_TO_EDGE, GL_COMPARE_REF_TO_TEXTURE});
-        cases.push_back({"capture shadow " + std::to_string(i), GL_TEXTURE_CUBE_MAP, captureShadowCubeMaps[i],
+        cases.push_back({"capture shadow " + std::to_string(i), GL_TEXTURE_CUBE_MAP, t.captureShadowCubeMaps[i],
                          captureShadowMapSize, captureShadowMapSize, Kind::Depth, GL_NEAREST, GL_CLAMP_TO_EDGE,
                          GL_COMPARE_REF_TO_TEXTURE});
     }
     return cases;
 }
 
-void expectTargetsAsCreated()
+void expectTargetsAsCreated(const RenderTargets& targets)
 {
-    for (const TargetCase& c : targetCases()) {
+    for (const TargetCase& c : targetCases(targets)) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(glIsTexture(c.texture));
         const bool cube = c.bindTarget == GL_TEXTURE_CUBE_MAP;
@@ -115,7 +115,7 @@ using RenderTargetsTest = HallTest;
 
 TEST_F(RenderTargetsTest, SizesFormatsFiltersAndCompareModes)
 {
-    expectTargetsAsCreated();
+    expectTargetsAsCreated(defaultRenderer().targets);
     GLint width = 0, height = 0, depthBits = 0;
     glBindRenderbuffer(GL_RENDERBUFFER, environmentDepthBuffer);
     glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_WIDTH, &width);
@@ -161,21 +161,19 @@ TEST_F(RenderTargetsTest, StartUpPrintsTheThreeStatusLines)
     EXPECT_EQ(out.find("Didn't work!"), std::string::npos) << out;
 }
 
-// A second creation (its objects deleted again afterwards) prints exactly the three
-// lines and leaves framebuffer 0 and no texture bound, whatever was bound before.
+// A second set, made beside the viewer's and released again, prints exactly the three
+// lines and leaves framebuffer 0 and no texture bound, whatever was bound before; released,
+// none of its names is left.
 TEST_F(RenderTargetsTest, CreationPrintsOnlyTheStatusAndUnbindsWhatItUsed)
 {
-    const GLuint kept[] = {sceneFramebuffer, sceneColorTextures[0], sceneColorTextures[1], sceneColorTextures[2],
-                           sceneDepthTexture, environmentFramebuffer, environmentDepthBuffer, environmentCubeMaps[0],
-                           environmentCubeMaps[1], shadowFramebuffer, shadowCubeMaps[0], shadowCubeMaps[1],
-                           captureShadowFramebuffer, captureShadowCubeMaps[0], captureShadowCubeMaps[1]};
     glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sceneColorTextures[0]);
+    RenderTargets second;
     std::string out;
     {
         ConsoleCapture console;
-        createRenderTargets();
+        createRenderTargets(second, screenWidth, screenHeight, 2, 2);
         out = console.out();
     }
     EXPECT_EQ(out, allStatusLines);
@@ -186,29 +184,18 @@ TEST_F(RenderTargetsTest, CreationPrintsOnlyTheStatusAndUnbindsWhatItUsed)
     EXPECT_EQ(framebuffer, 0);
     EXPECT_EQ(texture2D, 0);
     EXPECT_EQ(textureCube, 0);
-    expectTargetsAsCreated();  // the new set, checked as the first one was
+    expectTargetsAsCreated(second);  // the new set, checked as the first one was
 
-    GLuint made[] = {sceneColorTextures[0], sceneColorTextures[1], sceneColorTextures[2], sceneDepthTexture,
-                     environmentCubeMaps[0], environmentCubeMaps[1], shadowCubeMaps[0], shadowCubeMaps[1],
-                     captureShadowCubeMaps[0], captureShadowCubeMaps[1]};
-    glDeleteTextures(10, made);
-    GLuint framebuffers[] = {sceneFramebuffer, environmentFramebuffer, shadowFramebuffer, captureShadowFramebuffer};
-    glDeleteFramebuffers(4, framebuffers);
-    glDeleteRenderbuffers(1, &environmentDepthBuffer);
-    sceneFramebuffer = kept[0];
-    for (int k = 0; k < 3; ++k)
-        sceneColorTextures[k] = kept[1 + k];
-    sceneDepthTexture = kept[4];
-    environmentFramebuffer = kept[5];
-    environmentDepthBuffer = kept[6];
-    environmentCubeMaps[0] = kept[7];
-    environmentCubeMaps[1] = kept[8];
-    shadowFramebuffer = kept[9];
-    shadowCubeMaps[0] = kept[10];
-    shadowCubeMaps[1] = kept[11];
-    captureShadowFramebuffer = kept[12];
-    captureShadowCubeMaps[0] = kept[13];
-    captureShadowCubeMaps[1] = kept[14];
+    const std::vector<GLuint> textures = {second.sceneColorTextures[0], second.sceneDepthTexture,
+                                          second.environmentCubeMaps[1], second.shadowCubeMaps[1],
+                                          second.captureShadowCubeMaps[0]};
+    const GLuint framebuffers[] = {second.sceneFramebuffer, second.environmentFramebuffer, second.shadowFramebuffer};
+    releaseRenderTargets(second);
+    for (GLuint texture : textures)
+        EXPECT_FALSE(glIsTexture(texture)) << texture;
+    for (GLuint released : framebuffers)
+        EXPECT_FALSE(glIsFramebuffer(released)) << released;
+    expectTargetsAsCreated(defaultRenderer().targets);  // the viewer's stay as they were
     EXPECT_TRUE(drainGLErrors().empty());
 }
 

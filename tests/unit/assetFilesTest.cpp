@@ -455,9 +455,8 @@ TEST(ShaderSources, EveryProgramAsBuiltPassesTheReferenceCompiler)
         GTEST_SKIP() << "glslangValidator (glslang-tools) is not installed";
     const fs::path out = fs::temp_directory_path() / ("pinakora-glsl-" + std::to_string(::getpid()));
     fs::create_directories(out);
-    const ShaderDialect desktop = shaderDialect;
+    const ShaderDialect desktop;
     for (const ShaderDialect& dialect : {desktop, esShaderDialect()}) {
-        shaderDialect = dialect;
         for (size_t program = 0; program < std::size(programNames); ++program) {
             const char* name = programNames[program];
             const bool lit = program < litProgramCount;
@@ -470,7 +469,8 @@ TEST(ShaderSources, EveryProgramAsBuiltPassesTheReferenceCompiler)
                         if (!fs::exists(file))
                             continue;
                         const ShaderSource source =
-                            spliceShaderSource(file.string(), readBytes(file), shaderPrelude(lights) + defines);
+                            spliceShaderSource(file.string(), readBytes(file), shaderPrelude(lights) + defines,
+                                               readShaderFile, dialect);
                         EXPECT_TRUE(source.unread.empty()) << file;
                         const fs::path spliced = out / (std::string(name) + stage);
                         std::ofstream(spliced) << source.text;
@@ -486,7 +486,6 @@ TEST(ShaderSources, EveryProgramAsBuiltPassesTheReferenceCompiler)
             }
         }
     }
-    shaderDialect = desktop;
     fs::remove_all(out);
 }
 

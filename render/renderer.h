@@ -1,0 +1,38 @@
+#pragma once
+// The renderer: every GL object the passes draw with (the programs and the screen quad,
+// the render targets and samplers), the optional pass timing, and what the window does
+// once a frame is presented. releaseRenderer() deletes all of it while the context is
+// still there; the destructor never calls GL.
+#include "programs/programs.h"
+#include "render/passTimer.h"
+#include "render/renderTargets.h"
+
+#include <functional>
+
+struct View;
+
+struct Renderer {
+    ShaderPrograms programs;
+    RenderTargets targets;
+    PassTiming timing;
+    // Called right after each frame is presented (the window swaps and polls events there).
+    std::function<void()> afterPresent;
+    // The environment maps are drawn on every second frame, starting with the first.
+    bool environmentRefreshPending = true;
+
+    Renderer() = default;
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+};
+
+// The renderer the viewer draws with and the spec-named programs and targets refer to.
+Renderer& defaultRenderer();
+
+// Programs for `lightCount` lights, and targets for a view of width x height, the lights
+// and `reflectingCount` reflecting objects.
+void buildRenderer(Renderer& renderer, int lightCount, int reflectingCount, int width, int height);
+void releaseRenderer(Renderer& renderer);
+
+// What the argument-free passes draw: the default view, its camera's view matrix brought
+// up to date first, as viewMatrix() would.
+const View& drawnDefaultView();

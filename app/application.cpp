@@ -61,6 +61,28 @@ void releaseApplication()
     releaseAssets(defaultAssets());
 }
 
+void showHall(Application& application, HallDescription description)
+{
+    const int lights = static_cast<int>(description.lights.size());
+    const int reflecting = reflectingCount(description);
+    Renderer& renderer = application.renderer;
+    if (renderer.programs.lightCount != lights) {
+        releaseShaderPrograms(renderer.programs);
+        buildShaderPrograms(renderer.programs, lights);
+    }
+    RenderTargets& targets = renderer.targets;
+    if (static_cast<int>(targets.shadowCubeMaps.size()) != lights ||
+        static_cast<int>(targets.environmentCubeMaps.size()) != reflecting) {
+        releaseRenderTargets(targets);
+        createRenderTargets(targets, application.view.width, application.view.height, lights, reflecting);
+    }
+    application.hall = Hall();
+    buildHall(application.hall, description, targets.environmentCubeMaps);
+    application.tour.script = description.tour;
+    application.tour.step = -1;
+    application.description = std::move(description);
+}
+
 void runFrame(double dt)
 {
     advanceClock(dt);

@@ -47,6 +47,12 @@ void releaseApplication();
 // One frame with the given time step: clock, keyboard, mouse, scene animation, frame.
 void runFrame(double dt);
 
+// Replaces the hall shown with one built from `description`: the old hall goes, the
+// programs are rebuilt when the number of lights changes, the shadow and environment maps
+// are made anew when the number of lights or reflecting objects does, and the tour takes
+// the new script (from its start pose on the next frame, if it is running).
+void showHall(Application& application, HallDescription description);
+
 // Everything the viewer does before its first frame, on a hidden window of the given
 // size: for tools and tests that drive the real frame with a fixed clock. False when no
 // window can be opened.

@@ -123,3 +123,17 @@ void buildScene()
     buildHall(application.hall, application.description,
               std::vector<unsigned int>(std::begin(environmentCubeMaps), std::end(environmentCubeMaps)));
 }
+
+// Start-up builds the programs and targets before the hall: they are made for the hall
+// that is about to be built.
+void buildShaderPrograms()
+{
+    buildShaderPrograms(application.renderer.programs, static_cast<int>(application.description.lights.size()));
+}
+
+void createRenderTargets()
+{
+    createRenderTargets(application.renderer.targets, screenWidth, screenHeight,
+                        static_cast<int>(application.description.lights.size()),
+                        reflectingCount(application.description));
+}

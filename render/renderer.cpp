@@ -3,7 +3,6 @@
 #include "base/frameClock.h"
 #include "navigation/view.h"
 #include "scene/hall.h"
-#include "scene/hallTable.h"
 
 static_assert(maxLights <= maxLightSlots, "every light of a hall has its uniform slots");
 
@@ -23,33 +22,4 @@ const View& drawnDefaultView()
 {
     viewMatrix();
     return defaultView();
-}
-
-namespace {
-
-// Start-up builds the programs and targets before the hall: they are made for the hall
-// that is about to be built.
-int defaultLightCount()
-{
-    const Hall& hall = defaultHall();
-    return hall.lights.empty() ? static_cast<int>(builtInHall().lights.size()) : static_cast<int>(hall.lights.size());
-}
-
-int defaultReflectingCount()
-{
-    const Hall& hall = defaultHall();
-    return hall.objects.empty() ? reflectingCount(builtInHall()) : static_cast<int>(hall.reflectingObjects.size());
-}
-
-} // namespace
-
-void buildShaderPrograms()
-{
-    buildShaderPrograms(defaultRenderer().programs, defaultLightCount());
-}
-
-void createRenderTargets()
-{
-    createRenderTargets(defaultRenderer().targets, screenWidth, screenHeight, defaultLightCount(),
-                        defaultReflectingCount());
 }

@@ -35,6 +35,9 @@ struct Hall {
     Hall() = default;
     Hall(const Hall&) = delete;
     Hall& operator=(const Hall&) = delete;
+    // Moving keeps every object where it is: the registries stay valid.
+    Hall(Hall&&) = default;
+    Hall& operator=(Hall&&) = default;
 };
 
 // The hall the viewer shows and the spec-named registries refer to.

@@ -1,6 +1,8 @@
 // Real frames of the animated hall at fixed times: shadows where a pedestal stands
-// between light and floor, a teapot that mirrors the hall and changes as the hall
-// turns, and walls that turn red with light 0.
+// between light and floor, a light and an exhibit that are rows of the hall's table, a
+// teapot that mirrors the hall and changes as the hall turns, and walls that turn red
+// with light 0.
+#include "app/application.h"
 #include "assets/textures.h"
 #include "navigation/camera.h"
 #include "render/capturePasses.h"
@@ -44,7 +46,6 @@ TEST_F(AnimationImageTest, PedestalShadowsTheFloorBehindIt)
     ASSERT_TRUE(shownInFrame(open, depths));
     Image withoutCaster;
     {
-        SceneBackup backup;
         int removed = 0;
         for (auto it = sceneObjects.begin(); it != sceneObjects.end();) {
             const glm::vec3 p = *it->second->position;
@@ -63,6 +64,54 @@ TEST_F(AnimationImageTest, PedestalShadowsTheFloorBehindIt)
     EXPECT_LT(dark, 0.8f * floorLuma(withCaster, open)) << "darker than the open floor beside it";
     EXPECT_LT(dark, 0.85f * floorLuma(withoutCaster, shadowed)) << "darker than with nothing in the way";
     EXPECT_NEAR(floorLuma(withCaster, open), floorLuma(withoutCaster, open), 0.01f) << "open floor unchanged";
+}
+
+// A light and an exhibit are each one more row of the hall's table, and no code: a third
+// light lights the floor beside the pedestal at (620, 0, 620) but nothing from inside it,
+// where the pedestal's walls in its own shadow map hide it; a fourteenth exhibit stands
+// where its row puts it.
+TEST_F(AnimationImageTest, AThirdLightAndAFourteenthExhibitAreRowsOfTheTable)
+{
+    camera.eye = glm::vec3(1300, 900, 1300);
+    camera.target = glm::vec3(620, 0, 620);
+    updateBasis();
+    auto frameOf = [](const HallDescription& description) {
+        showHall(defaultApplication(), description);
+        animatedFrame(0.0, 0.0, false);
+        return readPresentedFrame();
+    };
+    auto meanLuma = [](const Image& image) {
+        double sum = 0.0;
+        for (int y = 0; y < image.height; ++y)
+            for (int x = 0; x < image.width; ++x)
+                sum += luma(image, x, y);
+        return static_cast<float>(sum / (image.width * image.height));
+    };
+    const HallDescription builtIn = builtInHall();
+    const Image builtInFrame = frameOf(builtIn);
+    const float twoLights = meanLuma(builtInFrame);
+    auto addedByThirdLight = [&](const glm::vec3& at) {
+        HallDescription description = builtIn;
+        // No ambient term: all it gives passes its shadow map.
+        description.lights.push_back({glm::vec4(at, 1.0f), glm::vec4(1, 0, 5e-7f, 0), glm::vec4(0, 0, 0, 1),
+                                      glm::vec4(1.0f), glm::vec4(1.0f)});
+        return meanLuma(frameOf(description)) - twoLights;
+    };
+    const float beside = addedByThirdLight({620, 260, 900});
+    const float inside = addedByThirdLight({620, 260, 620});
+    EXPECT_GT(beside, 0.02f) << "a third light lights the hall";
+    EXPECT_LT(inside, 0.1f * beside) << "its shadow map hides it inside the pedestal";
+
+    HallDescription withExhibit = builtIn;
+    withExhibit.materials.push_back({glm::vec4(4, 0, 0, 1), glm::vec4(0.0f), glm::vec4(0.0f), 1.0f});
+    const glm::vec3 point(850, 100, 350);
+    withExhibit.objects.push_back({ObjectRole::Exhibit, 1, 5, 0, 0, static_cast<int>(withExhibit.materials.size()) - 1,
+                                   glm::vec3(0.5f), point});
+    const Image frame = frameOf(withExhibit);
+    const glm::vec3 s = projectToScreen(point);
+    const glm::vec3 seen = meanColor(frame, static_cast<int>(s.x), static_cast<int>(s.y), 3);
+    const glm::vec3 before = meanColor(builtInFrame, static_cast<int>(s.x), static_cast<int>(s.y), 3);
+    EXPECT_GT(seen.r - seen.g, before.r - before.g + 0.2f) << "the red exhibit is drawn where its row puts it";
 }
 
 // A frame with the object's map freshly captured; `mask` marks the object's pixels: where

@@ -78,7 +78,6 @@ using CapturePassesTest = HallTest;
 
 TEST_F(CapturePassesTest, CapturesHandTheCameraBackUnchanged)
 {
-    SceneBackup backup;
     sceneObjects.clear();  // the camera's round trip does not depend on what is drawn
     const struct {
         const char* name;
@@ -130,7 +129,6 @@ TEST_F(CapturePassesTest, ShadowPassLeavesBackFacesCulled)
 // a capture repaints every face, a frame without one leaves them as they were.
 TEST_F(CapturePassesTest, EnvironmentIsCapturedOnFramesOneAndThreeButNotTwo)
 {
-    SceneBackup backup;
     sceneObjects.clear();  // keeps the twelve face renders per frame cheap
     const unsigned char sentinel[3] = {255, 0, 255};
     environmentRefreshPending = true;  // as a run starts
@@ -153,7 +151,6 @@ TEST_F(CapturePassesTest, EnvironmentIsCapturedOnFramesOneAndThreeButNotTwo)
 // map, and must not change its own.
 TEST_F(CapturePassesTest, ObjectIsAbsentFromItsOwnMapAndPresentInTheOther)
 {
-    SceneBackup backup;
     sceneObjects.clear();
     const std::map<int, EngineObject*> both = reflectingObjects;
     EngineObject* const pair[2] = {teapot(), lens()};

@@ -171,7 +171,6 @@ TEST_F(CubeMapOrientationTest, LitShadersLookUpTheDirectionTheCaptureSawThere)
     EngineObject probe(getModel(1), &probeTexture, materials[0].get(), 0.0f);
     probe.translate(capturePoint);
     {
-        SceneBackup backup;
         sceneObjects = standIns;
         reflectingObjects.clear();
         lamps[0] = lamps[1] = objects[0].get();  // drawn where the +X marker already is

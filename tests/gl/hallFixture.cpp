@@ -72,6 +72,7 @@ void HallTest::SetUp()
     std::string why;
     if (!startHall(hallWidth(), hallHeight(), why))
         GTEST_SKIP() << why;
+    showHall(defaultApplication(), builtInHall());
     resetHallState();
     drainGLErrors();
 }
@@ -171,16 +172,6 @@ float localContrast(const Image& image, int cx, int cy, int radius)
             count += 2;
         }
     return count ? sum / static_cast<float>(count) : 0.0f;
-}
-
-SceneBackup::SceneBackup() : scene(sceneObjects), reflecting(reflectingObjects), lampsKept{lamps[0], lamps[1]} {}
-
-SceneBackup::~SceneBackup()
-{
-    sceneObjects = scene;
-    reflectingObjects = reflecting;
-    lamps[0] = lampsKept[0];
-    lamps[1] = lampsKept[1];
 }
 
 namespace {

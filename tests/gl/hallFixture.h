@@ -23,8 +23,9 @@ bool startHall(int width, int height, std::string& why);
 // Everything start-up wrote on standard output.
 const std::string& hallStartupOutput();
 
-// Tests derive from this one; each starts from the camera's start pose with the tour
-// off, the filter parameters at their start values and no key held.
+// Tests derive from this one; each starts from a hall freshly built from the table, the
+// camera's start pose with the tour off, the filter parameters at their start values and
+// no key held.
 class HallTest : public GLTest {
 protected:
     void SetUp() override;
@@ -64,19 +65,6 @@ Image sceneAtScale(int scale);
 // fine detail a viewer sees there, speckle and all.
 double fineDetail(const Image& image, const std::vector<bool>& mask);
 
-// Keeps the hall's registries and lamps while a test draws a stand-in scene through the
-// real passes, and puts them back when it goes out of scope.
-class SceneBackup {
-public:
-    SceneBackup();
-    ~SceneBackup();
-    SceneBackup(const SceneBackup&) = delete;
-    SceneBackup& operator=(const SceneBackup&) = delete;
-
-private:
-    std::map<int, EngineObject*> scene, reflecting;
-    EngineObject* lampsKept[2];
-};
 
 // Level 0 of one face (0 = +X ... 5 = -Z) of a cube map, as stored (first row first).
 std::vector<unsigned char> readCubeFaceRGBA(GLuint cubeMap, int face);

@@ -1,7 +1,6 @@
 #include "render/renderTargets.h"
 
 #include "base/glCapabilities.h"
-#include "render/renderer.h"
 
 #include <algorithm>
 #include <iostream>

@@ -30,6 +30,11 @@ void stepDone(const char* step)
 
 } // namespace
 
+Application::Application() : description(builtInHall())
+{
+    tour.script = description.tour;
+}
+
 void initApplication()
 {
 #ifndef __EMSCRIPTEN__

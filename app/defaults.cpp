@@ -7,11 +7,6 @@
 #include "scene/animation.h"
 #include "scene/composition.h"
 
-Application::Application() : description(builtInHall())
-{
-    tour.script = description.tour;
-}
-
 namespace {
 
 Application application;
@@ -136,4 +131,10 @@ void createRenderTargets()
     createRenderTargets(application.renderer.targets, screenWidth, screenHeight,
                         static_cast<int>(application.description.lights.size()),
                         reflectingCount(application.description));
+}
+
+void animateScene()
+{
+    animateScene(application.renderer, application.hall, application.tour, application.view.camera,
+                 application.clock);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The programs of the hall with their cached uniform locations, the full-screen quad, and
 // the model uploads wired against the programs that draw them. One ShaderPrograms holds
-// them all (a renderer owns it); the spec-named pointers refer to the default set.
+// them all (a renderer owns it); the named pointers (genericTextureShader ...) refer to the default set.
 #include "programs/shaderProgram.h"
 
 struct ShaderPrograms {

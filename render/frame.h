@@ -2,7 +2,7 @@
 // One frame of a view: the lit scene into the renderer's scene framebuffer, bloom over it,
 // depth of field over that, the result copied to the window, then the renderer's
 // afterPresent (the window shows it). The argument-free passes draw the default renderer
-// and hall through the spec-named camera, size and filter parameters.
+// and hall through the default view (camera, size, filter parameters).
 struct Hall;
 struct Renderer;
 struct View;

@@ -3,7 +3,7 @@
 // (lit scene, bloom, depth of field) with the filters' reduced targets, one 1024
 // environment cube map per reflecting object, and one 2048 depth cube map per light with
 // its reduced copy for the environment captures. A RenderTargets holds them (a renderer
-// owns it); the spec-named variables refer to the default renderer's.
+// owns it); the named variables (sceneFramebuffer ...) refer to the default renderer's.
 #include "base/glApi.h"
 
 #include <vector>

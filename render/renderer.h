@@ -25,7 +25,7 @@ struct Renderer {
     Renderer& operator=(const Renderer&) = delete;
 };
 
-// The renderer the viewer draws with and the spec-named programs and targets refer to.
+// The renderer the viewer draws with and the named programs and targets refer to.
 Renderer& defaultRenderer();
 
 // Programs for `lightCount` lights, and targets for a view of width x height, the lights

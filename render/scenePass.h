@@ -28,13 +28,13 @@ enum class SceneView { Frame, EnvironmentCapture };
 glm::mat4 cameraViewMatrix(const Camera& camera);
 
 void renderScene(Renderer& renderer, const Hall& hall, const Camera& camera, SceneView view = SceneView::Frame);
-// The default renderer and hall through the spec-named camera.
+// The default renderer and hall through the default camera.
 void renderScene(SceneView view = SceneView::Frame);
 
 class EngineObject;
 // Whether the object's bounding sphere lies outside what projectionView sees (the
 // camera's projection times its view): the passes skip such objects (a model whose
-// sphere is unknown is kept). Without a matrix, the spec-named camera's.
+// sphere is unknown is kept). Without a matrix, the default camera's.
 bool outsideView(const EngineObject& object, const glm::mat4& projectionView);
 bool outsideCameraView(const EngineObject& object);
 

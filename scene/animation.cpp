@@ -8,7 +8,6 @@
 
 #include <cmath>
 
-
 namespace {
 
 void circleAndPulse(Light& light, EngineObject* lamp, double t)
@@ -56,17 +55,17 @@ void spinExhibits(double dt)
     spinExhibits(defaultHall(), dt);
 }
 
-void animateScene()
+void animateScene(Renderer& renderer, Hall& hall, Tour& tour, Camera& camera, const FrameClock& clock)
 {
-    moveLights(totalTime);
-    renderShadowCubeMaps(defaultRenderer(), defaultHall());
-    spinExhibits(deltaTime);
-    if (environmentRefreshPending) {
-        environmentRefreshPending = false;
-        renderEnvironmentCubeMaps(defaultRenderer(), defaultHall());
+    moveLights(hall, clock.totalTime);
+    renderShadowCubeMaps(renderer, hall);
+    spinExhibits(hall, clock.deltaTime);
+    if (renderer.environmentRefreshPending) {
+        renderer.environmentRefreshPending = false;
+        renderEnvironmentCubeMaps(renderer, hall);
     } else {
-        environmentRefreshPending = true;
+        renderer.environmentRefreshPending = true;
     }
-    if (tourMode)
-        updateTour();
+    if (tour.mode)
+        updateTour(tour, camera, clock.totalTime, clock.deltaTime);
 }

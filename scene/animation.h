@@ -1,14 +1,19 @@
 #pragma once
-// The per-frame life of the hall: light 0 circles and pulses red/white with lamp 0 on
-// it, both shadow maps follow the lights, the exhibits turn at 10 degrees a second, the
-// mirror and lens refresh their surroundings every second frame, and the tour moves on.
+// The per-frame life of a hall: a circling light goes round and pulses red/white with
+// its lamp on it, every shadow map follows its light, the exhibits turn (10 degrees a
+// second in the built-in hall), the reflecting objects refresh their surroundings every
+// second frame, and the tour moves on.
+struct Camera;
+struct FrameClock;
+struct Hall;
+struct Renderer;
+struct Tour;
 
 // The default renderer's refresh schedule (renderer.h).
 extern bool& environmentRefreshPending;
 
+void animateScene(Renderer& renderer, Hall& hall, Tour& tour, Camera& camera, const FrameClock& clock);
 void animateScene();
-
-struct Hall;
 
 // The light and lamp updates alone (steps that need no GL), for a given time.
 void moveLights(Hall& hall, double t);

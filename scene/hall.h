@@ -40,5 +40,5 @@ struct Hall {
     Hall& operator=(Hall&&) = default;
 };
 
-// The hall the viewer shows and the spec-named registries refer to.
+// The hall the viewer shows and the named registries (sceneObjects ...) refer to.
 Hall& defaultHall();

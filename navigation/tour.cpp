@@ -2,6 +2,9 @@
 
 #include <glm/glm.hpp>
 
+#include <algorithm>
+#include <cmath>
+
 #include "navigation/camera.h"
 
 namespace {
@@ -27,6 +30,37 @@ void restartTiming(Tour& tour, Camera& camera, double now)
     tour.stepStart = static_cast<float>(now);
 }
 
+// A tour of places: keyframe 0 at the loop's start, each next one reached `seconds` after
+// the one before, easing out of one and into the next, and keyframe 0 again at the end.
+void followKeyframes(Tour& tour, Camera& camera, double now)
+{
+    const std::vector<TourKeyframe>& keyframes = tour.script.keyframes;
+    if (tour.step == -1)
+        tour.stepStart = static_cast<float>(now);
+    double period = 0.0;
+    for (const TourKeyframe& keyframe : keyframes)
+        period += static_cast<double>(keyframe.seconds);
+    double t = now - static_cast<double>(tour.stepStart);
+    if (period > 0.0)
+        t = std::fmod(std::max(t, 0.0), period);
+    const size_t count = keyframes.size();
+    for (size_t i = 1; i <= count; ++i) {
+        const TourKeyframe& from = keyframes[i - 1];
+        const TourKeyframe& to = keyframes[i % count];
+        const double seconds = static_cast<double>(to.seconds);
+        if (t < seconds) {
+            const float u = static_cast<float>(t / seconds);
+            const float eased = u * u * (3.0f - 2.0f * u);
+            setPose(camera, glm::mix(from.eye, to.eye, eased), glm::mix(from.target, to.target, eased));
+            tour.step = static_cast<int>(i % count);
+            return;
+        }
+        t -= seconds;
+    }
+    setPose(camera, keyframes.front().eye, keyframes.front().target);
+    tour.step = 0;
+}
+
 }  // namespace
 
 void startTour(Tour& tour, double now)
@@ -38,6 +72,10 @@ void startTour(Tour& tour, double now)
 
 void updateTour(Tour& tour, Camera& camera, double now, double dt)
 {
+    if (tour.script.steps.empty() && !tour.script.keyframes.empty()) {
+        followKeyframes(tour, camera, now);
+        return;
+    }
     if (tour.step == -1) {
         restartTiming(tour, camera, now);
         return;

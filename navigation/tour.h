@@ -1,7 +1,7 @@
 #pragma once
 // The guided tour: a script of slow circles around points of the hall and straight
-// glides between them (the hall's table holds it), driving a camera while the tour's mode
-// is set. It loops by itself; the keyboard stops it (any move) and restarts it (P).
+// glides between them (the hall's table holds it), or a loop of places the camera eases
+// from one to the next, driving a camera while the tour's mode is set. It loops by itself; the keyboard stops it (any move) and restarts it (P).
 // Time comes in as arguments: `now` is the clock's total, `dt` the frame's step.
 #include <glm/glm.hpp>
 #include <vector>
@@ -39,12 +39,14 @@ struct TourScript {
     glm::vec3 startTarget{0.0f, 0.0f, -1.0f};
     float orbitRate = 0.0f;  // times 145 degrees per second
     std::vector<TourStep> steps;
-    std::vector<TourKeyframe> keyframes;  // a tour given as places rather than steps
+    // A tour given as places rather than steps (followed when there are no steps); places
+    // of an exhibit are turned into poses by the hall (scene/tourPlaces.h) before.
+    std::vector<TourKeyframe> keyframes;
 };
 
 struct Tour {
     bool mode = false;       // true while the tour drives the camera
-    int step = -1;           // -1 to the last step; -1 means begin (again) on the next update
+    int step = -1;           // -1 to the last step (or the place headed for); -1 means begin (again) on the next update
     float stepStart = 0.0f;  // the time when the tour (re)started; step end times count from it
     TourScript script;       // without steps the tour leaves the camera alone
 };

@@ -5,6 +5,9 @@
 #include "render/capturePasses.h"
 #include "render/renderer.h"
 #include "scene/hall.h"
+#include "scene/tourPlaces.h"
+
+#include <glm/gtc/matrix_transform.hpp>
 
 #include <cmath>
 
@@ -26,13 +29,71 @@ void circleAndPulse(Light& light, EngineObject* lamp, double t)
     }
 }
 
+// `colour` blended by k towards `towards` at its own strength (its brightest component).
+glm::vec4 blended(const glm::vec4& colour, const glm::vec3& towards, float k)
+{
+    const float strength = glm::max(colour.r, glm::max(colour.g, colour.b));
+    return glm::vec4(glm::mix(glm::vec3(colour), strength * towards, k), colour.a);
+}
+
+// Counter-clockwise seen from above (a positive turn about +y), from +x at t = 0, and the
+// colours towards the pulse colour and back once a period, the lamp following both.
+void orbitAndPulse(Light& light, EngineObject* lamp, const LightRow& row, const glm::vec4& glow, double t)
+{
+    const glm::vec3 before(light.position);
+    if (row.orbitSeconds > 0.0f) {
+        const double angle = 2.0 * M_PI * t / static_cast<double>(row.orbitSeconds);
+        const glm::vec3 offset(static_cast<float>(std::cos(angle)), 0.0f, static_cast<float>(-std::sin(angle)));
+        light.position = glm::vec4(glm::vec3(row.position) + row.orbitRadius * offset, 1.0f);
+    }
+    if (row.pulseSeconds > 0.0f) {
+        const float k = static_cast<float>(0.5 - 0.5 * std::cos(2.0 * M_PI * t / static_cast<double>(row.pulseSeconds)));
+        light.ambientColor = blended(row.ambient, row.pulseColor, k);
+        light.diffuseColor = blended(row.diffuse, row.pulseColor, k);
+        light.specularColor = blended(row.specular, row.pulseColor, k);
+        if (lamp)
+            lamp->material->ambientColor = blended(glow, row.pulseColor, k);
+    }
+    if (lamp && glm::vec3(light.position) != before)
+        lamp->translate(glm::vec3(light.position) - before);
+}
+
+// A turn about the world's vertical through the object's origin: its own axes turn, its
+// origin stays. An object whose own Y is vertical and whose scale is the same across it
+// turns the same about its own Y, which keeps its matrix as the hall has always made it.
+void spinAboutVertical(EngineObject& object, float degrees)
+{
+    glm::mat4& m = object.modelMatrix;
+    if (m[1].x == 0.0f && m[1].z == 0.0f && glm::length(glm::vec3(m[0])) == glm::length(glm::vec3(m[2]))) {
+        object.rotateY(degrees);
+        return;
+    }
+    const glm::mat3 turn(glm::rotate(glm::mat4(1.0f), glm::radians(degrees), glm::vec3(0.0f, 1.0f, 0.0f)));
+    for (int axis = 0; axis < 3; ++axis)
+        m[axis] = glm::vec4(turn * glm::vec3(m[axis]), m[axis].w);
+}
+
+void spin(EngineObject& object, float hallAngle, double dt)
+{
+    if (object.spin)
+        spinAboutVertical(object, static_cast<float>(dt * static_cast<double>(*object.spin)));
+    else
+        object.rotateY(hallAngle);
+}
+
 } // namespace
 
 void moveLights(Hall& hall, double t)
 {
-    for (size_t i = 0; i < hall.lights.size(); ++i)
-        if (hall.lightMotions[i] == LightMotion::CircleAndPulse)
+    for (size_t i = 0; i < hall.lights.size(); ++i) {
+        if (hall.lightMotions[i] == LightMotion::CircleAndPulse) {
             circleAndPulse(*hall.lights[i], hall.lampOfLight[i], t);
+        } else if (i < hall.lightRows.size() &&
+                   (hall.lightRows[i].orbitSeconds > 0.0f || hall.lightRows[i].pulseSeconds > 0.0f)) {
+            const glm::vec4 glow = i < hall.lampGlows.size() ? hall.lampGlows[i] : glm::vec4(0.0f);
+            orbitAndPulse(*hall.lights[i], hall.lampOfLight[i], hall.lightRows[i], glow, t);
+        }
+    }
 }
 
 void spinExhibits(Hall& hall, double dt)
@@ -40,9 +101,9 @@ void spinExhibits(Hall& hall, double dt)
     const float angle = static_cast<float>(dt * static_cast<double>(hall.spinDegreesPerSecond));
     for (const auto& [id, object] : hall.sceneObjects)
         if (object->role != ObjectRole::Architecture)
-            object->rotateY(angle);
+            spin(*object, angle, dt);
     for (const auto& [id, object] : hall.reflectingObjects)
-        object->rotateY(angle);
+        spin(*object, angle, dt);
 }
 
 void moveLights(double t)
@@ -66,6 +127,8 @@ void animateScene(Renderer& renderer, Hall& hall, Tour& tour, Camera& camera, co
     } else {
         renderer.environmentRefreshPending = true;
     }
+    if (tourNeedsHall(tour.script))
+        tour.script = placedTour(tour.script, hall);
     if (tour.mode)
         updateTour(tour, camera, clock.totalTime, clock.deltaTime);
 }

@@ -2,6 +2,7 @@
 
 #include "scene/hall.h"
 #include "scene/hallTable.h"
+#include "scene/placement.h"
 
 #include <iostream>
 
@@ -33,14 +34,17 @@ Material* materialAt(Hall& hall, int index)
     return &hall.materials.emplace_back(Material{glm::vec4(1.0f), glm::vec4(1.0f), glm::vec4(1.0f), 16.0f});
 }
 
-EngineObject& makeObject(Hall& hall, const ObjectRow& row, unsigned int environmentMap)
+// `row` is plain: no height, box or standing left to work out.
+EngineObject& makeObject(Hall& hall, const ObjectRow& row, ModelData* model, unsigned int environmentMap)
 {
     const bool reflecting = row.role == ObjectRole::Reflecting;
     Texture* texture = reflecting ? &hall.ownTextures.emplace_back(Texture{environmentMap, 0})
                                   : textureByKey(hall, row.texture);
-    EngineObject& object = hall.objects.emplace_back(hall.nextObjectId++, modelByKey(hall, row.model), texture,
+    EngineObject& object = hall.objects.emplace_back(hall.nextObjectId++, model, texture,
                                                      materialAt(hall, row.material), row.refraction);
     object.role = row.role;
+    if (row.role == ObjectRole::Exhibit || row.role == ObjectRole::Reflecting)
+        object.spin = row.spin;
     if (row.normalMap != 0 && row.specularMap != 0) {
         object.normalMap = textureByKey(hall, row.normalMap);
         object.specularMap = textureByKey(hall, row.specularMap);
@@ -52,6 +56,81 @@ EngineObject& makeObject(Hall& hall, const ObjectRow& row, unsigned int environm
     if (row.turnDegrees != 0.0f)
         object.rotate(row.turnDegrees, row.turnAxis);
     return object;
+}
+
+void registerObject(Hall& hall, EngineObject& object, const ObjectRow& row)
+{
+    switch (row.role) {
+    case ObjectRole::Architecture:
+    case ObjectRole::Exhibit:
+        hall.sceneObjects[*object.id] = &object;
+        break;
+    case ObjectRole::Reflecting:
+        hall.reflectingObjects[*object.id] = &object;
+        break;
+    case ObjectRole::Lamp:
+        hall.lamps.push_back(&object);
+        if (row.light >= 0 && row.light < static_cast<int>(hall.lampOfLight.size()))
+            hall.lampOfLight[static_cast<size_t>(row.light)] = &object;
+        break;
+    }
+}
+
+// The height the object of row `index` stands on: its pedestal's top, or its own point's.
+float groundOf(const HallDescription& description, size_t index, const std::vector<EngineObject*>& byRow)
+{
+    const ObjectRow& row = description.objects[index];
+    if (row.pedestal < 0)
+        return row.point.y;
+    if (static_cast<size_t>(row.pedestal) >= index) {
+        std::cerr << "Object " << index << " stands on object " << row.pedestal
+                  << ", which is not made before it; standing it on the floor." << std::endl;
+        return row.point.y;
+    }
+    const EngineObject& pedestal = *byRow[static_cast<size_t>(row.pedestal)];
+    return extentOf(pedestal.model, pedestal.modelMatrix).high.y;
+}
+
+void grow(Extent& extent, bool& empty, const Extent& more)
+{
+    extent.low = empty ? more.low : glm::min(extent.low, more.low);
+    extent.high = empty ? more.high : glm::max(extent.high, more.high);
+    empty = false;
+}
+
+// The exhibits' bounding spheres and the room's box, as the tour's views need them.
+// `exhibitOfObject` runs from the hall's object `first` on.
+void measureHall(Hall& hall, size_t first, const std::vector<int>& exhibitOfObject)
+{
+    std::vector<Extent> exhibits;
+    std::vector<bool> emptyExhibit;
+    Extent room, everything;
+    bool emptyRoom = true, emptyEverything = true;
+    for (size_t i = first; i < hall.objects.size(); ++i) {
+        const EngineObject& object = hall.objects[i];
+        const int exhibit = exhibitOfObject[i - first];
+        if (object.role == ObjectRole::Lamp)
+            continue;
+        const Extent extent = extentOf(object.model, object.modelMatrix);
+        grow(everything, emptyEverything, extent);
+        if (object.role == ObjectRole::Architecture) {
+            grow(room, emptyRoom, extent);
+        } else if (exhibit >= 0) {
+            if (static_cast<size_t>(exhibit) >= exhibits.size()) {
+                exhibits.resize(static_cast<size_t>(exhibit) + 1);
+                emptyExhibit.resize(static_cast<size_t>(exhibit) + 1, true);
+            }
+            bool empty = emptyExhibit[static_cast<size_t>(exhibit)];
+            grow(exhibits[static_cast<size_t>(exhibit)], empty, extent);
+            emptyExhibit[static_cast<size_t>(exhibit)] = empty;
+        }
+    }
+    hall.roomExtent = emptyRoom ? everything : room;
+    for (size_t e = 0; e < exhibits.size(); ++e) {
+        const Extent& extent = exhibits[e];
+        const float radius = emptyExhibit[e] ? 0.0f : 0.5f * glm::length(extent.high - extent.low);
+        hall.exhibitSpheres.emplace_back(0.5f * (extent.low + extent.high), radius);
+    }
 }
 
 } // namespace
@@ -68,25 +147,38 @@ void buildHall(Hall& hall, const HallDescription& description, const std::vector
     hall.lampOfLight.assign(hall.lights.size(), nullptr);
     hall.spinDegreesPerSecond = description.spinDegreesPerSecond;
 
+    const size_t firstObject = hall.objects.size();
+    std::vector<int> exhibitOfObject;  // by creation order
+    if (glm::all(glm::greaterThan(description.roomSize, glm::vec3(0.0f)))) {
+        const int white = static_cast<int>(hall.materials.size());
+        hall.materials.push_back(Material{glm::vec4(1.0f), glm::vec4(1.0f), glm::vec4(1.0f), 16.0f});
+        for (const ObjectRow& row : roomRows(description.roomSize, getModel(roomModelKey), getModel(floorModelKey),
+                                             description.walls, description.floor, white)) {
+            registerObject(hall, makeObject(hall, row, modelByKey(hall, row.model), 0), row);
+            exhibitOfObject.push_back(-1);
+        }
+    }
+
     size_t reflecting = 0;
-    for (const ObjectRow& row : description.objects) {
+    std::vector<EngineObject*> byRow;
+    for (size_t i = 0; i < description.objects.size(); ++i) {
+        ObjectRow row = description.objects[i];
+        if (row.box)
+            row.model = pedestalModelKey;
+        ModelData* model = modelByKey(hall, row.model);
+        if (row.box || row.height > 0.0f || row.stands)
+            row = plainRow(row, model, row.stands ? groundOf(description, i, byRow) : 0.0f);
         unsigned int environmentMap = 0;
         if (row.role == ObjectRole::Reflecting && reflecting < environmentMaps.size())
             environmentMap = environmentMaps[reflecting++];
-        EngineObject& object = makeObject(hall, row, environmentMap);
-        switch (row.role) {
-        case ObjectRole::Architecture:
-        case ObjectRole::Exhibit:
-            hall.sceneObjects[*object.id] = &object;
-            break;
-        case ObjectRole::Reflecting:
-            hall.reflectingObjects[*object.id] = &object;
-            break;
-        case ObjectRole::Lamp:
-            hall.lamps.push_back(&object);
-            if (row.light >= 0 && row.light < static_cast<int>(hall.lampOfLight.size()))
-                hall.lampOfLight[static_cast<size_t>(row.light)] = &object;
-            break;
-        }
+        EngineObject& object = makeObject(hall, row, model, environmentMap);
+        registerObject(hall, object, row);
+        byRow.push_back(&object);
+        exhibitOfObject.push_back(row.exhibit);
     }
+
+    hall.lightRows = description.lights;
+    for (EngineObject* lamp : hall.lampOfLight)
+        hall.lampGlows.push_back(lamp ? lamp->material->ambientColor : glm::vec4(0.0f));
+    measureHall(hall, firstObject, exhibitOfObject);
 }

@@ -4,6 +4,8 @@
 // a hall replaced or gone takes all of it along.
 #include "assets/models.h"
 #include "assets/textures.h"
+#include "scene/hallTable.h"
+#include "scene/placement.h"
 #include "scene/sceneObjects.h"
 
 #include <deque>
@@ -31,6 +33,14 @@ struct Hall {
     std::vector<EngineObject*> lampOfLight;  // null where a light has no lamp
     float spinDegreesPerSecond = 10.0f;
     int nextObjectId = 0;
+    // Each light as described (its orbit's centre, its colours before any pulse) and its
+    // lamp's glow, for the lights that orbit or pulse.
+    std::vector<LightRow> lightRows;
+    std::vector<glm::vec4> lampGlows;
+    // Where the tour looks: each exhibit's bounding sphere as built (centre, radius; radius
+    // 0 where it has nothing), and the box of the room (its architecture).
+    std::vector<glm::vec4> exhibitSpheres;
+    Extent roomExtent;
 
     Hall() = default;
     Hall(const Hall&) = delete;

@@ -4,6 +4,7 @@
 #include <glm/glm.hpp>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct ModelData;
@@ -54,6 +55,9 @@ public:
     // Both set: drawn normal- and specular-mapped; otherwise plainly.
     Texture* normalMap = nullptr;
     Texture* specularMap = nullptr;
+    // Degrees per second about the vertical through the object; unset: the hall's rate
+    // about its own Y (an exhibit or reflecting object).
+    std::optional<float> spin;
 
     // Takes its id from nextObjectId.
     EngineObject(ModelData* model, Texture* texture, Material* material, float refraction);

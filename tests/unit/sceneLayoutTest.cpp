@@ -6,7 +6,11 @@
 #include "scene/composition.h"
 #include "scene/hall.h"
 #include "scene/hallTable.h"
+#include "scene/placement.h"
 #include "scene/sceneObjects.h"
+#include "scene/tourPlaces.h"
+#include "navigation/camera.h"
+#include "navigation/tour.h"
 
 #include <cmath>
 #include <glm/gtc/matrix_transform.hpp>
@@ -231,4 +235,209 @@ TEST_F(HallLayout, AFourteenthExhibitIsOneRowAndTurnsWithTheOthers)
     EXPECT_NE(added.modelMatrix, before);
     EXPECT_EQ(wider.sceneObjects.begin()->second->modelMatrix, room);
     expectVec3Near(translationOf(added), glm::vec3(300, 600, 300));
+}
+
+namespace {
+
+// A lopsided model whose origin is not at its middle, so a wrong lowest point shows.
+const std::vector<glm::vec4> lopsided = {{-10, 20, -10, 1}, {30, 50, 0, 1}, {0, -40, 20, 1}, {10, 10, 10, 1},
+                                         {-20, 5, 30, 1}};
+constexpr short lopsidedKey = 51;
+
+// The pedestal model's own vertices: a box 220 wide and 520 high standing on its origin.
+std::vector<glm::vec4> pedestalBox()
+{
+    std::vector<glm::vec4> corners;
+    for (float x : {-110.0f, 110.0f})
+        for (float y : {0.0f, 520.0f})
+            for (float z : {-110.0f, 110.0f})
+                corners.emplace_back(x, y, z, 1.0f);
+    return corners;
+}
+
+// A hall of exhibits of the lopsided model, one material, one still light.
+HallDescription plainHall()
+{
+    HallDescription description;
+    description.materials = {{glm::vec4(1.0f), glm::vec4(1.0f), glm::vec4(1.0f), 16.0f}};
+    description.lights = {{glm::vec4(0, 800, 0, 1), glm::vec4(1, 0, 5e-7f, 0), glm::vec4(0.1f), glm::vec4(0.3f),
+                           glm::vec4(1.0f)}};
+    return description;
+}
+
+ObjectRow standing(glm::vec3 floorPoint, int pedestal, int exhibit)
+{
+    ObjectRow row{ObjectRole::Exhibit, lopsidedKey, 5, 0, 0, 0, glm::vec3(1.0f), floorPoint};
+    row.stands = true;
+    row.pedestal = pedestal;
+    row.exhibit = exhibit;
+    return row;
+}
+
+class PlacedHall : public HallLayout {
+protected:
+    void SetUp() override
+    {
+        HallLayout::SetUp();
+        models[lopsidedKey] = new ModelData();
+        models[lopsidedKey]->positions = lopsided;
+        models[3]->positions = pedestalBox();
+    }
+    void TearDown() override
+    {
+        delete models[lopsidedKey];
+        models.erase(lopsidedKey);
+        models[3]->positions.clear();
+    }
+};
+
+} // namespace
+
+// Whatever its pedestal, height, scale and tilt, an exhibit rests with its lowest point on
+// its pedestal's top (or the floor), and its own spin turns it about the vertical through
+// it, which keeps it resting there.
+TEST_F(PlacedHall, AnExhibitRestsOnItsPedestalAndSpinsAboutTheVertical)
+{
+    struct Case {
+        const char* name;
+        int pedestal;  // 0: a box of `size`, 1: the pedestal model scaled by `size`, -1: none
+        glm::vec3 size;
+        glm::vec3 axis;
+        float degrees, height, scale, spin, top;
+    };
+    const Case cases[] = {
+        {"upright on a box", 0, {100, 110, 100}, {0, 1, 0}, 30, 120, 1, 10, 110},
+        {"tilted on the pedestal model", 1, {1, 0.5f, 1}, {1, 0, 0}, 30, 0, 2, -20, 260},
+        {"tilted obliquely on a box", 0, {300, 80, 200}, glm::normalize(glm::vec3(1, 1, 0)), 45, 80, 1.5f, 45, 80},
+        {"on the floor", -1, {}, {0, 0, 1}, 60, 0, 3, 90, 0},
+    };
+    const glm::vec3 floorPoint(300, 0, -200);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HallDescription description = plainHall();
+        if (c.pedestal >= 0) {
+            ObjectRow pedestal{ObjectRole::Architecture, 3, 5, 0, 0, 0, c.size, floorPoint};
+            pedestal.box = c.pedestal == 0;
+            description.objects.push_back(pedestal);
+        }
+        ObjectRow row = standing(floorPoint, c.pedestal >= 0 ? 0 : -1, 0);
+        row.turnAxis = c.axis;
+        row.turnDegrees = c.degrees;
+        row.height = c.height;
+        row.scale = glm::vec3(c.scale);
+        row.spin = c.spin;
+        description.objects.push_back(row);
+        Hall placed;
+        buildHall(placed, description, {});
+        EngineObject& exhibit = *placed.sceneObjects.rbegin()->second;
+        if (c.pedestal >= 0) {
+            const Extent pedestal = extentOf(placed.sceneObjects.begin()->second->model,
+                                             placed.sceneObjects.begin()->second->modelMatrix);
+            EXPECT_NEAR(pedestal.high.y, c.top, 1e-3f);
+            EXPECT_NEAR(pedestal.low.y, 0.0f, 1e-3f);
+            if (c.pedestal == 0)
+                expectVec3Near(pedestal.high - pedestal.low, c.size, 1e-3f);
+        }
+        const Extent before = extentOf(exhibit.model, exhibit.modelMatrix);
+        EXPECT_NEAR(before.low.y, c.top, 1e-3f) << "its lowest point on the top";
+        if (c.height > 0.0f)
+            EXPECT_NEAR(before.high.y - before.low.y, c.height * c.scale, 1e-3f);
+        const glm::mat4 start = exhibit.modelMatrix;
+        spinExhibits(placed, 1.5);
+        const glm::mat3 turn(glm::rotate(glm::mat4(1.0f), glm::radians(1.5f * c.spin), glm::vec3(0, 1, 0)));
+        const glm::mat3 expected = turn * glm::mat3(start);
+        for (int col = 0; col < 3; ++col)
+            expectVec3Near(glm::mat3(exhibit.modelMatrix)[col], expected[col], 1e-3f);
+        expectVec3Near(glm::vec3(exhibit.modelMatrix[3]), glm::vec3(start[3]), 1e-4f);
+        EXPECT_NEAR(extentOf(exhibit.model, exhibit.modelMatrix).low.y, c.top, 1e-3f) << "still resting";
+    }
+}
+
+// An orbiting light circles its position counter-clockwise seen from above (from +x
+// towards -z), its lamp on it, while its colours pulse towards red and back.
+TEST_F(PlacedHall, AnOrbitingLightCirclesAndPulsesWithItsLamp)
+{
+    HallDescription description = plainHall();
+    LightRow& light = description.lights[0];
+    light.position = glm::vec4(900, 600, 400, 1);
+    light.orbitRadius = 500.0f;
+    light.orbitSeconds = 20.0f;
+    light.pulseColor = glm::vec3(1, 0, 0);
+    light.pulseSeconds = 4.0f;
+    description.materials.push_back({glm::vec4(10.0f), glm::vec4(0.0f), glm::vec4(0.0f), 1.0f});
+    ObjectRow lamp{ObjectRole::Lamp, 1, 5, 99, 5, 1, glm::vec3(0.5f), glm::vec3(light.position)};
+    lamp.light = 0;
+    description.objects.push_back(lamp);
+    Hall placed;
+    buildHall(placed, description, {});
+    struct When {
+        double t;
+        glm::vec3 at;
+        float redness;  // 0: the light's own colours, 1: all red
+    };
+    const float c = static_cast<float>(500 * std::cos(0.2 * M_PI)), s = static_cast<float>(500 * std::sin(0.2 * M_PI));
+    const When table[] = {{0, {1400, 600, 400}, 0},       {5, {900, 600, -100}, 0.5f}, {10, {400, 600, 400}, 1},
+                          {15, {900, 600, 900}, 0.5f},    {22, {900 + c, 600, 400 - s}, 1}};
+    for (const When& w : table) {
+        SCOPED_TRACE("t = " + std::to_string(w.t));
+        moveLights(placed, w.t);
+        expectVec3Near(glm::vec3(placed.lights[0]->position), w.at, 1e-2f);
+        expectVec3Near(*placed.lamps[0]->position, w.at, 1e-2f);
+        expectVec3Near(translationOf(*placed.lamps[0]), w.at, 1e-2f);
+        const glm::vec3 diffuse = glm::mix(glm::vec3(0.3f), glm::vec3(0.3f, 0, 0), w.redness);
+        expectVec3Near(glm::vec3(placed.lights[0]->diffuseColor), diffuse, 1e-5f);
+        expectVec3Near(glm::vec3(placed.lamps[0]->material->ambientColor),
+                       glm::mix(glm::vec3(10.0f), glm::vec3(10, 0, 0), w.redness), 1e-4f);
+    }
+}
+
+// Without a tour of its own, a hall is toured from the entrance and then exhibit by
+// exhibit, each seen from the room's middle filling about two thirds of the picture.
+TEST_F(PlacedHall, AMadeUpTourVisitsEachExhibit)
+{
+    HallDescription description = plainHall();
+    description.roomSize = glm::vec3(3000, 900, 2400);
+    const glm::vec3 points[] = {{-1000, 0, -800}, {900, 0, 500}, {-900, 0, 700}};
+    for (int e = 0; e < 3; ++e)
+        description.objects.push_back(standing(points[e], -1, e));
+    std::vector<glm::vec4> unitBox;
+    for (float x : {-1.0f, 1.0f})
+        for (float y : {0.0f, 1.0f})
+            for (float z : {-1.0f, 1.0f})
+                unitBox.emplace_back(x, y, z, 1.0f);
+    models[2]->positions = unitBox;
+    Hall placed;
+    buildHall(placed, description, {});
+    models[2]->positions.clear();
+    expectVec3Near(placed.roomExtent.low, glm::vec3(-1500, 0, -1200));
+    expectVec3Near(placed.roomExtent.high, glm::vec3(1500, 900, 1200));
+
+    ASSERT_TRUE(tourNeedsHall(description.tour));
+    Tour tour;
+    tour.script = placedTour(description.tour, placed);
+    EXPECT_FALSE(tourNeedsHall(tour.script));
+    Camera camera;
+    startTour(tour, 0.0);
+    std::vector<double> seenAt(3, -1.0);
+    for (double t = 0.0; t < 60.0; t += 0.25) {
+        updateTour(tour, camera, t, 0.25);
+        for (size_t e = 0; e < 3; ++e) {
+            const glm::vec4 sphere = placed.exhibitSpheres[e];
+            if (seenAt[e] >= 0.0 || glm::distance(camera.target, glm::vec3(sphere)) > 1e-3f)
+                continue;
+            seenAt[e] = t;
+            const float halfAngle = glm::degrees(std::asin(sphere.w / glm::distance(camera.eye, camera.target)));
+            EXPECT_NEAR(halfAngle, 40.0f / 3.0f, 0.5f) << "exhibit " << e << " fills two thirds of the picture";
+            const glm::vec2 out(sphere.x, sphere.z), eye(camera.eye.x, camera.eye.z);
+            EXPECT_LT(glm::length(eye), glm::length(out) + 1e-3f) << "seen from the side towards the middle";
+            EXPECT_TRUE(glm::all(glm::lessThanEqual(glm::abs(camera.eye), glm::vec3(1500, 900, 1200))));
+        }
+    }
+    EXPECT_GT(seenAt[0], 0.0);
+    EXPECT_GT(seenAt[1], seenAt[0]) << "in turn";
+    EXPECT_GT(seenAt[2], seenAt[1]);
+    // The loop starts again at the entrance, on the front wall's side.
+    updateTour(tour, camera, 2.0 * 4 * 7.0, 0.25);  // two loops of four places, 4 s walking and 3 s at each
+    EXPECT_GT(camera.eye.z, 900.0f);
+    EXPECT_NEAR(camera.eye.y, 300.0f, 1e-3f) << "a third of the way up";
 }

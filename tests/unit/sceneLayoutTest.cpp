@@ -340,8 +340,9 @@ TEST_F(PlacedHall, AnExhibitRestsOnItsPedestalAndSpinsAboutTheVertical)
         }
         const Extent before = extentOf(exhibit.model, exhibit.modelMatrix);
         EXPECT_NEAR(before.low.y, c.top, 1e-3f) << "its lowest point on the top";
-        if (c.height > 0.0f)
+        if (c.height > 0.0f) {
             EXPECT_NEAR(before.high.y - before.low.y, c.height * c.scale, 1e-3f);
+        }
         const glm::mat4 start = exhibit.modelMatrix;
         spinExhibits(placed, 1.5);
         const glm::mat3 turn(glm::rotate(glm::mat4(1.0f), glm::radians(1.5f * c.spin), glm::vec3(0, 1, 0)));

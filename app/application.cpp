@@ -15,6 +15,7 @@
 #include "render/renderer.h"
 #include "scene/animation.h"
 #include "scene/composition.h"
+#include "scene/tourPlaces.h"
 
 #include <FreeImage.h>
 #include <GLFW/glfw3.h>
@@ -80,10 +81,15 @@ void showHall(Application& application, HallDescription description)
         static_cast<int>(targets.environmentCubeMaps.size()) != reflecting) {
         releaseRenderTargets(targets);
         createRenderTargets(targets, application.view.width, application.view.height, lights, reflecting);
+    } else {
+        clearEnvironmentMaps(targets);
     }
+    renderer.environmentRefreshPending = true;
     application.hall = Hall();
     buildHall(application.hall, description, targets.environmentCubeMaps);
-    application.tour.script = description.tour;
+    // Views of exhibits, and a tour where the description has none, need the built hall.
+    application.tour.script =
+        tourNeedsHall(description.tour) ? placedTour(description.tour, application.hall) : description.tour;
     application.tour.step = -1;
     application.description = std::move(description);
 }

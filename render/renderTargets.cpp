@@ -274,3 +274,28 @@ void releaseRenderTargets(RenderTargets& t)
     t.captureShadowCubeMaps.clear();
     t.environmentTextureSampler = t.environmentShadowSampler = t.filterLevelSampler = 0;
 }
+
+void clearEnvironmentMaps(const RenderTargets& targets)
+{
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    GLfloat clearColor[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColor);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    for (GLuint cubeMap : targets.environmentCubeMaps)
+        for (int face = 0; face < 6; ++face) {
+            glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face,
+                                   cubeMap, 0);
+            if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE)
+                glClear(GL_COLOR_BUFFER_BIT);
+        }
+    for (GLuint cubeMap : targets.environmentCubeMaps) {
+        glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
+        glGenerateMipmap(GL_TEXTURE_CUBE_MAP);
+    }
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    glClearColor(clearColor[0], clearColor[1], clearColor[2], clearColor[3]);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &framebuffer);
+}

@@ -85,6 +85,9 @@ void createRenderTargets();
 void fitViewTargets(RenderTargets& targets, int width, int height);
 // Deletes every GL object of `targets`; call while the context is still there.
 void releaseRenderTargets(RenderTargets& targets);
+// Empties every environment map (transparent black, every level), as a run starts: what a
+// hall shown before left in them would glow through another's mirrors.
+void clearEnvironmentMaps(const RenderTargets& targets);
 
 // Prints the success text (none when null), or "\nDidn't work!\n" and the status, for the
 // bound framebuffer, then one line saying what will not be drawn (`skipped`) when given.

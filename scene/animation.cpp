@@ -5,7 +5,6 @@
 #include "render/capturePasses.h"
 #include "render/renderer.h"
 #include "scene/hall.h"
-#include "scene/tourPlaces.h"
 
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -127,8 +126,6 @@ void animateScene(Renderer& renderer, Hall& hall, Tour& tour, Camera& camera, co
     } else {
         renderer.environmentRefreshPending = true;
     }
-    if (tourNeedsHall(tour.script))
-        tour.script = placedTour(tour.script, hall);
     if (tour.mode)
         updateTour(tour, camera, clock.totalTime, clock.deltaTime);
 }

@@ -10,6 +10,7 @@
 #include "navigation/view.h"
 #include "programs/programs.h"
 #include "render/frame.h"
+#include "render/renderer.h"
 #include "render/renderTargets.h"
 #include "render/scenePass.h"
 #include "scene/animation.h"
@@ -81,24 +82,7 @@ void resetHallState()
 {
     // Empty environment maps, as a run starts with: what an earlier test left in them
     // would glow through the mirror and the lens.
-    GLuint framebuffer = 0;
-    glGenFramebuffers(1, &framebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    for (GLuint cubeMap : environmentCubeMaps)
-        for (int face = 0; face < 6; ++face) {
-            glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face,
-                                   cubeMap, 0);
-            glClear(GL_COLOR_BUFFER_BIT);
-        }
-    for (GLuint cubeMap : environmentCubeMaps) {
-        glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
-        glGenerateMipmap(GL_TEXTURE_CUBE_MAP);
-    }
-    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDeleteFramebuffers(1, &framebuffer);
+    clearEnvironmentMaps(defaultRenderer().targets);
 
     keyHeld = nullptr;
     tourMode = false;

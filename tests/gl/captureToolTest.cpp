@@ -120,7 +120,7 @@ TEST(CaptureTool, BadArgumentsEndWithTwoAndOneLineBeforeAnyWindow)
     std::filesystem::create_directories(badHall);
     std::ofstream(badHall / "exhibition.json") << "{\n  \"format\": \"pinakora-exhibition/1\",\n  \"lights\": [1,\n";
     const std::string badHallLine = readExhibition(badHall.string()).error + "\n";
-    ASSERT_EQ(badHallLine.rfind("exhibition.json:4:", 0), 0u) << badHallLine;
+    ASSERT_EQ(badHallLine.rfind("exhibition.json:3:", 0), 0u) << badHallLine;
     const BadRun runs[] = {
         {PINAKORA_BINARY, {"--hall", badHall.string()}, badHallLine},
         {PINAKORA_CAPTURE, {"--hall", (badHall / "exhibition.json").string(), "--at", "1"}, badHallLine},

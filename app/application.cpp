@@ -2,6 +2,7 @@
 
 #include "base/frameClock.h"
 #include "base/glCapabilities.h"
+#include "app/exhibitionLoading.h"
 #include "app/window.h"
 #include "assets/assets.h"
 #include "assets/models.h"
@@ -49,6 +50,7 @@ void initApplication()
     stepDone("models");
     TextureLoader::getInstance();
     loadTextures();
+    loadExhibitionFiles(defaultApplication());
     stepDone("textures");
     initCamera();
     defaultRenderer().afterPresent = swapAndPollEvents;

@@ -13,6 +13,8 @@
 #include "scene/hall.h"
 #include "scene/hallTable.h"
 
+#include <string>
+
 struct GLFWwindow;
 
 struct Application {
@@ -20,6 +22,7 @@ struct Application {
 
     GLFWwindow* window = nullptr;
     HallDescription description;  // the hall shown, as data
+    std::string exhibitionPath;   // the exhibition it was read from, as given; empty: built in
     FrameClock clock;
     View view;
     Tour tour;
@@ -34,7 +37,8 @@ struct Application {
 
 Application& defaultApplication();
 
-// sRGB writes, then models, textures, camera, programs, render targets, scene, tour.
+// sRGB writes, then models, textures (the built-in ones, then an exhibition's own), camera,
+// programs, render targets, scene, tour.
 void initApplication();
 
 // The default application's start-up observer.

@@ -96,6 +96,15 @@ std::function<bool(const std::string&, std::string&)> flag(bool& value)
     return [&value](const std::string&, std::string&) { return value = true; };
 }
 
+std::function<bool(const std::string&, std::string&)> hallInto(std::string& hall)
+{
+    return [&hall](const std::string& v, std::string& e) {
+        hall = v;
+        e = "want an exhibition folder or its exhibition.json";
+        return !v.empty();
+    };
+}
+
 std::string number(double value)
 {
     std::ostringstream text;
@@ -152,6 +161,8 @@ bool parseViewerOptions(const std::vector<std::string>& args, ViewerOptions& opt
 {
     const std::vector<Option> table = {
         {"--window", true, sizeInto(options.windowWidth, options.windowHeight)},
+        {"--hall", true, hallInto(options.hall)},
+        {"--watch", false, flag(options.watch)},
     };
     return parseWith(table, args, options.help, error);
 }
@@ -203,6 +214,7 @@ bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& o
          [&](const std::string& v, std::string& e) {
              return (fpsGiven = true) && parseWholeNumber(v, 1, 240, options.fps, e);
          }},
+        {"--hall", true, hallInto(options.hall)},
     };
     if (!parseWith(table, args, options.help, error))
         return false;
@@ -252,6 +264,7 @@ bool parseBenchmarkOptions(const std::vector<std::string>& args, BenchmarkOption
         {"--settle", true, numberInto(options.settle, 1, static_cast<long>(maximumFrames))},
         {"--trivial-ratio", false, flag(options.trivialRatio)},
         {"--json", false, flag(options.json)},
+        {"--hall", true, hallInto(options.hall)},
     };
     return parseWith(table, args, options.help, error);
 }
@@ -304,9 +317,12 @@ std::vector<std::string> argumentList(int argc, char** argv)
 
 const char* viewerHelp()
 {
-    return "usage: pinakora [--window WxH]\n"
+    return "usage: pinakora [--window WxH] [--hall folder] [--watch]\n"
            "\n"
            "  --window WxH   a window of that fixed size instead of full screen (1..8192 each)\n"
+           "  --hall folder  show the exhibition in that folder (or that exhibition.json)\n"
+           "                 instead of the built-in hall\n"
+           "  --watch        reload the exhibition shown when a file in its folder changes\n"
            "  --help         this text\n"
            "\n"
            "Keys and mouse:\n"
@@ -323,6 +339,7 @@ const char* viewerHelp()
            "  P                             restart the guided tour\n"
            "  F1 / F2, F3 / F4, F5 / F6     focal depth, focal length, f-stop x1.1 / /1.1\n"
            "  F12                           save the picture as pinakora-YYYYMMDD-HHMMSS.png\n"
+           "  drop a folder or .json        show that exhibition\n"
            "\n"
            "Any navigation key or mouse move ends the tour. Close the window to quit.\n";
 }
@@ -330,19 +347,21 @@ const char* viewerHelp()
 const char* captureHelp()
 {
     return "usage: capture [--size WxH] [--step seconds] [--every seconds] [--until seconds]\n"
-           "               [--at t1,t2,...] [--out folder]\n"
-           "       capture --video file.mp4 [--fps 30] [--size WxH] [--until 90]\n"
+           "               [--at t1,t2,...] [--out folder] [--hall folder]\n"
+           "       capture --video file.mp4 [--fps 30] [--size WxH] [--until 90] [--hall folder]\n"
            "\n"
            "Renders the tour with a fixed clock on a hidden window. Without --video it writes\n"
            "frame-<time>s.png into the folder (default captures) for every time asked for\n"
            "(default 0); with --video it encodes every frame up to --until (default 90) into\n"
            "the file, H.264 in MP4 (or what the file's extension asks for, e.g. .webp, .gif).\n"
-           "Default size 1920x1080, step 1/30 s.\n";
+           "Default size 1920x1080, step 1/30 s. --hall: the exhibition in that folder (or\n"
+           "that exhibition.json) instead of the built-in hall.\n";
 }
 
 const char* benchmarkHelp()
 {
-    return "usage: benchmark [--frames N] [--size WxH] [--step seconds] [--settle N] [--trivial-ratio] [--json]\n";
+    return "usage: benchmark [--frames N] [--size WxH] [--step seconds] [--settle N] [--trivial-ratio] [--json]\n"
+           "                 [--hall folder]\n";
 }
 
 std::string driverSizeRefusal(const char* option, int width, int height, int driverLimit)

@@ -18,6 +18,8 @@ bool parseSeconds(const std::string& text, bool positive, double& value, std::st
 struct ViewerOptions {
     int windowWidth = 0;  // 0: full screen at the display's size
     int windowHeight = 0;
+    std::string hall;     // an exhibition folder or its .json; empty: the built-in hall
+    bool watch = false;   // reload the exhibition shown when a file in its folder changes
     bool help = false;
 };
 
@@ -32,6 +34,7 @@ struct CaptureOptions {
     std::string out = "captures";
     std::string video;  // empty: PNG frames into `out`
     long fps = 30;
+    std::string hall;
     bool help = false;
 };
 
@@ -43,6 +46,7 @@ struct BenchmarkOptions {
     int settle = 100;
     bool trivialRatio = false;
     bool json = false;
+    std::string hall;
     bool help = false;
 };
 

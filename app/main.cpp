@@ -1,9 +1,13 @@
 // Pinakora: opens the full-screen window (or a fixed-size one with --window WxH),
-// builds the hall and runs the frame loop until the window is closed.
+// builds the hall (or the exhibition of --hall, read before any window) and runs the
+// frame loop until the window is closed, opening folders dropped on it and, with
+// --watch, reloading the exhibition when its folder changes.
 #include "app/application.h"
 #include "app/commandLine.h"
 #include "app/console.h"
 #include "app/dataFolders.h"
+#include "app/exhibitionLoading.h"
+#include "app/folderWatch.h"
 #include "base/frameClock.h"
 #include "base/glCapabilities.h"
 #include "app/window.h"
@@ -28,6 +32,13 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    if (!options.hall.empty()) {
+        Exhibition exhibition = readExhibition(options.hall);
+        if (!reportExhibition(exhibition))
+            return 2;
+        useExhibition(defaultApplication(), std::move(exhibition), options.hall);
+    }
+
     if (!findDataFolders("pinakora"))
         return 1;
 
@@ -49,6 +60,7 @@ int main(int argc, char** argv)
     FreeImage_Initialise(FALSE);
     connectKeyboard(window);  // GLFW 3 delivers key repeats as events of their own
     connectMouse(window);
+    connectDrop(window);
     checkGLCapabilities();
     glfwSetWindowTitle(window, "Pinakora");
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
@@ -59,8 +71,20 @@ int main(int argc, char** argv)
 
     initApplication();
 
+    Application& application = defaultApplication();
+    FolderWatch watch;
+    if (options.watch)
+        watchFolder(watch, application.assets.exhibitionFolder, glfwGetTime());
     if (windowIsOpen()) {
         while (running) {
+            bool opened = openDroppedPaths(application, takeDroppedPaths());
+            if (opened && options.watch)
+                watchFolder(watch, application.assets.exhibitionFolder, glfwGetTime());
+            if (folderChanged(watch, glfwGetTime()))
+                opened = openExhibition(application, application.exhibitionPath);
+            // Loading took its time: the new hall starts from this frame, not that long ago.
+            if (opened)
+                previousTime = glfwGetTime();
             const double now = glfwGetTime();
             const double dt = now - previousTime;
             previousTime = now;

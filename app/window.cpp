@@ -110,6 +110,15 @@ void glfwScrollEvent(GLFWwindow*, double, double yOffset)
     onScroll(yOffset);
 }
 
+// The poll that delivers a drop runs inside the frame; the frame loop opens them between frames.
+std::vector<std::string> droppedPaths;
+
+void glfwDropEvent(GLFWwindow*, int count, const char** paths)
+{
+    for (int i = 0; i < count; ++i)
+        droppedPaths.emplace_back(paths[i]);
+}
+
 } // namespace
 
 void connectKeyboard(GLFWwindow* window)
@@ -123,6 +132,18 @@ void connectMouse(GLFWwindow* window)
     glfwSetMouseButtonCallback(window, glfwButtonEvent);
     glfwSetCursorPosCallback(window, glfwCursorEvent);
     glfwSetScrollCallback(window, glfwScrollEvent);
+}
+
+void connectDrop(GLFWwindow* window)
+{
+    glfwSetDropCallback(window, glfwDropEvent);
+}
+
+std::vector<std::string> takeDroppedPaths()
+{
+    std::vector<std::string> paths;
+    paths.swap(droppedPaths);
+    return paths;
 }
 
 void swapAndPollEvents()

@@ -1,7 +1,10 @@
 #pragma once
 // The one window and its GLFW plumbing: opening it (full screen, fixed size, or hidden
 // for the tools), the key-state query, key and mouse callbacks handed to the controls,
-// F12's screenshot, and the swap that also polls events.
+// F12's screenshot, dropped folders, and the swap that also polls events.
+#include <string>
+#include <vector>
+
 struct GLFWwindow;
 
 // The default application's window.
@@ -24,6 +27,11 @@ void reportWindowFailure();
 void connectKeyboard(GLFWwindow* window);
 // Routes buttons, cursor and wheel of `window` to the mouse controls.
 void connectMouse(GLFWwindow* window);
+
+// Keeps what is dropped on `window` (folders, files) for takeDroppedPaths.
+void connectDrop(GLFWwindow* window);
+// The paths dropped since the last call, in their order.
+std::vector<std::string> takeDroppedPaths();
 
 // Shows the back buffer and processes pending window events (key callback, close).
 void swapAndPollEvents();

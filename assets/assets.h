@@ -1,8 +1,8 @@
 #pragma once
 // The assets' one owner: the folders and file lists the meshes and textures are read
 // from, the records they were read into, and the GL names those were uploaded into.
-// Every record made stays until the owner goes, as objects may still point at one that a
-// later load replaced under its key. releaseAssets deletes the GL names while the context
+// Every record made stays until the owner goes (or dropAssetsFrom drops an exhibition's),
+// as objects may still point at one that a later load replaced under its key. releaseAssets deletes the GL names while the context
 // is current; the destructor deletes only what is left, so an owner released before its
 // context went makes no GL call as it goes.
 #include "assets/modelData.h"
@@ -20,6 +20,10 @@ struct Assets {
     // What loadModels and loadTextures read, in this order; a hall may name other files.
     std::vector<ModelFile> modelFiles = hallModelFiles();
     std::vector<TextureFile> textureFiles = hallTextureFiles();
+    // An exhibition's own files, named relative to its folder (empty: there are none).
+    std::string exhibitionFolder;
+    std::vector<ModelFile> exhibitionModelFiles;
+    std::vector<TextureFile> exhibitionTextureFiles;
 
     std::map<short, ModelData*> models;
     std::vector<std::unique_ptr<ModelData>> modelRecords;
@@ -43,3 +47,8 @@ Assets& defaultAssets();
 // Deletes every buffer, vertex array and texture the records hold, and sets their names
 // to 0; the arrays and the records stay. The context they were made in must be current.
 void releaseAssets(Assets& assets);
+
+// Drops the models and textures under keys from `firstKey` on (an exhibition's own files):
+// deletes their GL names (the context must be current) and their records. Nothing may point at them any more: the hall that used them is gone
+// or about to be replaced.
+void dropAssetsFrom(Assets& assets, int firstKey);

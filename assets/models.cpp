@@ -6,6 +6,7 @@
 #include "assets/isolatedImport.h"
 #endif
 
+#include <functional>
 #include <iostream>
 #include <vector>
 
@@ -42,28 +43,32 @@ void loadModel(short key, bool smoothNormals)
 
 namespace {
 
-// Imports the files in a child process and stores the records under their keys; problems
-// are reported in the files' order.
-void loadFiles(Assets& assets, const std::vector<ModelFile>& files)
+// Imports the files of `directory` in a child process and stores the records under their
+// keys; problems are reported in the files' order, each line opened by the file's user
+// where there is one.
+void loadFiles(Assets& assets, const std::string& directory, const std::vector<ModelFile>& files,
+               const std::function<std::string(short key)>& userOf = {})
 {
     std::vector<IsolatedImport> imports;
     for (const ModelFile& file : files) {
         IsolatedImport entry;
-        entry.path = assets.modelDirectory + file.file;
+        entry.path = directory + file.file;
         entry.smoothNormals = file.smoothNormals;
         entry.model = newModelRecord(assets);
         imports.push_back(std::move(entry));
     }
-    importIsolated(imports, assets.modelDirectory);
+    importIsolated(imports, directory);
     for (size_t i = 0; i < imports.size(); ++i) {
         const IsolatedImport& entry = imports[i];
+        const std::string user = userOf ? userOf(files[i].key) : std::string();
+        const std::string modelFile = user.empty() ? "Model file " : user + ": model file ";
         if (entry.result == ModelImport::Failed)
-            std::cerr << "Model file " << entry.path << " could not be loaded: " << entry.problem << std::endl;
+            std::cerr << modelFile << entry.path << " could not be loaded: " << entry.problem << std::endl;
         else if (entry.result == ModelImport::NoMesh)
-            std::cerr << "Model file " << entry.path << " holds no mesh." << std::endl;
+            std::cerr << modelFile << entry.path << " holds no mesh." << std::endl;
         // What the importer was refused, for a model that loaded nevertheless.
         if (entry.result != ModelImport::Failed && !entry.problem.empty())
-            std::cerr << "Model file " << entry.path << ": " << entry.problem << "." << std::endl;
+            std::cerr << modelFile << entry.path << ": " << entry.problem << "." << std::endl;
         assets.models[files[i].key] = entry.model;
     }
 }
@@ -72,12 +77,18 @@ void loadFiles(Assets& assets, const std::vector<ModelFile>& files)
 
 void loadModels(Assets& assets)
 {
-    loadFiles(assets, assets.modelFiles);
+    loadFiles(assets, assets.modelDirectory, assets.modelFiles);
+}
+
+void loadModelsFrom(Assets& assets, const std::string& folder, const std::vector<ModelFile>& files,
+                    const std::function<std::string(short key)>& userOf)
+{
+    loadFiles(assets, folder + "/", files, userOf);
 }
 
 void loadModel(Assets& assets, short key, bool smoothNormals)
 {
-    loadFiles(assets, {{key, modelFileName(assets, key), smoothNormals}});
+    loadFiles(assets, assets.modelDirectory, {{key, modelFileName(assets, key), smoothNormals}});
 }
 
 #else
@@ -85,6 +96,14 @@ void loadModel(Assets& assets, short key, bool smoothNormals)
 void loadModels(Assets& assets)
 {
     for (const ModelFile& file : assets.modelFiles)
+        loadModel(assets, file.key, file.smoothNormals);
+}
+
+// The browser holds only the meshes packed at build time: an exhibition's are among them.
+void loadModelsFrom(Assets& assets, const std::string&, const std::vector<ModelFile>& files,
+                    const std::function<std::string(short key)>&)
+{
+    for (const ModelFile& file : files)
         loadModel(assets, file.key, file.smoothNormals);
 }
 

@@ -5,8 +5,10 @@
 #include "assets/modelData.h"
 #include "assets/modelTable.h"
 
+#include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 struct Assets;
 
@@ -18,6 +20,10 @@ extern std::string& modelDirectory;
 // Loads every file of assets.modelFiles.
 void loadModels(Assets& assets);
 void loadModels();
+// Loads `files`, named relative to `folder`, reading nothing outside it. Each line about a
+// file that cannot be used opens with `userOf(key)` where that is not empty ("exhibits[2]").
+void loadModelsFrom(Assets& assets, const std::string& folder, const std::vector<ModelFile>& files,
+                    const std::function<std::string(short key)>& userOf);
 // Loads the file assets.modelFiles names for `key` (none: refused as the folder itself)
 // into a new record under `key`. Whatever goes wrong is one line naming the file on
 // standard error and an empty record; the importer reads only inside the models' folder.

@@ -207,15 +207,17 @@ FIBITMAP* decodeImageBytes(const std::string& bytes, const ImageLimits& limits, 
 
 namespace {
 
-// The image, or null after a line on standard error that names the file.
-FIBITMAP* readImage(const std::string& path, const ImageLimits& limits)
+// The image, or null after a line on standard error that names the file (opened by its
+// user, where there is one).
+FIBITMAP* readImage(const std::string& path, const ImageLimits& limits, const std::string& user)
 {
+    const std::string imageFile = user.empty() ? "Image file " : user + ": image file ";
     std::string bytes, problem;
     if (!readWholeFile(path, maxImageFileBytes, bytes, problem)) {
         if (problem == "it does not exist")
-            std::cerr << "Image file " << path << " does not exist." << std::endl;
+            std::cerr << imageFile << path << " does not exist." << std::endl;
         else
-            std::cerr << "Image file " << path << " could not be read: " << problem << "." << std::endl;
+            std::cerr << imageFile << path << " could not be read: " << problem << "." << std::endl;
         return nullptr;
     }
     FreeImage_SetOutputMessage(reportImageDamage);
@@ -223,9 +225,9 @@ FIBITMAP* readImage(const std::string& path, const ImageLimits& limits)
     FIBITMAP* image = decodeImageBytes(bytes, limits, problem);
     imageBeingRead = nullptr;
     if (!image && !problem.empty())
-        std::cerr << "Image file " << path << " was refused: " << problem << "." << std::endl;
+        std::cerr << imageFile << path << " was refused: " << problem << "." << std::endl;
     else if (!image)
-        std::cerr << "Image file " << path << " could not be read as an image." << std::endl;
+        std::cerr << imageFile << path << " could not be read as an image." << std::endl;
     return image;
 }
 
@@ -236,7 +238,8 @@ void loadTexture(const std::string& path, short key, GLenum format, GLint intern
     loadTexture(defaultAssets(), path, key, format, internalFormat);
 }
 
-void loadTexture(Assets& assets, const std::string& path, short key, GLenum format, GLint internalFormat)
+void loadTexture(Assets& assets, const std::string& path, short key, GLenum format, GLint internalFormat,
+                 const std::string& user)
 {
     assets.textureRecords.push_back(std::make_unique<Texture>());
     Texture* texture = assets.textureRecords.back().get();
@@ -245,7 +248,7 @@ void loadTexture(Assets& assets, const std::string& path, short key, GLenum form
     ImageLimits limits;
     if (maxSide > 0)
         limits.maxSide = std::min(limits.maxSide, static_cast<unsigned int>(maxSide));
-    FIBITMAP* image = readImage(path, limits);
+    FIBITMAP* image = readImage(path, limits, user);
     if (!image)
         std::cout << "\nALERT";
 

@@ -83,8 +83,10 @@ void loadTextures(Assets& assets);
 void loadTextures();
 // Loads the image at `path` into a new texture record of `assets` under `key`. An image
 // that is missing, no ordinary file, unreadable or refused is named on standard error,
-// "\nALERT" goes to standard output, and the key gets an empty texture.
-void loadTexture(Assets& assets, const std::string& path, short key, GLenum format, GLint internalFormat);
+// "\nALERT" goes to standard output, and the key gets an empty texture. A `user`
+// ("exhibits[2]") opens that line.
+void loadTexture(Assets& assets, const std::string& path, short key, GLenum format, GLint internalFormat,
+                 const std::string& user = {});
 void loadTexture(const std::string& path, short key, GLenum format, GLint internalFormat);
 
 // Deletes the texture's GL name and sets it to 0; no GL call for a name of 0.

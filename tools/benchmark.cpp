@@ -9,10 +9,12 @@
 // leak shows as a band that moves up, not as two single readings that differ.
 //
 //   benchmark [--frames 300] [--size 1920x1080] [--step 0.0333333] [--settle 100] [--trivial-ratio] [--json]
+//             [--hall folder]
 #include "app/application.h"
 #include "app/commandLine.h"
 #include "app/console.h"
 #include "app/dataFolders.h"
+#include "app/exhibitionLoading.h"
 #include "base/glCapabilities.h"
 #include "app/progress.h"
 #include "programs/programs.h"
@@ -179,6 +181,10 @@ struct Result {
     long peakRssKb = 0;
 };
 
+// The exhibition of --hall, read before any child starts; null: the built-in hall.
+const Exhibition* exhibitionToShow = nullptr;
+std::string hallPath;
+
 std::vector<std::pair<std::string, double>> startupSteps;
 Clock::time_point lastStep;
 
@@ -243,6 +249,8 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
         glfwTerminate();
         _exit(2);
     }
+    if (exhibitionToShow)
+        useExhibition(defaultApplication(), *exhibitionToShow, hallPath);
     initApplication();
     result.startup = startupSteps;
 
@@ -413,6 +421,14 @@ int main(int argc, char** argv)
     if (options.help) {
         std::cout << benchmarkHelp();
         return 0;
+    }
+    Exhibition exhibition;
+    if (!options.hall.empty()) {
+        exhibition = readExhibition(options.hall);
+        if (!reportExhibition(exhibition))
+            return 2;
+        exhibitionToShow = &exhibition;
+        hallPath = options.hall;
     }
     if (!findDataFolders("benchmark"))
         return 1;

@@ -4,14 +4,16 @@
 //   capture [--size 1920x1080] [--step 0.0333333] [--every 5] [--until 90]
 //           [--at t1,t2,...] [--out captures]
 //   capture --video tour.mp4 [--fps 30] [--size 1280x720] [--until 90]
+//   either with [--hall folder]: that exhibition instead of the built-in hall
 //
 // Exit status: 0 when everything asked for was written, 2 for bad arguments (checked
-// before any window opens; a size the driver cannot render is refused once it is
+// before any window opens, as is an exhibition file with an error, with its own line; a size the driver cannot render is refused once it is
 // known), 1 when the window cannot be opened or a frame could not be written.
 #include "app/application.h"
 #include "app/commandLine.h"
 #include "app/console.h"
 #include "app/dataFolders.h"
+#include "app/exhibitionLoading.h"
 #include "base/frameClock.h"
 #include "base/glCapabilities.h"
 #include "app/progress.h"
@@ -80,6 +82,12 @@ int main(int argc, char** argv)
         return 0;
     }
     const bool video = !options.video.empty();
+    if (!options.hall.empty()) {
+        Exhibition exhibition = readExhibition(options.hall);
+        if (!reportExhibition(exhibition))
+            return 2;
+        useExhibition(defaultApplication(), std::move(exhibition), options.hall);
+    }
     if (!findDataFolders("capture"))
         return 1;
 

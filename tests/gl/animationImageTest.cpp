@@ -1,8 +1,10 @@
 // Real frames of the animated hall at fixed times: shadows where a pedestal stands
 // between light and floor, a light and an exhibit that are rows of the hall's table, a
-// teapot that mirrors the hall and changes as the hall turns, and walls that turn red
-// with light 0.
+// teapot that mirrors the hall and changes as the hall turns, walls that turn red
+// with light 0, and an exhibition folder dropped on the window.
 #include "app/application.h"
+#include "app/exhibitionLoading.h"
+#include "assets/models.h"
 #include "assets/textures.h"
 #include "navigation/camera.h"
 #include "render/capturePasses.h"
@@ -14,6 +16,11 @@
 #include "tests/gl/hallFixture.h"
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -309,6 +316,59 @@ TEST_F(AnimationImageTest, WallsAreRedderWhenLightZeroIsRed)
     const float white = wallRedness(0.0);
     const float red = wallRedness(pi);
     EXPECT_GT(red, white * 1.05f) << "red/green over the walls: " << white << " at t = 0, " << red << " at t = pi";
+}
+
+// What a folder dropped on the window does (a real drop cannot be made under Xvfb, so the
+// handler is called): a good one is shown, with its own model and a missing image named
+// with its exhibit; one with an error is its reader's one line, and the hall stays; and
+// opening it again releases what the last opening loaded.
+TEST_F(AnimationImageTest, ADroppedFolderIsShownAndABadOneKeepsTheHall)
+{
+    const fs::path root = fs::temp_directory_path() / ("pinakoraDrop" + std::to_string(::getpid()));
+    const fs::path good = root / "good", bad = root / "bad";
+    fs::create_directories(good / "models");
+    fs::create_directories(bad);
+    std::ofstream(good / "models" / "box.obj") << "v -1 0 -1\nv 1 0 -1\nv 1 0 1\nv -1 0 1\n"
+                                                   "v -1 2 -1\nv 1 2 -1\nv 1 2 1\nv -1 2 1\n"
+                                                   "f 1 2 3\nf 1 3 4\nf 5 7 6\nf 5 8 7\nf 1 5 6\nf 1 6 2\n"
+                                                   "f 2 6 7\nf 2 7 3\nf 3 7 8\nf 3 8 4\nf 4 8 5\nf 4 5 1\n";
+    std::ofstream(good / "exhibition.json") << R"({ "format": "pinakora-exhibition/1", "title": "Dropped",
+      "room": { "size": [2000, 800, 2000] },
+      "lights": [ { "position": [0, 700, 0] }, { "position": [500, 600, 0] }, { "position": [-500, 600, 0] } ],
+      "exhibits": [ { "model": "models/box.obj", "position": [0, 0, 0], "height": 200,
+                      "material": { "texture": "images/missing.jpg" } } ] })";
+    std::ofstream(bad / "exhibition.json") << "{\n  \"format\": \"pinakora-exhibition/1\",\n  \"lights\": [\n}\n";
+    Application& application = defaultApplication();
+
+    ConsoleCapture console;
+    const bool opened = openDroppedPaths(application, {good.string()});
+    const std::string err = console.err();
+    ASSERT_TRUE(opened) << err;
+    EXPECT_EQ(lights.size(), 3u) << "the folder's three lights";
+    const ModelData* box = getModel(firstModelKey);
+    ASSERT_NE(box, nullptr);
+    EXPECT_GT(box->vertexCount, 0u) << "its own model, read from the folder";
+    EXPECT_NE(err.find("exhibits[0]: image file " + fs::canonical(good).string() + "/images/missing.jpg does not exist."),
+              std::string::npos)
+        << err;
+    camera.eye = glm::vec3(0, 400, 900);
+    camera.target = glm::vec3(0, 100, 0);
+    updateBasis();
+    animatedFrame(0.0, 0.0, true);
+    EXPECT_TRUE(drainGLErrors().empty());
+
+    const size_t models = application.assets.modelRecords.size(), textures = application.assets.textureRecords.size();
+    for (int reload = 0; reload < 3; ++reload)
+        ASSERT_TRUE(openExhibition(application, (good / "exhibition.json").string()));
+    EXPECT_EQ(application.assets.modelRecords.size(), models) << "a reload drops the records it replaces";
+    EXPECT_EQ(application.assets.textureRecords.size(), textures);
+
+    ConsoleCapture badConsole;
+    EXPECT_FALSE(openDroppedPaths(application, {bad.string()}));
+    EXPECT_EQ(badConsole.err(), readExhibition(bad.string()).error + "\n");
+    EXPECT_EQ(lights.size(), 3u) << "the hall shown stays";
+    EXPECT_EQ(application.exhibitionPath, (good / "exhibition.json").string());
+    fs::remove_all(root);
 }
 
 } // namespace

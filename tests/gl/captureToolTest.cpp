@@ -1,9 +1,10 @@
-// The capture and benchmark tools as a user runs them: bad arguments end them with 2
-// and one line before any window opens (they run without a display here, so a window
+// The capture and benchmark tools as a user runs them: bad arguments (and an exhibition
+// file with an error) end them with 2 and one line before any window opens (they run without a display here, so a window
 // would mean exit 1), surroundings they cannot work in end them with 1 and a line saying
 // why, a closed or broken console costs no frame, an interrupted video leaves nothing,
 // and a video of the tour decodes to the frames the PNG capture writes for the same times.
 #include "render/frameCapture.h"
+#include "scene/exhibition.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -108,12 +109,22 @@ ToolRun runTool(const char* binary, const std::vector<std::string>& args, bool w
 struct BadRun {
     const char* binary;
     std::vector<std::string> args;
-    const char* line;
+    std::string line;
 };
 
 TEST(CaptureTool, BadArgumentsEndWithTwoAndOneLineBeforeAnyWindow)
 {
+    // An exhibition with an error is its reader's line, whichever program is given it.
+    const std::filesystem::path badHall =
+        std::filesystem::temp_directory_path() / ("pinakoraBadHall" + std::to_string(::getpid()));
+    std::filesystem::create_directories(badHall);
+    std::ofstream(badHall / "exhibition.json") << "{\n  \"format\": \"pinakora-exhibition/1\",\n  \"lights\": [1,\n";
+    const std::string badHallLine = readExhibition(badHall.string()).error + "\n";
+    ASSERT_EQ(badHallLine.rfind("exhibition.json:3:", 0), 0u) << badHallLine;
     const BadRun runs[] = {
+        {PINAKORA_BINARY, {"--hall", badHall.string()}, badHallLine},
+        {PINAKORA_CAPTURE, {"--hall", (badHall / "exhibition.json").string(), "--at", "1"}, badHallLine},
+        {PINAKORA_BENCHMARK, {"--hall", badHall.string()}, badHallLine},
         {PINAKORA_CAPTURE, {"--at", "-1"}, "capture: --at: -1 is not a time; want seconds >= 0\n"},
         {PINAKORA_CAPTURE, {"--size", "0x0"}, "capture: --size: 0x0 is not a size; want WxH with 1..8192\n"},
         {PINAKORA_CAPTURE, {"--size", "100000x100000"},
@@ -134,6 +145,7 @@ TEST(CaptureTool, BadArgumentsEndWithTwoAndOneLineBeforeAnyWindow)
         EXPECT_EQ(run.err, r.line);
         EXPECT_EQ(run.out, "") << r.line;
     }
+    std::filesystem::remove_all(badHall);
 }
 
 TEST(CaptureTool, SurroundingsItCannotWorkInEndWithOneAndALineSayingWhy)

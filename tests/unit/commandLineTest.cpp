@@ -37,8 +37,13 @@ const ArgumentCase argumentCases[] = {
     {Viewer, {"--window", "+12x-4"}, "--window: +12x-4 is not a size; want WxH with 1..8192"},
     {Viewer, {"--window"}, "--window: needs a value"},
     {Viewer, {"--fullscreen"}, "unknown option --fullscreen; --help lists the options"},
+    {Viewer, {"--hall", "examples/hall", "--watch"}, ""},
+    {Viewer, {"--hall", ""}, "--hall: want an exhibition folder or its exhibition.json"},
+    {Viewer, {"--hall"}, "--hall: needs a value"},
     {Capture, {"--at", "0,30.5,60", "--size", "8192x1", "--out", "x"}, ""},
     {Capture, {"--video", "tour.mp4", "--fps", "25", "--until", "4"}, ""},
+    {Capture, {"--video", "tour.mp4", "--hall", "examples/hall/exhibition.json"}, ""},
+    {Capture, {"--hall", ""}, "--hall: want an exhibition folder or its exhibition.json"},
     {Capture, {"--at", "-1"}, "--at: -1 is not a time; want seconds >= 0"},
     {Capture, {"--at", "abc"}, "--at: abc is not a time; want seconds >= 0"},
     {Capture, {"--at", "1,,2"}, "--at: an empty value is not a time; want seconds >= 0"},
@@ -55,7 +60,7 @@ const ArgumentCase argumentCases[] = {
     {Capture, {"--video", "t.mp4", "--at", "3"},
      "--video: records every frame up to --until at --fps; it takes no --at, --every, --step or --out"},
     {Capture, {"--video", "t.mp4", "--until", "0"}, "--until: 0 is shorter than one frame of the video"},
-    {Benchmark, {"--frames", "60", "--trivial-ratio", "--json", "--settle", "10"}, ""},
+    {Benchmark, {"--frames", "60", "--trivial-ratio", "--json", "--settle", "10", "--hall", "x"}, ""},
     {Benchmark, {"--frames", "0"}, "--frames: 0 is not a whole number in 1..10000000"},
     {Benchmark, {"--frames", "-1"}, "--frames: -1 is not a whole number in 1..10000000"},
     {Benchmark, {"--frames", "abc"}, "--frames: abc is not a whole number in 1..10000000"},
@@ -110,9 +115,11 @@ TEST(CommandLine, GoodArgumentsLandInTheOptions)
 {
     std::string error;
     ViewerOptions viewer;
-    ASSERT_TRUE(parseViewerOptions({"--window", "1280x720"}, viewer, error));
+    ASSERT_TRUE(parseViewerOptions({"--window", "1280x720", "--hall", "my hall", "--watch"}, viewer, error));
     EXPECT_EQ(viewer.windowWidth, 1280);
     EXPECT_EQ(viewer.windowHeight, 720);
+    EXPECT_EQ(viewer.hall, "my hall");
+    EXPECT_TRUE(viewer.watch);
 
     CaptureOptions video;
     ASSERT_TRUE(parseCaptureOptions({"--video", "a.mp4", "--fps", "10"}, video, error));

@@ -1,8 +1,13 @@
 // The frame-rate line: strictly more than one second, one second taken off per line.
+// The frame loop's look at a watched folder: twice a second, each change once.
+#include "app/folderWatch.h"
 #include "base/frameClock.h"
 
 #include <gtest/gtest.h>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
+#include <unistd.h>
 #include <string>
 
 namespace {
@@ -78,4 +83,37 @@ TEST(FrameClock, AdvanceSetsDeltaAndAccumulatesTotal)
     EXPECT_DOUBLE_EQ(totalTime, 0.75);
     totalTime = 0.0;
     deltaTime = 0.0;
+}
+
+TEST(FolderWatch, LooksTwiceASecondAndReportsEachChangeOnce)
+{
+    std::uint64_t stamp = 7;
+    int looks = 0;
+    FolderWatch watch;
+    watch.stampOf = [&](const std::string&) { return ++looks, stamp; };
+    EXPECT_FALSE(folderChanged(watch, 1.0)) << "watching nothing";
+    watchFolder(watch, "hall", 10.0);
+    looks = 0;
+    stamp = 8;
+    EXPECT_FALSE(folderChanged(watch, 10.2)) << "too soon to look";
+    EXPECT_EQ(looks, 0);
+    EXPECT_TRUE(folderChanged(watch, 10.5));
+    EXPECT_FALSE(folderChanged(watch, 11.0)) << "the same change once";
+    stamp = 0;  // the folder gone for a moment (an editor's save): a change too
+    EXPECT_TRUE(folderChanged(watch, 11.5));
+    EXPECT_EQ(looks, 3);
+
+    // The real stamp sees a file rewritten with another size, and a file added.
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("folderWatch" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder / "images");
+    std::ofstream(folder / "exhibition.json") << "{}";
+    const std::uint64_t before = folderStamp(folder.string());
+    std::ofstream(folder / "exhibition.json") << "{ }";
+    const std::uint64_t rewritten = folderStamp(folder.string());
+    std::ofstream(folder / "images" / "new.jpg") << "x";
+    EXPECT_NE(before, rewritten);
+    EXPECT_NE(rewritten, folderStamp(folder.string()));
+    EXPECT_EQ(folderStamp((folder / "none").string()), 0u);
+    std::filesystem::remove_all(folder);
 }

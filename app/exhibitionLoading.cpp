@@ -1,0 +1,121 @@
+#include "app/exhibitionLoading.h"
+
+#include "app/application.h"
+#include "assets/assets.h"
+#include "assets/models.h"
+#include "assets/textures.h"
+
+#include <iostream>
+
+static_assert(firstModelKey == firstTextureKey, "one key range is dropped for both");
+
+namespace {
+
+bool usesTexture(const ObjectRow& row, unsigned int key)
+{
+    return row.texture == key || row.normalMap == key || row.specularMap == key;
+}
+
+bool usesTexture(const SurfaceMaps& maps, unsigned int key)
+{
+    return maps.texture == key || maps.normalMap == key || maps.specularMap == key;
+}
+
+// The field path of what uses a file, for the line about it when it cannot be loaded.
+std::string userName(const ObjectRow& row)
+{
+    if (row.exhibit >= 0)
+        return "exhibits[" + std::to_string(row.exhibit) + "]";
+    if (row.role == ObjectRole::Lamp)
+        return "lights[" + std::to_string(row.light) + "].lamp";
+    return "room";
+}
+
+std::string modelUser(const HallDescription& hall, short key)
+{
+    for (const ObjectRow& row : hall.objects)
+        if (row.model == key)
+            return userName(row);
+    return "";
+}
+
+std::string textureUser(const HallDescription& hall, unsigned int key)
+{
+    for (const ObjectRow& row : hall.objects)
+        if (usesTexture(row, key))
+            return userName(row);
+    if (usesTexture(hall.walls, key))
+        return "room.walls";
+    if (usesTexture(hall.floor, key))
+        return "room.floor";
+    return "";
+}
+
+void takeFiles(Application& application, Exhibition& exhibition, const std::string& path)
+{
+    Assets& assets = application.assets;
+    assets.exhibitionFolder = exhibition.folder;
+    assets.exhibitionModelFiles = std::move(exhibition.modelFiles);
+    assets.exhibitionTextureFiles = std::move(exhibition.textureFiles);
+    application.exhibitionPath = path;
+}
+
+} // namespace
+
+bool reportExhibition(const Exhibition& exhibition)
+{
+    for (const std::string& warning : exhibition.warnings)
+        std::cerr << warning << std::endl;
+    if (!exhibition.error.empty())
+        std::cerr << exhibition.error << std::endl;
+    return exhibition.error.empty();
+}
+
+void useExhibition(Application& application, Exhibition exhibition, const std::string& path)
+{
+    takeFiles(application, exhibition, path);
+    application.tour.script = exhibition.hall.tour;
+    application.description = std::move(exhibition.hall);
+}
+
+void loadExhibitionFiles(Application& application)
+{
+    Assets& assets = application.assets;
+    if (assets.exhibitionFolder.empty())
+        return;
+    const HallDescription& hall = application.description;
+    loadModelsFrom(assets, assets.exhibitionFolder, assets.exhibitionModelFiles,
+                   [&hall](short key) { return modelUser(hall, key); });
+    for (const TextureFile& file : assets.exhibitionTextureFiles)
+        loadTexture(assets, assets.exhibitionFolder + "/" + file.file, file.key, GL_BGR, GL_RGB,
+                    textureUser(hall, static_cast<unsigned int>(file.key)));
+}
+
+bool openExhibition(Application& application, const std::string& path)
+{
+    Exhibition exhibition = readExhibition(path);
+    if (!reportExhibition(exhibition))
+        return false;
+    // The old hall's objects point at these records until showHall replaces it below; no
+    // frame is drawn in between.
+    dropAssetsFrom(application.assets, firstModelKey);
+    takeFiles(application, exhibition, path);
+    const std::string title = exhibition.hall.title;
+    HallDescription& description = application.description;
+    description = std::move(exhibition.hall);
+    loadExhibitionFiles(application);
+    showHall(application, std::move(description));
+    application.renderer.environmentRefreshPending = true;
+    std::cout << "Showing " << (title.empty() ? std::string("the exhibition") : "\"" + title + "\"") << " from "
+              << application.assets.exhibitionFolder << std::endl;
+    return true;
+}
+
+bool openDroppedPaths(Application& application, const std::vector<std::string>& paths)
+{
+    if (paths.empty())
+        return false;
+    for (size_t i = 1; i < paths.size(); ++i)
+        std::cerr << "Dropped " << paths[i] << " left unopened: one exhibition is shown at a time." << std::endl;
+    return openExhibition(application, paths[0]);
+}

@@ -21,6 +21,7 @@ struct Application {
     Application();
 
     GLFWwindow* window = nullptr;
+    std::vector<std::string> droppedPaths;  // dropped on the window, opened between frames
     HallDescription description;  // the hall shown, as data
     std::string exhibitionPath;   // the exhibition it was read from, as given; empty: built in
     FrameClock clock;

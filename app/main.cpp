@@ -60,7 +60,7 @@ int main(int argc, char** argv)
     FreeImage_Initialise(FALSE);
     connectKeyboard(window);  // GLFW 3 delivers key repeats as events of their own
     connectMouse(window);
-    connectDrop(window);
+    connectDrop(window, defaultApplication().droppedPaths);
     checkGLCapabilities();
     glfwSetWindowTitle(window, "Pinakora");
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
@@ -77,7 +77,9 @@ int main(int argc, char** argv)
         watchFolder(watch, application.assets.exhibitionFolder, glfwGetTime());
     if (windowIsOpen()) {
         while (running) {
-            bool opened = openDroppedPaths(application, takeDroppedPaths());
+            std::vector<std::string> dropped;
+            dropped.swap(application.droppedPaths);
+            bool opened = openDroppedPaths(application, dropped);
             if (opened && options.watch)
                 watchFolder(watch, application.assets.exhibitionFolder, glfwGetTime());
             if (folderChanged(watch, glfwGetTime()))

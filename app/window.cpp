@@ -110,13 +110,13 @@ void glfwScrollEvent(GLFWwindow*, double, double yOffset)
     onScroll(yOffset);
 }
 
-// The poll that delivers a drop runs inside the frame; the frame loop opens them between frames.
-std::vector<std::string> droppedPaths;
-
-void glfwDropEvent(GLFWwindow*, int count, const char** paths)
+// The poll that delivers a drop runs inside the frame; the frame loop opens them between
+// frames from the list the window points at.
+void glfwDropEvent(GLFWwindow* window, int count, const char** paths)
 {
-    for (int i = 0; i < count; ++i)
-        droppedPaths.emplace_back(paths[i]);
+    auto* dropped = static_cast<std::vector<std::string>*>(glfwGetWindowUserPointer(window));
+    for (int i = 0; dropped && i < count; ++i)
+        dropped->emplace_back(paths[i]);
 }
 
 } // namespace
@@ -134,16 +134,10 @@ void connectMouse(GLFWwindow* window)
     glfwSetScrollCallback(window, glfwScrollEvent);
 }
 
-void connectDrop(GLFWwindow* window)
+void connectDrop(GLFWwindow* window, std::vector<std::string>& dropped)
 {
+    glfwSetWindowUserPointer(window, &dropped);
     glfwSetDropCallback(window, glfwDropEvent);
-}
-
-std::vector<std::string> takeDroppedPaths()
-{
-    std::vector<std::string> paths;
-    paths.swap(droppedPaths);
-    return paths;
 }
 
 void swapAndPollEvents()

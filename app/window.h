@@ -28,10 +28,8 @@ void connectKeyboard(GLFWwindow* window);
 // Routes buttons, cursor and wheel of `window` to the mouse controls.
 void connectMouse(GLFWwindow* window);
 
-// Keeps what is dropped on `window` (folders, files) for takeDroppedPaths.
-void connectDrop(GLFWwindow* window);
-// The paths dropped since the last call, in their order.
-std::vector<std::string> takeDroppedPaths();
+// Adds what is dropped on `window` (folders, files) to `dropped`, which must outlive it.
+void connectDrop(GLFWwindow* window, std::vector<std::string>& dropped);
 
 // Shows the back buffer and processes pending window events (key callback, close).
 void swapAndPollEvents();

@@ -24,6 +24,13 @@
 
 namespace {
 
+// Views of exhibits, and a tour where the description has none, need the built hall.
+void takeTour(Application& application)
+{
+    const TourScript& script = application.description.tour;
+    application.tour.script = tourNeedsHall(script) ? placedTour(script, application.hall) : script;
+}
+
 void stepDone(const char* step)
 {
     if (startupStepDone)
@@ -59,6 +66,7 @@ void initApplication()
     createRenderTargets();
     stepDone("render targets");
     buildScene();
+    takeTour(defaultApplication());
     startTour();
     stepDone("scene");
 }
@@ -89,11 +97,9 @@ void showHall(Application& application, HallDescription description)
     renderer.environmentRefreshPending = true;
     application.hall = Hall();
     buildHall(application.hall, description, targets.environmentCubeMaps);
-    // Views of exhibits, and a tour where the description has none, need the built hall.
-    application.tour.script =
-        tourNeedsHall(description.tour) ? placedTour(description.tour, application.hall) : description.tour;
-    application.tour.step = -1;
     application.description = std::move(description);
+    takeTour(application);
+    application.tour.step = -1;
 }
 
 void runFrame(double dt)

@@ -279,6 +279,18 @@ bool parsePageOptions(const std::vector<std::string>& args, PageOptions& options
          }},
         {"step", true, secondsInto(options.step, true)},
         {"size", true, sizeInto(options.width, options.height)},
+        {"hall", true,
+         [&](const std::string& v, std::string& e) {
+             // A folder's name under the page's /halls, nothing that climbs or descends.
+             const bool name = !v.empty() && v.size() <= 255 && v[0] != '.' &&
+                               v.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789._-") ==
+                                   std::string::npos;
+             if (name)
+                 options.hall = v;
+             else
+                 e = "hall: " + shown(v) + " is not an exhibition's name; want the name of its folder";
+             return name;
+         }},
     };
     const size_t before = problems.size();
     // One pair at a time, so a bad one costs only itself (the checks set nothing on failure).
@@ -290,7 +302,7 @@ bool parsePageOptions(const std::vector<std::string>& args, PageOptions& options
         bool help = false;
         const std::vector<std::string> pair(args.begin() + i, args.begin() + std::min(i + 2, args.size()));
         if (!known)
-            problems.push_back(ignoring + shown(args[i]) + ": unknown; the page takes t, step and size");
+            problems.push_back(ignoring + shown(args[i]) + ": unknown; the page takes t, step, size and hall");
         else if (!parseWith(table, pair, help, error))
             problems.push_back(ignoring + error);
     }

@@ -57,6 +57,7 @@ struct PageOptions {
     bool fixedClock = false;  // t given: the fixed-clock frame at t, then stop
     double at = 0.0;
     double step = 1.0;
+    std::string hall;  // an exhibition the page was built with, by its folder's name; empty: the built-in hall
 };
 
 // The arguments after the program name. False with `error` set on the first bad one.

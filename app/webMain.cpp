@@ -6,11 +6,15 @@
 //   t seconds    draw the frames of a fixed clock up to that tour time, as the capture
 //                tool does, and stop; otherwise the tour runs on the browser's clock
 //   step seconds the fixed clock's step (default 1)
+//   hall NAME    the exhibition of that folder's name that the page was built with
+//                (tools/web.sh --hall DIR puts it under /halls/NAME); otherwise the
+//                built-in hall
 //
 // They pass capture's checks; a bad one is named in the console and the page's status box
 // and the default takes its place.
 #include "app/application.h"
 #include "app/commandLine.h"
+#include "app/exhibitionLoading.h"
 #include "base/frameClock.h"
 #include "base/glApi.h"
 #include "base/glCapabilities.h"
@@ -23,6 +27,7 @@
 #include <cstdlib>
 #include <emscripten.h>
 #include <emscripten/html5.h>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -119,6 +124,28 @@ void chooseCanvasSize(const PageOptions& options, int& width, int& height)
         resizeCanvas(width, height);  // what the browser gives, so the canvas and its buffer agree
 }
 
+// The exhibition the page asks for in place of the built-in hall, read before start-up as
+// the desktop's --hall; one the page lacks, or with an error, is named and the built-in
+// hall shown.
+void chooseHall(const std::string& name)
+{
+    if (name.empty())
+        return;
+    const std::string folder = "/halls/" + name;
+    if (!std::filesystem::is_directory(folder)) {
+        report("Ignoring the page parameter hall: this page holds no exhibition " + name);
+        return;
+    }
+    Exhibition exhibition = readExhibition(folder);
+    for (const std::string& warning : exhibition.warnings)
+        std::cerr << warning << std::endl;
+    if (!exhibition.error.empty()) {
+        report(exhibition.error + " (the built-in hall is shown)");
+        return;
+    }
+    useExhibition(defaultApplication(), std::move(exhibition), folder);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -130,6 +157,7 @@ int main(int argc, char** argv)
         report(line);
     run.fixedClock = options.fixedClock;
     run.step = options.step;
+    chooseHall(options.hall);
 
     // A large canvas can fail the context outright, and after one failure the browser
     // refuses WebGL to the page: the context is made small and the canvas grows after.

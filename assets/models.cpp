@@ -4,6 +4,9 @@
 
 #ifndef __EMSCRIPTEN__
 #include "assets/isolatedImport.h"
+#else
+#include "assets/modelPack.h"
+#include <map>
 #endif
 
 #include <functional>
@@ -99,12 +102,26 @@ void loadModels(Assets& assets)
         loadModel(assets, file.key, file.smoothNormals);
 }
 
-// The browser holds only the meshes packed at build time: an exhibition's are among them.
-void loadModelsFrom(Assets& assets, const std::string&, const std::vector<ModelFile>& files,
-                    const std::function<std::string(short key)>&)
+// The browser holds only the meshes packed at build time: an exhibition's are in the
+// meshes.pack of its folder (packMeshes --hall), under the keys its reader gives them.
+void loadModelsFrom(Assets& assets, const std::string& folder, const std::vector<ModelFile>& files,
+                    const std::function<std::string(short key)>& userOf)
 {
-    for (const ModelFile& file : files)
-        loadModel(assets, file.key, file.smoothNormals);
+    std::map<short, ModelData> pack;
+    if (!files.empty())
+        readModelPack(folder + "/meshes.pack", pack);
+    for (const ModelFile& file : files) {
+        ModelData* model = newModelRecord(assets);
+        const auto found = pack.find(file.key);
+        if (found != pack.end()) {
+            *model = std::move(found->second);
+        } else {
+            const std::string user = userOf ? userOf(file.key) : std::string();
+            std::cerr << (user.empty() ? "Model file " : user + ": model file ") << folder << "/" << file.file
+                      << " is not in the exhibition's mesh pack." << std::endl;
+        }
+        assets.models[file.key] = model;
+    }
 }
 
 #endif

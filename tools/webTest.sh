@@ -5,13 +5,16 @@
 # same frame (mean absolute difference per channel at most $tolerance of 255: the two
 # software rasterizers filter differently), and the download size (under 12 MB). A second
 # load with bad parameters checks that they are named and that the defaults take their
-# place: the running tour at the window's size, with no frame claimed as drawn.
+# place: the running tour at the window's size, with no frame claimed as drawn. The page is
+# built with examples/hall (the built-in hall as an exhibition file): ?hall=hall at 960x540
+# is compared with `capture --hall examples/hall` as above, and a copy of the page whose
+# exhibition.json is damaged in its data must name the line and show the built-in hall.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tolerance=8
 size=480x270
 out=build-web/test
-bash tools/web.sh --no-serve
+bash tools/web.sh --no-serve --hall examples/hall
 dpkg-query -W -f='${Status}' python3-websocket python3-pil 2>/dev/null | grep -q "install ok installed" ||
     DEBIAN_FRONTEND=noninteractive $([ "$(id -u)" -ne 0 ] && echo sudo) \
         apt-get install -y -qq --no-install-recommends python3-websocket python3-pil >/dev/null
@@ -19,6 +22,23 @@ rm -rf "$out" && mkdir -p "$out"
 
 xvfb-run -a -s "-screen 0 1920x1080x24" ./build/capture --at 8 --step 1 --size "$size" --out "$out" >/dev/null
 native="$out/frame-0008.000s.png"
+xvfb-run -a -s "-screen 0 1920x1080x24" ./build/capture --hall examples/hall --at 8 --step 1 --size 960x540 \
+    --out "$out/hall" >/dev/null
+hallNative="$out/hall/frame-0008.000s.png"
+
+# The same page with one ',' of the exhibition's file turned into ';' (same length, so the
+# data's offsets hold).
+mkdir -p "$out/badHall"
+cp build-web/index.html build-web/pinakora.js build-web/pinakora.wasm "$out/badHall/"
+/usr/bin/python3 - build-web/pinakora.data examples/hall/exhibition.json "$out/badHall/pinakora.data" <<'PY'
+import sys
+data, text = bytearray(open(sys.argv[1], "rb").read()), open(sys.argv[2], "rb").read()
+at = data.find(text)
+assert at >= 0, "the exhibition's file is not in the page's data"
+comma = data.index(b",", at)
+data[comma:comma + 1] = b";"
+open(sys.argv[3], "wb").write(data)
+PY
 
 port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 python3 -m http.server --bind 127.0.0.1 --directory build-web "$port" >/dev/null 2>&1 &
@@ -32,8 +52,14 @@ status=0
 /usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/?t=NaN&size=0x0" 320x180 "$out/badParameters.png" \
     "$out/badParameters.txt" --until "FPS:" --timeout 120 ||
     { status=1; echo "FAIL: the page with bad parameters never ran the tour"; }
+/usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/?hall=hall&t=8&size=960x540" 960x540 "$out/hallBrowser.png" \
+    "$out/hallConsole.txt" || { status=1; echo "FAIL: the page never said it drew the exhibition's frame"; }
+/usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/test/badHall/?hall=hall&t=1&size=320x180" 320x180 \
+    "$out/badHall.png" "$out/badHall.txt" --timeout 300 ||
+    { status=1; echo "FAIL: the page with a damaged exhibition never drew the built-in hall"; }
 
-/usr/bin/python3 - "$out/console.txt" "$out/browser.png" "$native" "$tolerance" "$out/badParameters.txt" <<'PY' || status=1
+/usr/bin/python3 - "$out/console.txt" "$out/browser.png" "$native" "$tolerance" "$out/badParameters.txt" \
+    "$out/hallConsole.txt" "$out/hallBrowser.png" "$hallNative" "$out/badHall.txt" <<'PY' || status=1
 import re
 import sys
 from PIL import Image, ImageChops, ImageStat
@@ -58,16 +84,37 @@ for line in console.splitlines():
     if "GL: " in line or line.startswith("exception:") or "did not compile" in line or "did not link" in line:
         print(f"FAIL: the console says {line}")
         failed = True
-browser, native = Image.open(browserShot).convert("RGB"), Image.open(nativeShot).convert("RGB")
-if browser.size != native.size:
-    print(f"FAIL: the screenshot is {browser.size}, the capture {native.size}")
-    sys.exit(1)
-difference = sum(ImageStat.Stat(ImageChops.difference(browser, native)).mean) / 3
-print(f"Browser frame against the desktop capture: mean absolute difference {difference:.2f} of 255 "
-      f"(tolerance {tolerance:g})")
-if difference > tolerance:
+hallConsole, hallBrowser, hallNative, badHall = sys.argv[6:10]
+badConsole = open(badHall).read()
+if not re.search(r"exhibition\.json:\d+:\d+: .*\(the built-in hall is shown\)", badConsole):
+    print("FAIL: with a damaged exhibition.json the console lacks its line")
     failed = True
-    print("FAIL: the browser's frame differs from the desktop's")
+if "Frame at 1 s drawn." not in badConsole or "exception:" in badConsole or "Aborted" in badConsole:
+    print("FAIL: with a damaged exhibition.json the page did not go on with the built-in hall")
+    failed = True
+hallLines = open(hallConsole).read()
+for line in hallLines.splitlines():
+    if "GL: " in line or line.startswith("exception:") or line.startswith("error:"):
+        print(f"FAIL: with ?hall=hall the console says {line}")
+        failed = True
+
+
+def compare(what, browserShot, nativeShot):
+    browser, native = Image.open(browserShot).convert("RGB"), Image.open(nativeShot).convert("RGB")
+    if browser.size != native.size:
+        print(f"FAIL: the screenshot {what} is {browser.size}, the capture {native.size}")
+        return False
+    difference = sum(ImageStat.Stat(ImageChops.difference(browser, native)).mean) / 3
+    print(f"Browser frame {what} against the desktop capture: mean absolute difference {difference:.2f} of 255 "
+          f"(tolerance {tolerance:g})")
+    if difference > tolerance:
+        print(f"FAIL: the browser's frame {what} differs from the desktop's")
+        return False
+    return True
+
+
+failed = not compare("of the built-in hall", browserShot, nativeShot) or failed
+failed = not compare("of ?hall=hall at 960x540", hallBrowser, hallNative) or failed
 sys.exit(1 if failed else 0)
 PY
 

@@ -78,9 +78,13 @@ const ArgumentCase argumentCases[] = {
      "Ignoring the page parameter size: 0x0 is not a size; want WxH with 1..8192\n"
      "Ignoring the page parameter size: 10x is not a size; want WxH with 1..8192"},
     {Page, {"size", "99999x99999"}, "Ignoring the page parameter size: 99999x99999 is not a size; want WxH with 1..8192"},
+    {Page, {"hall", "my-hall_2.v1"}, ""},
+    {Page, {"hall", "../etc"},
+     "Ignoring the page parameter hall: ../etc is not an exhibition's name; want the name of its folder"},
+    {Page, {"hall", "a/b"}, "Ignoring the page parameter hall: a/b is not an exhibition's name; want the name of its folder"},
     {Page, {"frames", "3", "--help", "x"},
-     "Ignoring the page parameter frames: unknown; the page takes t, step and size\n"
-     "Ignoring the page parameter --help: unknown; the page takes t, step and size"},
+     "Ignoring the page parameter frames: unknown; the page takes t, step, size and hall\n"
+     "Ignoring the page parameter --help: unknown; the page takes t, step, size and hall"},
 };
 
 TEST(CommandLine, EachBadArgumentIsNamedInOneLine)

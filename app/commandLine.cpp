@@ -288,7 +288,7 @@ bool parsePageOptions(const std::vector<std::string>& args, PageOptions& options
              if (name)
                  options.hall = v;
              else
-                 e = "hall: " + shown(v) + " is not an exhibition's name; want the name of its folder";
+                 e = shown(v) + " is not an exhibition's name; want the name of its folder";
              return name;
          }},
     };

@@ -62,6 +62,7 @@ void initApplication()
     initCamera();
     defaultRenderer().afterPresent = swapAndPollEvents;
     buildShaderPrograms();
+    uploadExhibitionModels(defaultApplication());
     stepDone("programs");
     createRenderTargets();
     stepDone("render targets");

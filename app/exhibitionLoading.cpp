@@ -4,6 +4,7 @@
 #include "assets/assets.h"
 #include "assets/models.h"
 #include "assets/textures.h"
+#include "programs/modelInputs.h"
 
 #include <iostream>
 
@@ -91,6 +92,20 @@ void loadExhibitionFiles(Application& application)
                     textureUser(hall, static_cast<unsigned int>(file.key)));
 }
 
+void uploadExhibitionModels(Application& application)
+{
+    ShaderPrograms& programs = application.renderer.programs;
+    // The lit programs share their attribute locations; the bump-mapped one reads them all.
+    ShaderProgram* program = programs.normalMapTexture && programs.normalMapTexture->program
+                                 ? programs.normalMapTexture
+                                 : programs.genericTexture;
+    if (!program)
+        return;
+    for (const ModelFile& file : application.assets.exhibitionModelFiles)
+        if (ModelData* model = getModel(application.assets, file.key); model && model->vertexArray == 0)
+            uploadModel(*model, *program);
+}
+
 bool openExhibition(Application& application, const std::string& path)
 {
     Exhibition exhibition = readExhibition(path);
@@ -104,6 +119,7 @@ bool openExhibition(Application& application, const std::string& path)
     HallDescription& description = application.description;
     description = std::move(exhibition.hall);
     loadExhibitionFiles(application);
+    uploadExhibitionModels(application);
     showHall(application, std::move(description));
     application.renderer.environmentRefreshPending = true;
     std::cout << "Showing " << (title.empty() ? std::string("the exhibition") : "\"" + title + "\"") << " from "

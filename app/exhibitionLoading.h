@@ -23,6 +23,10 @@ void useExhibition(Application& application, Exhibition exhibition, const std::s
 // line naming it and its user ("exhibits[2]: image file ...").
 void loadExhibitionFiles(Application& application);
 
+// Uploads the exhibition's own models that are not uploaded yet (the hall's are uploaded
+// with the programs), so they are drawn and have their bounds. The programs must be built.
+void uploadExhibitionModels(Application& application);
+
 // Reads `path` (a folder or its .json) and shows it in place of the hall shown: the old
 // exhibition's models and textures are released, the new one's loaded. False after its
 // one line, with the hall shown kept, when the file has an error.

@@ -81,7 +81,7 @@ bool writeAll(int fd, const void* data, size_t size)
             continue;  // the parent expects no answer for a refused file
         ModelData model;
         std::string problem;
-        ModelImport result = importModelFile(imports[i].path, root, imports[i].smoothNormals, model, problem);
+        ModelImport result = importModelFile(imports[i].path, root, imports[i].smoothNormals, imports[i].allMeshes, model, problem);
         if (result == ModelImport::Failed && problem == "std::bad_alloc")
             problem = "it needs more memory than an import may use (" +
                       std::to_string(importMemoryHeadroom >> 20) + " MiB)";
@@ -218,7 +218,7 @@ void importIsolated(std::vector<IsolatedImport>& imports, const std::string& roo
             if (child.pid < 0)
                 child = startChild(imports, root, i);
             if (child.pid < 0)
-                entry.result = importModelFile(entry.path, root, entry.smoothNormals, *entry.model, entry.problem);
+                entry.result = importModelFile(entry.path, root, entry.smoothNormals, entry.allMeshes, *entry.model, entry.problem);
             else
                 entry.result = receiveAnswer(child, *entry.model, entry.problem);
         }

@@ -14,6 +14,7 @@
 struct IsolatedImport {
     std::string path;
     bool smoothNormals = false;
+    bool allMeshes = false;  // every mesh merged, not the first only (modelImport.h)
     ModelData* model = nullptr;  // receives the arrays; left empty on failure
     ModelImport result = ModelImport::Failed;
     // Why it failed (a path that is no ordinary file is refused without an import), or

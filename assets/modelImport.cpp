@@ -67,38 +67,50 @@ private:
     mutable std::vector<std::string> refused_;
 };
 
-void copyMesh(const aiMesh& mesh, ModelData& model)
+// Appends `mesh` to `model`, its indices offset past the vertices already there. With a
+// `transform` (a node's, into the file's frame) the positions and the normal directions
+// are carried through it; without, the arrays are copied as they are.
+void appendMesh(const aiMesh& mesh, const aiMatrix4x4* transform, ModelData& model)
 {
     const unsigned int n = mesh.mNumVertices;
-    model.vertexCount = n;
-    // Arrays a mesh lacks are zero-filled, so an upload never reads past them.
-    model.positions.assign(n, glm::vec4(0.0f, 0.0f, 0.0f, 1.0f));
-    model.normals.assign(n, glm::vec3(0.0f));
-    model.tangents.assign(n, glm::vec3(0.0f));
-    model.bitangents.assign(n, glm::vec3(0.0f));
-    model.texCoords.assign(n, glm::vec2(0.0f));
-    if (n > 0 && !mesh.mVertices) {
-        model = ModelData();
+    const size_t base = model.positions.size();
+    if (n > 0 && !mesh.mVertices)
         return;
-    }
+    // Arrays a mesh lacks are zero-filled, so an upload never reads past them.
+    model.positions.resize(base + n, glm::vec4(0.0f, 0.0f, 0.0f, 1.0f));
+    model.normals.resize(base + n, glm::vec3(0.0f));
+    model.tangents.resize(base + n, glm::vec3(0.0f));
+    model.bitangents.resize(base + n, glm::vec3(0.0f));
+    model.texCoords.resize(base + n, glm::vec2(0.0f));
+    model.vertexCount = static_cast<unsigned int>(model.positions.size());
+    aiMatrix3x3 directions;
+    if (transform)
+        directions = aiMatrix3x3(*transform).Inverse().Transpose();
+    auto direction = [&](const aiVector3D& d) {
+        if (!transform)
+            return glm::vec3(d.x, d.y, d.z);
+        aiVector3D t = directions * d;
+        const float length = t.Length();
+        return length > 0.0f ? glm::vec3(t.x, t.y, t.z) / length : glm::vec3(0.0f);
+    };
     const bool hasTexCoords = mesh.HasTextureCoords(0);
     const bool hasTangents = mesh.HasTangentsAndBitangents();
     for (unsigned int i = 0; i < n; ++i) {
-        const aiVector3D& p = mesh.mVertices[i];
-        model.positions[i] = glm::vec4(p.x, p.y, p.z, 1.0f);
+        const aiVector3D p = transform ? *transform * mesh.mVertices[i] : mesh.mVertices[i];
+        model.positions[base + i] = glm::vec4(p.x, p.y, p.z, 1.0f);
         if (mesh.HasNormals())
-            model.normals[i] = glm::vec3(mesh.mNormals[i].x, mesh.mNormals[i].y, mesh.mNormals[i].z);
+            model.normals[base + i] = direction(mesh.mNormals[i]);
         if (hasTexCoords)
-            model.texCoords[i] = glm::vec2(mesh.mTextureCoords[0][i].x, mesh.mTextureCoords[0][i].y);
+            model.texCoords[base + i] = glm::vec2(mesh.mTextureCoords[0][i].x, mesh.mTextureCoords[0][i].y);
         if (hasTangents) {
-            model.tangents[i] = glm::vec3(mesh.mTangents[i].x, mesh.mTangents[i].y, mesh.mTangents[i].z);
-            model.bitangents[i] = glm::vec3(mesh.mBitangents[i].x, mesh.mBitangents[i].y, mesh.mBitangents[i].z);
+            model.tangents[base + i] = direction(mesh.mTangents[i]);
+            model.bitangents[base + i] = direction(mesh.mBitangents[i]);
         }
     }
     // Points and lines that triangulation leaves alone are not triangles: skip them.
     if (!mesh.mFaces)
         return;
-    model.indices.reserve(std::min<size_t>(mesh.mNumFaces, maxModelIndices / 3) * 3);
+    model.indices.reserve(std::min<size_t>(model.indices.size() + mesh.mNumFaces * size_t(3), maxModelIndices));
     for (unsigned int f = 0; f < mesh.mNumFaces && model.indices.size() + 3 <= maxModelIndices; ++f) {
         const aiFace& face = mesh.mFaces[f];
         if (face.mNumIndices < 3 || !face.mIndices)
@@ -109,25 +121,82 @@ void copyMesh(const aiMesh& mesh, ModelData& model)
         if (!inside)
             continue;
         for (unsigned int k = 0; k < 3; ++k)
-            model.indices.push_back(face.mIndices[k]);
+            model.indices.push_back(static_cast<GLuint>(base + face.mIndices[k]));
     }
     model.indexCount = static_cast<unsigned int>(model.indices.size());
 }
 
+// One mesh placed by one node: the mesh and the node's transform into the file's frame.
+struct PlacedMesh {
+    const aiMesh* mesh;
+    aiMatrix4x4 transform;
+};
+
+// Every mesh the scene's nodes place (a mesh placed twice counts twice), walked without
+// recursion so a deep tree cannot exhaust the stack. Stops counting past the vertex limit:
+// `vertices` then exceeds it.
+std::vector<PlacedMesh> placedMeshes(const aiScene& scene, size_t& vertices)
+{
+    std::vector<PlacedMesh> placed;
+    vertices = 0;
+    if (!scene.mRootNode)
+        return placed;
+    std::vector<std::pair<const aiNode*, aiMatrix4x4>> open{{scene.mRootNode, scene.mRootNode->mTransformation}};
+    while (!open.empty() && vertices <= maxModelVertices) {
+        const auto [node, transform] = open.back();
+        open.pop_back();
+        for (unsigned int i = 0; node->mMeshes && i < node->mNumMeshes; ++i) {
+            const unsigned int m = node->mMeshes[i];
+            if (m >= scene.mNumMeshes || !scene.mMeshes[m])
+                continue;
+            placed.push_back({scene.mMeshes[m], transform});
+            vertices += scene.mMeshes[m]->mNumVertices;
+        }
+        // Children pushed last first, so meshes come out in the file's order.
+        for (unsigned int c = node->mChildren ? node->mNumChildren : 0; c-- > 0;)
+            if (node->mChildren[c])
+                open.push_back({node->mChildren[c], transform * node->mChildren[c]->mTransformation});
+    }
+    return placed;
+}
+
+// All of the scene's meshes merged into `model`; the reason in `problem` where they are
+// too many vertices together.
+ModelImport mergeMeshes(const aiScene& scene, ModelData& model, std::string& problem)
+{
+    size_t vertices = 0;
+    const std::vector<PlacedMesh> placed = placedMeshes(scene, vertices);
+    if (placed.empty())
+        return ModelImport::NoMesh;
+    if (vertices > maxModelVertices) {
+        problem = "its meshes have more than the " + std::to_string(maxModelVertices) +
+                  " vertices together that a model may have";
+        return ModelImport::Failed;
+    }
+    for (const PlacedMesh& part : placed)
+        appendMesh(*part.mesh, &part.transform, model);
+    return ModelImport::Loaded;
+}
+
 ModelImport finishImport(const aiScene* scene, const Assimp::Importer& importer, const ConfinedIOSystem& files,
-                         ModelData& model, std::string& problem)
+                         bool allMeshes, ModelData& model, std::string& problem)
 {
     ModelImport result = ModelImport::Failed;
     problem.clear();
+    model = ModelData();
     if (!scene) {
         problem = importer.GetErrorString();
+    } else if (allMeshes) {
+        result = mergeMeshes(*scene, model, problem);
+        if (result == ModelImport::Failed)
+            model = ModelData();
     } else if (scene->mNumMeshes == 0 || !scene->mMeshes || !scene->mMeshes[0]) {
         result = ModelImport::NoMesh;
     } else if (scene->mMeshes[0]->mNumVertices > maxModelVertices) {
         problem = "its first mesh has " + std::to_string(scene->mMeshes[0]->mNumVertices) +
                   " vertices, more than the " + std::to_string(maxModelVertices) + " a model may have";
     } else {
-        copyMesh(*scene->mMeshes[0], model);
+        appendMesh(*scene->mMeshes[0], nullptr, model);
         result = ModelImport::Loaded;
     }
     const std::string refusals = files.refusals();
@@ -147,25 +216,25 @@ unsigned int importFlags(bool smoothNormals)
 
 } // namespace
 
-ModelImport importModelFile(const std::string& path, const std::string& root, bool smoothNormals, ModelData& model,
-                            std::string& problem)
+ModelImport importModelFile(const std::string& path, const std::string& root, bool smoothNormals, bool allMeshes,
+                            ModelData& model, std::string& problem)
 {
     Assimp::Importer importer;
     auto* files = new ConfinedIOSystem(root);
     importer.SetIOHandler(files);  // the importer owns it from here
     const aiScene* scene = importer.ReadFile(path, importFlags(smoothNormals));
-    return finishImport(scene, importer, *files, model, problem);
+    return finishImport(scene, importer, *files, allMeshes, model, problem);
 }
 
 ModelImport importModelBytes(const std::string& bytes, const char* formatHint, const std::string& root,
-                             bool smoothNormals, ModelData& model, std::string& problem)
+                             bool smoothNormals, bool allMeshes, ModelData& model, std::string& problem)
 {
     Assimp::Importer importer;
     auto* files = new ConfinedIOSystem(root);
     importer.SetIOHandler(files);  // what the bytes name besides themselves comes through it
     const aiScene* scene =
         importer.ReadFileFromMemory(bytes.data(), bytes.size(), importFlags(smoothNormals), formatHint);
-    return finishImport(scene, importer, *files, model, problem);
+    return finishImport(scene, importer, *files, allMeshes, model, problem);
 }
 
 #endif

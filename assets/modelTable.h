@@ -12,12 +12,14 @@ struct ModelData;
 constexpr short fineRoomKey = 102;
 constexpr short fineFloorKey = 109;
 
-// One model file to load: its key, its name inside the models' folder, and whether the
-// importer makes smooth normals where the file has none.
+// One model file to load: its key, its name inside the models' folder, whether the
+// importer makes smooth normals where the file has none, and whether every mesh of the
+// file is taken (an exhibition's files) or only the first (the hall's own).
 struct ModelFile {
     short key = 0;
     std::string file;
     bool smoothNormals = false;
+    bool allMeshes = false;
 };
 
 // Keys 1 to 11, then fineRoomKey and fineFloorKey, in the order they are loaded.

@@ -57,6 +57,7 @@ void loadFiles(Assets& assets, const std::string& directory, const std::vector<M
         IsolatedImport entry;
         entry.path = directory + file.file;
         entry.smoothNormals = file.smoothNormals;
+        entry.allMeshes = file.allMeshes;
         entry.model = newModelRecord(assets);
         imports.push_back(std::move(entry));
     }

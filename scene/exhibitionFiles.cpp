@@ -54,8 +54,8 @@ short ExhibitionFiles::model(const std::string& path, const json& name)
         return known->second;
     const short next = static_cast<short>(firstModelKey + modelKeys.size());
     modelKeys[file] = next;
-    // The importer makes smooth normals where a file has none.
-    models.push_back({next, file, true});
+    // The importer makes smooth normals where a file has none, and takes every mesh.
+    models.push_back({next, file, true, true});
     return next;
 }
 

@@ -1,7 +1,8 @@
 // Real frames of the animated hall at fixed times: shadows where a pedestal stands
 // between light and floor, a light and an exhibit that are rows of the hall's table, a
 // teapot that mirrors the hall and changes as the hall turns, walls that turn red
-// with light 0, and an exhibition folder dropped on the window.
+// with light 0, an exhibition folder dropped on the window, and the court example's
+// shadows and mirrors.
 #include "app/application.h"
 #include "app/exhibitionLoading.h"
 #include "assets/models.h"
@@ -147,6 +148,23 @@ TEST_F(AnimationImageTest, TheHallWrittenAsAFileDrawsTheBuiltInHall)
         EXPECT_TRUE(fromFile[i].rgba == builtIn[i].rgba) << "frame " << i;
 }
 
+// Clears light `light`'s shadow map to the nearest depth: everything is in its shadow.
+void putAllInShadowOf(int light)
+{
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glClearDepth(0.0);
+    for (int face = 0; face < 6; ++face) {
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face,
+                               shadowCubeMaps[light], 0);
+        glClear(GL_DEPTH_BUFFER_BIT);
+    }
+    glClearDepth(1.0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &framebuffer);
+}
+
 // A frame with the object's map freshly captured; `mask` marks the object's pixels: where
 // the depth with it drawn lies in front of the depth without it.
 Image reflectingObjectFrame(EngineObject& object, std::vector<bool>& mask)
@@ -256,18 +274,7 @@ TEST_F(AnimationImageTest, EachMirrorGlintTakesItsOwnLightsShadow)
         updateBasis();
     };
     auto allInShadowOf = [](int light) {
-        GLuint framebuffer = 0;
-        glGenFramebuffers(1, &framebuffer);
-        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-        glClearDepth(0.0);
-        for (int face = 0; face < 6; ++face) {
-            glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face,
-                                   shadowCubeMaps[light], 0);
-            glClear(GL_DEPTH_BUFFER_BIT);
-        }
-        glClearDepth(1.0);
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        glDeleteFramebuffers(1, &framebuffer);
+        putAllInShadowOf(light);
         renderFrame();  // the teapot's map stays as captured: only the glints can change
         return readPresentedFrame();
     };
@@ -369,6 +376,92 @@ TEST_F(AnimationImageTest, ADroppedFolderIsShownAndABadOneKeepsTheHall)
     EXPECT_EQ(lights.size(), 3u) << "the hall shown stays";
     EXPECT_EQ(application.exhibitionPath, (good / "exhibition.json").string());
     fs::remove_all(root);
+}
+
+// examples/court as a visitor sees it: each of its three lights throws the exhibits'
+// shadows on the floor (floor that its cleared shadow map leaves as it was, beyond what it
+// leaves with the exhibits taken away), and its mirror and glass show the room once their
+// maps are captured.
+TEST_F(AnimationImageTest, TheCourtShowsEachLightsShadowsAndItsMirrorsShowTheRoom)
+{
+    ASSERT_TRUE(openExhibition(defaultApplication(), PINAKORA_SOURCE_DIR "/examples/court"));
+    ASSERT_EQ(lights.size(), 3u);
+    ASSERT_EQ(reflectingObjects.size(), 2u);
+    camera.eye = glm::vec3(-1100, 1050, 950);
+    camera.target = glm::vec3(0, 0, -150);
+    updateBasis();
+    animatedFrame(0.0, 0.0, false);
+    // The floor: pixels whose depth puts them within a unit of y = 0.
+    const std::vector<float> depths = readSceneDepth();
+    const glm::mat4 toWorld = glm::inverse(camera.projection * viewMatrix());
+    std::vector<bool> floor(depths.size());
+    for (size_t i = 0; i < depths.size(); ++i) {
+        const glm::vec4 ndc(((i % screenWidth) + 0.5f) / screenWidth * 2 - 1, ((i / screenWidth) + 0.5f) / screenHeight * 2 - 1,
+                            depths[i] * 2 - 1, 1.0f);
+        const glm::vec4 world = toWorld * ndc;
+        floor[i] = std::abs(world.y / world.w) < 1.0f;
+    }
+    // What light `light` adds to each pixel: the frame less the same with its map cleared.
+    auto lightsShare = [](int light) {
+        animatedFrame(0.0, 0.0, false);
+        const Image lit = readPresentedFrame();
+        putAllInShadowOf(light);
+        renderFrame();
+        const Image dark = readPresentedFrame();
+        std::vector<float> share(static_cast<size_t>(lit.width) * lit.height);
+        for (size_t i = 0; i < share.size(); ++i)
+            share[i] = luma(lit, i % lit.width, i / lit.width) - luma(dark, i % lit.width, i / lit.width);
+        return share;
+    };
+    int floorPixels = 0;
+    for (bool f : floor)
+        floorPixels += f;
+    ASSERT_GT(floorPixels, static_cast<int>(floor.size() / 4)) << "the view shows the floor";
+    std::vector<std::vector<float>> withExhibits;
+    for (int light = 0; light < 3; ++light)
+        withExhibits.push_back(lightsShare(light));
+    // Only the room left to cast shadows; the mirrors are hidden too.
+    const std::map<int, EngineObject*> all = sceneObjects;
+    for (auto it = sceneObjects.begin(); it != sceneObjects.end();)
+        it = it->second->role == ObjectRole::Architecture ? std::next(it) : sceneObjects.erase(it);
+    for (auto& [id, object] : reflectingObjects)
+        object->visible = false;
+    for (int light = 0; light < 3; ++light) {
+        const std::vector<float> open = lightsShare(light);
+        int shadowed = 0;
+        for (size_t i = 0; i < floor.size(); ++i)
+            shadowed += floor[i] && open[i] > 6.0f / 255.0f && withExhibits[light][i] < 0.3f * open[i];
+        EXPECT_GT(shadowed, floorPixels / 100) << "light " << light << " throws the exhibits' shadows on the floor";
+    }
+    sceneObjects = all;
+    for (auto& [id, object] : reflectingObjects)
+        object->visible = true;
+
+    camera.eye = glm::vec3(150, 650, 700);
+    camera.target = glm::vec3(250, 450, -250);
+    updateBasis();
+    for (auto& [id, object] : reflectingObjects) {
+        // The maps are empty until captured: what the object shows then is the room.
+        std::vector<bool> mask;
+        object->visible = false;
+        renderFrame();
+        const std::vector<float> without = readSceneDepth();
+        object->visible = true;
+        renderFrame();
+        const Image empty = readPresentedFrame();
+        const std::vector<float> with = readSceneDepth();
+        const Image captured = reflectingObjectFrame(*object, mask);
+        int count = 0, changed = 0;
+        for (size_t i = 0; i < mask.size(); ++i) {
+            if (!(with[i] < without[i] - 1e-5f))
+                continue;
+            ++count;
+            const int x = static_cast<int>(i % empty.width), y = static_cast<int>(i / empty.width);
+            changed += glm::length(rgb(captured, x, y) - rgb(empty, x, y)) > 8.0f / 255.0f;
+        }
+        ASSERT_GT(count, 500) << "reflecting object " << id << " is in view";
+        EXPECT_GT(changed, count / 2) << "reflecting object " << id << " shows the room once captured";
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // generateAssets <outputDir>: writes the hall's models to <outputDir>/models and its
-// pictures to <outputDir>/textures. The output depends on nothing but this code, so
+// pictures to <outputDir>/textures; generateAssets --court <dir> writes the example
+// exhibition examples/court. The output depends on nothing but this code, so
 // running it twice gives the same bytes.
 #include "models.h"
 #include "textures.h"
@@ -78,8 +79,12 @@ void writeTextures(const std::string& dir)
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::string(argv[1]) == "--court") {
+        check(writeCourt(argv[2]), argv[2]);
+        return ok ? 0 : 1;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: generateAssets <outputDir>\n");
+        std::fprintf(stderr, "usage: generateAssets <outputDir> | --court <dir>\n");
         return 2;
     }
     const std::filesystem::path root(argv[1]);

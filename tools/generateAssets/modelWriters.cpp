@@ -1,8 +1,9 @@
-// Text writers for OBJ and COLLADA. Numbers are printed with fixed precision so every
+// Text writers for OBJ, COLLADA and glTF. Numbers are printed with fixed precision so every
 // run writes the same bytes.
 #include "models.h"
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <unordered_map>
@@ -42,6 +43,15 @@ struct Pool {
         return it->second;
     }
 };
+
+// A JSON array's inside: "1.0000, 2.0000".
+std::string list(std::initializer_list<float> values, int decimals)
+{
+    std::string text = join(values, decimals);
+    for (size_t at = text.find(' '); at != std::string::npos; at = text.find(' ', at + 2))
+        text.replace(at, 1, ", ");
+    return text;
+}
 
 bool save(const std::string& path, const std::string& text)
 {
@@ -125,4 +135,65 @@ bool writeCollada(const Mesh& mesh, const std::string& path)
         << "    </visual_scene>\n  </library_visual_scenes>\n"
         << "  <scene>\n    <instance_visual_scene url=\"#scene\"/>\n  </scene>\n</COLLADA>\n";
     return save(path, doc.str());
+}
+
+bool writeGltf(const std::vector<GltfPart>& parts, const std::string& dir, const std::string& name)
+{
+    // Per part: positions, normals, texture coordinates, then 32-bit indices, each a view
+    // of its own; every array is a multiple of 4 bytes, so none needs padding.
+    std::string bin;
+    std::ostringstream views, accessors, meshes, nodes, children;
+    int view = 0;
+    auto addView = [&](const void* data, size_t bytes, int target) {
+        views << (view ? ",\n    " : "") << "{ \"buffer\": 0, \"byteOffset\": " << bin.size()
+              << ", \"byteLength\": " << bytes << ", \"target\": " << target << " }";
+        bin.append(static_cast<const char*>(data), bytes);
+        return view++;
+    };
+    auto addAccessor = [&](int v, int componentType, size_t count, const char* type, const std::string& extra) {
+        accessors << (v ? ",\n    " : "") << "{ \"bufferView\": " << v << ", \"componentType\": " << componentType
+                  << ", \"count\": " << count << ", \"type\": \"" << type << "\"" << extra << " }";
+        return v;  // one accessor per view
+    };
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const Mesh& mesh = parts[i].mesh;
+        const size_t n = mesh.vertices.size();
+        std::vector<float> positions, normals, uvs;
+        glm::vec3 low(1e30f), high(-1e30f);
+        for (const Vertex& v : mesh.vertices) {
+            positions.insert(positions.end(), {v.position.x, v.position.y, v.position.z});
+            normals.insert(normals.end(), {v.normal.x, v.normal.y, v.normal.z});
+            uvs.insert(uvs.end(), {v.uv.x, v.uv.y});
+            low = glm::min(low, v.position);
+            high = glm::max(high, v.position);
+        }
+        std::vector<unsigned> indices;
+        for (const glm::uvec3& t : mesh.triangles)
+            indices.insert(indices.end(), {t.x, t.y, t.z});
+        const std::string bounds = ", \"min\": [" + list({low.x, low.y, low.z}, 4) + "], \"max\": [" +
+                                   list({high.x, high.y, high.z}, 4) + "]";
+        const int p = addAccessor(addView(positions.data(), positions.size() * 4, 34962), 5126, n, "VEC3", bounds);
+        const int nv = addAccessor(addView(normals.data(), normals.size() * 4, 34962), 5126, n, "VEC3", "");
+        const int uv = addAccessor(addView(uvs.data(), uvs.size() * 4, 34962), 5126, n, "VEC2", "");
+        const int ix = addAccessor(addView(indices.data(), indices.size() * 4, 34963), 5125, indices.size(), "SCALAR", "");
+        meshes << (i ? ",\n    " : "") << "{ \"name\": \"" << parts[i].name
+               << "\", \"primitives\": [ { \"attributes\": { \"POSITION\": " << p << ", \"NORMAL\": " << nv
+               << ", \"TEXCOORD_0\": " << uv << " }, \"indices\": " << ix << " } ] }";
+        const GltfPart& part = parts[i];
+        nodes << ",\n    { \"name\": \"" << part.name << "\", \"mesh\": " << i << ", \"translation\": ["
+              << list({part.translation.x, part.translation.y, part.translation.z}, 4) << "], \"rotation\": ["
+              << list({part.rotation.x, part.rotation.y, part.rotation.z, part.rotation.w}, 6) << "], \"scale\": ["
+              << list({part.scale, part.scale, part.scale}, 4) << "] }";
+        children << (i ? ", " : "") << i + 1;
+    }
+    std::ostringstream doc;
+    doc << "{\n  \"asset\": { \"version\": \"2.0\", \"generator\": \"Pinakora generateAssets\" },\n"
+        << "  \"scene\": 0,\n  \"scenes\": [ { \"nodes\": [0] } ],\n"
+        << "  \"nodes\": [\n    { \"name\": \"" << name << "\", \"children\": [" << children.str() << "] }"
+        << nodes.str() << "\n  ],\n"
+        << "  \"meshes\": [\n    " << meshes.str() << "\n  ],\n"
+        << "  \"accessors\": [\n    " << accessors.str() << "\n  ],\n"
+        << "  \"bufferViews\": [\n    " << views.str() << "\n  ],\n"
+        << "  \"buffers\": [ { \"uri\": \"" << name << ".bin\", \"byteLength\": " << bin.size() << " } ]\n}\n";
+    return save(dir + name + ".bin", bin) && save(dir + name + ".gltf", doc.str());
 }

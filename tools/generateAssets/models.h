@@ -4,6 +4,7 @@
 #include "mesh.h"
 
 #include <string>
+#include <vector>
 
 Mesh makeRoom();
 Mesh makeFloor();
@@ -23,3 +24,19 @@ Mesh makeFigure();
 bool writeObj(const Mesh& mesh, const std::string& path, bool withNormals);
 // COLLADA 1.4 with one geometry instanced once by the visual scene.
 bool writeCollada(const Mesh& mesh, const std::string& path);
+
+// One mesh of a glTF scene and the node that places it: rotation a unit quaternion
+// (x, y, z, w), then uniform scale and translation as glTF applies them.
+struct GltfPart {
+    const char* name;
+    Mesh mesh;
+    glm::vec3 translation{0.0f};
+    glm::vec4 rotation{0.0f, 0.0f, 0.0f, 1.0f};
+    float scale = 1.0f;
+};
+// glTF 2.0: dir/name.gltf with one root node whose children place the parts, and their
+// indexed (shared-vertex) arrays in dir/name.bin.
+bool writeGltf(const std::vector<GltfPart>& parts, const std::string& dir, const std::string& name);
+
+// The example exhibition examples/court: its glTF group and its exhibition.json.
+bool writeCourt(const std::string& dir);

@@ -135,3 +135,14 @@ bool openDroppedPaths(Application& application, const std::vector<std::string>& 
         std::cerr << "Dropped " << paths[i] << " left unopened: one exhibition is shown at a time." << std::endl;
     return openExhibition(application, paths[0]);
 }
+
+bool useHallOption(Application& application, const std::string& path)
+{
+    if (path.empty())
+        return true;
+    Exhibition exhibition = readExhibition(path);
+    if (!reportExhibition(exhibition))
+        return false;
+    useExhibition(application, std::move(exhibition), path);
+    return true;
+}

@@ -17,6 +17,10 @@ bool reportExhibition(const Exhibition& exhibition);
 
 // Before start-up: the hall initApplication builds is the exhibition's, with its files.
 void useExhibition(Application& application, Exhibition exhibition, const std::string& path);
+// The --hall option of the viewer and capture: reads the exhibition at `path` (nothing when
+// empty) and uses it in `application`, before any window opens. False, its line printed,
+// when the file has an error.
+bool useHallOption(Application& application, const std::string& path);
 
 // Loads the exhibition's own models and images (none for the built-in hall) into the
 // application's assets; a file that is missing or damaged gets the usual stand-in and one

@@ -32,12 +32,8 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    if (!options.hall.empty()) {
-        Exhibition exhibition = readExhibition(options.hall);
-        if (!reportExhibition(exhibition))
-            return 2;
-        useExhibition(defaultApplication(), std::move(exhibition), options.hall);
-    }
+    if (!useHallOption(defaultApplication(), options.hall))
+        return 2;
 
     if (!findDataFolders("pinakora"))
         return 1;

@@ -82,12 +82,8 @@ int main(int argc, char** argv)
         return 0;
     }
     const bool video = !options.video.empty();
-    if (!options.hall.empty()) {
-        Exhibition exhibition = readExhibition(options.hall);
-        if (!reportExhibition(exhibition))
-            return 2;
-        useExhibition(defaultApplication(), std::move(exhibition), options.hall);
-    }
+    if (!useHallOption(defaultApplication(), options.hall))
+        return 2;
     if (!findDataFolders("capture"))
         return 1;
 

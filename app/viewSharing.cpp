@@ -14,6 +14,7 @@
 
 namespace {
 
+#ifndef __EMSCRIPTEN__
 // Single quotes for the shell, so a path with spaces or quotes pastes as it is.
 std::string quoted(const std::string& text)
 {
@@ -22,6 +23,7 @@ std::string quoted(const std::string& text)
         q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
 }
+#endif
 
 // The frames' steps from 0 to `time`: whole steps, then the rest, so the clock ends on it.
 std::vector<double> openingSteps(double time)
@@ -50,7 +52,7 @@ void shareView()
 #ifdef __EMSCRIPTEN__
     EM_ASM({
         var address = location.href.split('#')[0] + '#view=' + UTF8ToString($0);
-        history.replaceState(history.state, '', address);
+        history.replaceState(history.state, "", address);
         console.log('View: ' + address);
         if (navigator.clipboard && navigator.clipboard.writeText)
             navigator.clipboard.writeText(address).then(function () { console.log('View: copied to the clipboard'); },

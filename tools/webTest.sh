@@ -11,13 +11,14 @@
 # exhibition.json is damaged in its data must name the line and show the built-in hall.
 # A view link made by V in the desktop viewer (the tour running, settings stepped) opens as
 # #view= with t=0 (the view's own frame) and is compared with `capture --view`; V pressed
-# there must give the same link back in the address.
+# there must give the same link back in the address. The page also holds examples/court
+# (three lights, a mirror, glass, a glTF model of three meshes): ?hall=court is compared too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tolerance=8
 size=480x270
 out=build-web/test
-bash tools/web.sh --no-serve --hall examples/hall
+bash tools/web.sh --no-serve --hall examples/hall --hall examples/court
 dpkg-query -W -f='${Status}' python3-websocket python3-pil 2>/dev/null | grep -q "install ok installed" ||
     DEBIAN_FRONTEND=noninteractive $([ "$(id -u)" -ne 0 ] && echo sudo) \
         apt-get install -y -qq --no-install-recommends python3-websocket python3-pil >/dev/null
@@ -28,6 +29,9 @@ native="$out/frame-0008.000s.png"
 xvfb-run -a -s "-screen 0 1920x1080x24" ./build/capture --hall examples/hall --at 8 --step 1 --size 960x540 \
     --out "$out/hall" >/dev/null
 hallNative="$out/hall/frame-0008.000s.png"
+xvfb-run -a -s "-screen 0 1920x1080x24" ./build/capture --hall examples/court --at 8 --step 1 --size "$size" \
+    --out "$out/court" >/dev/null
+courtNative="$out/court/frame-0008.000s.png"
 view="v1_eye:-1199.009,840,434.12793_at:-620,640,620_t:24.145_tour:1,22.953_dof:11,1000,20.9"
 xvfb-run -a -s "-screen 0 1920x1080x24" ./build/capture --view "$view" --size "$size" --out "$out/view" >/dev/null
 viewNative="$out/view/frame-0024.145s.png"
@@ -60,6 +64,8 @@ status=0
     { status=1; echo "FAIL: the page with bad parameters never ran the tour"; }
 /usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/?hall=hall&t=8&size=960x540" 960x540 "$out/hallBrowser.png" \
     "$out/hallConsole.txt" || { status=1; echo "FAIL: the page never said it drew the exhibition's frame"; }
+/usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/?hall=court&t=8&size=$size" "$size" "$out/courtBrowser.png" \
+    "$out/courtConsole.txt" || { status=1; echo "FAIL: the page never said it drew the court's frame"; }
 /usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/test/badHall/?hall=hall&t=1&size=320x180" 320x180 \
     "$out/badHall.png" "$out/badHall.txt" --timeout 300 ||
     { status=1; echo "FAIL: the page with a damaged exhibition never drew the built-in hall"; }
@@ -68,7 +74,8 @@ status=0
 
 /usr/bin/python3 - "$out/console.txt" "$out/browser.png" "$native" "$tolerance" "$out/badParameters.txt" \
     "$out/hallConsole.txt" "$out/hallBrowser.png" "$hallNative" "$out/badHall.txt" \
-    "$out/viewConsole.txt" "$out/viewBrowser.png" "$viewNative" "$view" <<'PY' || status=1
+    "$out/viewConsole.txt" "$out/viewBrowser.png" "$viewNative" "$view" \
+    "$out/courtBrowser.png" "$courtNative" <<'PY' || status=1
 import re
 import sys
 from PIL import Image, ImageChops, ImageStat
@@ -134,6 +141,8 @@ if not re.search(r"^log: View: http://\S+#view=" + re.escape(view) + "$", viewLi
     print("FAIL: V in the page opened from #view= did not give the same link back")
     failed = True
 failed = not compare("of #view=", viewBrowser, viewNative) or failed
+# The court: three lights, a mirror, a glass ball and a glTF model of three meshes.
+failed = not compare("of ?hall=court", sys.argv[14], sys.argv[15]) or failed
 sys.exit(1 if failed else 0)
 PY
 

@@ -105,6 +105,17 @@ std::function<bool(const std::string&, std::string&)> hallInto(std::string& hall
     };
 }
 
+// --scale F|auto and --target-ms; `allowAuto` false where frames run on a fixed clock.
+std::function<bool(const std::string&, std::string&)> scaleInto(RenderScaleOption& option, bool allowAuto)
+{
+    return [&option, allowAuto](const std::string& v, std::string& e) { return parseRenderScale(v, allowAuto, option, e); };
+}
+
+std::function<bool(const std::string&, std::string&)> targetInto(RenderScaleOption& option)
+{
+    return [&option](const std::string& v, std::string& e) { return parseTargetMs(v, option, e); };
+}
+
 std::string number(double value)
 {
     std::ostringstream text;
@@ -163,6 +174,8 @@ bool parseViewerOptions(const std::vector<std::string>& args, ViewerOptions& opt
         {"--window", true, sizeInto(options.windowWidth, options.windowHeight)},
         {"--hall", true, hallInto(options.hall)},
         {"--watch", false, flag(options.watch)},
+        {"--scale", true, scaleInto(options.scale, true)},
+        {"--target-ms", true, targetInto(options.scale)},
     };
     return parseWith(table, args, options.help, error);
 }
@@ -215,6 +228,13 @@ bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& o
              return (fpsGiven = true) && parseWholeNumber(v, 1, 240, options.fps, e);
          }},
         {"--hall", true, hallInto(options.hall)},
+        {"--scale", true,
+         [&](const std::string& v, std::string& e) {
+             RenderScaleOption scale;
+             const bool ok = parseRenderScale(v, false, scale, e);
+             options.scale = scale.scale;
+             return ok;
+         }},
     };
     if (!parseWith(table, args, options.help, error))
         return false;
@@ -265,6 +285,8 @@ bool parseBenchmarkOptions(const std::vector<std::string>& args, BenchmarkOption
         {"--trivial-ratio", false, flag(options.trivialRatio)},
         {"--json", false, flag(options.json)},
         {"--hall", true, hallInto(options.hall)},
+        {"--scale", true, scaleInto(options.scale, true)},
+        {"--target-ms", true, targetInto(options.scale)},
     };
     return parseWith(table, args, options.help, error);
 }
@@ -279,6 +301,7 @@ bool parsePageOptions(const std::vector<std::string>& args, PageOptions& options
          }},
         {"step", true, secondsInto(options.step, true)},
         {"size", true, sizeInto(options.width, options.height)},
+        {"scale", true, scaleInto(options.scale, true)},
         {"hall", true,
          [&](const std::string& v, std::string& e) {
              // A folder's name under the page's /halls, nothing that climbs or descends.
@@ -302,7 +325,7 @@ bool parsePageOptions(const std::vector<std::string>& args, PageOptions& options
         bool help = false;
         const std::vector<std::string> pair(args.begin() + i, args.begin() + std::min(i + 2, args.size()));
         if (!known)
-            problems.push_back(ignoring + shown(args[i]) + ": unknown; the page takes t, step, size and hall");
+            problems.push_back(ignoring + shown(args[i]) + ": unknown; the page takes t, step, size, scale and hall");
         else if (!parseWith(table, pair, help, error))
             problems.push_back(ignoring + error);
     }
@@ -329,12 +352,15 @@ std::vector<std::string> argumentList(int argc, char** argv)
 
 const char* viewerHelp()
 {
-    return "usage: pinakora [--window WxH] [--hall folder] [--watch]\n"
+    return "usage: pinakora [--window WxH] [--hall folder] [--watch] [--scale F|auto] [--target-ms 33]\n"
            "\n"
-           "  --window WxH   a window of that fixed size instead of full screen (1..8192 each)\n"
+           "  --window WxH   a window of that first size instead of full screen (1..8192 each)\n"
            "  --hall folder  show the exhibition in that folder (or that exhibition.json)\n"
            "                 instead of the built-in hall\n"
            "  --watch        reload the exhibition shown when a file in its folder changes\n"
+           "  --scale F      draw the hall at that fraction of the window (0.25..1) and stretch it\n"
+           "                 over the window; auto: the fraction that holds --target-ms\n"
+           "  --target-ms T  the frame time --scale auto holds (default 33)\n"
            "  --help         this text\n"
            "\n"
            "Keys and mouse:\n"
@@ -359,7 +385,7 @@ const char* viewerHelp()
 const char* captureHelp()
 {
     return "usage: capture [--size WxH] [--step seconds] [--every seconds] [--until seconds]\n"
-           "               [--at t1,t2,...] [--out folder] [--hall folder]\n"
+           "               [--at t1,t2,...] [--out folder] [--hall folder] [--scale F]\n"
            "       capture --video file.mp4 [--fps 30] [--size WxH] [--until 90] [--hall folder]\n"
            "\n"
            "Renders the tour with a fixed clock on a hidden window. Without --video it writes\n"
@@ -367,13 +393,14 @@ const char* captureHelp()
            "(default 0); with --video it encodes every frame up to --until (default 90) into\n"
            "the file, H.264 in MP4 (or what the file's extension asks for, e.g. .webp, .gif).\n"
            "Default size 1920x1080, step 1/30 s. --hall: the exhibition in that folder (or\n"
-           "that exhibition.json) instead of the built-in hall.\n";
+           "that exhibition.json) instead of the built-in hall. --scale F (0.25..1): the hall drawn\n"
+           "at that fraction of the size and stretched over it.\n";
 }
 
 const char* benchmarkHelp()
 {
     return "usage: benchmark [--frames N] [--size WxH] [--step seconds] [--settle N] [--trivial-ratio] [--json]\n"
-           "                 [--hall folder]\n";
+           "                 [--hall folder] [--scale F|auto] [--target-ms 33]\n";
 }
 
 std::string driverSizeRefusal(const char* option, int width, int height, int driverLimit)

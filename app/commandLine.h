@@ -2,6 +2,8 @@
 // Command lines of the viewer and of the capture and benchmark tools: each is checked
 // whole before any window opens, and the first bad argument comes back as one line
 // that names it ("--size: 0x0 is not a size; want WxH with 1..8192"). No GL here.
+#include "render/renderScale.h"
+
 #include <string>
 #include <vector>
 
@@ -20,6 +22,7 @@ struct ViewerOptions {
     int windowHeight = 0;
     std::string hall;     // an exhibition folder or its .json; empty: the built-in hall
     bool watch = false;   // reload the exhibition shown when a file in its folder changes
+    RenderScaleOption scale;
     bool help = false;
 };
 
@@ -35,6 +38,7 @@ struct CaptureOptions {
     std::string video;  // empty: PNG frames into `out`
     long fps = 30;
     std::string hall;
+    double scale = 1.0;
     bool help = false;
 };
 
@@ -47,6 +51,7 @@ struct BenchmarkOptions {
     bool trivialRatio = false;
     bool json = false;
     std::string hall;
+    RenderScaleOption scale;
     bool help = false;
 };
 
@@ -58,6 +63,7 @@ struct PageOptions {
     double at = 0.0;
     double step = 1.0;
     std::string hall;  // an exhibition the page was built with, by its folder's name; empty: the built-in hall
+    RenderScaleOption scale;
 };
 
 // The arguments after the program name. False with `error` set on the first bad one.

@@ -4,7 +4,8 @@
 //   capture [--size 1920x1080] [--step 0.0333333] [--every 5] [--until 90]
 //           [--at t1,t2,...] [--out captures]
 //   capture --video tour.mp4 [--fps 30] [--size 1280x720] [--until 90]
-//   either with [--hall folder]: that exhibition instead of the built-in hall
+//   either with [--hall folder]: that exhibition instead of the built-in hall, and
+//   [--scale F]: the hall drawn at that fraction of the size, stretched over it
 //
 // Exit status: 0 when everything asked for was written, 2 for bad arguments (checked
 // before any window opens, as is an exhibition file with an error, with its own line; a size the driver cannot render is refused once it is
@@ -19,6 +20,7 @@
 #include "app/progress.h"
 #include "app/window.h"
 #include "render/frameCapture.h"
+#include "render/renderer.h"
 #include "tools/videoWriter.h"
 
 #include <GLFW/glfw3.h>
@@ -130,6 +132,7 @@ int main(int argc, char** argv)
         return refuse(refusal);
     }
     initApplication();
+    defaultRenderer().scale = options.scale;
 
     int failures = 0;
     ProgressLine progress(lastFrame);

@@ -112,6 +112,31 @@ void runFrame(double dt)
     renderFrame();
 }
 
+bool resizeView(Application& application, int width, int height)
+{
+    View& view = application.view;
+    if (width <= 0 || height <= 0 || (width == view.width && height == view.height))
+        return false;
+    view.width = width;
+    view.height = height;
+    view.camera.projection = defaultProjection(width, height);
+    return true;
+}
+
+void useRenderScale(Application& application, const RenderScaleOption& option)
+{
+    application.autoScaling = option.automatic;
+    application.autoScale = AutoScale();
+    application.autoScale.targetMs = option.targetMs;
+    application.renderer.scale = option.automatic ? application.autoScale.scale : option.scale;
+}
+
+void timeFrame(Application& application, double frameMs)
+{
+    if (application.autoScaling && adjustScale(application.autoScale, frameMs))
+        application.renderer.scale = application.autoScale.scale;
+}
+
 bool openHidden(int width, int height)
 {
     if (!glfwInit())

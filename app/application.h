@@ -9,6 +9,7 @@
 #include "navigation/mouse.h"
 #include "navigation/tour.h"
 #include "navigation/view.h"
+#include "render/renderScale.h"
 #include "render/renderer.h"
 #include "scene/hall.h"
 #include "scene/hallTable.h"
@@ -32,6 +33,9 @@ struct Application {
     Assets assets;
     Renderer renderer;
     Hall hall;
+    // Moves renderer.scale between frames when the render scale is automatic.
+    AutoScale autoScale;
+    bool autoScaling = false;
     // Told the name of each start-up step as it finishes (the benchmark times them).
     void (*startupStepDone)(const char* step) = nullptr;
 };
@@ -57,6 +61,16 @@ void runFrame(double dt);
 // are made anew when the number of lights or reflecting objects does, and the tour takes
 // the new script (from its start pose on the next frame, if it is running).
 void showHall(Application& application, HallDescription description);
+
+// The window's drawing area has a new size: the view and its projection's aspect follow
+// at once, the view-sized targets on the next frame. A zero size (a minimised window)
+// changes nothing. True when the size changed.
+bool resizeView(Application& application, int width, int height);
+
+// A fixed render scale, or the automatic one starting from 1.
+void useRenderScale(Application& application, const RenderScaleOption& option);
+// Tells the automatic render scale how long a frame took; nothing when it is off.
+void timeFrame(Application& application, double frameMs);
 
 // Everything the viewer does before its first frame, on a hidden window of the given
 // size: for tools and tests that drive the real frame with a fixed clock. False when no

@@ -110,6 +110,17 @@ std::function<bool(const std::string&, std::string&)> viewInto(ViewLink& view, b
     return [&view, &given](const std::string& v, std::string& e) { return parseViewLink(v, view, e) && (given = true); };
 }
 
+// --scale F|auto and --target-ms; `allowAuto` false where frames run on a fixed clock.
+std::function<bool(const std::string&, std::string&)> scaleInto(RenderScaleOption& option, bool allowAuto)
+{
+    return [&option, allowAuto](const std::string& v, std::string& e) { return parseRenderScale(v, allowAuto, option, e); };
+}
+
+std::function<bool(const std::string&, std::string&)> targetInto(RenderScaleOption& option)
+{
+    return [&option](const std::string& v, std::string& e) { return parseTargetMs(v, option, e); };
+}
+
 std::string number(double value)
 {
     std::ostringstream text;
@@ -169,6 +180,8 @@ bool parseViewerOptions(const std::vector<std::string>& args, ViewerOptions& opt
         {"--hall", true, hallInto(options.hall)},
         {"--watch", false, flag(options.watch)},
         {"--view", true, viewInto(options.view, options.viewGiven)},
+        {"--scale", true, scaleInto(options.scale, true)},
+        {"--target-ms", true, targetInto(options.scale)},
     };
     return parseWith(table, args, options.help, error);
 }
@@ -222,6 +235,13 @@ bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& o
          }},
         {"--hall", true, hallInto(options.hall)},
         {"--view", true, viewInto(options.view, options.viewGiven)},
+        {"--scale", true,
+         [&](const std::string& v, std::string& e) {
+             RenderScaleOption scale;
+             const bool ok = parseRenderScale(v, false, scale, e);
+             options.scale = scale.scale;
+             return ok;
+         }},
     };
     if (!parseWith(table, args, options.help, error))
         return false;
@@ -272,6 +292,8 @@ bool parseBenchmarkOptions(const std::vector<std::string>& args, BenchmarkOption
         {"--trivial-ratio", false, flag(options.trivialRatio)},
         {"--json", false, flag(options.json)},
         {"--hall", true, hallInto(options.hall)},
+        {"--scale", true, scaleInto(options.scale, true)},
+        {"--target-ms", true, targetInto(options.scale)},
     };
     return parseWith(table, args, options.help, error);
 }
@@ -286,6 +308,7 @@ bool parsePageOptions(const std::vector<std::string>& args, PageOptions& options
          }},
         {"step", true, secondsInto(options.step, true)},
         {"size", true, sizeInto(options.width, options.height)},
+        {"scale", true, scaleInto(options.scale, true)},
         {"hall", true,
          [&](const std::string& v, std::string& e) {
              // A folder's name under the page's /halls, nothing that climbs or descends.
@@ -310,7 +333,7 @@ bool parsePageOptions(const std::vector<std::string>& args, PageOptions& options
         bool help = false;
         const std::vector<std::string> pair(args.begin() + i, args.begin() + std::min(i + 2, args.size()));
         if (!known)
-            problems.push_back(ignoring + shown(args[i]) + ": unknown; the page takes t, step, size, hall and view");
+            problems.push_back(ignoring + shown(args[i]) + ": unknown; the page takes t, step, size, scale, hall and view");
         else if (!parseWith(table, pair, help, error))
             problems.push_back(ignoring + error);
     }
@@ -338,14 +361,18 @@ std::vector<std::string> argumentList(int argc, char** argv)
 const char* viewerHelp()
 {
     return "usage: pinakora [--window WxH] [--hall folder] [--watch] [--view TEXT]\n"
+           "                [--scale F|auto] [--target-ms 33]\n"
            "\n"
-           "  --window WxH   a window of that fixed size instead of full screen (1..8192 each)\n"
+           "  --window WxH   a window of that first size instead of full screen (1..8192 each)\n"
            "  --hall folder  show the exhibition in that folder (or that exhibition.json)\n"
            "                 instead of the built-in hall\n"
            "  --watch        reload the exhibition shown when a file in its folder changes\n"
            "  --view TEXT    open the view V printed: the scene stepped from 0 to its time at\n"
            "                 1/30 s a frame, the camera and settings as they were, the tour\n"
            "                 going on if it was running\n"
+           "  --scale F      draw the hall at that fraction of the window (0.25..1) and stretch it\n"
+           "                 over the window; auto: the fraction that holds --target-ms\n"
+           "  --target-ms T  the frame time --scale auto holds (default 33)\n"
            "  --help         this text\n"
            "\n"
            "Keys and mouse:\n"
@@ -372,6 +399,7 @@ const char* captureHelp()
 {
     return "usage: capture [--size WxH] [--step seconds] [--every seconds] [--until seconds]\n"
            "               [--at t1,t2,...] [--out folder] [--hall folder] [--view TEXT]\n"
+           "               [--scale F]\n"
            "       capture --video file.mp4 [--fps 30] [--size WxH] [--until 90] [--hall folder]\n"
            "               [--view TEXT]\n"
            "\n"
@@ -383,13 +411,14 @@ const char* captureHelp()
            "that exhibition.json) instead of the built-in hall.\n"
            "--view TEXT: start from the view V printed in the viewer, the scene stepped from 0\n"
            "to its time at 1/30 s a frame; its frame is time 0 (the default --at), and --at,\n"
-           "--every and --until count from it.\n";
+           "--every and --until count from it. --scale F (0.25..1): the hall drawn at that\n"
+           "fraction of the size and stretched over it.\n";
 }
 
 const char* benchmarkHelp()
 {
     return "usage: benchmark [--frames N] [--size WxH] [--step seconds] [--settle N] [--trivial-ratio] [--json]\n"
-           "                 [--hall folder]\n";
+           "                 [--hall folder] [--scale F|auto] [--target-ms 33]\n";
 }
 
 std::string driverSizeRefusal(const char* option, int width, int height, int driverLimit)

@@ -3,6 +3,7 @@
 // whole before any window opens, and the first bad argument comes back as one line
 // that names it ("--size: 0x0 is not a size; want WxH with 1..8192"). No GL here.
 #include "navigation/viewLink.h"
+#include "render/renderScale.h"
 
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@ struct ViewerOptions {
     bool watch = false;   // reload the exhibition shown when a file in its folder changes
     bool viewGiven = false;  // open `view` (a view link) instead of starting the tour
     ViewLink view;
+    RenderScaleOption scale;
     bool help = false;
 };
 
@@ -42,6 +44,7 @@ struct CaptureOptions {
     // Start from this view: frame 0 is the view itself and the times count from it.
     bool viewGiven = false;
     ViewLink view;
+    double scale = 1.0;
     bool help = false;
 };
 
@@ -54,6 +57,7 @@ struct BenchmarkOptions {
     bool trivialRatio = false;
     bool json = false;
     std::string hall;
+    RenderScaleOption scale;
     bool help = false;
 };
 
@@ -67,6 +71,7 @@ struct PageOptions {
     std::string hall;  // an exhibition the page was built with, by its folder's name; empty: the built-in hall
     bool viewGiven = false;  // #view=: open that view; t then counts from it
     ViewLink view;
+    RenderScaleOption scale;
 };
 
 // The arguments after the program name. False with `error` set on the first bad one.

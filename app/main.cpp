@@ -1,7 +1,9 @@
-// Pinakora: opens the full-screen window (or a fixed-size one with --window WxH),
-// builds the hall (or the exhibition of --hall, read before any window) and runs the
-// frame loop until the window is closed, opening folders dropped on it and, with
-// --watch, reloading the exhibition when its folder changes. --view opens a view V printed.
+// Pinakora: opens the full-screen window (or, with --window WxH, one of that first size
+// that the window manager may resize), builds the hall (or the exhibition of --hall, read
+// before any window) and runs the frame loop until the window is closed, opening folders
+// dropped on it and, with --watch, reloading the exhibition when its folder changes.
+// --view opens a view V printed; --scale draws the hall at a fraction of the window, or
+// "auto" to hold --target-ms.
 #include "app/application.h"
 #include "app/commandLine.h"
 #include "app/console.h"
@@ -78,6 +80,7 @@ int main(int argc, char** argv)
     }
 
     Application& application = defaultApplication();
+    useRenderScale(application, options.scale);
     FolderWatch watch;
     if (options.watch)
         watchFolder(watch, application.assets.exhibitionFolder, glfwGetTime());
@@ -96,6 +99,15 @@ int main(int argc, char** argv)
             const double now = glfwGetTime();
             const double dt = now - previousTime;
             previousTime = now;
+            // Only a window of a size asked for can be resized; full screen keeps its mode.
+            if (options.windowWidth > 0) {
+                int width = 0, height = 0;
+                glfwGetFramebufferSize(window, &width, &height);
+                resizeView(application, width, height);
+            }
+            timeFrame(application, dt * 1000.0);
+            if (options.scale.given)
+                frameRate.scale = application.renderer.scale;
             frameRate.addTime(dt);
             runFrame(dt);
             frameRate.endFrame(std::cout);

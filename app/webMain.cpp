@@ -12,6 +12,10 @@
 //   view TEXT    (the page passes #view=TEXT as this) open that view link, as
 //                pinakora --view does; with t, the fixed clock counts from it (t=0: the
 //                view's own frame)
+//   scale F      draw the hall at that fraction of the canvas (0.25 to 1), or auto:
+//                the fraction that holds a frame within 33 ms
+//
+// Without size, the canvas follows the window and its device pixel ratio (up to 2).
 //
 // They pass capture's checks; a bad one is named in the console and the page's status box
 // and the default takes its place.
@@ -48,6 +52,10 @@ struct WebRun {
     bool viewPending = false;  // opened on the first frame
     ViewLink view;
     FrameRateCounter frameRate;
+    bool followsWindow = false;
+    int windowWidth = 0;  // the window's CSS size and ratio the canvas was last fitted to
+    int windowHeight = 0;
+    double pixelRatio = 0.0;
 };
 
 WebRun run;
@@ -64,6 +72,8 @@ void finishFixedClock()
     std::cout << "Frame at " << start + static_cast<double>(run.frames) * run.step << " s drawn." << std::endl;
     emscripten_cancel_main_loop();
 }
+
+void followWindow();
 
 void frame()
 {
@@ -84,6 +94,11 @@ void frame()
     const double now = emscripten_get_now() / 1000.0;
     const double dt = now - run.previousTime;
     run.previousTime = now;
+    if (run.followsWindow)
+        followWindow();
+    timeFrame(defaultApplication(), dt * 1000.0);
+    if (run.frameRate.scale > 0.0)
+        run.frameRate.scale = defaultRenderer().scale;
     run.frameRate.addTime(dt);
     runFrame(dt);
     run.frameRate.endFrame(std::cout);
@@ -118,6 +133,8 @@ void resizeCanvas(int& width, int& height)
     height = EM_ASM_INT({ return Module.ctx.drawingBufferHeight; });
 }
 
+void fitCanvasToWindow(int& width, int& height);
+
 // The canvas's size: the page's size parameter when this browser can draw it, the
 // window's size (within the same limits) otherwise.
 void chooseCanvasSize(const PageOptions& options, int& width, int& height)
@@ -129,20 +146,58 @@ void chooseCanvasSize(const PageOptions& options, int& width, int& height)
             width = options.width;
             height = options.height;
             resizeCanvas(width, height);
-            if (width == options.width && height == options.height)
+            if (width == options.width && height == options.height) {
+                run.followsWindow = false;
                 return;
+            }
             refusal = "size: " + std::to_string(options.width) + "x" + std::to_string(options.height) +
                       " is more than this browser will draw (it gives " + std::to_string(width) + "x" +
                       std::to_string(height) + ")";
         }
         report("Ignoring the page parameter " + refusal);
     }
-    width = std::max(1, std::min(EM_ASM_INT({ return innerWidth; }), limit));
-    height = std::max(1, std::min(EM_ASM_INT({ return innerHeight; }), limit));
+    fitCanvasToWindow(width, height);
+}
+
+// The window's size in CSS pixels and its device pixel ratio, capped at 2: beyond that a
+// phone would draw over twice the pixels for a difference hardly seen.
+void windowMetrics(int& width, int& height, double& ratio)
+{
+    width = std::max(1, EM_ASM_INT({ return innerWidth; }));
+    height = std::max(1, EM_ASM_INT({ return innerHeight; }));
+    ratio = std::clamp(EM_ASM_DOUBLE({ return devicePixelRatio || 1; }), 1.0, 2.0);
+}
+
+// Fits the canvas to the window: a drawing buffer of the window's size times the ratio
+// (within the driver's limit), shown at the window's CSS size.
+void fitCanvasToWindow(int& width, int& height)
+{
+    const int limit = maximumDrawableSize();
+    windowMetrics(run.windowWidth, run.windowHeight, run.pixelRatio);
+    width = std::clamp(static_cast<int>(std::lround(run.windowWidth * run.pixelRatio)), 1, limit);
+    height = std::clamp(static_cast<int>(std::lround(run.windowHeight * run.pixelRatio)), 1, limit);
     const int wanted[2] = {width, height};
     resizeCanvas(width, height);
     if (width != wanted[0] || height != wanted[1])
         resizeCanvas(width, height);  // what the browser gives, so the canvas and its buffer agree
+    if (run.pixelRatio != 1.0)
+        emscripten_set_element_css_size("#canvas", run.windowWidth, run.windowHeight);
+}
+
+// Between frames: a window resized, or moved to a screen of another pixel ratio, gets a
+// canvas of its new size, and the view follows.
+void followWindow()
+{
+    int cssWidth = 0, cssHeight = 0;
+    double ratio = 1.0;
+    windowMetrics(cssWidth, cssHeight, ratio);
+    if (cssWidth == run.windowWidth && cssHeight == run.windowHeight && ratio == run.pixelRatio)
+        return;
+    int width = 0, height = 0;
+    fitCanvasToWindow(width, height);
+    emscripten_set_element_css_size("#canvas", run.windowWidth, run.windowHeight);
+    if (resizeView(defaultApplication(), width, height))
+        std::cout << "Canvas " << width << "x" << height << std::endl;
 }
 
 // The exhibition the page asks for in place of the built-in hall, read before start-up as
@@ -194,6 +249,7 @@ int main(int argc, char** argv)
         report(line);
     run.fixedClock = options.fixedClock;
     run.step = options.step;
+    run.followsWindow = true;
     chooseHall(options.hall);
     chooseView(options);
 
@@ -215,6 +271,9 @@ int main(int argc, char** argv)
     glfwSetWindowTitle(window, "Pinakora");
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     initApplication();
+    useRenderScale(defaultApplication(), options.scale);
+    if (options.scale.given)
+        run.frameRate.scale = defaultRenderer().scale;
     EM_ASM(if (Module.setStatus) Module.setStatus(""););
 
     // Frame n ends at time n * step; the time asked for is drawn by the first frame reaching it.

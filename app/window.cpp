@@ -41,7 +41,7 @@ GLFWwindow* openViewerWindow(int requestedWidth, int requestedHeight, bool visib
         width = mode->width;
         height = mode->height;
     } else if (visible) {
-        glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+        glfwWindowHint(GLFW_RESIZABLE, GLFW_TRUE);
     } else {
         glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
     }

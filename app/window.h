@@ -12,7 +12,7 @@ extern GLFWwindow*& mainWindow;
 
 // Opens the 3.3 core window titled "Pinakora": full screen on the primary monitor at its
 // video-mode size when width and height are 0; otherwise a window of that size, hidden
-// unless `visible` (then it cannot be resized, so the render targets keep fitting).
+// (and of that fixed size) unless `visible`, when the window manager may resize it.
 // Sets screenWidth/screenHeight to the requested size. Null when it cannot be opened.
 GLFWwindow* openViewerWindow(int width = 0, int height = 0, bool visible = false);
 

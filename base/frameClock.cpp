@@ -14,6 +14,9 @@ bool FrameRateCounter::endFrame(std::ostream& out)
     fpsShown = fpsFrames;
     fpsFrames = 0.0;
     fpsTime -= 1.0;
-    out << "FPS: " << fpsShown << std::endl;
+    out << "FPS: " << fpsShown;
+    if (scale > 0.0)
+        out << " scale: " << scale;
+    out << std::endl;
     return true;
 }

@@ -24,6 +24,8 @@ struct FrameRateCounter {
     double fpsTime = 0.0;
     double fpsFrames = 0.0;
     double fpsShown = 0.0;
+    // Above 0: the render scale, shown after the rate ("FPS: N scale: S").
+    double scale = 0.0;
 
     void addTime(double dt) { fpsTime += dt; }
     // Call once per drawn frame; returns true when it wrote a line.

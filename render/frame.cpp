@@ -1,6 +1,7 @@
 #include "render/frame.h"
 
 #include "navigation/view.h"
+#include "render/renderScale.h"
 #include "render/renderer.h"
 #include "render/scenePass.h"
 #include "scene/hall.h"
@@ -163,8 +164,17 @@ bool passedOnUnfiltered(const View& view, bool built, GLenum fromAttachment)
 
 } // namespace
 
-void renderFrame(Renderer& renderer, const Hall& hall, const View& view)
+void renderFrame(Renderer& renderer, const Hall& hall, const View& shownView)
 {
+    // Below scale 1 the filters work on the reduced picture, at its own size.
+    View reduced;
+    const bool scaled = renderer.scale < 1.0;
+    if (scaled) {
+        reduced = shownView;
+        reduced.width = scaledExtent(shownView.width, renderer.scale);
+        reduced.height = scaledExtent(shownView.height, renderer.scale);
+    }
+    const View& view = scaled ? reduced : shownView;
     fitViewTargets(renderer.targets, view.width, view.height);
     const RenderTargets& targets = renderer.targets;
     glBindFramebuffer(GL_FRAMEBUFFER, targets.sceneFramebuffer);
@@ -189,6 +199,9 @@ void renderFrame(Renderer& renderer, const Hall& hall, const View& view)
         }
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, shownView.width, shownView.height);
+    renderer.presentedWidth = shownView.width;
+    renderer.presentedHeight = shownView.height;
     PassScope timing(renderer.timing, FramePass::Present);
     presentFrame(renderer);
     if (renderer.afterPresent)
@@ -266,8 +279,12 @@ void presentFrame(Renderer& renderer)
 #endif
     beginFullScreenPass(renderer, program);
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, renderer.targets.sceneColorTextures[2]);
+    const RenderTargets& targets = renderer.targets;
+    glBindTexture(GL_TEXTURE_2D, targets.sceneColorTextures[2]);
     glUniform1i(program.getUniformLocation("colorTexture1"), 0);
+    const bool stretched = renderer.presentedWidth > 0 &&
+                           (targets.width != renderer.presentedWidth || targets.height != renderer.presentedHeight);
+    glUniform1i(program.getUniformLocation("stretched"), stretched ? 1 : 0);
     drawQuad();
     glBindTexture(GL_TEXTURE_2D, 0);
     endFullScreenPass();

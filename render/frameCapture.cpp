@@ -1,6 +1,7 @@
 #include "render/frameCapture.h"
 
-#include "render/renderTargets.h"
+#include "render/frame.h"
+#include "render/renderer.h"
 
 #include <FreeImage.h>
 #include <cerrno>
@@ -26,7 +27,30 @@ Image readTexture(GLuint texture)
 
 Image readPresentedFrame()
 {
-    return readTexture(sceneColorTextures[2]);
+    Renderer& renderer = defaultRenderer();
+    const RenderTargets& targets = renderer.targets;
+    const int width = renderer.presentedWidth, height = renderer.presentedHeight;
+    if (width <= 0 || height <= 0 || (targets.width == width && targets.height == height))
+        return readTexture(targets.sceneColorTextures[2]);
+    // Drawn at a reduced scale: the window's back buffer may be gone after the swap, so
+    // the present pass stretches the picture once more, into a texture of the window's size.
+    GLuint framebuffer = 0, texture = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glViewport(0, 0, width, height);
+    presentFrame(renderer);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    Image image = readTexture(texture);
+    glDeleteFramebuffers(1, &framebuffer);
+    glDeleteTextures(1, &texture);
+    return image;
 }
 
 bool writePng(const Image& image, const std::string& path, std::string* why)

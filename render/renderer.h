@@ -19,6 +19,11 @@ struct Renderer {
     std::function<void()> afterPresent;
     // The environment maps are drawn on every second frame, starting with the first.
     bool environmentRefreshPending = true;
+    // The fraction of the view, each way, the hall is drawn at (0.25 to 1); the present
+    // pass stretches it over the whole view, whose size it keeps here.
+    double scale = 1.0;
+    int presentedWidth = 0;
+    int presentedHeight = 0;
 
     Renderer() = default;
     Renderer(const Renderer&) = delete;

@@ -9,7 +9,9 @@
 // leak shows as a band that moves up, not as two single readings that differ.
 //
 //   benchmark [--frames 300] [--size 1920x1080] [--step 0.0333333] [--settle 100] [--trivial-ratio] [--json]
-//             [--hall folder]
+//             [--hall folder] [--scale F|auto] [--target-ms 33]
+// With --scale auto the scale follows each frame's wall time, as the viewer's does; the
+// scale it ends at and the frame time it holds from its last change on are reported.
 #include "app/application.h"
 #include "app/commandLine.h"
 #include "app/console.h"
@@ -176,6 +178,11 @@ constexpr int longRunMarkEvery = 1000;
 struct Result {
     double gpuMedian[passCount + 1], gpuP90[passCount + 1], wallMedian[passCount + 1], wallP90[passCount + 1];
     double cpuMedian[passCount + 1];
+    // The render scale at the end, the frame after which it last changed, and the whole
+    // frame's wall time over the frames since (all of them for a fixed scale).
+    double finalScale;
+    int lastScaleChange;
+    double heldWallMedian, heldWallP90;
     MemoryMark settled, last;
     std::vector<std::pair<std::string, double>> startup;
     long peakRssKb = 0;
@@ -184,6 +191,7 @@ struct Result {
 // The exhibition of --hall, read before any child starts; null: the built-in hall.
 const Exhibition* exhibitionToShow = nullptr;
 std::string hallPath;
+RenderScaleOption scaleOption;
 
 std::vector<std::pair<std::string, double>> startupSteps;
 Clock::time_point lastStep;
@@ -253,6 +261,8 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
         useExhibition(defaultApplication(), *exhibitionToShow, hallPath);
     initApplication();
     result.startup = startupSteps;
+    useRenderScale(defaultApplication(), scaleOption);
+    result.lastScaleChange = 0;
 
     Recorder recorder;
     defaultRenderer().timing.recorder = &recorder;
@@ -279,6 +289,11 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
         glQueryCounter(frameQueries[1], GL_TIMESTAMP);
         glFinish();
         samples.wall[passCount].push_back(millisecondsSince(frameStart));
+        // The automatic scale judges the wall time the viewer would have seen.
+        const double scaleBefore = defaultRenderer().scale;
+        timeFrame(defaultApplication(), samples.wall[passCount].back());
+        if (defaultRenderer().scale != scaleBefore)
+            result.lastScaleChange = frame + 1;
         samples.cpu[passCount].push_back(processCpuMs() - frameCpuStart);
         GLuint64 t0 = 0, t1 = 0;
         glGetQueryObjectui64v(frameQueries[0], GL_QUERY_RESULT, &t0);
@@ -297,6 +312,11 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
     }
     progress.finish();
     result.last = markMemory(frames, heapByFrame);
+    result.finalScale = defaultRenderer().scale;
+    const std::vector<double> held(samples.wall[passCount].begin() + std::min(result.lastScaleChange, frames),
+                                   samples.wall[passCount].end());
+    result.heldWallMedian = percentile(held, 0.5);
+    result.heldWallP90 = percentile(held, 0.9);
     defaultRenderer().timing.recorder = nullptr;
     for (int p = 0; p <= passCount; ++p) {
         result.gpuMedian[p] = percentile(samples.gpu[p], 0.5);
@@ -375,6 +395,13 @@ void printTable(const Result& real, const Result* trivial, int frames, int width
             std::printf("  %12.2f", trivial->wallMedian[p] > 0 ? real.wallMedian[p] / trivial->wallMedian[p] : 0.0);
         std::printf("\n");
     }
+    if (scaleOption.given) {
+        std::printf("\nrender scale %s", scaleOption.automatic ? "auto" : "fixed");
+        if (scaleOption.automatic)
+            std::printf(" (target %.0f ms)", scaleOption.targetMs);
+        std::printf(": %.2f from frame %d on; whole frame since: wall med %.2f ms, p90 %.2f ms\n", real.finalScale,
+                    real.lastScaleChange + 1, real.heldWallMedian, real.heldWallP90);
+    }
     std::printf("\nstart-up\n");
     for (auto& [name, ms] : real.startup)
         std::printf("  %-16s %9.1f ms\n", name.c_str(), ms);
@@ -396,6 +423,11 @@ void printJson(const Result& real, const Result* trivial, int frames, int width,
                         trivial->wallMedian[p] > 0 ? real.wallMedian[p] / trivial->wallMedian[p] : 0.0);
         std::printf("}");
     }
+    if (scaleOption.given)
+        std::printf("}, \"scale\": {\"automatic\": %s, \"targetMs\": %.3f, \"final\": %.3f, \"fromFrame\": %d, "
+                    "\"heldWallMedianMs\": %.3f, \"heldWallP90Ms\": %.3f",
+                    scaleOption.automatic ? "true" : "false", scaleOption.targetMs, real.finalScale,
+                    real.lastScaleChange + 1, real.heldWallMedian, real.heldWallP90);
     std::printf("}, \"startupMs\": {");
     for (size_t i = 0; i < real.startup.size(); ++i)
         std::printf("%s\"%s\": %.1f", i ? ", " : "", real.startup[i].first.c_str(), real.startup[i].second);
@@ -436,6 +468,7 @@ int main(int argc, char** argv)
     const double step = options.step;
     const bool json = options.json, ratio = options.trivialRatio;
     settledFrame = options.settle;
+    scaleOption = options.scale;
     Result real{}, trivial{};
     int status = runInChild(frames, width, height, step, false, real);
     if (status == 0 && ratio)

@@ -4,8 +4,9 @@
 //   capture [--size 1920x1080] [--step 0.0333333] [--every 5] [--until 90]
 //           [--at t1,t2,...] [--out captures]
 //   capture --video tour.mp4 [--fps 30] [--size 1280x720] [--until 90]
-//   either with [--hall folder]: that exhibition instead of the built-in hall
-//   and [--view TEXT]: from that view on (its frame is time 0)
+//   either with [--hall folder]: that exhibition instead of the built-in hall,
+//   [--view TEXT]: from that view on (its frame is time 0), and
+//   [--scale F]: the hall drawn at that fraction of the size, stretched over it
 //
 // Exit status: 0 when everything asked for was written, 2 for bad arguments (checked
 // before any window opens, as is an exhibition file with an error, with its own line; a size the driver cannot render is refused once it is
@@ -21,6 +22,7 @@
 #include "app/viewSharing.h"
 #include "app/window.h"
 #include "render/frameCapture.h"
+#include "render/renderer.h"
 #include "tools/videoWriter.h"
 
 #include <GLFW/glfw3.h>
@@ -137,6 +139,7 @@ int main(int argc, char** argv)
         return refuse(refusal);
     }
     initApplication();
+    defaultRenderer().scale = options.scale;
 
     if (options.viewGiven)
         openView(options.view);

@@ -4,6 +4,10 @@ page's console says it is done, with the console's lines beside it.
 
     webShot.py URL WIDTHxHEIGHT OUT.png CONSOLE.txt [--until TEXT] [--timeout SECONDS]
                [--press KEY]   (F1 to F12 or a letter: pressed once after the screenshot)
+               [--resize WxH[@RATIO]]  (once the page is done, the window takes that
+                                        size and device pixel ratio; the screenshot
+                                        waits for the page's "Canvas" line and the
+                                        next "FPS:" line after it)
 
 A browser's own --screenshot waits on a virtual clock that runs on while the GPU process
 draws, so it catches an earlier frame; this one waits for the page to say so over the
@@ -36,6 +40,12 @@ def main(argv):
     if "--press" in args:
         i = args.index("--press")
         press = args[i + 1]
+        del args[i:i + 2]
+    resize = None
+    if "--resize" in args:
+        i = args.index("--resize")
+        size, _, ratio = args[i + 1].partition("@")
+        resize = [int(v) for v in size.split("x")] + [float(ratio or 1)]
         del args[i:i + 2]
     if len(args) != 4:
         print(__doc__, file=sys.stderr)
@@ -97,6 +107,8 @@ def main(argv):
                 note(json.loads(ws.recv()))
             except websocket.WebSocketTimeoutException:
                 break
+        if resize and done:
+            done = resizeAndWait(send, wait, note, ws, lines, resize, deadline)
         shot = wait(send("Page.captureScreenshot", format="jpg" if out.endswith(".jpg") else "png", quality=85))
         with open(out, "wb") as f:
             f.write(base64.b64decode(shot["data"]))
@@ -126,6 +138,28 @@ def main(argv):
         with open(consoleFile, "w") as f:
             f.write("\n".join(lines) + "\n")
     return 0 if done else 1
+
+
+def resizeAndWait(send, wait, note, ws, lines, resize, deadline):
+    """Gives the window a new size and pixel ratio; true once the page has drawn a frame
+    at it (its "Canvas" line, then an "FPS:" line)."""
+    width, height, ratio = resize
+    seen = len(lines)
+    wait(send("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=ratio,
+              mobile=False))
+    resized = False
+    while time.time() < deadline:
+        for line in lines[seen:]:
+            resized = resized or ": Canvas " in line
+            if resized and ": FPS:" in line:
+                return True
+        seen = len(lines)
+        ws.settimeout(max(1.0, deadline - time.time()))
+        try:
+            note(json.loads(ws.recv()))
+        except websocket.WebSocketTimeoutException:
+            break
+    return False
 
 
 if __name__ == "__main__":

@@ -13,6 +13,7 @@
 # #view= with t=0 (the view's own frame) and is compared with `capture --view`; V pressed
 # there must give the same link back in the address. The page also holds examples/court
 # (three lights, a mirror, glass, a glTF model of three meshes): ?hall=court is compared too.
+# A page without size follows the window: resized, its canvas draws the new size, filled.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tolerance=8
@@ -62,6 +63,30 @@ status=0
 /usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/?t=NaN&size=0x0#view=v1_eye:1,2" 320x180 "$out/badParameters.png" \
     "$out/badParameters.txt" --until "FPS:" --timeout 120 ||
     { status=1; echo "FAIL: the page with bad parameters never ran the tour"; }
+# The running tour in a window that is then resized to 400x240 at a pixel ratio of 2:
+# the canvas must draw 800x480 pixels, filled to its edges.
+/usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/" 320x180 "$out/resized.png" "$out/resized.txt" \
+    --until "FPS:" --resize 400x240@2 --timeout 300 ||
+    { status=1; echo "FAIL: the page never drew a frame at its new size"; }
+/usr/bin/python3 - "$out/resized.txt" "$out/resized.png" <<'PY' || status=1
+import sys
+from PIL import Image, ImageStat
+console, shot = open(sys.argv[1]).read(), Image.open(sys.argv[2]).convert("L")
+failed = "Canvas 800x480" not in console
+if failed:
+    print("FAIL: resized to 400x240 at ratio 2, the console lacks \"Canvas 800x480\"")
+for line in console.splitlines():
+    if "GL: " in line or line.startswith("exception:"):
+        print(f"FAIL: after the resize the console says {line}")
+        failed = True
+whole = ImageStat.Stat(shot).mean[0]
+edges = [ImageStat.Stat(shot.crop(box)).mean[0] for box in [(792, 0, 800, 480), (0, 472, 800, 480)]]
+print(f"Resized page {shot.size}: mean level {whole:.1f}, right and bottom edges {edges[0]:.1f}, {edges[1]:.1f}")
+if shot.size != (800, 480) or min(edges) < 0.3 * whole:
+    print("FAIL: the resized canvas does not fill the window")
+    failed = True
+sys.exit(1 if failed else 0)
+PY
 /usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/?hall=hall&t=8&size=960x540" 960x540 "$out/hallBrowser.png" \
     "$out/hallConsole.txt" || { status=1; echo "FAIL: the page never said it drew the exhibition's frame"; }
 /usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/?hall=court&t=8&size=$size" "$size" "$out/courtBrowser.png" \

@@ -1,6 +1,7 @@
 // Whole frames, rendered for real: the state a frame leaves, the filter uniforms it
 // sends, the F1 key reaching the next frame, the window showing the last colour
 // texture, and what the picture must show from the start pose and towards the lamps.
+#include "app/application.h"
 #include "base/frameClock.h"
 #include "navigation/camera.h"
 #include "navigation/keyboard.h"
@@ -179,6 +180,104 @@ TEST_F(FrameTest, TargetsFollowTheSizeOfTheViewDrawn)
     EXPECT_EQ(back.width, smallWidth);
     EXPECT_EQ(back.height, smallHeight);
     EXPECT_NEAR(meanLuma(back), meanLuma(shown), 0.05);
+    EXPECT_TRUE(drainGLErrors().empty());
+}
+
+// Mean luma of a band `width` pixels wide along the right edge and as high along the top.
+double edgeBandLuma(const Image& image, int width)
+{
+    double sum = 0.0;
+    int count = 0;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            if (x >= image.width - width || y >= image.height - width) {
+                sum += luma(image, x, y);
+                ++count;
+            }
+    return sum / count;
+}
+
+// A window dragged about by its corner: each new size gets targets, a projection and a
+// picture of its own, filled to the edges, and a hundred of them leave no GL object behind.
+TEST_F(FrameTest, AHundredResizesFillEachSizeAndLeakNoObject)
+{
+    Application& application = defaultApplication();
+    // The driver hands out names upwards without reusing deleted ones: what is left alive
+    // below the next free name tells.
+    const auto liveTextures = [] {
+        GLuint next = 0;
+        glGenTextures(1, &next);
+        int count = 0;
+        for (GLuint name = 1; name < next; ++name)
+            count += glIsTexture(name) ? 1 : 0;
+        return count;
+    };
+    const auto liveFramebuffers = [] {
+        GLuint next = 0;
+        glGenFramebuffers(1, &next);
+        int count = 0;
+        for (GLuint name = 1; name < next; ++name)
+            count += glIsFramebuffer(name) ? 1 : 0;
+        return count;
+    };
+    const int textures = liveTextures(), framebuffers = liveFramebuffers();
+    const int sizes[][2] = {{smallWidth, smallHeight}, {320, 400}, {2 * smallWidth / 3, smallHeight / 2}, {97, 61}};
+    for (int i = 0; i < 100; ++i) {
+        const int width = sizes[i % 4][0], height = sizes[i % 4][1];
+        resizeView(application, width, height);
+        EXPECT_FALSE(resizeView(application, 0, 0)) << "a minimised window changes nothing";
+        renderFrame();
+        if (i % 4 != 1 && i < 96)
+            continue;
+        const Image shown = readPresentedFrame();
+        ASSERT_EQ(shown.width, width);
+        ASSERT_EQ(shown.height, height);
+        EXPECT_GT(edgeBandLuma(shown, 4), 0.3 * meanLuma(shown)) << width << "x" << height << ": a black band";
+        // Not stretched: the projection takes the new aspect.
+        const glm::vec4 clip = defaultView().camera.projection * glm::vec4(1.0f, 1.0f, -10.0f, 1.0f);
+        EXPECT_NEAR(clip.y / clip.x, static_cast<float>(width) / height, 1e-3f);
+    }
+    resizeView(application, smallWidth, smallHeight);
+    renderFrame();
+    EXPECT_EQ(liveTextures(), textures) << "textures made and never deleted";
+    EXPECT_EQ(liveFramebuffers(), framebuffers) << "framebuffers made and never deleted";
+    EXPECT_TRUE(drainGLErrors().empty());
+}
+
+// At half the scale the filters' targets are half the size, and the present pass stretches
+// the picture over the whole window: what the window shows is what the capture tool reads,
+// and it is the full-scale picture, softer.
+TEST_F(FrameTest, AReducedScaleIsStretchedOverTheWholeWindow)
+{
+    animatedFrame(33.0, 0.0, true);
+    const Image full = readPresentedFrame();
+    defaultRenderer().scale = 0.5;
+    renderFrame();
+    defaultRenderer().scale = 1.0;
+    EXPECT_EQ(defaultRenderer().targets.width, smallWidth / 2);
+    EXPECT_EQ(defaultRenderer().targets.height, (smallHeight + 1) / 2);
+    const Image half = readPresentedFrame();
+    ASSERT_EQ(half.width, smallWidth);
+    ASSERT_EQ(half.height, smallHeight);
+    std::vector<unsigned char> window(half.rgba.size());
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, smallWidth, smallHeight, GL_RGBA, GL_UNSIGNED_BYTE, window.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    int worst = 0;
+    double difference = 0.0;
+    for (size_t i = 0; i < window.size(); ++i)
+        if (i % 4 != 3) {
+            worst = std::max(worst, std::abs(window[i] - half.rgba[i]));
+            difference += std::abs(half.rgba[i] - full.rgba[i]);
+        }
+    EXPECT_LE(worst, 1) << "the capture differs from the window";
+    difference /= static_cast<double>(window.size()) * 3 / 4;
+    EXPECT_LT(difference, 12.0) << "mean difference from the full-scale picture, of 255";
+    EXPECT_NEAR(edgeBandLuma(half, 3), edgeBandLuma(full, 3), 0.1) << "the edges are stretched as the middle";
+    renderFrame();
+    EXPECT_EQ(defaultRenderer().targets.width, smallWidth);
     EXPECT_TRUE(drainGLErrors().empty());
 }
 

@@ -41,6 +41,16 @@ const ArgumentCase argumentCases[] = {
     {Viewer, {"--hall", "examples/hall", "--watch"}, ""},
     {Viewer, {"--hall", ""}, "--hall: want an exhibition folder or its exhibition.json"},
     {Viewer, {"--hall"}, "--hall: needs a value"},
+    {Viewer, {"--window", "960x540", "--scale", "auto", "--target-ms", "250"}, ""},
+    {Viewer, {"--scale", "0.25"}, ""},
+    {Viewer, {"--scale", "0.2"}, "--scale: 0.2 is not a scale; want a number from 0.25 to 1 or auto"},
+    {Viewer, {"--scale", "1.5"}, "--scale: 1.5 is not a scale; want a number from 0.25 to 1 or auto"},
+    {Viewer, {"--scale", "nan"}, "--scale: nan is not a scale; want a number from 0.25 to 1 or auto"},
+    {Viewer, {"--scale", "0.5x"}, "--scale: 0.5x is not a scale; want a number from 0.25 to 1 or auto"},
+    {Viewer, {"--target-ms", "0"}, "--target-ms: 0 is not a frame time; want milliseconds from 1 to 10000"},
+    {Capture, {"--scale", "auto"}, "--scale: auto is not a scale; want a number from 0.25 to 1"},
+    {Benchmark, {"--scale", "auto", "--target-ms", "inf"},
+     "--target-ms: inf is not a frame time; want milliseconds from 1 to 10000"},
     {Capture, {"--at", "0,30.5,60", "--size", "8192x1", "--out", "x"}, ""},
     {Capture, {"--video", "tour.mp4", "--fps", "25", "--until", "4"}, ""},
     {Capture, {"--video", "tour.mp4", "--hall", "examples/hall/exhibition.json"}, ""},
@@ -80,12 +90,14 @@ const ArgumentCase argumentCases[] = {
      "Ignoring the page parameter size: 10x is not a size; want WxH with 1..8192"},
     {Page, {"size", "99999x99999"}, "Ignoring the page parameter size: 99999x99999 is not a size; want WxH with 1..8192"},
     {Page, {"hall", "my-hall_2.v1"}, ""},
+    {Page, {"scale", "auto"}, ""},
+    {Page, {"scale", "0"}, "Ignoring the page parameter scale: 0 is not a scale; want a number from 0.25 to 1 or auto"},
     {Page, {"hall", "../etc"},
      "Ignoring the page parameter hall: ../etc is not an exhibition's name; want the name of its folder"},
     {Page, {"hall", "a/b"}, "Ignoring the page parameter hall: a/b is not an exhibition's name; want the name of its folder"},
     {Page, {"frames", "3", "--help", "x"},
-     "Ignoring the page parameter frames: unknown; the page takes t, step, size, hall and view\n"
-     "Ignoring the page parameter --help: unknown; the page takes t, step, size, hall and view"},
+     "Ignoring the page parameter frames: unknown; the page takes t, step, size, scale, hall and view\n"
+     "Ignoring the page parameter --help: unknown; the page takes t, step, size, scale, hall and view"},
     // View links: an accepted one must come back as the same text (no digit of the camera
     // lost), a malformed one is named by its part.
     {Viewer, {"--view", "v1_eye:-1234.5677,1100,3.1415927_at:0,520.25,-0.3_t:8.533_tour:3,6.2_dof:12.1,1000,19"}, ""},

@@ -2,6 +2,7 @@
 // The frame loop's look at a watched folder: twice a second, each change once.
 #include "app/folderWatch.h"
 #include "base/frameClock.h"
+#include "render/renderScale.h"
 
 #include <gtest/gtest.h>
 #include <filesystem>
@@ -116,4 +117,41 @@ TEST(FolderWatch, LooksTwiceASecondAndReportsEachChangeOnce)
     EXPECT_NE(rewritten, folderStamp(folder.string()));
     EXPECT_EQ(folderStamp((folder / "none").string()), 0u);
     std::filesystem::remove_all(folder);
+}
+
+// The automatic render scale on a machine whose frame costs a fixed part plus a part that
+// grows with the pixels drawn: it settles where the target is held, or at the floor when the
+// fixed part alone is over it, changes at most once a second and then stays put.
+TEST(AutoScale, SettlesWithoutSwingingAndHoldsAReachableTarget)
+{
+    const struct {
+        double fixedMs, fullMs, targetMs, lowest, highest;
+    } machines[] = {
+        {150.0, 400.0, 250.0, 0.55, 0.65},  // reachable: about 0.6
+        {150.0, 400.0, 120.0, 0.25, 0.25},  // the fixed part alone is slower: the floor
+        {5.0, 20.0, 33.0, 1.0, 1.0},        // fast enough at full scale: never lowered
+    };
+    for (const auto& m : machines) {
+        AutoScale control;
+        control.targetMs = m.targetMs;
+        double elapsedMs = 0.0, lastChangeMs = -1000.0;
+        int changes = 0, changesInLastHalf = 0;
+        while (elapsedMs < 120000.0) {
+            // Every second frame also draws the environment maps: a little dearer.
+            const double frameMs = (m.fixedMs + m.fullMs * control.scale * control.scale) *
+                                   ((changes + static_cast<int>(elapsedMs)) % 2 ? 1.1 : 0.9);
+            elapsedMs += frameMs;
+            if (adjustScale(control, frameMs)) {
+                EXPECT_GE(elapsedMs - lastChangeMs, 1000.0) << "changed twice within a second";
+                lastChangeMs = elapsedMs;
+                ++changes;
+                changesInLastHalf += elapsedMs > 60000.0 ? 1 : 0;
+            }
+        }
+        SCOPED_TRACE("target " + std::to_string(m.targetMs));
+        EXPECT_GE(control.scale, m.lowest - 1e-9);
+        EXPECT_LE(control.scale, m.highest + 1e-9);
+        EXPECT_LE(changes, 6);
+        EXPECT_EQ(changesInLastHalf, 0) << "still swinging after a minute";
+    }
 }

@@ -4,6 +4,12 @@ page's console says it is done, with the console's lines beside it.
 
     webShot.py URL WIDTHxHEIGHT OUT.png CONSOLE.txt [--until TEXT] [--timeout SECONDS]
                [--press KEY]   (F1 to F12: pressed once after the screenshot)
+               [--phone]       (a touch screen at 3 device pixels a CSS pixel, mobile layout)
+               [--first URL]   (loaded before the page, so it has a page to go back to)
+               [--drag touch|mouse X0,Y0,X1,Y1] [--pinch CX,CY,D0,D1]
+                               (once the page is done: a one-finger or left-button drag,
+                               or two fingers on a level moved from D0 to D1 apart; the
+                               screenshot waits for the frames the gesture redraws)
 
 A browser's own --screenshot waits on a virtual clock that runs on while the GPU process
 draws, so it catches an earlier frame; this one waits for the page to say so over the
@@ -37,6 +43,23 @@ def main(argv):
         i = args.index("--press")
         press = args[i + 1]
         del args[i:i + 2]
+    phone = "--phone" in args
+    if phone:
+        args.remove("--phone")
+    first = None
+    if "--first" in args:
+        i = args.index("--first")
+        first = args[i + 1]
+        del args[i:i + 2]
+    gestures = []
+    while "--drag" in args or "--pinch" in args:
+        i = args.index("--drag") if "--drag" in args else args.index("--pinch")
+        if args[i] == "--drag":
+            gestures.append((args[i + 1], [float(v) for v in args[i + 2].split(",")]))
+            del args[i:i + 3]
+        else:
+            gestures.append(("pinch", [float(v) for v in args[i + 1].split(",")]))
+            del args[i:i + 2]
     if len(args) != 4:
         print(__doc__, file=sys.stderr)
         return 2
@@ -75,6 +98,47 @@ def main(argv):
                 if message.get("id") == n:
                     return message.get("result", {})
 
+        def waitFor(test, seconds):
+            end = time.time() + seconds
+            while time.time() < end:
+                ws.settimeout(max(0.1, end - time.time()))
+                try:
+                    message = json.loads(ws.recv())
+                except websocket.WebSocketTimeoutException:
+                    return
+                note(message)
+                if test(message):
+                    break
+            ws.settimeout(timeout)
+
+        def gesture(kind, values, steps=12):
+            if kind == "mouse":
+                x0, y0, x1, y1 = values
+                wait(send("Input.dispatchMouseEvent", type="mouseMoved", x=x0, y=y0))
+                wait(send("Input.dispatchMouseEvent", type="mousePressed", x=x0, y=y0, button="left", clickCount=1))
+                for k in range(1, steps + 1):
+                    wait(send("Input.dispatchMouseEvent", type="mouseMoved", x=x0 + (x1 - x0) * k / steps,
+                              y=y0 + (y1 - y0) * k / steps, button="left", buttons=1))
+                wait(send("Input.dispatchMouseEvent", type="mouseReleased", x=x1, y=y1, button="left", clickCount=1))
+                return
+            if kind == "touch":
+                x0, y0, x1, y1 = values
+                path = [[(x0 + (x1 - x0) * k / steps, y0 + (y1 - y0) * k / steps)] for k in range(steps + 1)]
+            elif kind == "pinch":
+                cx, cy, d0, d1 = values
+                path = []
+                for k in range(steps + 1):
+                    half = (d0 + (d1 - d0) * k / steps) / 2
+                    path.append([(cx - half, cy), (cx + half, cy)])
+            else:
+                raise SystemExit(f"webShot.py: no gesture {kind}")
+            points = lambda at: [{"x": x, "y": y, "id": n} for n, (x, y) in enumerate(at)]
+            wait(send("Input.dispatchTouchEvent", type="touchStart", touchPoints=points(path[0])))
+            for at in path[1:]:
+                time.sleep(0.02)
+                wait(send("Input.dispatchTouchEvent", type="touchMove", touchPoints=points(at)))
+            wait(send("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[]))
+
         def note(message):
             nonlocal done
             if message.get("method") == "Runtime.consoleAPICalled":
@@ -86,9 +150,14 @@ def main(argv):
                 lines.append("exception: " + message["params"]["exceptionDetails"].get("text", ""))
 
         wait(send("Runtime.enable"))
-        wait(send("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=1,
-                  mobile=False))
+        wait(send("Emulation.setDeviceMetricsOverride", width=width, height=height,
+                  deviceScaleFactor=3 if phone else 1, mobile=phone))
+        if phone or gestures:
+            wait(send("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=5))
         wait(send("Page.enable"))
+        if first:
+            wait(send("Page.navigate", url=first))
+            waitFor(lambda m: m.get("method") == "Page.loadEventFired", 30.0)
         wait(send("Page.navigate", url=url))
         deadline = time.time() + timeout
         while not done and time.time() < deadline:
@@ -97,6 +166,21 @@ def main(argv):
                 note(json.loads(ws.recv()))
             except websocket.WebSocketTimeoutException:
                 break
+        if done and gestures:
+            for kind, values in gestures:
+                gesture(kind, values)
+            # The moves redraw the picture: the shot waits for a frame drawn after them and
+            # then for three quiet seconds (no later frame).
+            drawn = sum(1 for line in lines if line.split(": ", 1)[-1].startswith(until))
+            deadline = time.time() + 60.0
+            while time.time() < deadline:
+                ws.settimeout(3.0)
+                try:
+                    note(json.loads(ws.recv()))
+                except websocket.WebSocketTimeoutException:
+                    if sum(1 for line in lines if line.split(": ", 1)[-1].startswith(until)) > drawn:
+                        break
+            ws.settimeout(timeout)
         shot = wait(send("Page.captureScreenshot", format="jpg" if out.endswith(".jpg") else "png", quality=85))
         with open(out, "wb") as f:
             f.write(base64.b64decode(shot["data"]))
@@ -112,6 +196,14 @@ def main(argv):
                     note(json.loads(ws.recv()))
             except websocket.WebSocketTimeoutException:
                 pass
+        state = wait(send("Runtime.evaluate", returnByValue=True, expression="""JSON.stringify({
+            url: location.href, history: history.length,
+            scrollWidth: document.documentElement.scrollWidth, innerWidth: innerWidth,
+            scrollHeight: document.documentElement.scrollHeight, innerHeight: innerHeight,
+            canvas: (function (c) { var r = c && c.getBoundingClientRect();
+                                     return r ? [r.left, r.top, r.width, r.height] : null; })(
+                document.getElementById('canvas'))})"""))
+        lines.append("page: " + state.get("result", {}).get("value", "{}"))
         ws.close()
     finally:
         browser.terminate()

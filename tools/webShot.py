@@ -6,10 +6,11 @@ page's console says it is done, with the console's lines beside it.
                [--press KEY]   (F1 to F12: pressed once after the screenshot)
                [--phone]       (a touch screen at 3 device pixels a CSS pixel, mobile layout)
                [--first URL]   (loaded before the page, so it has a page to go back to)
-               [--drag touch|mouse X0,Y0,X1,Y1] [--pinch CX,CY,D0,D1]
-                               (once the page is done: a one-finger or left-button drag,
-                               or two fingers on a level moved from D0 to D1 apart; the
-                               screenshot waits for the frames the gesture redraws)
+               [--drag touch|mouse X0,Y0,X1,Y1] [--pinch CX,CY,D0,D1] [--tap X,Y]
+                               (once the page is done, in order: a one-finger or left-button
+                               drag, two fingers on a level moved from D0 to D1 apart, a
+                               finger's tap; the screenshot waits for the frames they draw,
+                               and one from before them is saved beside it as OUT-before.png)
 
 A browser's own --screenshot waits on a virtual clock that runs on while the GPU process
 draws, so it catches an earlier frame; this one waits for the page to say so over the
@@ -52,13 +53,13 @@ def main(argv):
         first = args[i + 1]
         del args[i:i + 2]
     gestures = []
-    while "--drag" in args or "--pinch" in args:
-        i = args.index("--drag") if "--drag" in args else args.index("--pinch")
+    while any(a in args for a in ("--drag", "--pinch", "--tap")):
+        i = min(args.index(a) for a in ("--drag", "--pinch", "--tap") if a in args)
         if args[i] == "--drag":
             gestures.append((args[i + 1], [float(v) for v in args[i + 2].split(",")]))
             del args[i:i + 3]
         else:
-            gestures.append(("pinch", [float(v) for v in args[i + 1].split(",")]))
+            gestures.append((args[i][2:], [float(v) for v in args[i + 1].split(",")]))
             del args[i:i + 2]
     if len(args) != 4:
         print(__doc__, file=sys.stderr)
@@ -121,7 +122,9 @@ def main(argv):
                               y=y0 + (y1 - y0) * k / steps, button="left", buttons=1))
                 wait(send("Input.dispatchMouseEvent", type="mouseReleased", x=x1, y=y1, button="left", clickCount=1))
                 return
-            if kind == "touch":
+            if kind == "tap":
+                path = [[tuple(values)]]
+            elif kind == "touch":
                 x0, y0, x1, y1 = values
                 path = [[(x0 + (x1 - x0) * k / steps, y0 + (y1 - y0) * k / steps)] for k in range(steps + 1)]
             elif kind == "pinch":
@@ -167,18 +170,22 @@ def main(argv):
             except websocket.WebSocketTimeoutException:
                 break
         if done and gestures:
+            before = wait(send("Page.captureScreenshot", format="png"))
+            with open(os.path.splitext(out)[0] + "-before.png", "wb") as f:
+                f.write(base64.b64decode(before["data"]))
             for kind, values in gestures:
                 gesture(kind, values)
-            # The moves redraw the picture: the shot waits for a frame drawn after them and
-            # then for three quiet seconds (no later frame).
-            drawn = sum(1 for line in lines if line.split(": ", 1)[-1].startswith(until))
+            # The moves redraw the picture: the shot waits for a frame drawn after them, and
+            # then for three quiet seconds or a second frame.
+            isFrame = lambda line: line.split(": ", 1)[-1].startswith(until)
+            drawn = sum(1 for line in lines if isFrame(line))
             deadline = time.time() + 60.0
-            while time.time() < deadline:
+            while time.time() < deadline and sum(1 for line in lines if isFrame(line)) < drawn + 2:
                 ws.settimeout(3.0)
                 try:
                     note(json.loads(ws.recv()))
                 except websocket.WebSocketTimeoutException:
-                    if sum(1 for line in lines if line.split(": ", 1)[-1].startswith(until)) > drawn:
+                    if sum(1 for line in lines if isFrame(line)) > drawn:
                         break
             ws.settimeout(timeout)
         shot = wait(send("Page.captureScreenshot", format="jpg" if out.endswith(".jpg") else "png", quality=85))

@@ -105,6 +105,11 @@ std::function<bool(const std::string&, std::string&)> hallInto(std::string& hall
     };
 }
 
+std::function<bool(const std::string&, std::string&)> viewInto(ViewLink& view, bool& given)
+{
+    return [&view, &given](const std::string& v, std::string& e) { return parseViewLink(v, view, e) && (given = true); };
+}
+
 std::string number(double value)
 {
     std::ostringstream text;
@@ -163,6 +168,7 @@ bool parseViewerOptions(const std::vector<std::string>& args, ViewerOptions& opt
         {"--window", true, sizeInto(options.windowWidth, options.windowHeight)},
         {"--hall", true, hallInto(options.hall)},
         {"--watch", false, flag(options.watch)},
+        {"--view", true, viewInto(options.view, options.viewGiven)},
     };
     return parseWith(table, args, options.help, error);
 }
@@ -215,6 +221,7 @@ bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& o
              return (fpsGiven = true) && parseWholeNumber(v, 1, 240, options.fps, e);
          }},
         {"--hall", true, hallInto(options.hall)},
+        {"--view", true, viewInto(options.view, options.viewGiven)},
     };
     if (!parseWith(table, args, options.help, error))
         return false;
@@ -291,6 +298,7 @@ bool parsePageOptions(const std::vector<std::string>& args, PageOptions& options
                  e = shown(v) + " is not an exhibition's name; want the name of its folder";
              return name;
          }},
+        {"view", true, viewInto(options.view, options.viewGiven)},
     };
     const size_t before = problems.size();
     // One pair at a time, so a bad one costs only itself (the checks set nothing on failure).
@@ -302,7 +310,7 @@ bool parsePageOptions(const std::vector<std::string>& args, PageOptions& options
         bool help = false;
         const std::vector<std::string> pair(args.begin() + i, args.begin() + std::min(i + 2, args.size()));
         if (!known)
-            problems.push_back(ignoring + shown(args[i]) + ": unknown; the page takes t, step, size and hall");
+            problems.push_back(ignoring + shown(args[i]) + ": unknown; the page takes t, step, size, hall and view");
         else if (!parseWith(table, pair, help, error))
             problems.push_back(ignoring + error);
     }
@@ -329,12 +337,15 @@ std::vector<std::string> argumentList(int argc, char** argv)
 
 const char* viewerHelp()
 {
-    return "usage: pinakora [--window WxH] [--hall folder] [--watch]\n"
+    return "usage: pinakora [--window WxH] [--hall folder] [--watch] [--view TEXT]\n"
            "\n"
            "  --window WxH   a window of that fixed size instead of full screen (1..8192 each)\n"
            "  --hall folder  show the exhibition in that folder (or that exhibition.json)\n"
            "                 instead of the built-in hall\n"
            "  --watch        reload the exhibition shown when a file in its folder changes\n"
+           "  --view TEXT    open the view V printed: the scene stepped from 0 to its time at\n"
+           "                 1/30 s a frame, the camera and settings as they were, the tour\n"
+           "                 going on if it was running\n"
            "  --help         this text\n"
            "\n"
            "Keys and mouse:\n"
@@ -351,6 +362,7 @@ const char* viewerHelp()
            "  P                             restart the guided tour\n"
            "  F1 / F2, F3 / F4, F5 / F6     focal depth, focal length, f-stop x1.1 / /1.1\n"
            "  F12                           save the picture as pinakora-YYYYMMDD-HHMMSS.png\n"
+           "  V                             print the command that opens this view (--view)\n"
            "  drop a folder or .json        show that exhibition\n"
            "\n"
            "Any navigation key or mouse move ends the tour. Close the window to quit.\n";
@@ -359,15 +371,19 @@ const char* viewerHelp()
 const char* captureHelp()
 {
     return "usage: capture [--size WxH] [--step seconds] [--every seconds] [--until seconds]\n"
-           "               [--at t1,t2,...] [--out folder] [--hall folder]\n"
+           "               [--at t1,t2,...] [--out folder] [--hall folder] [--view TEXT]\n"
            "       capture --video file.mp4 [--fps 30] [--size WxH] [--until 90] [--hall folder]\n"
+           "               [--view TEXT]\n"
            "\n"
            "Renders the tour with a fixed clock on a hidden window. Without --video it writes\n"
            "frame-<time>s.png into the folder (default captures) for every time asked for\n"
            "(default 0); with --video it encodes every frame up to --until (default 90) into\n"
            "the file, H.264 in MP4 (or what the file's extension asks for, e.g. .webp, .gif).\n"
            "Default size 1920x1080, step 1/30 s. --hall: the exhibition in that folder (or\n"
-           "that exhibition.json) instead of the built-in hall.\n";
+           "that exhibition.json) instead of the built-in hall.\n"
+           "--view TEXT: start from the view V printed in the viewer, the scene stepped from 0\n"
+           "to its time at 1/30 s a frame; its frame is time 0 (the default --at), and --at,\n"
+           "--every and --until count from it.\n";
 }
 
 const char* benchmarkHelp()

@@ -2,6 +2,8 @@
 // Command lines of the viewer and of the capture and benchmark tools: each is checked
 // whole before any window opens, and the first bad argument comes back as one line
 // that names it ("--size: 0x0 is not a size; want WxH with 1..8192"). No GL here.
+#include "navigation/viewLink.h"
+
 #include <string>
 #include <vector>
 
@@ -20,6 +22,8 @@ struct ViewerOptions {
     int windowHeight = 0;
     std::string hall;     // an exhibition folder or its .json; empty: the built-in hall
     bool watch = false;   // reload the exhibition shown when a file in its folder changes
+    bool viewGiven = false;  // open `view` (a view link) instead of starting the tour
+    ViewLink view;
     bool help = false;
 };
 
@@ -35,6 +39,9 @@ struct CaptureOptions {
     std::string video;  // empty: PNG frames into `out`
     long fps = 30;
     std::string hall;
+    // Start from this view: frame 0 is the view itself and the times count from it.
+    bool viewGiven = false;
+    ViewLink view;
     bool help = false;
 };
 
@@ -58,6 +65,8 @@ struct PageOptions {
     double at = 0.0;
     double step = 1.0;
     std::string hall;  // an exhibition the page was built with, by its folder's name; empty: the built-in hall
+    bool viewGiven = false;  // #view=: open that view; t then counts from it
+    ViewLink view;
 };
 
 // The arguments after the program name. False with `error` set on the first bad one.

@@ -1,7 +1,7 @@
 // Pinakora: opens the full-screen window (or a fixed-size one with --window WxH),
 // builds the hall (or the exhibition of --hall, read before any window) and runs the
 // frame loop until the window is closed, opening folders dropped on it and, with
-// --watch, reloading the exhibition when its folder changes.
+// --watch, reloading the exhibition when its folder changes. --view opens a view V printed.
 #include "app/application.h"
 #include "app/commandLine.h"
 #include "app/console.h"
@@ -10,6 +10,7 @@
 #include "app/folderWatch.h"
 #include "base/frameClock.h"
 #include "base/glCapabilities.h"
+#include "app/viewSharing.h"
 #include "app/window.h"
 #include "render/renderer.h"
 
@@ -34,6 +35,11 @@ int main(int argc, char** argv)
 
     if (!useHallOption(defaultApplication(), options.hall))
         return 2;
+    const std::string mismatch = viewLinkMismatch(options.view, defaultApplication().description.tour);
+    if (options.viewGiven && !mismatch.empty()) {
+        std::cerr << "pinakora: --view: " << mismatch << std::endl;
+        return 2;
+    }
 
     if (!findDataFolders("pinakora"))
         return 1;
@@ -66,6 +72,10 @@ int main(int argc, char** argv)
     FrameRateCounter frameRate;
 
     initApplication();
+    if (options.viewGiven) {
+        openView(options.view);
+        previousTime = glfwGetTime();
+    }
 
     Application& application = defaultApplication();
     FolderWatch watch;

@@ -9,6 +9,9 @@
 //   hall NAME    the exhibition of that folder's name that the page was built with
 //                (tools/web.sh --hall DIR puts it under /halls/NAME); otherwise the
 //                built-in hall
+//   view TEXT    (the page passes #view=TEXT as this) open that view link, as
+//                pinakora --view does; with t, the fixed clock counts from it (t=0: the
+//                view's own frame)
 //
 // The page hands its canvas's touches to pageTouch() below; with a fixed clock, the frame
 // drawn stays to be looked around: a move redraws it at the same time.
@@ -21,6 +24,7 @@
 #include "base/frameClock.h"
 #include "base/glApi.h"
 #include "base/glCapabilities.h"
+#include "app/viewSharing.h"
 #include "app/window.h"
 #include "navigation/touch.h"
 
@@ -44,12 +48,32 @@ struct WebRun {
     long frames = 0;
     long framesLeft = 0;
     double previousTime = 0.0;
+    bool viewGiven = false;
+    bool viewPending = false;  // opened on the first frame
+    ViewLink view;
     FrameRateCounter frameRate;
     Touch touch;
     bool tourRestarted = false;  // by a double tap since the last frame
 };
 
 WebRun run;
+
+// The frame's own time, as capture names its files: the first whole step reaching t.
+double fixedClockTime()
+{
+    const double start = run.viewGiven ? run.view.time : 0.0;
+    return start + static_cast<double>(run.frames) * run.step;
+}
+
+// The fixed clock's last frame is drawn: say so (the loop stays for moves after it).
+void finishFixedClock()
+{
+    // WebGL draws in another process: reading a pixel back waits until the frame is
+    // done, so the line below (screenshots are taken on it) comes after the picture.
+    unsigned char pixel[4];
+    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    std::cout << "Frame at " << fixedClockTime() << " s drawn." << std::endl;
+}
 
 // After the fixed clock's frame: a move or a restarted tour draws it again, the scene's
 // time standing still.
@@ -61,26 +85,28 @@ void redrawAfterInput()
     runFrame(0.0);
     unsigned char pixel[4];
     glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-    std::cout << "Frame at " << static_cast<double>(run.frames) * run.step << " s drawn again after a move."
+    std::cout << "Frame at " << fixedClockTime() << " s drawn again after a move."
               << std::endl;
 }
 
 void frame()
 {
+    if (run.viewPending) {
+        run.viewPending = false;
+        openView(run.view);
+        run.previousTime = emscripten_get_now() / 1000.0;
+        if (run.fixedClock && run.framesLeft == 0)
+            finishFixedClock();
+        return;
+    }
     if (run.fixedClock) {
         if (run.framesLeft <= 0) {
             redrawAfterInput();
             return;
         }
         runFrame(run.step);
-        // WebGL draws in another process: reading a pixel back waits until the frame is
-        // done, so the line below (screenshots are taken on it) comes after the picture.
-        unsigned char pixel[4];
-        glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-        if (--run.framesLeft > 0)
-            return;
-        // The frame's own time, as capture names its files: the first whole step reaching t.
-        std::cout << "Frame at " << static_cast<double>(run.frames) * run.step << " s drawn." << std::endl;
+        if (--run.framesLeft <= 0)
+            finishFixedClock();
         return;
     }
     const double now = emscripten_get_now() / 1000.0;
@@ -169,6 +195,22 @@ void chooseHall(const std::string& name)
     useExhibition(defaultApplication(), std::move(exhibition), folder);
 }
 
+// The view of #view=, opened on the first frame; one whose tour this hall cannot follow is
+// named and the default view shown.
+void chooseView(const PageOptions& options)
+{
+    if (!options.viewGiven)
+        return;
+    const std::string mismatch = viewLinkMismatch(options.view, defaultApplication().description.tour);
+    if (!mismatch.empty()) {
+        report("Ignoring the page parameter view: " + mismatch);
+        return;
+    }
+    run.viewGiven = true;
+    run.viewPending = true;
+    run.view = options.view;
+}
+
 } // namespace
 
 // One finger of the canvas's touch events (phase 0 start, 1 move, 2 end, 3 cancel), at
@@ -197,6 +239,7 @@ int main(int argc, char** argv)
     run.fixedClock = options.fixedClock;
     run.step = options.step;
     chooseHall(options.hall);
+    chooseView(options);
 
     // A large canvas can fail the context outright, and after one failure the browser
     // refuses WebGL to the page: the context is made small and the canvas grows after.
@@ -221,7 +264,7 @@ int main(int argc, char** argv)
 
     // Frame n ends at time n * step; the time asked for is drawn by the first frame reaching it.
     // (parsePageOptions keeps at / step within a whole number of frames a long holds.)
-    run.frames = std::max(1L, static_cast<long>(std::ceil(options.at / run.step - 1e-9)));
+    run.frames = std::max(run.viewGiven ? 0L : 1L, static_cast<long>(std::ceil(options.at / run.step - 1e-9)));
     run.framesLeft = run.frames;
     run.previousTime = emscripten_get_now() / 1000.0;
     emscripten_set_main_loop(frame, 0, 1);

@@ -3,6 +3,7 @@
 #include "base/frameClock.h"
 #include "base/glCapabilities.h"
 #include "app/screenshot.h"
+#include "app/viewSharing.h"
 #include "navigation/keyboard.h"
 #include "navigation/mouse.h"
 
@@ -92,6 +93,8 @@ void glfwKeyEvent(GLFWwindow*, int key, int, int action, int)
     // back is the one on screen. A screenshot is no navigation: the tour goes on.
     if (key == GLFW_KEY_F12 && action == GLFW_PRESS)
         saveScreenshot();
+    if (key == GLFW_KEY_V && action == GLFW_PRESS)
+        shareView();
     onKey(key, action);
 }
 

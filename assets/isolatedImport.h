@@ -1,7 +1,7 @@
 #pragma once
 // Model files imported in a child process (the desktop build only), one after another, so
 // that an importer crash, hang or runaway allocation costs that one model, not the viewer:
-// each import has a time limit (10 s) and the child a memory cap (448 MiB beyond its size
+// each import has a time limit (60 s) and the child a memory cap (2 GiB beyond its size
 // at the fork). A child whose import failed is replaced by a fresh one for the files after
 // it; where no child can be started, the files are imported in this process.
 #include "assets/modelData.h"

@@ -45,6 +45,8 @@ void pointAttribute(GLint location, GLuint buffer, GLint components)
 
 void uploadModel(ModelData& model, const VertexInputs& inputs)
 {
+    // Uploaded again when the programs are rebuilt: the old buffers go first.
+    releaseModelBuffers(model);
     const size_t n = model.vertexCount;
     model.bounds = boundingSphere(model);
     glGenVertexArrays(1, &model.vertexArray);

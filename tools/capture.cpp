@@ -5,6 +5,7 @@
 //           [--at t1,t2,...] [--out captures]
 //   capture --video tour.mp4 [--fps 30] [--size 1280x720] [--until 90]
 //   either with [--hall folder]: that exhibition instead of the built-in hall
+//   and [--view TEXT]: from that view on (its frame is time 0)
 //
 // Exit status: 0 when everything asked for was written, 2 for bad arguments (checked
 // before any window opens, as is an exhibition file with an error, with its own line; a size the driver cannot render is refused once it is
@@ -17,6 +18,7 @@
 #include "base/frameClock.h"
 #include "base/glCapabilities.h"
 #include "app/progress.h"
+#include "app/viewSharing.h"
 #include "app/window.h"
 #include "render/frameCapture.h"
 #include "tools/videoWriter.h"
@@ -84,10 +86,15 @@ int main(int argc, char** argv)
     const bool video = !options.video.empty();
     if (!useHallOption(defaultApplication(), options.hall))
         return 2;
+    const std::string mismatch = viewLinkMismatch(options.view, defaultApplication().description.tour);
+    if (options.viewGiven && !mismatch.empty())
+        return refuse("--view: " + mismatch);
     if (!findDataFolders("capture"))
         return 1;
 
     // Frame n ends at time n * step; a time is captured at the first frame that reaches it.
+    // From a view, frame 0 is the view's own.
+    const long firstFrame = options.viewGiven ? 0 : 1;
     std::set<long> captureFrames;
     long lastFrame = 0;
     if (video) {
@@ -100,7 +107,7 @@ int main(int argc, char** argv)
         if (times.empty())
             times.push_back(0.0);
         for (double t : times) {
-            const long frame = std::max(1L, static_cast<long>(std::ceil(t / options.step - 1e-9)));
+            const long frame = std::max(firstFrame, static_cast<long>(std::ceil(t / options.step - 1e-9)));
             captureFrames.insert(frame);
             lastFrame = std::max(lastFrame, frame);
         }
@@ -131,10 +138,15 @@ int main(int argc, char** argv)
     }
     initApplication();
 
+    if (options.viewGiven)
+        openView(options.view);
+    const double startTime = defaultApplication().clock.totalTime;
+
     int failures = 0;
     ProgressLine progress(lastFrame);
-    for (long frame = 1; frame <= lastFrame; ++frame) {
-        runFrame(options.step);
+    for (long frame = firstFrame; frame <= lastFrame; ++frame) {
+        if (frame > 0)
+            runFrame(options.step);
         if (stopRequested) {
             progress.clear();
             writer.abandon();
@@ -154,7 +166,7 @@ int main(int argc, char** argv)
             }
         } else if (captureFrames.count(frame)) {
             char name[64];
-            std::snprintf(name, sizeof name, "frame-%08.3fs.png", static_cast<double>(frame) * options.step);
+            std::snprintf(name, sizeof name, "frame-%08.3fs.png", startTime + static_cast<double>(frame) * options.step);
             const std::string path = (std::filesystem::path(options.out) / name).string();
             std::string why;
             progress.clear();

@@ -3,7 +3,7 @@
 page's console says it is done, with the console's lines beside it.
 
     webShot.py URL WIDTHxHEIGHT OUT.png CONSOLE.txt [--until TEXT] [--timeout SECONDS]
-               [--press KEY]   (F1 to F12: pressed once after the screenshot)
+               [--press KEY]   (F1 to F12 or a letter: pressed once after the screenshot)
                [--phone]       (a touch screen at 3 device pixels a CSS pixel, mobile layout)
                [--first URL]   (loaded before the page, so it has a page to go back to)
                [--drag touch|mouse X0,Y0,X1,Y1] [--pinch CX,CY,D0,D1] [--tap X,Y]
@@ -192,9 +192,12 @@ def main(argv):
         with open(out, "wb") as f:
             f.write(base64.b64decode(shot["data"]))
         if press and done:
-            code = 111 + int(press[1:])  # Windows virtual key codes: F1 is 112
+            # Windows virtual key codes: F1 is 112, a letter its capital's code.
+            letter = len(press) == 1
+            code = ord(press.upper()) if letter else 111 + int(press[1:])
+            key, name = (press.lower(), "Key" + press.upper()) if letter else (press, press)
             for kind in ("rawKeyDown", "keyUp"):
-                wait(send("Input.dispatchKeyEvent", type=kind, key=press, code=press,
+                wait(send("Input.dispatchKeyEvent", type=kind, key=key, code=name,
                           windowsVirtualKeyCode=code, nativeVirtualKeyCode=code))
             # What the key prints arrives after the events are acknowledged.
             ws.settimeout(5.0)

@@ -9,6 +9,10 @@
 # built with examples/hall (the built-in hall as an exhibition file): ?hall=hall at 960x540
 # is compared with `capture --hall examples/hall` as above, and a copy of the page whose
 # exhibition.json is damaged in its data must name the line and show the built-in hall.
+# A view link made by V in the desktop viewer (the tour running, settings stepped) opens as
+# #view= with t=0 (the view's own frame) and is compared with `capture --view`; V pressed
+# there must give the same link back in the address. The page also holds examples/court
+# (three lights, a mirror, glass, a glTF model of three meshes): ?hall=court is compared too.
 # Touch: a one-finger drag draws what the same left-button drag draws, a long swipe leaves
 # the page where it is (with a page before it to go back to), and on a phone-sized screen
 # (390x844, 3 device pixels a CSS pixel) nothing overflows, the picture shows and a pinch
@@ -18,7 +22,7 @@ cd "$(dirname "$0")/.."
 tolerance=8
 size=480x270
 out=build-web/test
-bash tools/web.sh --no-serve --hall examples/hall
+bash tools/web.sh --no-serve --hall examples/hall --hall examples/court
 dpkg-query -W -f='${Status}' python3-websocket python3-pil 2>/dev/null | grep -q "install ok installed" ||
     DEBIAN_FRONTEND=noninteractive $([ "$(id -u)" -ne 0 ] && echo sudo) \
         apt-get install -y -qq --no-install-recommends python3-websocket python3-pil >/dev/null
@@ -29,6 +33,12 @@ native="$out/frame-0008.000s.png"
 xvfb-run -a -s "-screen 0 1920x1080x24" ./build/capture --hall examples/hall --at 8 --step 1 --size 960x540 \
     --out "$out/hall" >/dev/null
 hallNative="$out/hall/frame-0008.000s.png"
+xvfb-run -a -s "-screen 0 1920x1080x24" ./build/capture --hall examples/court --at 8 --step 1 --size "$size" \
+    --out "$out/court" >/dev/null
+courtNative="$out/court/frame-0008.000s.png"
+view="v1_eye:-1199.009,840,434.12793_at:-620,640,620_t:24.145_tour:1,22.953_dof:11,1000,20.9"
+xvfb-run -a -s "-screen 0 1920x1080x24" ./build/capture --view "$view" --size "$size" --out "$out/view" >/dev/null
+viewNative="$out/view/frame-0024.145s.png"
 
 # The same page with one ',' of the exhibition's file turned into ';' (same length, so the
 # data's offsets hold).
@@ -53,14 +63,18 @@ status=0
 /usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/?t=8&size=$size" "$size" "$out/browser.png" \
     "$out/console.txt" --press F1 || status=1
 [ $status -eq 0 ] || echo "FAIL: the page never said it drew the frame"
-/usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/?t=NaN&size=0x0" 320x180 "$out/badParameters.png" \
+/usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/?t=NaN&size=0x0#view=v1_eye:1,2" 320x180 "$out/badParameters.png" \
     "$out/badParameters.txt" --until "FPS:" --timeout 120 ||
     { status=1; echo "FAIL: the page with bad parameters never ran the tour"; }
 /usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/?hall=hall&t=8&size=960x540" 960x540 "$out/hallBrowser.png" \
     "$out/hallConsole.txt" || { status=1; echo "FAIL: the page never said it drew the exhibition's frame"; }
+/usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/?hall=court&t=8&size=$size" "$size" "$out/courtBrowser.png" \
+    "$out/courtConsole.txt" || { status=1; echo "FAIL: the page never said it drew the court's frame"; }
 /usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/test/badHall/?hall=hall&t=1&size=320x180" 320x180 \
     "$out/badHall.png" "$out/badHall.txt" --timeout 300 ||
     { status=1; echo "FAIL: the page with a damaged exhibition never drew the built-in hall"; }
+/usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/?t=0&size=$size#view=$view" "$size" "$out/viewBrowser.png" \
+    "$out/viewConsole.txt" --press V || { status=1; echo "FAIL: the page never said it drew the view's frame"; }
 
 touchShot() { /usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/$1" "${@:2}" --timeout 300; }
 echo '<!doctype html><title>Before Pinakora</title>' >build-web/test/first.html
@@ -103,7 +117,9 @@ sys.exit(1 if failed else 0)
 PY
 
 /usr/bin/python3 - "$out/console.txt" "$out/browser.png" "$native" "$tolerance" "$out/badParameters.txt" \
-    "$out/hallConsole.txt" "$out/hallBrowser.png" "$hallNative" "$out/badHall.txt" <<'PY' || status=1
+    "$out/hallConsole.txt" "$out/hallBrowser.png" "$hallNative" "$out/badHall.txt" \
+    "$out/viewConsole.txt" "$out/viewBrowser.png" "$viewNative" "$view" \
+    "$out/courtBrowser.png" "$courtNative" <<'PY' || status=1
 import re
 import sys
 from PIL import Image, ImageChops, ImageStat
@@ -112,7 +128,8 @@ console = open(consoleFile).read()
 failed = False
 badConsole = open(sys.argv[5]).read()
 for line in ["Ignoring the page parameter t: NaN is not a time", "Ignoring the page parameter size: 0x0 is not a size",
-             "WebGL 2 context made: .*, 320x180$"]:
+             "WebGL 2 context made: .*, 320x180$",
+             "Ignoring the page parameter view: eye: 1,2 is not three numbers x,y,z"]:
     if not re.search(line, badConsole, re.M):
         print(f"FAIL: with ?t=NaN&size=0x0 the console lacks \"{line}\"")
         failed = True
@@ -159,6 +176,17 @@ def compare(what, browserShot, nativeShot):
 
 failed = not compare("of the built-in hall", browserShot, nativeShot) or failed
 failed = not compare("of ?hall=hall at 960x540", hallBrowser, hallNative) or failed
+viewConsole, viewBrowser, viewNative, view = sys.argv[10:14]
+viewLines = open(viewConsole).read()
+if "Frame at 24.145 s drawn." not in viewLines:
+    print("FAIL: with #view= the console lacks \"Frame at 24.145 s drawn.\"")
+    failed = True
+if not re.search(r"^log: View: http://\S+#view=" + re.escape(view) + "$", viewLines, re.M):
+    print("FAIL: V in the page opened from #view= did not give the same link back")
+    failed = True
+failed = not compare("of #view=", viewBrowser, viewNative) or failed
+# The court: three lights, a mirror, a glass ball and a glTF model of three meshes.
+failed = not compare("of ?hall=court", sys.argv[14], sys.argv[15]) or failed
 sys.exit(1 if failed else 0)
 PY
 

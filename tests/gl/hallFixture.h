@@ -33,8 +33,8 @@ protected:
     virtual int hallHeight() const { return smallHeight; }
 };
 
-// Puts camera, tour, keys, filter parameters and the (empty) environment maps back to
-// their start state.
+// Puts the built-in hall, camera, tour, keys, filter parameters and the (empty)
+// environment maps back to their start state.
 void resetHallState();
 
 // One frame at time t (seconds) as the animation sees it: lights, shadow maps, the spin

@@ -1,7 +1,8 @@
 // The three command lines, checked whole before any window: every bad argument is
 // refused with one line naming it; good ones land in the options. The browser page's
 // parameters go through the same checks, each bad one named and left at its default. Also the texts the
-// tools and F12 make: the progress line and the screenshot's file name.
+// tools and F12 make: the progress line and the screenshot's file name. View links (--view,
+// the page's view) are read whole and come back as the same text.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -83,9 +84,49 @@ const ArgumentCase argumentCases[] = {
      "Ignoring the page parameter hall: ../etc is not an exhibition's name; want the name of its folder"},
     {Page, {"hall", "a/b"}, "Ignoring the page parameter hall: a/b is not an exhibition's name; want the name of its folder"},
     {Page, {"frames", "3", "--help", "x"},
-     "Ignoring the page parameter frames: unknown; the page takes t, step, size and hall\n"
-     "Ignoring the page parameter --help: unknown; the page takes t, step, size and hall"},
+     "Ignoring the page parameter frames: unknown; the page takes t, step, size, hall and view\n"
+     "Ignoring the page parameter --help: unknown; the page takes t, step, size, hall and view"},
+    // View links: an accepted one must come back as the same text (no digit of the camera
+    // lost), a malformed one is named by its part.
+    {Viewer, {"--view", "v1_eye:-1234.5677,1100,3.1415927_at:0,520.25,-0.3_t:8.533_tour:3,6.2_dof:12.1,1000,19"}, ""},
+    {Capture, {"--view", "v1_eye:1e-06,0,0_at:0,0,-1_t:0_tour:off_dof:10,1000,19"}, ""},
+    {Page, {"view", "v1_eye:0,2,0_at:0,0,0_t:86400_tour:-1,0_dof:10,1000,19.5"}, ""},
+    {Viewer, {"--view", ""}, "--view: an empty value is not a view link; want one as V prints it, v1_eye:..._at:..."},
+    {Viewer, {"--view", "v2_eye:1,2,3"}, "--view: v2 is a view link this build cannot read; it reads v1"},
+    {Viewer, {"--view", "v1_eye:1,2_at:0,0,0"}, "--view: eye: 1,2 is not three numbers x,y,z"},
+    {Viewer, {"--view", "v1_eye:1,2,3_at:0,nan,0"}, "--view: at: 0,nan,0 is not three numbers x,y,z"},
+    {Viewer, {"--view", "v1_eye:1,2,3_at:0,1e99,0"}, "--view: at: 0,1e99,0 is not three numbers x,y,z"},
+    {Viewer, {"--view", "v1_at:0,0,0_eye:1,2,3"}, "--view: want the part eye: where it has at:0,0,0"},
+    {Capture, {"--view", "v1_eye:1,2,3_at:0,0,0_t:5"}, "--view: the part tour: is missing after t:5"},
+    {Capture, {"--view", "v1_eye:1,2,3_at:0,0,0_t:-1_tour:off_dof:10,1000,19"},
+     "--view: t: -1 is not a time; want seconds in 0..86400"},
+    {Capture, {"--view", "v1_eye:1,2,3_at:0,0,0_t:8_tour:1.5,2_dof:10,1000,19"},
+     "--view: tour: 1.5,2 is not off or step,seconds (a step from -1 up, seconds >= 0)"},
+    {Capture, {"--view", "v1_eye:1,2,3_at:0,0,0_t:8_tour:2,9_dof:10,1000,19"},
+     "--view: tour: 9 s into the tour is later than the scene's time t:8"},
+    {Capture, {"--view", "v1_eye:1,2,3_at:0,0,0_t:8_tour:off_dof:10,0,19"},
+     "--view: dof: 10,0,19 is not three numbers > 0 (focal depth, focal length, f-stop)"},
+    {Capture, {"--view", "v1_eye:1,2,3_at:1,2,3_t:8_tour:off_dof:10,1000,19"},
+     "--view: eye: the same point as at:, so the camera looks nowhere"},
+    {Page, {"view", "v1_eye:1,2,3_at:0,0,0_t:8_tour:off_dof:10,1000,19_x"},
+     "Ignoring the page parameter view: an extra part x after dof:"},
+    {Page, {"view", "v1%5Feye:1,2,3"},
+     "Ignoring the page parameter view: v1%5Feye:1,2,3 is not a view link; want one as V prints it, v1_eye:..._at:..."},
 };
+
+// The view link an accepted case read, written out again; empty when it gave none.
+std::string viewLinkRead(bool given, const ViewLink& view)
+{
+    return given ? formatViewLink(view) : "";
+}
+
+std::string viewLinkGiven(const std::vector<std::string>& args)
+{
+    for (size_t i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == "--view" || args[i] == "view")
+            return args[i + 1];
+    return "";
+}
 
 TEST(CommandLine, EachBadArgumentIsNamedInOneLine)
 {
@@ -94,12 +135,15 @@ TEST(CommandLine, EachBadArgumentIsNamedInOneLine)
         for (const std::string& a : c.args)
             joined += a + " ";
         bool ok = false;
+        std::string view;
         if (c.program == Viewer) {
             ViewerOptions options;
             ok = parseViewerOptions(c.args, options, error);
+            view = viewLinkRead(options.viewGiven, options.view);
         } else if (c.program == Capture) {
             CaptureOptions options;
             ok = parseCaptureOptions(c.args, options, error);
+            view = viewLinkRead(options.viewGiven, options.view);
         } else if (c.program == Benchmark) {
             BenchmarkOptions options;
             ok = parseBenchmarkOptions(c.args, options, error);
@@ -109,9 +153,11 @@ TEST(CommandLine, EachBadArgumentIsNamedInOneLine)
             ok = parsePageOptions(c.args, options, problems);
             for (const std::string& line : problems)
                 error += (error.empty() ? "" : "\n") + line;
+            view = viewLinkRead(options.viewGiven, options.view);
         }
         EXPECT_EQ(ok, std::string(c.error).empty()) << joined;
         EXPECT_EQ(error, c.error) << joined;
+        EXPECT_EQ(view, ok ? viewLinkGiven(c.args) : "") << joined;
     }
 }
 

@@ -1,6 +1,7 @@
 // generateAssets <outputDir>: writes the hall's models to <outputDir>/models and its
 // pictures to <outputDir>/textures; generateAssets --court <dir> writes the example
-// exhibition examples/court. The output depends on nothing but this code, so
+// exhibition examples/court, and --scaling <dir> the exhibitions that measure the frame against
+// exhibit and triangle counts. The output depends on nothing but this code, so
 // running it twice gives the same bytes.
 #include "models.h"
 #include "textures.h"
@@ -83,8 +84,12 @@ int main(int argc, char** argv)
         check(writeCourt(argv[2]), argv[2]);
         return ok ? 0 : 1;
     }
+    if (argc == 3 && std::string(argv[1]) == "--scaling") {
+        check(writeScaling(argv[2]), argv[2]);
+        return ok ? 0 : 1;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: generateAssets <outputDir> | --court <dir>\n");
+        std::fprintf(stderr, "usage: generateAssets <outputDir> | --court <dir> | --scaling <dir>\n");
         return 2;
     }
     const std::filesystem::path root(argv[1]);

@@ -40,3 +40,6 @@ bool writeGltf(const std::vector<GltfPart>& parts, const std::string& dir, const
 
 // The example exhibition examples/court: its glTF group and its exhibition.json.
 bool writeCourt(const std::string& dir);
+// Generated exhibitions for measuring the frame's growth (13, 50 and 200 exhibits; a ball
+// of 100k, 1M and 4M triangles), each in a folder of its own under dir.
+bool writeScaling(const std::string& dir);

@@ -17,6 +17,9 @@
 //
 // Without size, the canvas follows the window and its device pixel ratio (up to 2).
 //
+// The page hands its canvas's touches to pageTouch() below; with a fixed clock, the frame
+// drawn stays to be looked around: a move redraws it at the same time.
+//
 // They pass capture's checks; a bad one is named in the console and the page's status box
 // and the default takes its place.
 #include "app/application.h"
@@ -27,6 +30,7 @@
 #include "base/glCapabilities.h"
 #include "app/viewSharing.h"
 #include "app/window.h"
+#include "navigation/touch.h"
 
 #include <GLFW/glfw3.h>
 #include <algorithm>
@@ -56,21 +60,41 @@ struct WebRun {
     int windowWidth = 0;  // the window's CSS size and ratio the canvas was last fitted to
     int windowHeight = 0;
     double pixelRatio = 0.0;
+    Touch touch;
+    bool tourRestarted = false;  // by a double tap since the last frame
 };
 
 WebRun run;
 
-// The fixed clock's last frame is drawn: say so, and stop.
+// The frame's own time, as capture names its files: the first whole step reaching t.
+double fixedClockTime()
+{
+    const double start = run.viewGiven ? run.view.time : 0.0;
+    return start + static_cast<double>(run.frames) * run.step;
+}
+
+// The fixed clock's last frame is drawn: say so (the loop stays for moves after it).
 void finishFixedClock()
 {
     // WebGL draws in another process: reading a pixel back waits until the frame is
     // done, so the line below (screenshots are taken on it) comes after the picture.
     unsigned char pixel[4];
     glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-    // The frame's own time, as capture names its files: the first whole step reaching t.
-    const double start = run.viewGiven ? run.view.time : 0.0;
-    std::cout << "Frame at " << start + static_cast<double>(run.frames) * run.step << " s drawn." << std::endl;
-    emscripten_cancel_main_loop();
+    std::cout << "Frame at " << fixedClockTime() << " s drawn." << std::endl;
+}
+
+// After the fixed clock's frame: a move or a restarted tour draws it again, the scene's
+// time standing still.
+void redrawAfterInput()
+{
+    if (!mouseHasMotion(defaultApplication().mouse) && !run.tourRestarted)
+        return;
+    run.tourRestarted = false;
+    runFrame(0.0);
+    unsigned char pixel[4];
+    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    std::cout << "Frame at " << fixedClockTime() << " s drawn again after a move."
+              << std::endl;
 }
 
 void followWindow();
@@ -86,6 +110,10 @@ void frame()
         return;
     }
     if (run.fixedClock) {
+        if (run.framesLeft <= 0) {
+            redrawAfterInput();
+            return;
+        }
         runFrame(run.step);
         if (--run.framesLeft <= 0)
             finishFixedClock();
@@ -240,6 +268,22 @@ void chooseView(const PageOptions& options)
 
 } // namespace
 
+// One finger of the canvas's touch events (phase 0 start, 1 move, 2 end, 3 cancel), at
+// CSS pixels from the canvas's corner, at the event's time in seconds.
+extern "C" EMSCRIPTEN_KEEPALIVE void pageTouch(int phase, double id, double x, double y, double seconds)
+{
+    Application& application = defaultApplication();
+    const long finger = static_cast<long>(id);
+    if (phase == 0)
+        onTouchStart(run.touch, finger, x, y, seconds);
+    else if (phase == 1)
+        onTouchMove(run.touch, application.mouse, finger, x, y);
+    else if (phase == 2)
+        run.tourRestarted = onTouchEnd(run.touch, application.tour, finger, x, y, seconds) || run.tourRestarted;
+    else
+        onTouchCancel(run.touch, finger);
+}
+
 int main(int argc, char** argv)
 {
     PageOptions options;
@@ -268,6 +312,7 @@ int main(int argc, char** argv)
     std::cout << "WebGL 2 context made: " << reinterpret_cast<const char*>(glGetString(GL_VERSION)) << ", "
               << width << "x" << height << std::endl;
     connectKeyboard(window);
+    connectMouse(window);
     glfwSetWindowTitle(window, "Pinakora");
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     initApplication();

@@ -78,6 +78,11 @@ void processMouse(Mouse& mouse, Camera& camera, Tour& tour)
     mouse.orbitX = mouse.orbitY = mouse.walkX = mouse.walkY = mouse.wheel = 0.0;
 }
 
+bool mouseHasMotion(const Mouse& mouse)
+{
+    return mouse.orbitX != 0.0 || mouse.orbitY != 0.0 || mouse.walkX != 0.0 || mouse.walkY != 0.0 || mouse.wheel != 0.0;
+}
+
 void resetMouse(Mouse& mouse)
 {
     mouse = Mouse{};

@@ -35,6 +35,9 @@ void onScroll(Mouse& mouse, double notches);
 // for, whatever the frame's own time step.
 void processMouse(Mouse& mouse, Camera& camera, Tour& tour);
 
+// Whether motion gathered since the previous frame waits for processMouse().
+bool mouseHasMotion(const Mouse& mouse);
+
 // Forgets buttons, cursor and anything gathered (a fresh start for tests).
 void resetMouse(Mouse& mouse);
 

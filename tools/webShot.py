@@ -8,6 +8,13 @@ page's console says it is done, with the console's lines beside it.
                                         size and device pixel ratio; the screenshot
                                         waits for the page's "Canvas" line and the
                                         next "FPS:" line after it)
+               [--phone]       (a touch screen at 3 device pixels a CSS pixel, mobile layout)
+               [--first URL]   (loaded before the page, so it has a page to go back to)
+               [--drag touch|mouse X0,Y0,X1,Y1] [--pinch CX,CY,D0,D1] [--tap X,Y]
+                               (once the page is done, in order: a one-finger or left-button
+                               drag, two fingers on a level moved from D0 to D1 apart, a
+                               finger's tap; the screenshot waits for the frames they draw,
+                               and one from before them is saved beside it as OUT-before.png)
 
 A browser's own --screenshot waits on a virtual clock that runs on while the GPU process
 draws, so it catches an earlier frame; this one waits for the page to say so over the
@@ -47,6 +54,23 @@ def main(argv):
         size, _, ratio = args[i + 1].partition("@")
         resize = [int(v) for v in size.split("x")] + [float(ratio or 1)]
         del args[i:i + 2]
+    phone = "--phone" in args
+    if phone:
+        args.remove("--phone")
+    first = None
+    if "--first" in args:
+        i = args.index("--first")
+        first = args[i + 1]
+        del args[i:i + 2]
+    gestures = []
+    while any(a in args for a in ("--drag", "--pinch", "--tap")):
+        i = min(args.index(a) for a in ("--drag", "--pinch", "--tap") if a in args)
+        if args[i] == "--drag":
+            gestures.append((args[i + 1], [float(v) for v in args[i + 2].split(",")]))
+            del args[i:i + 3]
+        else:
+            gestures.append((args[i][2:], [float(v) for v in args[i + 1].split(",")]))
+            del args[i:i + 2]
     if len(args) != 4:
         print(__doc__, file=sys.stderr)
         return 2
@@ -85,6 +109,49 @@ def main(argv):
                 if message.get("id") == n:
                     return message.get("result", {})
 
+        def waitFor(test, seconds):
+            end = time.time() + seconds
+            while time.time() < end:
+                ws.settimeout(max(0.1, end - time.time()))
+                try:
+                    message = json.loads(ws.recv())
+                except websocket.WebSocketTimeoutException:
+                    return
+                note(message)
+                if test(message):
+                    break
+            ws.settimeout(timeout)
+
+        def gesture(kind, values, steps=12):
+            if kind == "mouse":
+                x0, y0, x1, y1 = values
+                wait(send("Input.dispatchMouseEvent", type="mouseMoved", x=x0, y=y0))
+                wait(send("Input.dispatchMouseEvent", type="mousePressed", x=x0, y=y0, button="left", clickCount=1))
+                for k in range(1, steps + 1):
+                    wait(send("Input.dispatchMouseEvent", type="mouseMoved", x=x0 + (x1 - x0) * k / steps,
+                              y=y0 + (y1 - y0) * k / steps, button="left", buttons=1))
+                wait(send("Input.dispatchMouseEvent", type="mouseReleased", x=x1, y=y1, button="left", clickCount=1))
+                return
+            if kind == "tap":
+                path = [[tuple(values)]]
+            elif kind == "touch":
+                x0, y0, x1, y1 = values
+                path = [[(x0 + (x1 - x0) * k / steps, y0 + (y1 - y0) * k / steps)] for k in range(steps + 1)]
+            elif kind == "pinch":
+                cx, cy, d0, d1 = values
+                path = []
+                for k in range(steps + 1):
+                    half = (d0 + (d1 - d0) * k / steps) / 2
+                    path.append([(cx - half, cy), (cx + half, cy)])
+            else:
+                raise SystemExit(f"webShot.py: no gesture {kind}")
+            points = lambda at: [{"x": x, "y": y, "id": n} for n, (x, y) in enumerate(at)]
+            wait(send("Input.dispatchTouchEvent", type="touchStart", touchPoints=points(path[0])))
+            for at in path[1:]:
+                time.sleep(0.02)
+                wait(send("Input.dispatchTouchEvent", type="touchMove", touchPoints=points(at)))
+            wait(send("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[]))
+
         def note(message):
             nonlocal done
             if message.get("method") == "Runtime.consoleAPICalled":
@@ -96,9 +163,14 @@ def main(argv):
                 lines.append("exception: " + message["params"]["exceptionDetails"].get("text", ""))
 
         wait(send("Runtime.enable"))
-        wait(send("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=1,
-                  mobile=False))
+        wait(send("Emulation.setDeviceMetricsOverride", width=width, height=height,
+                  deviceScaleFactor=3 if phone else 1, mobile=phone))
+        if phone or gestures:
+            wait(send("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=5))
         wait(send("Page.enable"))
+        if first:
+            wait(send("Page.navigate", url=first))
+            waitFor(lambda m: m.get("method") == "Page.loadEventFired", 30.0)
         wait(send("Page.navigate", url=url))
         deadline = time.time() + timeout
         while not done and time.time() < deadline:
@@ -109,6 +181,25 @@ def main(argv):
                 break
         if resize and done:
             done = resizeAndWait(send, wait, note, ws, lines, resize, deadline)
+        if done and gestures:
+            before = wait(send("Page.captureScreenshot", format="png"))
+            with open(os.path.splitext(out)[0] + "-before.png", "wb") as f:
+                f.write(base64.b64decode(before["data"]))
+            for kind, values in gestures:
+                gesture(kind, values)
+            # The moves redraw the picture: the shot waits for a frame drawn after them, and
+            # then for three quiet seconds or a second frame.
+            isFrame = lambda line: line.split(": ", 1)[-1].startswith(until)
+            drawn = sum(1 for line in lines if isFrame(line))
+            deadline = time.time() + 60.0
+            while time.time() < deadline and sum(1 for line in lines if isFrame(line)) < drawn + 2:
+                ws.settimeout(3.0)
+                try:
+                    note(json.loads(ws.recv()))
+                except websocket.WebSocketTimeoutException:
+                    if sum(1 for line in lines if isFrame(line)) > drawn:
+                        break
+            ws.settimeout(timeout)
         shot = wait(send("Page.captureScreenshot", format="jpg" if out.endswith(".jpg") else "png", quality=85))
         with open(out, "wb") as f:
             f.write(base64.b64decode(shot["data"]))
@@ -127,6 +218,14 @@ def main(argv):
                     note(json.loads(ws.recv()))
             except websocket.WebSocketTimeoutException:
                 pass
+        state = wait(send("Runtime.evaluate", returnByValue=True, expression="""JSON.stringify({
+            url: location.href, history: history.length,
+            scrollWidth: document.documentElement.scrollWidth, innerWidth: innerWidth,
+            scrollHeight: document.documentElement.scrollHeight, innerHeight: innerHeight,
+            canvas: (function (c) { var r = c && c.getBoundingClientRect();
+                                     return r ? [r.left, r.top, r.width, r.height] : null; })(
+                document.getElementById('canvas'))})"""))
+        lines.append("page: " + state.get("result", {}).get("value", "{}"))
         ws.close()
     finally:
         browser.terminate()

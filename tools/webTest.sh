@@ -14,6 +14,10 @@
 # there must give the same link back in the address. The page also holds examples/court
 # (three lights, a mirror, glass, a glTF model of three meshes): ?hall=court is compared too.
 # A page without size follows the window: resized, its canvas draws the new size, filled.
+# Touch: a one-finger drag draws what the same left-button drag draws, a long swipe leaves
+# the page where it is (with a page before it to go back to), and on a phone-sized screen
+# (390x844, 3 device pixels a CSS pixel) nothing overflows, the picture shows and a pinch
+# changes it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tolerance=8
@@ -96,6 +100,46 @@ PY
     { status=1; echo "FAIL: the page with a damaged exhibition never drew the built-in hall"; }
 /usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/?t=0&size=$size#view=$view" "$size" "$out/viewBrowser.png" \
     "$out/viewConsole.txt" --press V || { status=1; echo "FAIL: the page never said it drew the view's frame"; }
+
+touchShot() { /usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/$1" "${@:2}" --timeout 300; }
+echo '<!doctype html><title>Before Pinakora</title>' >build-web/test/first.html
+touchShot "?t=2&size=$size" "$size" "$out/touchDrag.png" "$out/touchDrag.txt" \
+    --first "http://127.0.0.1:$port/test/first.html" --drag touch 120,135,360,135 || true
+touchShot "?t=2&size=$size" "$size" "$out/mouseDrag.png" "$out/mouseDrag.txt" --drag mouse 120,135,360,135 || true
+touchShot "?t=2" 390x844 "$out/phone.png" "$out/phone.txt" --phone --pinch 195,420,80,240 || true
+/usr/bin/python3 - "$out" <<'PY' || status=1
+import json
+import sys
+from PIL import Image, ImageChops, ImageStat
+out = sys.argv[1]
+difference = lambda a, b: sum(ImageStat.Stat(ImageChops.difference(
+    Image.open(f"{out}/{a}.png").convert("RGB"), Image.open(f"{out}/{b}.png").convert("RGB"))).mean) / 3
+page = lambda name: json.loads(([l for l in open(f"{out}/{name}.txt") if l.startswith("page: ")] or ["page: {}"])[-1][6:])
+failed = []
+swipe = page("touchDrag")
+if not swipe.get("url", "").endswith("/?t=2&size=480x270") or not swipe.get("canvas"):
+    failed.append(f"a long one-finger swipe left the page: {swipe}")
+moved = {name: "drawn again after a move" in open(f"{out}/{name}.txt").read() for name in ("touchDrag", "mouseDrag", "phone")}
+if not all(moved.values()):
+    failed.append(f"a gesture did not redraw the frame: {moved}")
+else:
+    drag, alike, pinch = difference("touchDrag-before", "touchDrag"), difference("touchDrag", "mouseDrag"), \
+        difference("phone-before", "phone")
+    print(f"Touch: one-finger drag changes the frame by {drag:.2f}, differs from the mouse drag's by {alike:.2f}; "
+          f"pinch changes it by {pinch:.2f} (of 255)")
+    if drag < 8 or alike > 1 or pinch < 8:
+        failed.append("touch did not move the camera as the mouse does")
+phone = page("phone")
+box = phone.get("canvas") or [0, 0, 1e9, 1e9]
+if phone.get("scrollWidth", 1e9) > phone.get("innerWidth", 0) or phone.get("scrollHeight", 1e9) > phone.get(
+        "innerHeight", 0) or box[0] < 0 or box[1] < 0 or box[0] + box[2] > 390 or box[1] + box[3] > 844:
+    failed.append(f"at 390x844 the page overflows: {phone}")
+if sum(ImageStat.Stat(Image.open(f"{out}/phone-before.png").convert("L")).mean) < 20:
+    failed.append("at 390x844 the screenshot shows no picture")
+for line in failed:
+    print("FAIL: " + line)
+sys.exit(1 if failed else 0)
+PY
 
 /usr/bin/python3 - "$out/console.txt" "$out/browser.png" "$native" "$tolerance" "$out/badParameters.txt" \
     "$out/hallConsole.txt" "$out/hallBrowser.png" "$hallNative" "$out/badHall.txt" \

@@ -1,5 +1,5 @@
 // Keyboard rows and modifiers, the tour hand-over, and the depth-of-field keys,
-// driven through an injected key state; the mouse, driven by plain event numbers.
+// driven through an injected key state; the mouse and touch, driven by plain event numbers.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -11,6 +11,7 @@
 #include "navigation/camera.h"
 #include "navigation/keyboard.h"
 #include "navigation/mouse.h"
+#include "navigation/touch.h"
 #include "navigation/tour.h"
 #include "navigation/view.h"
 
@@ -188,6 +189,68 @@ TEST_F(KeyboardTest, MouseMovesAsTheKeysHeldForTheSameTime)
         EXPECT_EQ(deltaTime, 0.5) << c.name;
         processMouse();  // nothing gathered twice
         EXPECT_NEAR(camera.eye.x, eye.x, 0.05f) << c.name;
+    }
+    resetMouse();
+}
+
+// Touches of one frame, the key that must make the same move held for that many frames at
+// 60 per second (through the mouse's gathered motion), and whether they restart the tour.
+Touch touch;
+struct TouchCase { const char* name; std::function<void()> events; Move key; int frames; bool restarts; };
+void down(long id, double x, double y, double t = 0.0) { onTouchStart(touch, id, x, y, t); }
+void move(long id, double x, double y) { onTouchMove(touch, defaultMouse(), id, x, y); }
+void up(long id, double x, double y, double t = 0.1) { onTouchEnd(touch, defaultTour(), id, x, y, t); }
+const TouchCase touchCases[] = {
+    {"one finger right in small steps, from where it went down",
+     [] { down(1, 100, 100); for (int x = 104; x <= 132; x += 4) move(1, x, 100); up(1, 132, 100, 0.5); },
+     orbitLeft, 6, false},
+    {"one finger down, far past the limit", [] { down(1, 10, 10); move(1, 10, 3210); up(1, 10, 3210); }, orbitUp, 600,
+     false},
+    {"two fingers up together", [] { down(1, 100, 300); down(2, 200, 300); move(1, 100, 280); move(2, 200, 280); },
+     moveForward, 6, false},
+    {"two fingers spread to twice their distance",
+     [] { down(1, 200, 100); down(2, 300, 100); move(1, 150, 100); move(2, 350, 100); }, zoomIn, 30, false},
+    {"two fingers pinched to half", [] { down(1, 100, 100); down(2, 300, 100); move(1, 150, 100); move(2, 250, 100); },
+     zoomOut, 30, false},
+    {"second finger lifted: the first drags on from where it is",
+     [] { down(1, 100, 100); down(2, 300, 100); up(2, 300, 100); move(1, 132, 100); }, orbitLeft, 6, false},
+    {"a third finger is ignored",
+     [] { down(1, 100, 100); down(2, 300, 100); down(3, 500, 100); move(3, 900, 500); up(3, 900, 500); }, nullptr, 0,
+     false},
+    {"a tap that trembles", [] { down(1, 100, 100); move(1, 103, 98); up(1, 103, 98); }, nullptr, 0, false},
+    {"double tap", [] { down(1, 100, 100, 0.0); up(1, 100, 100, 0.1); down(1, 104, 102, 0.3); up(1, 104, 102, 0.4); },
+     nullptr, 0, true},
+    {"two taps too far apart in time",
+     [] { down(1, 100, 100, 0.0); up(1, 100, 100, 0.1); down(1, 100, 100, 0.6); up(1, 100, 100, 0.7); }, nullptr, 0,
+     false},
+    {"a drag between two taps",
+     [] { down(1, 100, 100, 0.0); up(1, 100, 100, 0.05); down(1, 100, 100, 0.1); move(1, 116, 100);
+          up(1, 116, 100, 0.15); down(1, 100, 100, 0.2); up(1, 100, 100, 0.25); },
+     orbitLeft, 3, false},
+};
+
+TEST_F(KeyboardTest, TouchMovesAsTheMouseAndTheKeys)
+{
+    for (const TouchCase& c : touchCases) {
+        initCamera();
+        deltaTime = 1.0 / 60.0;
+        for (int frame = 0; frame < c.frames; ++frame)
+            c.key();
+        const glm::vec3 eye = camera.eye, target = camera.target;
+
+        initCamera();
+        resetMouse();
+        resetTouch(touch);
+        tourMode = false;
+        tourStep = 3;
+        c.events();
+        processMouse();
+        for (int axis = 0; axis < 3; ++axis) {
+            EXPECT_NEAR(camera.eye[axis], eye[axis], 0.05f) << c.name;
+            EXPECT_NEAR(camera.target[axis], target[axis], 0.05f) << c.name;
+        }
+        EXPECT_EQ(tourMode, c.restarts) << c.name;
+        EXPECT_EQ(tourStep, c.restarts ? -1 : 3) << c.name;
     }
     resetMouse();
 }

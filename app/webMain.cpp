@@ -30,6 +30,7 @@
 #include "base/glCapabilities.h"
 #include "app/viewSharing.h"
 #include "app/window.h"
+#include "navigation/mouse.h"
 #include "navigation/touch.h"
 
 #include <GLFW/glfw3.h>
@@ -313,6 +314,16 @@ int main(int argc, char** argv)
               << width << "x" << height << std::endl;
     connectKeyboard(window);
     connectMouse(window);
+    // The browser gives the cursor in the canvas's drawing-buffer pixels, touches come in CSS
+    // pixels: the mouse takes CSS pixels too, so a drag turns the camera as far on a screen
+    // of any pixel ratio, by mouse or by finger.
+    glfwSetCursorPosCallback(window, [](GLFWwindow*, double x, double y) {
+        const double perCssPixel = EM_ASM_DOUBLE({
+            var box = Module.canvas.getBoundingClientRect();
+            return box.width > 0 ? Module.canvas.width / box.width : 1;
+        });
+        onCursorMoved(x / perCssPixel, y / perCssPixel);
+    });
     glfwSetWindowTitle(window, "Pinakora");
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     initApplication();

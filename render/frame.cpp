@@ -3,6 +3,7 @@
 #include "navigation/view.h"
 #include "render/renderer.h"
 #include "render/scenePass.h"
+#include "render/textOverlay.h"
 #include "scene/hall.h"
 
 namespace {
@@ -191,6 +192,9 @@ void renderFrame(Renderer& renderer, const Hall& hall, const View& view)
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     PassScope timing(renderer.timing, FramePass::Present);
     presentFrame(renderer);
+    // Over the finished picture at the window's own pixels, so the text stays sharp.
+    if (view.labels)
+        drawLabels(renderer, hall, view);
     if (renderer.afterPresent)
         renderer.afterPresent();
 }

@@ -271,6 +271,7 @@ bool parseBenchmarkOptions(const std::vector<std::string>& args, BenchmarkOption
         {"--settle", true, numberInto(options.settle, 1, static_cast<long>(maximumFrames))},
         {"--trivial-ratio", false, flag(options.trivialRatio)},
         {"--json", false, flag(options.json)},
+        {"--labels", false, flag(options.labels)},
         {"--hall", true, hallInto(options.hall)},
     };
     return parseWith(table, args, options.help, error);
@@ -389,7 +390,7 @@ const char* captureHelp()
 const char* benchmarkHelp()
 {
     return "usage: benchmark [--frames N] [--size WxH] [--step seconds] [--settle N] [--trivial-ratio] [--json]\n"
-           "                 [--hall folder]\n";
+           "                 [--labels] [--hall folder]\n";
 }
 
 std::string driverSizeRefusal(const char* option, int width, int height, int driverLimit)

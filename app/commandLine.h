@@ -53,6 +53,7 @@ struct BenchmarkOptions {
     int settle = 100;
     bool trivialRatio = false;
     bool json = false;
+    bool labels = false;  // with the exhibits' name tags on, as after L
     std::string hall;
     bool help = false;
 };

@@ -9,7 +9,8 @@
 // leak shows as a band that moves up, not as two single readings that differ.
 //
 //   benchmark [--frames 300] [--size 1920x1080] [--step 0.0333333] [--settle 100] [--trivial-ratio] [--json]
-//             [--hall folder]
+//             [--labels] [--hall folder]
+// With --labels every frame carries the exhibits' name tags (as after L), to weigh them.
 #include "app/application.h"
 #include "app/commandLine.h"
 #include "app/console.h"
@@ -125,6 +126,7 @@ double percentile(std::vector<double> values, double q)
 // The early mark is taken once the frames have settled (--settle, frame 100 unless
 // told); the late one after the last.
 int settledFrame = 100;
+bool withLabels = false;
 constexpr int memoryWindow = 100;
 
 // What memory the process holds at one frame: resident pages, and the lowest and
@@ -252,6 +254,7 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
     if (exhibitionToShow)
         useExhibition(defaultApplication(), *exhibitionToShow, hallPath);
     initApplication();
+    defaultView().labels = withLabels;
     result.startup = startupSteps;
 
     Recorder recorder;
@@ -436,6 +439,7 @@ int main(int argc, char** argv)
     const double step = options.step;
     const bool json = options.json, ratio = options.trivialRatio;
     settledFrame = options.settle;
+    withLabels = options.labels;
     Result real{}, trivial{};
     int status = runInChild(frames, width, height, step, false, real);
     if (status == 0 && ratio)

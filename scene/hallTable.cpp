@@ -144,7 +144,7 @@ HallDescription builtInHall()
          "A ball wrapped in rough brown rock, uneven as a stone from a riverbed.",
          "A sphere of rough brown rock"},
         {"Sword", maker, date,
-         "A sword in dull metal plate, shown as if hung in an armoury.",
+         "A sword modelled in dull metal plate, from hilt to point.",
          "A sword of dull metal"},
         {"Riveted sphere", maker, date,
          "A ball built of metal plates, its seams catching the light.",

@@ -291,6 +291,7 @@ bool parseBenchmarkOptions(const std::vector<std::string>& args, BenchmarkOption
         {"--settle", true, numberInto(options.settle, 1, static_cast<long>(maximumFrames))},
         {"--trivial-ratio", false, flag(options.trivialRatio)},
         {"--json", false, flag(options.json)},
+        {"--labels", false, flag(options.labels)},
         {"--hall", true, hallInto(options.hall)},
         {"--scale", true, scaleInto(options.scale, true)},
         {"--target-ms", true, targetInto(options.scale)},
@@ -418,7 +419,7 @@ const char* captureHelp()
 const char* benchmarkHelp()
 {
     return "usage: benchmark [--frames N] [--size WxH] [--step seconds] [--settle N] [--trivial-ratio] [--json]\n"
-           "                 [--hall folder] [--scale F|auto] [--target-ms 33]\n";
+           "                 [--labels] [--hall folder] [--scale F|auto] [--target-ms 33]\n";
 }
 
 std::string driverSizeRefusal(const char* option, int width, int height, int driverLimit)

@@ -56,6 +56,7 @@ struct BenchmarkOptions {
     int settle = 100;
     bool trivialRatio = false;
     bool json = false;
+    bool labels = false;  // with the exhibits' name tags on, as after L
     std::string hall;
     RenderScaleOption scale;
     bool help = false;

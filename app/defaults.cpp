@@ -100,8 +100,11 @@ void startTour() { startTour(application.tour, totalTime); }
 void updateTour() { updateTour(application.tour, camera, totalTime, deltaTime); }
 
 void processInput() { processInput(application.keyboard, camera, application.tour, deltaTime); }
-void onKey(int /*key*/, int /*action*/)
+void onKey(int key, int action)
 {
+    // A toggle acts once per press, not while held.
+    if (key == KEY_L && action == 1)
+        application.view.labels = !application.view.labels;
     onKey(application.keyboard, application.view.filters, application.tour);
 }
 

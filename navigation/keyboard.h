@@ -15,6 +15,7 @@ constexpr int KEY_A = 65;
 constexpr int KEY_D = 68;
 constexpr int KEY_E = 69;
 constexpr int KEY_F = 70;
+constexpr int KEY_L = 76;
 constexpr int KEY_P = 80;
 constexpr int KEY_Q = 81;
 constexpr int KEY_R = 82;

@@ -16,6 +16,7 @@ struct View {
     int width = 0;
     int height = 0;
     FilterSettings filters;
+    bool labels = false;  // the exhibits' name tags over the frame (L)
 };
 
 // The view the window shows, and its filter settings under the names the bloom and

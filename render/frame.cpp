@@ -4,6 +4,7 @@
 #include "render/renderScale.h"
 #include "render/renderer.h"
 #include "render/scenePass.h"
+#include "render/textOverlay.h"
 #include "scene/hall.h"
 
 namespace {
@@ -204,6 +205,9 @@ void renderFrame(Renderer& renderer, const Hall& hall, const View& shownView)
     renderer.presentedHeight = shownView.height;
     PassScope timing(renderer.timing, FramePass::Present);
     presentFrame(renderer);
+    // Over the finished picture at the window's own pixels, so the text stays sharp.
+    if (shownView.labels)
+        drawLabels(renderer, hall, shownView);
     if (renderer.afterPresent)
         renderer.afterPresent();
 }

@@ -1,11 +1,12 @@
 #pragma once
 // The renderer: every GL object the passes draw with (the programs and the screen quad,
-// the render targets and samplers), the optional pass timing, and what the window does
+// the render targets and samplers), the text drawn over the frame, the optional pass timing, and what the window does
 // once a frame is presented. releaseRenderer() deletes all of it while the context is
 // still there; the destructor never calls GL.
 #include "programs/programs.h"
 #include "render/passTimer.h"
 #include "render/renderTargets.h"
+#include "render/textOverlay.h"
 
 #include <functional>
 
@@ -15,6 +16,7 @@ struct Renderer {
     ShaderPrograms programs;
     RenderTargets targets;
     PassTiming timing;
+    TextOverlay text;
     // Called right after each frame is presented (the window swaps and polls events there).
     std::function<void()> afterPresent;
     // The environment maps are drawn on every second frame, starting with the first.

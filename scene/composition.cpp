@@ -181,4 +181,6 @@ void buildHall(Hall& hall, const HallDescription& description, const std::vector
     for (EngineObject* lamp : hall.lampOfLight)
         hall.lampGlows.push_back(lamp ? lamp->material->ambientColor : glm::vec4(0.0f));
     measureHall(hall, firstObject, exhibitOfObject);
+    for (const Caption& caption : description.captions)
+        hall.exhibitTitles.push_back(caption.title);
 }

@@ -41,6 +41,8 @@ struct Hall {
     // 0 where it has nothing), and the box of the room (its architecture).
     std::vector<glm::vec4> exhibitSpheres;
     Extent roomExtent;
+    // The name tag of each exhibit, by exhibit (its caption's title); empty: none.
+    std::vector<std::string> exhibitTitles;
 
     Hall() = default;
     Hall(const Hall&) = delete;

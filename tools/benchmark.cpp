@@ -9,9 +9,10 @@
 // leak shows as a band that moves up, not as two single readings that differ.
 //
 //   benchmark [--frames 300] [--size 1920x1080] [--step 0.0333333] [--settle 100] [--trivial-ratio] [--json]
-//             [--hall folder] [--scale F|auto] [--target-ms 33]
+//             [--labels] [--hall folder] [--scale F|auto] [--target-ms 33]
 // With --scale auto the scale follows each frame's wall time, as the viewer's does; the
 // scale it ends at and the frame time it holds from its last change on are reported.
+// With --labels every frame carries the exhibits' name tags (as after L), to weigh them.
 #include "app/application.h"
 #include "app/commandLine.h"
 #include "app/console.h"
@@ -127,6 +128,7 @@ double percentile(std::vector<double> values, double q)
 // The early mark is taken once the frames have settled (--settle, frame 100 unless
 // told); the late one after the last.
 int settledFrame = 100;
+bool withLabels = false;
 constexpr int memoryWindow = 100;
 
 // What memory the process holds at one frame: resident pages, and the lowest and
@@ -260,6 +262,7 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
     if (exhibitionToShow)
         useExhibition(defaultApplication(), *exhibitionToShow, hallPath);
     initApplication();
+    defaultView().labels = withLabels;
     result.startup = startupSteps;
     useRenderScale(defaultApplication(), scaleOption);
     result.lastScaleChange = 0;
@@ -469,6 +472,7 @@ int main(int argc, char** argv)
     const bool json = options.json, ratio = options.trivialRatio;
     settledFrame = options.settle;
     scaleOption = options.scale;
+    withLabels = options.labels;
     Result real{}, trivial{};
     int status = runInChild(frames, width, height, step, false, real);
     if (status == 0 && ratio)

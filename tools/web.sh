@@ -109,7 +109,7 @@ emcc -O2 "$catchFlag" "${objects[@]}" -o "$out/pinakora.js" \
     -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=64MB \
     --preload-file "$out/data/res/models/meshes.pack@/res/models/meshes.pack" \
     --preload-file res/textures@/res/textures \
-    --preload-file shaders@/shaders ${hallFiles[@]+"${hallFiles[@]}"}
+    --preload-file res/fonts@/res/fonts --preload-file shaders@/shaders ${hallFiles[@]+"${hallFiles[@]}"}
 cp app/webPage.html "$out/index.html"
 
 total=0

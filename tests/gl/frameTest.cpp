@@ -11,6 +11,7 @@
 #include "render/frame.h"
 #include "render/capturePasses.h"
 #include "render/renderer.h"
+#include "render/textOverlay.h"
 #include "scene/animation.h"
 #include "scene/composition.h"
 #include "scene/hall.h"
@@ -20,6 +21,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stb/stb_truetype.h>
 
 namespace {
 
@@ -543,6 +548,136 @@ TEST_F(FrameTest, LampsAreTheBrightestSpotsAndBloomAroundThem)
     }
     ASSERT_GT(farCount, 1000);
     EXPECT_LT(farChange / farCount, 0.03f) << "bloom should stay around what glows";
+}
+
+// What the window itself holds now (the text is drawn there, not into the scene textures).
+Image readWindow(int width, int height)
+{
+    Image image;
+    image.width = width;
+    image.height = height;
+    image.rgba.resize(static_cast<size_t>(width) * height * 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image.rgba.data());
+    return image;
+}
+
+// Text over the frame is the font's own: every glyph carries exactly the coverage the font's
+// rasteriser gives it, one atlas texel per pixel, kerned (A then V), and a two-byte UTF-8
+// letter is one glyph, with nothing else drawn.
+TEST_F(FrameTest, TextShowsTheFontsOwnGlyphsPixelForPixel)
+{
+    const int pixelHeight = 40;
+    const glm::vec2 topLeft(20.0f, 30.0f);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, smallWidth, smallHeight);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    drawText(defaultRenderer(), "AV\xC3\xA9", topLeft, 0.0f, glm::vec4(1.0f), pixelHeight, smallWidth, smallHeight);
+    const Image window = readWindow(smallWidth, smallHeight);
+    EXPECT_TRUE(drainGLErrors().empty());
+
+    std::ifstream file("res/fonts/DejaVuSans.ttf", std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    stbtt_fontinfo font;
+    ASSERT_TRUE(stbtt_InitFont(&font, data, 0));
+    const float scale = stbtt_ScaleForPixelHeight(&font, pixelHeight);
+    int ascent = 0, descent = 0, gap = 0;
+    stbtt_GetFontVMetrics(&font, &ascent, &descent, &gap);
+    const int baseline = static_cast<int>(topLeft.y) + static_cast<int>(std::lround(ascent * scale));
+    const int codepoints[] = {'A', 'V', 0xE9};
+    ASSERT_NE(stbtt_GetCodepointKernAdvance(&font, 'A', 'V'), 0) << "the font kerns A and V";
+    // The glyphs as the font rasterises them, each laid over the ones before (kerned
+    // glyphs' boxes overlap) as white over black blends.
+    std::vector<float> expected(static_cast<size_t>(smallWidth) * smallHeight, 0.0f);
+    float pen = 0.0f;
+    for (size_t i = 0; i < 3; ++i) {
+        if (i > 0)
+            pen += stbtt_GetCodepointKernAdvance(&font, codepoints[i - 1], codepoints[i]) * scale;
+        int width = 0, height = 0, left = 0, top = 0;
+        unsigned char* glyph = stbtt_GetCodepointBitmap(&font, scale, scale, codepoints[i], &width, &height, &left, &top);
+        ASSERT_NE(glyph, nullptr);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const int wx = static_cast<int>(topLeft.x + std::round(pen)) + left + x;
+                const int wy = smallHeight - 1 - (baseline + top + y);
+                float& shown = expected[static_cast<size_t>(wy) * smallWidth + static_cast<size_t>(wx)];
+                const float coverage = glyph[y * width + x] / 255.0f;
+                shown = coverage + shown * (1.0f - coverage);
+            }
+        }
+        stbtt_FreeBitmap(glyph, nullptr);
+        int advance = 0, bearing = 0;
+        stbtt_GetCodepointHMetrics(&font, codepoints[i], &advance, &bearing);
+        pen += advance * scale;
+    }
+    int wrong = 0, covered = 0;
+    for (int y = 0; y < smallHeight; ++y) {
+        for (int x = 0; x < smallWidth; ++x) {
+            const float want = 255.0f * expected[static_cast<size_t>(y) * smallWidth + static_cast<size_t>(x)];
+            covered += want > 0.0f ? 1 : 0;
+            wrong += std::abs(window.pixel(x, y)[0] - want) > 2.0f ? 1 : 0;
+        }
+    }
+    EXPECT_GT(covered, 600);
+    EXPECT_EQ(wrong, 0) << "of " << covered << " pixels the glyphs cover";
+}
+
+// L tags the exhibits a visitor sees from low behind the figure's pedestal: the pedestal
+// hides the teapot and the knot beyond it, and the figure's middle is above the picture, so
+// those three get none; the tags stay on the screen, never overlap, and cover nothing else.
+TEST_F(FrameTest, LabelsTagOnlyTheExhibitsInSightWithoutOverlap)
+{
+    Renderer& renderer = defaultRenderer();
+    const auto keepAfterPresent = renderer.afterPresent;
+    Image shown;
+    renderer.afterPresent = [&shown] { shown = readWindow(smallWidth, smallHeight); };
+    animatedFrame(0.0, 0.0, true);
+    const glm::vec3 eye(0, 300, -1850), target(0, 600, 1240);
+    frameFrom(eye, target);
+    const Image plain = shown;
+    onKey(KEY_L, 1);
+    frameFrom(eye, target);
+    const Image tagged = shown;
+    renderer.afterPresent = keepAfterPresent;
+    EXPECT_TRUE(drainGLErrors().empty());
+
+    enum { PavedGlobe = 0, KnotInRock = 6, StandingFigure = 7, ThreeRings = 9, MirrorTeapot = 11 };
+    EXPECT_GT(projectToScreen(glm::vec3(defaultHall().exhibitSpheres[StandingFigure])).y, smallHeight);
+    const std::vector<LabelBox>& tags = renderer.text.shownLabels;
+    auto tagged_ = [&tags](int exhibit) {
+        return std::any_of(tags.begin(), tags.end(), [exhibit](const LabelBox& b) { return b.exhibit == exhibit; });
+    };
+    EXPECT_TRUE(tagged_(PavedGlobe));
+    EXPECT_TRUE(tagged_(ThreeRings));
+    EXPECT_FALSE(tagged_(MirrorTeapot)) << "behind the pedestal";
+    EXPECT_FALSE(tagged_(KnotInRock)) << "behind the pedestal";
+    EXPECT_FALSE(tagged_(StandingFigure)) << "its middle is out of view";
+    std::vector<bool> inTag(static_cast<size_t>(smallWidth) * smallHeight, false);
+    for (size_t i = 0; i < tags.size(); ++i) {
+        const LabelBox& box = tags[i];
+        EXPECT_GE(box.at.x, 0.0f);
+        EXPECT_GE(box.at.y, 0.0f);
+        EXPECT_LE(box.at.x + box.size.x, smallWidth);
+        EXPECT_LE(box.at.y + box.size.y, smallHeight);
+        for (size_t j = 0; j < i; ++j)
+            EXPECT_FALSE(overlap(box, tags[j])) << "exhibits " << box.exhibit << " and " << tags[j].exhibit;
+        int changed = 0;
+        for (int y = static_cast<int>(box.at.y); y < static_cast<int>(box.at.y + box.size.y); ++y) {
+            for (int x = static_cast<int>(box.at.x); x < static_cast<int>(box.at.x + box.size.x); ++x) {
+                inTag[static_cast<size_t>(y) * smallWidth + static_cast<size_t>(x)] = true;
+                changed += std::equal(plain.pixel(x, y), plain.pixel(x, y) + 3, tagged.pixel(x, y)) ? 0 : 1;
+            }
+        }
+        EXPECT_GT(changed, box.size.x * box.size.y / 2) << "the tag of exhibit " << box.exhibit << " is drawn";
+    }
+    int changedOutside = 0;
+    for (int y = 0; y < smallHeight; ++y)
+        for (int x = 0; x < smallWidth; ++x)
+            changedOutside += !inTag[static_cast<size_t>(y) * smallWidth + static_cast<size_t>(x)] &&
+                              !std::equal(plain.pixel(x, y), plain.pixel(x, y) + 3, tagged.pixel(x, y));
+    EXPECT_EQ(changedOutside, 0);
 }
 
 class FullHdFrameTest : public HallTest {

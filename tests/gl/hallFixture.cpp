@@ -91,6 +91,7 @@ void resetHallState()
     focalDepth = 10.0f;
     focalLength = 1000.0f;
     fstop = 19.0f;
+    defaultView().labels = false;
 }
 
 void animatedFrame(double t, double spin, bool captureEnvironment)

@@ -71,7 +71,7 @@ const ArgumentCase argumentCases[] = {
     {Capture, {"--video", "t.mp4", "--at", "3"},
      "--video: records every frame up to --until at --fps; it takes no --at, --every, --step or --out"},
     {Capture, {"--video", "t.mp4", "--until", "0"}, "--until: 0 is shorter than one frame of the video"},
-    {Benchmark, {"--frames", "60", "--trivial-ratio", "--json", "--settle", "10", "--hall", "x"}, ""},
+    {Benchmark, {"--frames", "60", "--trivial-ratio", "--json", "--settle", "10", "--labels", "--hall", "x"}, ""},
     {Benchmark, {"--frames", "0"}, "--frames: 0 is not a whole number in 1..10000000"},
     {Benchmark, {"--frames", "-1"}, "--frames: -1 is not a whole number in 1..10000000"},
     {Benchmark, {"--frames", "abc"}, "--frames: abc is not a whole number in 1..10000000"},

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <tuple>
 #include <unistd.h>
 #include <filesystem>
 #include <fstream>
@@ -97,8 +98,14 @@ TEST(Exhibition, TheHallWrittenAsAFileIsTheBuiltInHall)
     ASSERT_EQ(file.tour.steps.size(), built.tour.steps.size());
     for (size_t i = 0; i < built.tour.steps.size(); ++i)
         expectSameStep(file.tour.steps[i], built.tour.steps[i], i);
-    // Our captions, one per exhibit as a visitor counts them.
-    EXPECT_EQ(file.captions.size(), 13u);
+    // Our captions, one per exhibit as a visitor counts them, the same in the file.
+    ASSERT_EQ(built.captions.size(), 13u);
+    ASSERT_EQ(file.captions.size(), built.captions.size());
+    for (size_t i = 0; i < built.captions.size(); ++i) {
+        const Caption &a = file.captions[i], &b = built.captions[i];
+        EXPECT_EQ(std::tie(a.title, a.maker, a.date, a.text, a.alt), std::tie(b.title, b.maker, b.date, b.text, b.alt))
+            << "caption " << i;
+    }
 }
 
 namespace {

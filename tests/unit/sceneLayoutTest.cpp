@@ -6,8 +6,10 @@
 #include "scene/composition.h"
 #include "scene/hall.h"
 #include "scene/hallTable.h"
+#include "scene/labelLayout.h"
 #include "scene/placement.h"
 #include "scene/sceneObjects.h"
+#include "scene/textLayout.h"
 #include "scene/tourPlaces.h"
 #include "navigation/camera.h"
 #include "navigation/tour.h"
@@ -442,3 +444,46 @@ TEST_F(PlacedHall, AMadeUpTourVisitsEachExhibit)
     EXPECT_GT(camera.eye.z, 900.0f);
     EXPECT_NEAR(camera.eye.y, 300.0f, 1e-3f) << "a third of the way up";
 }
+
+// A caption is any bytes a file gave: each byte that starts or continues no valid sequence
+// becomes one U+FFFD, and a sequence cut off by the end is read no further than the end.
+TEST(TextLayout, BadUtf8BecomesReplacementCharacters)
+{
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::u32string expected;
+    } cases[] = {
+        {"two-byte letter", "caf\xC3\xA9", U"caf\u00E9"},
+        {"four-byte", "\xF0\x9F\x8F\x9B", U"\U0001F3DB"},
+        {"stray continuation", "a\x80" "b", U"a\uFFFDb"},
+        {"cut off at the end", "ab\xE2\x82", U"ab\uFFFD"},
+        {"cut off by a letter", "\xE2\x82x", U"\uFFFDx"},
+        {"overlong slash", "\xC0\xAF", U"\uFFFD"},
+        {"surrogate", "\xED\xA0\x80", U"\uFFFD"},
+        {"past U+10FFFF", "\xF4\x90\x80\x80", U"\uFFFD"},
+        {"no lead at all", "\xFF", U"\uFFFD"},
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(decodeUtf8(c.bytes) == c.expected) << c.name;
+}
+
+// Tags meeting on the screen: the farther one goes above the nearer; with no room above it
+// is left out; one past the edge comes back onto the screen.
+TEST(LabelLayout, TagsNeverOverlapNorLeaveTheScreen)
+{
+    const glm::vec2 size(100, 20);
+    std::vector<LabelBox> placed = placeLabels(
+        {{1, {200, 100}, size, 900.0f}, {0, {210, 105}, size, 500.0f}, {2, {-30, 300}, size, 700.0f},
+         {3, {205, 128}, size, 950.0f}},
+        400, 150);
+    ASSERT_EQ(placed.size(), 3u);
+    EXPECT_EQ(placed[0].exhibit, 0);
+    EXPECT_EQ(placed[0].at, glm::vec2(160, 105));
+    EXPECT_EQ(placed[1].exhibit, 2);
+    EXPECT_EQ(placed[1].at, glm::vec2(0, 130)) << "kept on the screen";
+    EXPECT_EQ(placed[2].exhibit, 1);
+    EXPECT_EQ(placed[2].at, glm::vec2(150, 126)) << "moved above the nearer tag";
+    // Exhibit 3 meets tag 1, and above it would leave the screen.
+}
+

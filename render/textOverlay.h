@@ -1,0 +1,59 @@
+#pragma once
+// Text over the finished frame, at the window's own pixels: the font atlas as a texture
+// and the program that draws glyphs and their boxes, and the exhibits' name tags, each
+// shown only where the scene depth the frame left has nothing in front of its exhibit.
+// Everything is made on first use (a frame without text costs nothing and prints nothing);
+// releaseTextOverlay() deletes it while the context is still there. Drawing leaves the
+// window bound, culling and depth test on, no program and vertex array 0 bound.
+#include "base/glApi.h"
+#include "scene/labelLayout.h"
+#include "scene/textLayout.h"
+
+#include <glm/glm.hpp>
+#include <string>
+#include <vector>
+
+class ShaderProgram;
+struct Hall;
+struct Renderer;
+struct View;
+
+// How many exhibits' tags one frame considers, nearest first.
+constexpr int maxLabelProbes = 256;
+
+struct TextOverlay {
+    FontAtlas font;
+    bool prepared = false;  // the first use happened: `usable` tells how it went
+    bool usable = false;
+    ShaderProgram* text = nullptr;
+    ShaderProgram* probe = nullptr;
+    GLuint atlasTexture = 0;
+    GLuint vertexArray = 0;
+    GLuint vertexBuffer = 0;
+    GLuint probeFramebuffer = 0;
+    GLuint probeTexture = 0;
+    std::vector<float> vertices;
+    // The tags the last frame drew (bottom left corners in window pixels, origin bottom left).
+    std::vector<LabelBox> shownLabels;
+
+    TextOverlay() = default;
+    TextOverlay(const TextOverlay&) = delete;
+    TextOverlay& operator=(const TextOverlay&) = delete;
+};
+
+// Loads the font and builds the programs on first use; false (after one console line
+// naming what failed, the first time) when text cannot be drawn.
+bool prepareTextOverlay(Renderer& renderer);
+
+// The font's height for a window `windowHeight` pixels high.
+int labelPixelHeight(int windowHeight);
+
+// Draws `text` into the window (width x height) with its top left at `topLeft` (pixels,
+// origin top left), wrapped to `wrapWidth`, `pixelHeight` pixels high.
+void drawText(Renderer& renderer, const std::string& text, glm::vec2 topLeft, float wrapWidth, const glm::vec4& color,
+              int pixelHeight, int width, int height);
+
+// The name tags of the exhibits of `hall` in the view shown, over the presented frame.
+void drawLabels(Renderer& renderer, const Hall& hall, const View& shownView);
+
+void releaseTextOverlay(TextOverlay& overlay);

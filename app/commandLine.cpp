@@ -391,6 +391,7 @@ const char* viewerHelp()
            "  F1 / F2, F3 / F4, F5 / F6     focal depth, focal length, f-stop x1.1 / /1.1\n"
            "  F12                           save the picture as pinakora-YYYYMMDD-HHMMSS.png\n"
            "  V                             print the command that opens this view (--view)\n"
+           "  L                             show or hide the exhibits' name tags\n"
            "  drop a folder or .json        show that exhibition\n"
            "\n"
            "Any navigation key or mouse move ends the tour. Close the window to quit.\n";

@@ -196,15 +196,13 @@ bool ViewerProcess::windowSize(unsigned long window, int& width, int& height)
     return true;
 }
 
-bool ViewerProcess::fixedSize(unsigned long window)
+void ViewerProcess::resize(unsigned long window, int width, int height)
 {
     auto* d = static_cast<Display*>(display);
-    XSizeHints hints{};
-    long supplied = 0;
-    if (!d || !XGetWMNormalHints(d, window, &hints, &supplied))
-        return false;
-    return (hints.flags & PMinSize) && (hints.flags & PMaxSize) && hints.min_width == hints.max_width &&
-           hints.min_height == hints.max_height;
+    if (!d)
+        return;
+    XResizeWindow(d, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XFlush(d);
 }
 
 void ViewerProcess::requestClose(unsigned long window)

@@ -24,8 +24,8 @@ public:
     // X11: the top-level window titled "Pinakora" (0 while there is none).
     unsigned long findWindow(double seconds);
     bool windowSize(unsigned long window, int& width, int& height);
-    // The window tells the window manager that its smallest and largest size are equal.
-    bool fixedSize(unsigned long window);
+    // Resizes the window, as a window manager does when the user drags its edge.
+    void resize(unsigned long window, int width, int height);
     void requestClose(unsigned long window);  // WM_DELETE_WINDOW, as a window manager sends it
     void sendKey(unsigned long window, const char* keysym, bool press);
 

@@ -166,29 +166,40 @@ const MouseCase mouseCases[] = {
     {"middle drag", [] { drag(2, 40.0, 40.0); }, nullptr, 0},
 };
 
+// Where the camera stands after `key` held for `frames` frames at 60 per second.
+Camera heldKeyPose(Move key, int frames)
+{
+    initCamera();
+    deltaTime = 1.0 / 60.0;
+    for (int frame = 0; frame < frames; ++frame)
+        key();
+    const Camera pose = camera;
+    initCamera();
+    return pose;
+}
+
+void expectPose(const Camera& pose, const char* name)
+{
+    for (int axis = 0; axis < 3; ++axis) {
+        EXPECT_NEAR(camera.eye[axis], pose.eye[axis], 0.05f) << name;
+        EXPECT_NEAR(camera.target[axis], pose.target[axis], 0.05f) << name;
+    }
+}
+
 TEST_F(KeyboardTest, MouseMovesAsTheKeysHeldForTheSameTime)
 {
     for (const MouseCase& c : mouseCases) {
-        initCamera();
-        deltaTime = 1.0 / 60.0;
-        for (int frame = 0; frame < c.frames; ++frame)
-            c.key();
-        const glm::vec3 eye = camera.eye, target = camera.target;
-
-        initCamera();
+        const Camera held = heldKeyPose(c.key, c.frames);
         resetMouse();
         tourMode = true;
         deltaTime = 0.5;  // the frame's own time must not matter
         c.events();
         processMouse();
-        for (int axis = 0; axis < 3; ++axis) {
-            EXPECT_NEAR(camera.eye[axis], eye[axis], 0.05f) << c.name;
-            EXPECT_NEAR(camera.target[axis], target[axis], 0.05f) << c.name;
-        }
+        expectPose(held, c.name);
         EXPECT_EQ(tourMode, c.frames == 0) << c.name;
         EXPECT_EQ(deltaTime, 0.5) << c.name;
         processMouse();  // nothing gathered twice
-        EXPECT_NEAR(camera.eye.x, eye.x, 0.05f) << c.name;
+        EXPECT_NEAR(camera.eye.x, held.eye.x, 0.05f) << c.name;
     }
     resetMouse();
 }
@@ -232,23 +243,14 @@ const TouchCase touchCases[] = {
 TEST_F(KeyboardTest, TouchMovesAsTheMouseAndTheKeys)
 {
     for (const TouchCase& c : touchCases) {
-        initCamera();
-        deltaTime = 1.0 / 60.0;
-        for (int frame = 0; frame < c.frames; ++frame)
-            c.key();
-        const glm::vec3 eye = camera.eye, target = camera.target;
-
-        initCamera();
+        const Camera held = heldKeyPose(c.key, c.frames);
         resetMouse();
         resetTouch(touch);
         tourMode = false;
         tourStep = 3;
         c.events();
         processMouse();
-        for (int axis = 0; axis < 3; ++axis) {
-            EXPECT_NEAR(camera.eye[axis], eye[axis], 0.05f) << c.name;
-            EXPECT_NEAR(camera.target[axis], target[axis], 0.05f) << c.name;
-        }
+        expectPose(held, c.name);
         EXPECT_EQ(tourMode, c.restarts) << c.name;
         EXPECT_EQ(tourStep, c.restarts ? -1 : 3) << c.name;
     }

@@ -7,6 +7,8 @@
 #include "render/textOverlay.h"
 #include "scene/hall.h"
 
+#include <cmath>
+
 namespace {
 
 #ifndef __EMSCRIPTEN__
@@ -80,7 +82,9 @@ void bindReduced(GLuint texture)
     glActiveTexture(GL_TEXTURE0);
 }
 
-void sendBloomUniforms(const ShaderProgram& program, const View& view)
+// `scale` is the render scale `view` is drawn at: the halo and the blur are sized in
+// window pixels, so that they look the same at any scale.
+void sendBloomUniforms(const ShaderProgram& program, const View& view, double scale)
 {
     const FilterSettings& filters = view.filters;
     glUniform1i(program.getUniformLocation("colorTexture"), 0);
@@ -89,9 +93,12 @@ void sendBloomUniforms(const ShaderProgram& program, const View& view)
     glUniform1f(program.getUniformLocation("bloomfactor"), filters.bloomfactor);
     glUniform1f(program.getUniformLocation("pixelsizex"), 1.0f / static_cast<float>(view.width));
     glUniform1f(program.getUniformLocation("pixelsizey"), 1.0f / static_cast<float>(view.height));
+    glUniform2f(program.getUniformLocation("windowPixel"), static_cast<float>(scale) / static_cast<float>(view.width),
+                static_cast<float>(scale) / static_cast<float>(view.height));
+    glUniform1f(program.getUniformLocation("levelShift"), static_cast<float>(std::log2(scale)));
 }
 
-void sendDepthOfFieldUniforms(const ShaderProgram& program, const View& view)
+void sendDepthOfFieldUniforms(const ShaderProgram& program, const View& view, double scale)
 {
     const FilterSettings& filters = view.filters;
     glUniform1i(program.getUniformLocation("bgl_RenderedTexture"), 0);
@@ -106,6 +113,7 @@ void sendDepthOfFieldUniforms(const ShaderProgram& program, const View& view)
     glUniform1f(program.getUniformLocation("bgl_RenderedTextureWidth"), static_cast<float>(view.width));
     glUniform1f(program.getUniformLocation("bgl_RenderedTextureHeight"), static_cast<float>(view.height));
     glUniform1f(program.getUniformLocation("showFocus"), 0.0f);
+    glUniform1f(program.getUniformLocation("renderScale"), static_cast<float>(scale));
 }
 
 void endMipSampling()
@@ -223,7 +231,8 @@ void renderBloom(Renderer& renderer, const View& view)
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, targets.sceneColorTextures[0]);
     beginMipSampling(targets.sceneColorTextures[0], targets.filterLevelSampler, true);
-    auto sendUniforms = [&view](const ShaderProgram& p) { sendBloomUniforms(p, view); };
+    const double scale = renderer.scale < 1.0 ? renderer.scale : 1.0;
+    auto sendUniforms = [&view, scale](const ShaderProgram& p) { sendBloomUniforms(p, view, scale); };
     // Without its halo build the halo target stays black: the picture passes through
     // without a halo.
     if (programs.bloomHalo->program != 0)
@@ -257,7 +266,8 @@ void renderDepthOfField(Renderer& renderer, const View& view)
     glActiveTexture(GL_TEXTURE1);
     glBindTexture(GL_TEXTURE_2D, targets.sceneDepthTexture);
     glActiveTexture(GL_TEXTURE0);
-    auto sendUniforms = [&view](const ShaderProgram& p) { sendDepthOfFieldUniforms(p, view); };
+    const double scale = renderer.scale < 1.0 ? renderer.scale : 1.0;
+    auto sendUniforms = [&view, scale](const ShaderProgram& p) { sendDepthOfFieldUniforms(p, view, scale); };
     gatherReduced(*programs.dofBlur, sendUniforms, targets.dofBlurFramebuffer, dofBlurExtent(view.width),
                   dofBlurExtent(view.height));
     bindReduced(targets.dofBlurTexture);

@@ -75,6 +75,19 @@ void createFilterSampler(RenderTargets& t)
     glSamplerParameteri(t.filterLevelSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
 }
 
+void createReducedScaleSampler(RenderTargets& t)
+{
+    glGenSamplers(1, &t.reducedScaleTextureSampler);
+    glSamplerParameteri(t.reducedScaleTextureSampler, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glSamplerParameteri(t.reducedScaleTextureSampler, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glSamplerParameteri(t.reducedScaleTextureSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(t.reducedScaleTextureSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+#ifndef __EMSCRIPTEN__
+    // ES has no bias: there the textures are only read without anisotropy.
+    glSamplerParameterf(t.reducedScaleTextureSampler, GL_TEXTURE_LOD_BIAS, -0.5f);
+#endif
+}
+
 // A colour texture the filters draw a reduced picture into and read back bilinearly.
 // Black until first drawn, so a halo program that failed to build adds nothing.
 void createReducedTarget(GLuint& framebuffer, GLuint& texture, GLsizei width, GLsizei height, const char* skipped)
@@ -237,6 +250,7 @@ void createRenderTargets(RenderTargets& t, int width, int height, int lightCount
     releaseRenderTargets(t);
     createViewTargets(t, width, height, "\nFramebuffer created\n");
     createFilterSampler(t);
+    createReducedScaleSampler(t);
     createEnvironmentTargets(t, reflectingCount);
     createShadowTargets(t, lightCount);
     glBindTexture(GL_TEXTURE_2D, 0);
@@ -264,8 +278,9 @@ void releaseRenderTargets(RenderTargets& t)
         textures.insert(textures.end(), maps->begin(), maps->end());
     glDeleteTextures(static_cast<GLsizei>(textures.size()), textures.data());
     glDeleteRenderbuffers(1, &t.environmentDepthBuffer);
-    const GLuint samplers[] = {t.environmentTextureSampler, t.environmentShadowSampler, t.filterLevelSampler};
-    glDeleteSamplers(3, samplers);
+    const GLuint samplers[] = {t.environmentTextureSampler, t.environmentShadowSampler, t.filterLevelSampler,
+                               t.reducedScaleTextureSampler};
+    glDeleteSamplers(4, samplers);
     // Deleting name 0 does nothing, so a set released twice, or never made, is harmless.
     t.environmentFramebuffer = t.environmentDepthBuffer = 0;
     t.shadowFramebuffer = t.captureShadowFramebuffer = 0;
@@ -273,6 +288,7 @@ void releaseRenderTargets(RenderTargets& t)
     t.shadowCubeMaps.clear();
     t.captureShadowCubeMaps.clear();
     t.environmentTextureSampler = t.environmentShadowSampler = t.filterLevelSampler = 0;
+    t.reducedScaleTextureSampler = 0;
 }
 
 void clearEnvironmentMaps(const RenderTargets& targets)

@@ -57,6 +57,11 @@ struct RenderTargets {
     // How the bloom and depth of field read the scene colour textures' mipmap chains:
     // bilinear within one whole level, clamped to the edge. Bound only while a filter draws.
     GLuint filterLevelSampler = 0;
+    // How the lit hall reads its 2D textures below render scale 1: trilinear without
+    // anisotropy, half a level sharper instead. On a software rasterizer anisotropic
+    // filtering costs about as much as the rest of the lit scene, and the stretched
+    // picture shows little of what it adds.
+    GLuint reducedScaleTextureSampler = 0;
 
     RenderTargets() = default;
     RenderTargets(const RenderTargets&) = delete;

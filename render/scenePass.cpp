@@ -280,7 +280,8 @@ void renderScene(Renderer& renderer, const Hall& hall, const Camera& camera, Sce
     const SceneDraw draw = sceneDraw(renderer, hall, camera, view);
     const bool capture = view == SceneView::EnvironmentCapture;
     const bool depthLaidDown = !capture && layDownDepth(draw);
-    const GLuint sampler = capture ? renderer.targets.environmentTextureSampler : 0;
+    const GLuint frameSampler = renderer.scale < 1.0 ? renderer.targets.reducedScaleTextureSampler : 0;
+    const GLuint sampler = capture ? renderer.targets.environmentTextureSampler : frameSampler;
     const GLuint shadowSampler = capture ? renderer.targets.environmentShadowSampler : 0;
     const GLuint units = static_cast<GLuint>(ShadowMapUnitBase + draw.programLights);
     // A sampler object overrides whatever the unit holds, whatever the target: each unit

@@ -18,8 +18,9 @@ enum SceneTextureUnit : GLint {
     ShadowMapUnitBase = 3  // light i's shadow cube map is on unit 3 + i
 };
 
-// Frame: the textures as they are set up (trilinear, anisotropic), the lit programs as
-// built for the frame (soft shadows, normal maps).
+// Frame: the textures as they are set up (trilinear, anisotropic; below render scale 1
+// the lighter reduced-scale sampler), the lit programs as built for the frame (soft
+// shadows, normal maps).
 // EnvironmentCapture: what a cube face needs, seen blurred by a curved mirror: the
 // captures' cheaper sampler on the 2D textures and the lit programs' capture builds.
 enum class SceneView { Frame, EnvironmentCapture };

@@ -10,6 +10,11 @@ uniform sampler2D colorTexture;
 uniform sampler2D colorMips;  // the same picture, read through its mipmaps
 uniform float pixelsizex;
 uniform float pixelsizey;
+// A window pixel in texture coordinates, and log2 of the render scale: below scale 1 the
+// taps reach as many window pixels, on the levels whose texels cover as many of them, so
+// the halo keeps its size on screen.
+uniform vec2 windowPixel;
+uniform float levelShift;
 #include "bloomHalo.glsl"
 
 in vec2 texCoord;
@@ -39,10 +44,9 @@ vec3 brightPart(vec4 texel)
 #ifdef BLOOM_HALO
 void main()
 {
-    vec2 pixel = vec2(pixelsizex, pixelsizey);
     vec3 bloom = vec3(0.0);
     for (int i = 0; i < tapCount; ++i) {
-        vec4 texel = textureLod(colorMips, texCoord + tapOffsets[i] * pixel, tapLevels[i]);
+        vec4 texel = textureLod(colorMips, texCoord + tapOffsets[i] * windowPixel, tapLevels[i] + levelShift);
         bloom += brightPart(texel) * (levelWeights[i / 3] / 3.0);
     }
     out_color = vec4(sqrt(min(bloom / haloRange, vec3(1.0))), 1.0);

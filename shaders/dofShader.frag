@@ -16,6 +16,7 @@ uniform float focalDepth;   // focal plane, in hundreds of world units
 uniform float focalLength;  // lens: blur grows with its square
 uniform float fstop;        // depth of the sharp zone grows with it
 uniform float showFocus;
+uniform float renderScale;  // drawn pixels per window pixel: the circle keeps its size on screen
 
 in vec2 texCoord;
 out vec4 out_color;
@@ -42,7 +43,7 @@ float circleOfConfusion(float depth)
     float sharpZone = fstop * 50.0;
     float lens = focalLength / 1000.0;
     float outside = max(abs(depth - focalPlane) - sharpZone, 0.0);
-    return clamp(outside / 1500.0, 0.0, 1.0) * maxBlurPixels * lens * lens;
+    return clamp(outside / 1500.0, 0.0, 1.0) * maxBlurPixels * lens * lens * renderScale;
 }
 
 #ifdef DOF_BLUR

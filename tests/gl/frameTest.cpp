@@ -678,6 +678,48 @@ TEST_F(FrameTest, LabelsTagOnlyTheExhibitsInSightWithoutOverlap)
             changedOutside += !inTag[static_cast<size_t>(y) * smallWidth + static_cast<size_t>(x)] &&
                               !std::equal(plain.pixel(x, y), plain.pixel(x, y) + 3, tagged.pixel(x, y));
     EXPECT_EQ(changedOutside, 0);
+// The halo is sized in window pixels: drawn at half the scale it spreads as far on screen
+// as at full scale (sized in the pixels drawn, it reached twice as far).
+TEST_F(FrameTest, AtHalfScaleTheHaloKeepsItsSizeOnScreen)
+{
+    animatedFrame(0.0, 0.0, false);
+    const glm::vec3 eye(-1200, 900, -1200), target(750, 1500, 0);
+    // The halo's gain-weighted mean distance from each lamp's centre, out to 60 pixels.
+    auto haloReach = [&](double scale) {
+        defaultRenderer().scale = scale;
+        bloomfactor = 0.0f;
+        frameFrom(eye, target);
+        const Image plain = readPresentedFrame();
+        bloomfactor = 1.0f;
+        frameFrom(eye, target);
+        const Image bloomed = readPresentedFrame();
+        defaultRenderer().scale = 1.0;
+        std::vector<float> reach;
+        for (EngineObject* lamp : lamps) {
+            const glm::vec3 s = projectToScreen(*lamp->position);
+            float weighted = 0.0f, total = 0.0f;
+            for (int y = static_cast<int>(s.y) - 60; y <= static_cast<int>(s.y) + 60; ++y)
+                for (int x = static_cast<int>(s.x) - 60; x <= static_cast<int>(s.x) + 60; ++x) {
+                    const float r = glm::length(glm::vec2(x, y) - glm::vec2(s));
+                    if (r > 60.0f || x < 0 || y < 0 || x >= bloomed.width || y >= bloomed.height)
+                        continue;
+                    const float gain = std::max(luma(bloomed, x, y) - luma(plain, x, y), 0.0f);
+                    weighted += gain * r;
+                    total += gain;
+                }
+            reach.push_back(total > 0.0f ? weighted / total : 0.0f);
+        }
+        return reach;
+    };
+    const std::vector<float> full = haloReach(1.0);
+    const std::vector<float> half = haloReach(0.5);
+    ASSERT_EQ(full.size(), half.size());
+    for (size_t i = 0; i < full.size(); ++i) {
+        SCOPED_TRACE("lamp " + std::to_string(i));
+        ASSERT_GT(full[i], 3.0f);
+        EXPECT_NEAR(half[i] / full[i], 1.0f, 0.1f) << "pixels: " << half[i] << " at half scale, " << full[i] << " at full";
+    }
+    EXPECT_TRUE(drainGLErrors().empty());
 }
 
 class FullHdFrameTest : public HallTest {

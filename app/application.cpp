@@ -29,6 +29,11 @@ void takeTour(Application& application)
 {
     const TourScript& script = application.description.tour;
     application.tour.script = tourNeedsHall(script) ? placedTour(script, application.hall) : script;
+    const Hall& hall = application.hall;
+    std::vector<TourKeyframe> views;
+    for (size_t e = 0; e < hall.exhibitSpheres.size(); ++e)
+        views.push_back(exhibitView(hall, static_cast<int>(e)));
+    setGuideHall(application.guide, std::move(views), hall.exhibitSpheres);
 }
 
 void stepDone(const char* step)
@@ -108,6 +113,10 @@ void runFrame(double dt)
     advanceClock(dt);
     processInput();
     processMouse();
+    double x = 0.0, y = 0.0;
+    if (takeClick(defaultMouse(), x, y))
+        clickAt(x, y);
+    updateGuide();
     animateScene();
     renderFrame();
 }

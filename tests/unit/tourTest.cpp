@@ -5,8 +5,12 @@
 
 #include "base/frameClock.h"
 #include "navigation/camera.h"
+#include "navigation/guide.h"
 #include "navigation/keyboard.h"
+#include "navigation/mouse.h"
 #include "navigation/tour.h"
+#include "scene/hall.h"
+#include "scene/tourPlaces.h"
 
 namespace {
 
@@ -156,6 +160,132 @@ TEST_F(TourTest, WholeTourStaysInsideTheHall)
                 << fps << " fps, step " << tourStep << ", eye " << camera.eye.x << " " << camera.eye.y << " " << camera.eye.z;
         }
     }
+}
+
+// Six exhibits round a room 3000 x 2400 x 3000, the fifth with nothing in it.
+Guide guideOfRing()
+{
+    Hall hall;
+    hall.roomExtent.low = glm::vec3(-1500, 0, -1500);
+    hall.roomExtent.high = glm::vec3(1500, 2400, 1500);
+    for (int e = 0; e < 6; ++e) {
+        const float a = glm::radians(60.0f * static_cast<float>(e));
+        hall.exhibitSpheres.emplace_back(900.0f * std::cos(a), 600.0f, 900.0f * std::sin(a), e == 4 ? 0.0f : 150.0f);
+    }
+    std::vector<TourKeyframe> views;
+    for (int e = 0; e < 6; ++e)
+        views.push_back(exhibitView(hall, e));
+    Guide guide;
+    setGuideHall(guide, views, hall.exhibitSpheres);
+    return guide;
+}
+
+void guideFrame(Guide& guide, double dt)
+{
+    advanceClock(dt);
+    processInput();
+    updateGuide(guide, camera, defaultTour(), totalTime);
+    if (tourMode)
+        updateTour();
+}
+
+TEST_F(TourTest, TabFiveTimesGlidesToFiveExhibitsInTurn)
+{
+    Guide guide = guideOfRing();
+    frame(1.0 / 60.0);
+    EXPECT_FALSE(onGuideKey(guide, camera, defaultTour(), KEY_ESCAPE, false, totalTime)) << "no panel to close";
+    const int expected[] = {0, 1, 2, 3, 5};  // the empty one is passed over
+    for (int visit : expected) {
+        ASSERT_TRUE(onGuideKey(guide, camera, defaultTour(), KEY_TAB, false, totalTime));
+        EXPECT_FALSE(tourMode) << "Tab stops the tour";
+        EXPECT_EQ(guide.exhibit, visit);
+        EXPECT_TRUE(guide.panelOpen);
+        const double start = totalTime;
+        glm::vec3 previous = camera.eye;
+        float longestStep = 0.0f, firstStep = -1.0f;
+        while (totalTime < start + 1.5) {
+            guideFrame(guide, 1.0 / 60.0);
+            const float step = glm::distance(camera.eye, previous);
+            longestStep = std::max(longestStep, step);
+            if (firstStep < 0.0f)
+                firstStep = step;
+            previous = camera.eye;
+        }
+        EXPECT_FALSE(guide.gliding);
+        EXPECT_LT(firstStep, 0.1f * longestStep + 1e-3f) << "eased out of the old view";
+        const glm::vec4 sphere = guide.spheres[static_cast<size_t>(visit)];
+        const glm::vec4 clip = camera.projection * viewMatrix(camera) * glm::vec4(glm::vec3(sphere), 1.0f);
+        EXPECT_NEAR(clip.x / clip.w, 0.0f, 0.02f) << "exhibit " << visit << " in the middle of the picture";
+        EXPECT_NEAR(clip.y / clip.w, 0.0f, 0.02f) << "exhibit " << visit;
+        const float halfAngle = glm::degrees(std::asin(sphere.w / glm::distance(camera.eye, glm::vec3(sphere))));
+        EXPECT_NEAR(halfAngle, 40.0f / 3.0f, 0.5f) << "exhibit " << visit << " fills two thirds of the picture";
+    }
+    onGuideKey(guide, camera, defaultTour(), KEY_TAB, true, totalTime);
+    EXPECT_EQ(guide.exhibit, 3) << "Shift+Tab goes back";
+    onGuideKey(guide, camera, defaultTour(), KEY_TAB, false, totalTime);
+    onGuideKey(guide, camera, defaultTour(), KEY_TAB, false, totalTime);
+    EXPECT_EQ(guide.exhibit, 0) << "round again";
+    EXPECT_TRUE(onGuideKey(guide, camera, defaultTour(), KEY_ESCAPE, false, totalTime));
+    EXPECT_FALSE(guide.panelOpen);
+}
+
+TEST_F(TourTest, NavigationKeysAndPEndTheGlide)
+{
+    Guide guide = guideOfRing();
+    frame(1.0 / 60.0);
+    onGuideKey(guide, camera, defaultTour(), KEY_TAB, false, totalTime);
+    for (int i = 0; i < 20; ++i)
+        guideFrame(guide, 1.0 / 60.0);
+    keyHeld = [](int key) { return key == KEY_W; };
+    guideFrame(guide, 1.0 / 60.0);
+    keyHeld = nullptr;
+    EXPECT_FALSE(guide.gliding);
+    const glm::vec3 walkedTo = camera.eye;
+    guideFrame(guide, 1.0 / 60.0);
+    EXPECT_EQ(camera.eye, walkedTo) << "the camera stays where the key took it";
+
+    onGuideKey(guide, camera, defaultTour(), KEY_TAB, false, totalTime);
+    guideFrame(guide, 1.0 / 60.0);
+    keyHeld = [](int key) { return key == KEY_P; };
+    onKey(KEY_P, 1);
+    keyHeld = nullptr;
+    guideFrame(guide, 1.0 / 60.0);
+    EXPECT_FALSE(guide.gliding);
+    EXPECT_EQ(camera.eye, startEye) << "the tour has the camera again";
+}
+
+// Clicks on a camera at z = 1000 looking down -z at a 1920 x 1080 picture.
+TEST_F(TourTest, AClickPicksTheNearestExhibitUnderTheCursor)
+{
+    camera.eye = glm::vec3(0, 0, 1000);
+    camera.target = glm::vec3(0, 0, 0);
+    updateBasis();
+    const std::vector<glm::vec4> spheres = {
+        {0, 0, 0, 100}, {0, 0, 500, 50}, {300, 0, 0, 60}, {0, 0, 1800, 400}, {0, 300, 0, 0}};
+    // (300, 0, 0) lies 1000 away at tan(20 deg) * 1000 = 364 units per half height.
+    const double pixelOfC = 960.0 + 540.0 * 300.0 / (1000.0 * std::tan(glm::radians(20.0)));
+    struct { double x, y; int picked; } cases[] = {
+        {960, 540, 1},             // the nearer of two in a row
+        {pixelOfC, 540, 2},        // off the middle
+        {960, 540 - 445.0, -1},    // where only an empty one stands
+        {50, 50, -1},              // nothing there; the one behind the eye does not count
+    };
+    for (auto c : cases)
+        EXPECT_EQ(pickExhibit(spheres, camera, 1920, 1080, c.x, c.y), c.picked) << c.x << ", " << c.y;
+
+    Mouse mouse;
+    double x = 0.0, y = 0.0;
+    onCursorMoved(mouse, 100, 100);
+    onMouseButton(mouse, MOUSE_BUTTON_LEFT, true);
+    onCursorMoved(mouse, 102, 101);
+    onMouseButton(mouse, MOUSE_BUTTON_LEFT, false);
+    ASSERT_TRUE(takeClick(mouse, x, y));
+    EXPECT_EQ(x, 102.0);
+    EXPECT_FALSE(takeClick(mouse, x, y)) << "taken once";
+    onMouseButton(mouse, MOUSE_BUTTON_LEFT, true);
+    onCursorMoved(mouse, 160, 101);
+    onMouseButton(mouse, MOUSE_BUTTON_LEFT, false);
+    EXPECT_FALSE(takeClick(mouse, x, y)) << "a drag is no click";
 }
 
 }  // namespace

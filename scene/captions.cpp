@@ -128,26 +128,37 @@ std::vector<TourCue> finishCues(CueTrack& track)
     return track.cues;
 }
 
-std::vector<TourCue> tourCues(const TourScript& described, const TourScript& placed,
-                              const std::vector<glm::vec4>& spheres, int width, int height, double fps,
-                              double seconds)
+std::vector<TourCue> tourCues(const TourScript& described, Tour tour, Camera camera, double now,
+                              const std::vector<glm::vec4>& spheres, double step, long firstFrame, long lastFrame)
 {
-    // As the capture tool runs it: the tour starts at 0 and frame n ends at n / fps.
-    Tour tour;
-    tour.script = placed;
-    Camera camera;
-    initCamera(camera, width, height);
-    startTour(tour, 0.0);
     CueTrack track;
     track.shortest = namesExhibits(described) ? 0.0 : shortestNearestCue;
-    const double step = 1.0 / fps;
-    const long frames = static_cast<long>(std::floor(seconds * fps + 1e-6));
-    for (long n = 1; n <= frames; ++n) {
-        updateTour(tour, camera, static_cast<double>(n) * step, step);
-        addCueFrame(track, static_cast<double>(n - 1) * step, static_cast<double>(n) * step,
-                    cueExhibit(described, tour, camera, spheres));
+    for (long frame = firstFrame; frame <= lastFrame; ++frame) {
+        if (frame > 0) {
+            // The clock adds the step, as advanceClock does, before the tour moves on.
+            now += step;
+            if (tour.mode)
+                updateTour(tour, camera, now, step);
+        }
+        const double start = static_cast<double>(frame - firstFrame) * step;
+        addCueFrame(track, start, start + step, cueExhibit(described, tour, camera, spheres));
     }
     return finishCues(track);
+}
+
+std::vector<std::string> cueLinesAt(const std::vector<TourCue>& cues, double seconds,
+                                    const HallDescription& description)
+{
+    for (const TourCue& cue : cues) {
+        if (seconds >= cue.start && seconds < cue.end) {
+            const Caption caption = exhibitCaption(description, cue.exhibit);
+            std::vector<std::string> lines{caption.title};
+            if (!makerAndDate(caption).empty())
+                lines.push_back(makerAndDate(caption));
+            return lines;
+        }
+    }
+    return {};
 }
 
 std::string webVtt(const std::vector<TourCue>& cues, const HallDescription& description)

@@ -5,14 +5,14 @@
 // index page. Text only: the frame's text renderer draws the panel's lines; nothing here
 // needs GL.
 #include <glm/glm.hpp>
+#include "navigation/camera.h"
+#include "navigation/tour.h"
 #include <string>
 #include <vector>
 
 #include "scene/hallTable.h"
 
-struct Camera;
 struct Guide;
-struct Tour;
 
 // The caption of `exhibit`, titled "Exhibit N" (counting from 1) where it has no title.
 Caption exhibitCaption(const HallDescription& description, int exhibit);
@@ -47,11 +47,16 @@ struct CueTrack {
 void addCueFrame(CueTrack& track, double start, double end, int exhibit);
 std::vector<TourCue> finishCues(CueTrack& track);
 
-// The cues of a tour from its start, sampled `fps` times a second for `seconds` on a
-// picture of width x height, as a video of the tour is made.
-std::vector<TourCue> tourCues(const TourScript& described, const TourScript& placed,
-                              const std::vector<glm::vec4>& spheres, int width, int height, double fps,
-                              double seconds);
+// The cues of frames firstFrame..lastFrame of a tour run as the frame runs it: from `tour`
+// and `camera` at clock time `now` (frame 0 shows them as they are), each next frame
+// `step` seconds later. Cue times count from the first frame's start.
+std::vector<TourCue> tourCues(const TourScript& described, Tour tour, Camera camera, double now,
+                              const std::vector<glm::vec4>& spheres, double step, long firstFrame, long lastFrame);
+
+// The caption lines of the cue shown at `seconds` (title, then "maker, date"), for
+// burning into a video's frame; nothing between cues.
+std::vector<std::string> cueLinesAt(const std::vector<TourCue>& cues, double seconds,
+                                    const HallDescription& description);
 
 // WebVTT subtitles: each cue with the exhibit's title and "maker, date".
 std::string webVtt(const std::vector<TourCue>& cues, const HallDescription& description);

@@ -201,6 +201,15 @@ int main(int argc, char** argv)
         openView(options.view);
     const double startTime = defaultApplication().clock.totalTime;
 
+    // The cues come from a dry run of the tour the frames below follow; the text renderer
+    // is to burn cueLinesAt(cues, time) into each frame.
+    std::vector<TourCue> cues;
+    if (options.captions) {
+        const Application& application = defaultApplication();
+        cues = tourCues(application.description.tour, application.tour, application.view.camera, startTime,
+                        application.hall.exhibitSpheres, options.step, firstFrame, lastFrame);
+    }
+
     int failures = 0;
     ProgressLine progress(lastFrame);
     for (long frame = firstFrame; frame <= lastFrame; ++frame) {
@@ -247,6 +256,18 @@ int main(int argc, char** argv)
             return 1;
         }
         std::cout << options.video << std::endl;
+        if (options.captions) {
+            const std::string subtitles = std::filesystem::path(options.video).replace_extension(".vtt").string();
+            std::ofstream vtt(subtitles, std::ios::binary);
+            vtt << webVtt(cues, defaultApplication().description);
+            vtt.close();
+            if (!vtt) {
+                std::cerr << "capture: cannot write " << subtitles << std::endl;
+                ++failures;
+            } else {
+                std::cout << subtitles << std::endl;
+            }
+        }
     }
     releaseApplication();
     glfwTerminate();

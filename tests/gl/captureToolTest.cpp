@@ -284,10 +284,12 @@ TEST(CaptureTool, VideoOfTheTourDecodesToThePngFramesOfTheSameTimes)
     const std::string video = (dir / "tour.mp4").string();
 
     // Four frames at 10 per second: they show 0.1, 0.2, 0.3 and 0.4 seconds of the tour.
-    ToolRun run = runTool(PINAKORA_CAPTURE, {"--video", video, "--fps", "10", "--until", "0.4", "--size", "160x90"},
-                          true);
+    // With its subtitles beside it, which leave the frames alone (none lasts 0.4 s here).
+    ToolRun run = runTool(PINAKORA_CAPTURE,
+                          {"--video", video, "--fps", "10", "--until", "0.4", "--size", "160x90", "--captions"}, true);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find(video + "\n"), std::string::npos) << run.out;
+    EXPECT_EQ(slurp((dir / "tour.vtt").string()), "WEBVTT\n");
     run = runTool(PINAKORA_CAPTURE, {"--at", "0.3", "--step", "0.1", "--size", "160x90", "--out", dir.string()}, true);
     ASSERT_EQ(run.status, 0) << run.err;
 

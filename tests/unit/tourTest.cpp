@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <sstream>
+#include <string>
 
 #include "base/frameClock.h"
 #include "navigation/camera.h"
@@ -9,6 +12,7 @@
 #include "navigation/keyboard.h"
 #include "navigation/mouse.h"
 #include "navigation/tour.h"
+#include "scene/captions.h"
 #include "scene/hall.h"
 #include "scene/tourPlaces.h"
 
@@ -286,6 +290,99 @@ TEST_F(TourTest, AClickPicksTheNearestExhibitUnderTheCursor)
     onCursorMoved(mouse, 160, 101);
     onMouseButton(mouse, MOUSE_BUTTON_LEFT, false);
     EXPECT_FALSE(takeClick(mouse, x, y)) << "a drag is no click";
+}
+
+// The cues of a WebVTT file: each timing line's start and end in seconds, in file order.
+std::vector<std::pair<double, double>> vttTimings(const std::string& vtt)
+{
+    std::vector<std::pair<double, double>> timings;
+    std::istringstream lines(vtt);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, "WEBVTT");
+    std::getline(lines, line);
+    EXPECT_EQ(line, "") << "a blank line after the header";
+    while (std::getline(lines, line)) {
+        int h0, m0, s0, ms0, h1, m1, s1, ms1;
+        char arrow[4] = {};
+        if (std::sscanf(line.c_str(), "%d:%d:%d.%d %3s %d:%d:%d.%d", &h0, &m0, &s0, &ms0, arrow, &h1, &m1, &s1, &ms1) == 9) {
+            EXPECT_STREQ(arrow, "-->");
+            timings.emplace_back(h0 * 3600 + m0 * 60 + s0 + ms0 / 1000.0, h1 * 3600 + m1 * 60 + s1 + ms1 / 1000.0);
+        }
+    }
+    return timings;
+}
+
+// Tours of places, some naming exhibits (-1: a pose), at 8 frames a second (exact in
+// binary, so no boundary moves by a frame through rounding): the cues are
+// the places' times; keyframe 0 is headed for last, on the way round to the start.
+TEST_F(TourTest, CuesFollowTheToursPlacesAndTheirSubtitlesParse)
+{
+    struct Place { int exhibit; float seconds; };
+    struct Case { std::vector<Place> places; double seconds; std::vector<TourCue> cues; };
+    const Case cases[] = {
+        {{{-1, 2}, {1, 3}, {1, 2}, {0, 4}}, 14, {{0, 5, 1}, {5, 9, 0}, {11, 14, 1}}},
+        {{{2, 1}, {-1, 2}}, 6, {{2, 3, 2}, {5, 6, 2}}},
+        {{{-1, 1}, {-1, 1}}, 4, {}},
+    };
+    HallDescription description;
+    description.captions.resize(3);
+    description.captions[1] = {"Tea & <biscuits>", "Pinakora", "2026", "", ""};
+    for (const Case& c : cases) {
+        TourScript script;
+        for (const Place& place : c.places) {
+            TourKeyframe keyframe;
+            keyframe.exhibit = place.exhibit;
+            keyframe.seconds = place.seconds;
+            keyframe.eye = glm::vec3(0, 100, 1000 + 100 * place.exhibit);
+            script.keyframes.push_back(keyframe);
+        }
+        Tour tour;
+        tour.script = script;
+        startTour(tour, 0.0);
+        const std::vector<TourCue> cues =
+            tourCues(script, tour, camera, 0.0, {}, 0.125, 1, std::lround(c.seconds * 8));
+        const std::vector<std::pair<double, double>> timings = vttTimings(webVtt(cues, description));
+        ASSERT_EQ(cues.size(), c.cues.size()) << c.places.size() << " places";
+        ASSERT_EQ(timings.size(), c.cues.size());
+        for (size_t i = 0; i < cues.size(); ++i) {
+            EXPECT_NEAR(cues[i].start, c.cues[i].start, 1e-6) << "cue " << i;
+            EXPECT_NEAR(cues[i].end, c.cues[i].end, 1e-6) << "cue " << i;
+            EXPECT_EQ(cues[i].exhibit, c.cues[i].exhibit) << "cue " << i;
+            EXPECT_NEAR(timings[i].first, c.cues[i].start, 1e-3);
+            EXPECT_NEAR(timings[i].second, c.cues[i].end, 1e-3);
+        }
+    }
+    const std::string vtt = webVtt({{0, 1.25, 1}, {3661.5, 3662, 2}}, description);
+    EXPECT_NE(vtt.find("\n1\n00:00:00.000 --> 00:00:01.250\nTea &amp; &lt;biscuits&gt;\nPinakora, 2026\n"), std::string::npos) << vtt;
+    EXPECT_NE(vtt.find("01:01:01.500 --> 01:01:02.000\nExhibit 3\n"), std::string::npos) << vtt;
+
+    // A tour that names no exhibits: each is cued while it stays nearest the middle, at least
+    // two seconds, in turn, without overlaps, through the whole stay at it.
+    Guide guide = guideOfRing();
+    Hall hall;
+    hall.roomExtent.low = glm::vec3(-1500, 0, -1500);
+    hall.roomExtent.high = glm::vec3(1500, 2400, 1500);
+    hall.exhibitSpheres = guide.spheres;
+    TourScript madeUp = placedTour(TourScript(), hall);  // entrance, then each: 4 s walking, 3 s there
+    Tour tour;
+    tour.script = madeUp;
+    startTour(tour, 0.0);
+    const std::vector<TourCue> nearest = tourCues(TourScript(), tour, camera, 0.0, guide.spheres, 0.125, 1, 42 * 8);
+    const std::vector<std::pair<double, double>> timings = vttTimings(webVtt(nearest, description));
+    const int visited[] = {5, 0, 1, 2, 3, 5};  // the entrance looks across to the last one
+    ASSERT_EQ(nearest.size(), 6u);
+    for (size_t i = 0; i < nearest.size(); ++i) {
+        EXPECT_EQ(nearest[i].exhibit, visited[i]);
+        EXPECT_GE(nearest[i].end - nearest[i].start, 2.0);
+        const double arrival = 7.0 * static_cast<double>(i);  // 3 s at the entrance, then 4 s walking
+        if (i > 0) {
+            EXPECT_LE(nearest[i].start, arrival) << "cue " << i;
+            EXPECT_GE(nearest[i].end, arrival + 3.0) << "cue " << i;
+        }
+        if (i > 0)
+            EXPECT_GE(timings[i].first, timings[i - 1].second) << "cue " << i << " after the one before";
+    }
 }
 
 }  // namespace

@@ -258,6 +258,21 @@ TEST_F(TourTest, NavigationKeysAndPEndTheGlide)
     EXPECT_EQ(camera.eye, startEye) << "the tour has the camera again";
 }
 
+TEST_F(TourTest, AnExhibitInTheWayTurnsTheViewRoundIt)
+{
+    Hall hall;
+    hall.roomExtent.low = glm::vec3(-1500, 0, -1500);
+    hall.roomExtent.high = glm::vec3(1500, 2400, 1500);
+    hall.exhibitSpheres = {{900, 600, 0, 150}, {450, 600, 0, 150}};
+    const TourKeyframe view = exhibitView(hall, 0);
+    const glm::vec3 centre(900, 600, 0), inTheWay(450, 600, 0);
+    const glm::vec3 line = centre - view.eye;
+    const float t = glm::clamp(glm::dot(inTheWay - view.eye, line) / glm::dot(line, line), 0.0f, 1.0f);
+    EXPECT_GT(glm::distance(view.eye + t * line, inTheWay), 150.0f) << "a clear sight of it";
+    EXPECT_LT(view.eye.x, 900.0f) << "still from the room's side";
+    EXPECT_NEAR(glm::degrees(std::asin(150.0f / glm::distance(view.eye, centre))), 40.0f / 3.0f, 0.5f);
+}
+
 // Clicks on a camera at z = 1000 looking down -z at a 1920 x 1080 picture.
 TEST_F(TourTest, AClickPicksTheNearestExhibitUnderTheCursor)
 {

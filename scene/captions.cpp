@@ -122,8 +122,14 @@ void addCueFrame(CueTrack& track, double start, double end, int exhibit)
 std::vector<TourCue> finishCues(CueTrack& track)
 {
     const TourCue& open = track.open;
-    if (open.exhibit >= 0 && open.end - open.start >= track.shortest - 1e-9)
-        track.cues.push_back(open);
+    if (open.exhibit >= 0 && open.end - open.start >= track.shortest - 1e-9) {
+        // A glance at another exhibit too short for a cue of its own does not split one.
+        TourCue* last = track.cues.empty() ? nullptr : &track.cues.back();
+        if (last && last->exhibit == open.exhibit && open.start - last->end < track.shortest)
+            last->end = open.end;
+        else
+            track.cues.push_back(open);
+    }
     track.open = TourCue{};
     return track.cues;
 }

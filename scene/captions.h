@@ -38,7 +38,8 @@ int cueExhibit(const TourScript& described, const Tour& tour, const Camera& came
                const std::vector<glm::vec4>& spheres);
 
 // Frames in order, each shown from `start` to `end` and about `exhibit` (-1: none), into
-// cues; stretches that name no place are kept when they last at least `shortest`.
+// cues; a stretch is kept when it lasts at least `shortest`, and joins the cue before when
+// that was of the same exhibit and ended less than `shortest` before it.
 struct CueTrack {
     std::vector<TourCue> cues;
     double shortest = 0.0;

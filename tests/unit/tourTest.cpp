@@ -368,6 +368,16 @@ TEST_F(TourTest, CuesFollowTheToursPlacesAndTheirSubtitlesParse)
             EXPECT_NEAR(timings[i].second, c.cues[i].end, 1e-3);
         }
     }
+    // A glance at another exhibit, too short for a cue, does not split the one it interrupts.
+    CueTrack track;
+    track.shortest = 2.0;
+    const int glances[] = {1, 1, 1, 2, 1, 1, 1, -1, 1, 1};  // a second each
+    for (int second = 0; second < 10; ++second)
+        addCueFrame(track, second, second + 1, glances[second]);
+    const std::vector<TourCue> joined = finishCues(track);
+    ASSERT_EQ(joined.size(), 1u);
+    EXPECT_EQ(joined[0].end, 10.0);
+
     const std::string vtt = webVtt({{0, 1.25, 1}, {3661.5, 3662, 2}}, description);
     EXPECT_NE(vtt.find("\n1\n00:00:00.000 --> 00:00:01.250\nTea &amp; &lt;biscuits&gt;\nPinakora, 2026\n"), std::string::npos) << vtt;
     EXPECT_NE(vtt.find("01:01:01.500 --> 01:01:02.000\nExhibit 3\n"), std::string::npos) << vtt;

@@ -15,6 +15,7 @@
 #include "render/frame.h"
 #include "render/renderer.h"
 #include "scene/animation.h"
+#include "scene/captions.h"
 #include "scene/composition.h"
 #include "scene/tourPlaces.h"
 
@@ -29,6 +30,11 @@ void takeTour(Application& application)
 {
     const TourScript& script = application.description.tour;
     application.tour.script = tourNeedsHall(script) ? placedTour(script, application.hall) : script;
+    const Hall& hall = application.hall;
+    std::vector<TourKeyframe> views;
+    for (size_t e = 0; e < hall.exhibitSpheres.size(); ++e)
+        views.push_back(exhibitView(hall, static_cast<int>(e)));
+    setGuideHall(application.guide, std::move(views), hall.exhibitSpheres);
 }
 
 void stepDone(const char* step)
@@ -108,6 +114,14 @@ void runFrame(double dt)
     advanceClock(dt);
     processInput();
     processMouse();
+    double x = 0.0, y = 0.0;
+    if (takeClick(defaultMouse(), x, y))
+        clickAt(x, y);
+    updateGuide();
+    std::string panel;
+    for (const std::string& line : guidePanelLines(defaultGuide(), defaultApplication().description))
+        panel += (panel.empty() ? "" : "\n") + line;
+    defaultView().panel = std::move(panel);
     animateScene();
     renderFrame();
 }

@@ -5,6 +5,7 @@
 // reach the default application.
 #include "assets/assets.h"
 #include "base/frameClock.h"
+#include "navigation/guide.h"
 #include "navigation/keyboard.h"
 #include "navigation/mouse.h"
 #include "navigation/tour.h"
@@ -30,6 +31,7 @@ struct Application {
     Tour tour;
     Keyboard keyboard;
     Mouse mouse;
+    Guide guide;
     Assets assets;
     Renderer renderer;
     Hall hall;

@@ -188,9 +188,10 @@ bool parseViewerOptions(const std::vector<std::string>& args, ViewerOptions& opt
 
 bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& options, std::string& error)
 {
-    bool stepGiven = false, fpsGiven = false, outGiven = false;
+    bool stepGiven = false, fpsGiven = false, outGiven = false, sizeGiven = false;
+    const auto size = sizeInto(options.width, options.height);
     const std::vector<Option> table = {
-        {"--size", true, sizeInto(options.width, options.height)},
+        {"--size", true, [&](const std::string& v, std::string& e) { return (sizeGiven = true) && size(v, e); }},
         {"--step", true,
          [&](const std::string& v, std::string& e) { return (stepGiven = true) && parseSeconds(v, true, options.step, e); }},
         {"--every", true, secondsInto(options.every, true)},
@@ -235,6 +236,13 @@ bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& o
          }},
         {"--hall", true, hallInto(options.hall)},
         {"--view", true, viewInto(options.view, options.viewGiven)},
+        {"--captions", false, flag(options.captions)},
+        {"--catalog", true,
+         [&](const std::string& v, std::string& e) {
+             options.catalog = v;
+             e = "want a folder name";
+             return !v.empty();
+         }},
         {"--scale", true,
          [&](const std::string& v, std::string& e) {
              RenderScaleOption scale;
@@ -247,6 +255,24 @@ bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& o
         return false;
     if (options.help)
         return true;
+    if (options.captions && options.video.empty()) {
+        error = "--captions: only with --video";
+        return false;
+    }
+    if (!options.catalog.empty()) {
+        // The catalogue's pictures are views of the exhibits, not times of the tour.
+        if (!options.video.empty() || !options.times.empty() || options.every > 0.0 || stepGiven || outGiven ||
+            options.untilGiven || options.viewGiven) {
+            error = "--catalog: writes one picture per exhibit; it takes no --video, --at, --every, --step, "
+                    "--until, --out or --view";
+            return false;
+        }
+        if (!sizeGiven) {
+            options.width = 960;
+            options.height = 540;
+        }
+        return true;
+    }
     if (options.video.empty()) {
         if (fpsGiven) {
             error = "--fps: only with --video";
@@ -388,6 +414,8 @@ const char* viewerHelp()
            "  right drag                    walk (up, down) and step (left, right)\n"
            "  wheel                         zoom in, out\n"
            "  P                             restart the guided tour\n"
+           "  Tab / Shift+Tab, click        glide to the next / previous (clicked) exhibit\n"
+           "  Esc                           close the exhibit's caption panel\n"
            "  F1 / F2, F3 / F4, F5 / F6     focal depth, focal length, f-stop x1.1 / /1.1\n"
            "  F12                           save the picture as pinakora-YYYYMMDD-HHMMSS.png\n"
            "  V                             print the command that opens this view (--view)\n"
@@ -403,7 +431,8 @@ const char* captureHelp()
            "               [--at t1,t2,...] [--out folder] [--hall folder] [--view TEXT]\n"
            "               [--scale F]\n"
            "       capture --video file.mp4 [--fps 30] [--size WxH] [--until 90] [--hall folder]\n"
-           "               [--view TEXT]\n"
+           "               [--view TEXT] [--captions]\n"
+           "       capture --catalog folder [--size WxH] [--hall folder]\n"
            "\n"
            "Renders the tour with a fixed clock on a hidden window. Without --video it writes\n"
            "frame-<time>s.png into the folder (default captures) for every time asked for\n"
@@ -414,7 +443,10 @@ const char* captureHelp()
            "--view TEXT: start from the view V printed in the viewer, the scene stepped from 0\n"
            "to its time at 1/30 s a frame; its frame is time 0 (the default --at), and --at,\n"
            "--every and --until count from it. --scale F (0.25..1): the hall drawn at that\n"
-           "fraction of the size and stretched over it.\n";
+           "fraction of the size and stretched over it.\n"
+           "--captions: also the tour's subtitles, file.vtt beside the video (WebVTT).\n"
+           "--catalog folder: exhibit-NN.png from each exhibit's guide view and an index.html\n"
+           "with the pictures and their captions, readable in any browser.\n";
 }
 
 const char* benchmarkHelp()

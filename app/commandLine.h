@@ -45,6 +45,10 @@ struct CaptureOptions {
     bool viewGiven = false;
     ViewLink view;
     double scale = 1.0;
+    // With --video: WebVTT subtitles of the tour's cues beside the video.
+    bool captions = false;
+    // Set: one picture per exhibit from its guide view and an index.html, into this folder.
+    std::string catalog;
     bool help = false;
 };
 

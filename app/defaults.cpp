@@ -114,6 +114,19 @@ void onScroll(double notches) { onScroll(application.mouse, notches); }
 void processMouse() { processMouse(application.mouse, camera, application.tour); }
 void resetMouse() { resetMouse(application.mouse); }
 
+Guide& defaultGuide() { return application.guide; }
+bool onGuideKey(int key, bool shift)
+{
+    return onGuideKey(application.guide, camera, application.tour, key, shift, totalTime);
+}
+void clickAt(double x, double y)
+{
+    const double ratio = application.mouse.pixelRatio;
+    const int exhibit = pickExhibit(application.guide.spheres, camera, screenWidth, screenHeight, x * ratio, y * ratio);
+    visitExhibit(application.guide, camera, application.tour, exhibit, totalTime);
+}
+void updateGuide() { updateGuide(application.guide, camera, application.tour, totalTime); }
+
 void advanceClock(double dt) { advanceClock(application.clock, dt); }
 
 void buildScene()

@@ -20,6 +20,11 @@
 // The page hands its canvas's touches to pageTouch() below; with a fixed clock, the frame
 // drawn stays to be looked around: a move redraws it at the same time.
 //
+// The page's exhibit list and panel are real HTML: the page gets the exhibits' titles
+// once (Module.showExhibits) and the guide's panel whenever it changes (Module.showPanel);
+// a list entry calls pageVisit(). Tab in the canvas steps through the exhibits; past the
+// last one (pageTabLeaves) the page lets focus move on to the list.
+//
 // They pass capture's checks; a bad one is named in the console and the page's status box
 // and the default takes its place.
 #include "app/application.h"
@@ -31,7 +36,9 @@
 #include "app/viewSharing.h"
 #include "app/window.h"
 #include "navigation/mouse.h"
+#include "navigation/guide.h"
 #include "navigation/touch.h"
+#include "scene/captions.h"
 
 #include <GLFW/glfw3.h>
 #include <algorithm>
@@ -63,6 +70,8 @@ struct WebRun {
     double pixelRatio = 0.0;
     Touch touch;
     bool tourRestarted = false;  // by a double tap since the last frame
+    bool visited = false;        // an exhibit of the page's list since the last frame
+    std::string panelShown;      // the guide's panel as the page shows it
 };
 
 WebRun run;
@@ -88,9 +97,10 @@ void finishFixedClock()
 // time standing still.
 void redrawAfterInput()
 {
-    if (!mouseHasMotion(defaultApplication().mouse) && !run.tourRestarted)
+    if (!mouseHasMotion(defaultApplication().mouse) && !run.tourRestarted && !run.visited)
         return;
     run.tourRestarted = false;
+    run.visited = false;
     runFrame(0.0);
     unsigned char pixel[4];
     glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
@@ -100,8 +110,33 @@ void redrawAfterInput()
 
 void followWindow();
 
+// The guide's panel into the page's live region, when it changed.
+void showPanel()
+{
+    const Application& application = defaultApplication();
+    std::string text;
+    for (const std::string& line : guidePanelLines(application.guide, application.description))
+        text += line + "\n";
+    if (text == run.panelShown)
+        return;
+    run.panelShown = text;
+    EM_ASM({ if (Module.showPanel) Module.showPanel(UTF8ToString($0), $1); }, text.c_str(), application.guide.exhibit);
+}
+
+// The exhibits the guide can visit, "number TAB title" a line, for the page's list.
+void listExhibits()
+{
+    const Application& application = defaultApplication();
+    std::string text;
+    for (size_t e = 0; e < application.guide.views.size(); ++e)
+        if (application.guide.spheres[e].w > 0.0f)
+            text += std::to_string(e) + "\t" + exhibitCaption(application.description, static_cast<int>(e)).title + "\n";
+    EM_ASM({ if (Module.showExhibits) Module.showExhibits(UTF8ToString($0)); }, text.c_str());
+}
+
 void frame()
 {
+    showPanel();
     if (run.viewPending) {
         run.viewPending = false;
         openView(run.view);
@@ -285,6 +320,41 @@ extern "C" EMSCRIPTEN_KEEPALIVE void pageTouch(int phase, double id, double x, d
         onTouchCancel(run.touch, finger);
 }
 
+// An entry of the page's exhibit list: the guide goes there. The fixed clock's frame stands
+// still, so there the camera is put at the view at once and the frame drawn again.
+extern "C" EMSCRIPTEN_KEEPALIVE void pageVisit(int exhibit)
+{
+    Application& application = defaultApplication();
+    Guide& guide = application.guide;
+    if (!visitExhibit(guide, application.view.camera, application.tour, exhibit, application.clock.totalTime))
+        return;
+    if (run.fixedClock && run.framesLeft <= 0) {
+        Camera& camera = application.view.camera;
+        camera.eye = guide.views[static_cast<size_t>(exhibit)].eye;
+        camera.target = guide.views[static_cast<size_t>(exhibit)].target;
+        updateBasis(camera);
+        guide.gliding = false;
+        run.visited = true;
+    }
+}
+
+// Whether Tab (Shift+Tab with `backwards`) in the canvas would go round past the last
+// (first) exhibit: then focus moves on instead, so the canvas holds no keyboard.
+extern "C" EMSCRIPTEN_KEEPALIVE int pageTabLeaves(int backwards)
+{
+    const Guide& guide = defaultApplication().guide;
+    int first = -1, last = -1;
+    for (size_t e = 0; e < guide.views.size(); ++e) {
+        if (guide.spheres[e].w > 0.0f) {
+            last = static_cast<int>(e);
+            first = first < 0 ? last : first;
+        }
+    }
+    if (first < 0)
+        return 1;
+    return backwards ? (guide.exhibit < 0 || guide.exhibit == first) : guide.exhibit == last;
+}
+
 int main(int argc, char** argv)
 {
     PageOptions options;
@@ -322,6 +392,7 @@ int main(int argc, char** argv)
             var box = Module.canvas.getBoundingClientRect();
             return box.width > 0 ? Module.canvas.width / box.width : 1;
         });
+        defaultMouse().pixelRatio = perCssPixel;
         onCursorMoved(x / perCssPixel, y / perCssPixel);
     });
     glfwSetWindowTitle(window, "Pinakora");
@@ -331,6 +402,7 @@ int main(int argc, char** argv)
     if (options.scale.given)
         run.frameRate.scale = defaultRenderer().scale;
     EM_ASM(if (Module.setStatus) Module.setStatus(""););
+    listExhibits();
 
     // Frame n ends at time n * step; the time asked for is drawn by the first frame reaching it.
     // (parsePageOptions keeps at / step within a whole number of frames a long holds.)

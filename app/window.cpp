@@ -4,6 +4,7 @@
 #include "base/glCapabilities.h"
 #include "app/screenshot.h"
 #include "app/viewSharing.h"
+#include "navigation/guide.h"
 #include "navigation/keyboard.h"
 #include "navigation/mouse.h"
 
@@ -17,6 +18,7 @@ static_assert(KEY_F1 == GLFW_KEY_F1 && KEY_F6 == GLFW_KEY_F6, "function keys");
 static_assert(KEY_UP == GLFW_KEY_UP && KEY_PAGE_DOWN == GLFW_KEY_PAGE_DOWN, "navigation keys");
 static_assert(KEY_KP_ADD == GLFW_KEY_KP_ADD && KEY_KP_SUBTRACT == GLFW_KEY_KP_SUBTRACT, "keypad");
 static_assert(MOUSE_BUTTON_LEFT == GLFW_MOUSE_BUTTON_LEFT && MOUSE_BUTTON_RIGHT == GLFW_MOUSE_BUTTON_RIGHT, "buttons");
+static_assert(KEY_TAB == GLFW_KEY_TAB && KEY_ESCAPE == GLFW_KEY_ESCAPE, "guide keys");
 static_assert(KEY_LEFT_ALT == GLFW_KEY_LEFT_ALT && KEY_LEFT_CONTROL == GLFW_KEY_LEFT_CONTROL, "modifiers");
 
 GLFWwindow* openViewerWindow(int requestedWidth, int requestedHeight, bool visible)
@@ -87,7 +89,7 @@ bool glfwKeyHeld(int key)
     return mainWindow && glfwGetKey(mainWindow, key) == GLFW_PRESS;
 }
 
-void glfwKeyEvent(GLFWwindow*, int key, int, int action, int)
+void glfwKeyEvent(GLFWwindow*, int key, int, int action, int mods)
 {
     // The event poll runs right after the frame was presented, so the picture read
     // back is the one on screen. A screenshot is no navigation: the tour goes on.
@@ -95,6 +97,8 @@ void glfwKeyEvent(GLFWwindow*, int key, int, int action, int)
         saveScreenshot();
     if (key == GLFW_KEY_V && action == GLFW_PRESS)
         shareView();
+    if (action != GLFW_RELEASE)
+        onGuideKey(key, (mods & GLFW_MOD_SHIFT) != 0);
     onKey(key, action);
 }
 

@@ -13,6 +13,9 @@ namespace {
 // as the distance changes.
 constexpr double sliceSeconds = 1.0 / 60.0;
 
+// How far a press may wander and still be a click.
+constexpr double clickPixels = 4.0;
+
 // Makes `move` as if its key were held for `seconds`.
 void holdFor(double seconds, void (*move)(Camera&, double), Camera& camera, Tour& tour)
 {
@@ -30,8 +33,18 @@ void holdFor(double seconds, void (*move)(Camera&, double), Camera& camera, Tour
 
 void onMouseButton(Mouse& mouse, int button, bool pressed)
 {
-    if (button == MOUSE_BUTTON_LEFT)
+    if (button == MOUSE_BUTTON_LEFT) {
+        if (pressed && !mouse.leftHeld) {
+            mouse.pressX = mouse.cursorX;
+            mouse.pressY = mouse.cursorY;
+        } else if (!pressed && mouse.leftHeld && mouse.cursorKnown &&
+                   std::hypot(mouse.cursorX - mouse.pressX, mouse.cursorY - mouse.pressY) <= clickPixels) {
+            mouse.clicked = true;
+            mouse.clickX = mouse.cursorX;
+            mouse.clickY = mouse.cursorY;
+        }
         mouse.leftHeld = pressed;
+    }
     else if (button == MOUSE_BUTTON_RIGHT)
         mouse.rightHeld = pressed;
 }
@@ -76,6 +89,16 @@ void processMouse(Mouse& mouse, Camera& camera, Tour& tour)
     holdFor(mouse.wheel * zoomSecondsPerNotch, zoomIn, camera, tour);
     holdFor(-mouse.wheel * zoomSecondsPerNotch, zoomOut, camera, tour);
     mouse.orbitX = mouse.orbitY = mouse.walkX = mouse.walkY = mouse.wheel = 0.0;
+}
+
+bool takeClick(Mouse& mouse, double& x, double& y)
+{
+    if (!mouse.clicked)
+        return false;
+    mouse.clicked = false;
+    x = mouse.clickX;
+    y = mouse.clickY;
+    return true;
 }
 
 bool mouseHasMotion(const Mouse& mouse)

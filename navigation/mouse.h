@@ -21,8 +21,16 @@ struct Mouse {
     bool rightHeld = false;
     bool cursorKnown = false;
     double cursorX = 0.0, cursorY = 0.0;
+    // Picture pixels per cursor pixel: a browser gives the cursor in CSS pixels, the
+    // picture has the device's.
+    double pixelRatio = 1.0;
     // Gathered since the previous frame, in pixels and notches.
     double orbitX = 0.0, orbitY = 0.0, walkX = 0.0, walkY = 0.0, wheel = 0.0;
+    // A left press released within a few pixels of where it began is also a click (the
+    // guide picks the exhibit under it); the click waits for takeClick().
+    double pressX = 0.0, pressY = 0.0;
+    bool clicked = false;
+    double clickX = 0.0, clickY = 0.0;
 };
 
 void onMouseButton(Mouse& mouse, int button, bool pressed);
@@ -34,6 +42,9 @@ void onScroll(Mouse& mouse, double notches);
 // Once per frame, after the keyboard. The moves take the time the gathered motion stands
 // for, whatever the frame's own time step.
 void processMouse(Mouse& mouse, Camera& camera, Tour& tour);
+
+// The click since the previous frame, if any, at (x, y); forgets it.
+bool takeClick(Mouse& mouse, double& x, double& y);
 
 // Whether motion gathered since the previous frame waits for processMouse().
 bool mouseHasMotion(const Mouse& mouse);

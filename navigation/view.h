@@ -4,6 +4,8 @@
 // change it, the renderer reads it.
 #include "navigation/camera.h"
 
+#include <string>
+
 struct FilterSettings {
     float bloomfactor = 1.0f;
     float focalDepth = 10.0f;
@@ -17,6 +19,8 @@ struct View {
     int height = 0;
     FilterSettings filters;
     bool labels = false;  // the exhibits' name tags over the frame (L)
+    // A caption panel over the frame's lower left corner (the guide's exhibit); empty: none.
+    std::string panel;
 };
 
 // The view the window shows, and its filter settings under the names the bloom and

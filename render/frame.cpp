@@ -216,6 +216,7 @@ void renderFrame(Renderer& renderer, const Hall& hall, const View& shownView)
     // Over the finished picture at the window's own pixels, so the text stays sharp.
     if (shownView.labels)
         drawLabels(renderer, hall, shownView);
+    drawPanel(renderer, shownView.panel, shownView.width, shownView.height);
     if (renderer.afterPresent)
         renderer.afterPresent();
 }

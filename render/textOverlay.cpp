@@ -264,6 +264,24 @@ void drawLabels(Renderer& renderer, const Hall& hall, const View& shownView)
     drawTextVertices(overlay, width, height);
 }
 
+void drawPanel(Renderer& renderer, const std::string& text, int width, int height)
+{
+    if (text.empty() || !prepareTextOverlay(renderer))
+        return;
+    TextOverlay& overlay = renderer.text;
+    const int pixels = labelPixelHeight(height);
+    overlay.font.setPixelHeight(pixels);
+    const float padding = std::round(0.6f * static_cast<float>(pixels));
+    const float wrapWidth = std::max(16.0f * static_cast<float>(pixels), static_cast<float>(width) / 3.0f);
+    const TextBlock block = overlay.font.layout(text, std::min(wrapWidth, static_cast<float>(width) - 4.0f * padding));
+    const glm::vec2 size(std::ceil(block.width) + 2.0f * padding, block.height + 2.0f * padding);
+    const glm::vec2 topLeft(padding, std::max(0.0f, std::round(static_cast<float>(height) - size.y - padding)));
+    pushBox(overlay.vertices, topLeft, size, tagBox);
+    for (const GlyphQuad& q : block.quads)
+        pushQuad(overlay.vertices, q, topLeft + glm::vec2(padding), tagText);
+    drawTextVertices(overlay, width, height);
+}
+
 void releaseTextOverlay(TextOverlay& overlay)
 {
     for (ShaderProgram** program : {&overlay.text, &overlay.probe}) {

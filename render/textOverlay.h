@@ -56,4 +56,8 @@ void drawText(Renderer& renderer, const std::string& text, glm::vec2 topLeft, fl
 // The name tags of the exhibits of `hall` in the view shown, over the presented frame.
 void drawLabels(Renderer& renderer, const Hall& hall, const View& shownView);
 
+// `text` (lines split at '\n', wrapped to about a third of the window) on a dark panel
+// over the window's lower left corner.
+void drawPanel(Renderer& renderer, const std::string& text, int width, int height);
+
 void releaseTextOverlay(TextOverlay& overlay);

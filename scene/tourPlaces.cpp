@@ -39,6 +39,23 @@ glm::vec3 insideRoom(const Room& room, glm::vec3 p)
     return glm::clamp(p, room.low + margin, room.high - margin);
 }
 
+// Whether another exhibit's sphere cuts into the cone from `eye` to exhibit `exhibit`'s sphere.
+bool sightBlocked(const Hall& hall, int exhibit, const glm::vec3& eye, const glm::vec3& centre)
+{
+    const float radius = hall.exhibitSpheres[static_cast<size_t>(exhibit)].w;
+    const glm::vec3 line = centre - eye;
+    const float length2 = glm::dot(line, line);
+    for (size_t e = 0; e < hall.exhibitSpheres.size(); ++e) {
+        const glm::vec4 other = hall.exhibitSpheres[e];
+        if (static_cast<int>(e) == exhibit || !(other.w > 0.0f))
+            continue;
+        const float t = length2 > 0.0f ? glm::clamp(glm::dot(glm::vec3(other) - eye, line) / length2, 0.0f, 1.0f) : 0.0f;
+        if (glm::distance(eye + t * line, glm::vec3(other)) < other.w + t * radius)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool tourNeedsHall(const TourScript& script)
@@ -76,8 +93,20 @@ TourKeyframe exhibitView(const Hall& hall, int exhibit)
     const float rise = glm::clamp(room.eyeHeight - centre.y, -0.5f * distance, 0.5f * distance);
     const float across = std::sqrt(distance * distance - rise * rise);
     TourKeyframe view;
-    view.eye = insideRoom(room, centre + glm::vec3(across * towardsMiddle.x, rise, across * towardsMiddle.y));
     view.target = centre;
+    // Another exhibit in the way: the nearest side round it, 30 degrees at a time, that is clear.
+    for (int turn = 0; turn <= 6; ++turn) {
+        const float angle = glm::radians(30.0f * static_cast<float>((turn + 1) / 2) * (turn % 2 ? 1.0f : -1.0f));
+        const glm::vec2 side(towardsMiddle.x * std::cos(angle) - towardsMiddle.y * std::sin(angle),
+                             towardsMiddle.x * std::sin(angle) + towardsMiddle.y * std::cos(angle));
+        const glm::vec3 eye = insideRoom(room, centre + glm::vec3(across * side.x, rise, across * side.y));
+        if (turn == 0)
+            view.eye = eye;
+        if (!sightBlocked(hall, exhibit, eye, centre)) {
+            view.eye = eye;
+            break;
+        }
+    }
     return view;
 }
 

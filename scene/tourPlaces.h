@@ -1,7 +1,8 @@
 #pragma once
 // The tour a hall's visitors get when its description names exhibits rather than poses:
-// a view of exhibit N from the side facing the room's centre, at eye height, far enough
-// for its bounding sphere to fill about two thirds of the picture; and, for a hall whose
+// a view of exhibit N from the side facing the room's centre (or, with another exhibit in
+// the way, the nearest clear side round it), at eye height, far enough for its bounding
+// sphere to fill about two thirds of the picture; and, for a hall whose
 // description has no tour, a made-up one: the hall from the entrance, then each exhibit in
 // turn, looping. GL-free: it reads the spheres and the room box the builder measured.
 #include "navigation/tour.h"

@@ -3,7 +3,8 @@
 //
 //   capture [--size 1920x1080] [--step 0.0333333] [--every 5] [--until 90]
 //           [--at t1,t2,...] [--out captures]
-//   capture --video tour.mp4 [--fps 30] [--size 1280x720] [--until 90]
+//   capture --video tour.mp4 [--fps 30] [--size 1280x720] [--until 90] [--captions]
+//   capture --catalog folder [--size 960x540]
 //   either with [--hall folder]: that exhibition instead of the built-in hall,
 //   [--view TEXT]: from that view on (its frame is time 0), and
 //   [--scale F]: the hall drawn at that fraction of the size, stretched over it
@@ -23,6 +24,7 @@
 #include "app/window.h"
 #include "render/frameCapture.h"
 #include "render/renderer.h"
+#include "scene/captions.h"
 #include "tools/videoWriter.h"
 
 #include <GLFW/glfw3.h>
@@ -31,6 +33,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <set>
 #include <string>
@@ -70,6 +73,50 @@ bool prepareFolder(const std::string& out, std::string& error)
         return false;
     }
     return true;
+}
+
+// One picture per exhibit from its guide view, at time 0 with the tour stopped, and the
+// index page that shows them with their captions. The GL side is started already.
+int writeCatalogue(const std::string& folder)
+{
+    Application& application = defaultApplication();
+    application.tour.mode = false;
+    const Guide& guide = application.guide;
+    std::vector<std::pair<int, std::string>> pictures;
+    int failures = 0;
+    for (size_t e = 0; e < guide.views.size(); ++e) {
+        if (!(guide.spheres[e].w > 0.0f))
+            continue;
+        Camera& camera = application.view.camera;
+        camera.eye = guide.views[e].eye;
+        camera.target = guide.views[e].target;
+        updateBasis(camera);
+        // The second frame has every surrounding's map drawn from this one's scene.
+        runFrame(0.0);
+        runFrame(0.0);
+        char name[40];
+        std::snprintf(name, sizeof name, "exhibit-%02u.png", static_cast<unsigned>(e + 1));
+        const std::string path = (std::filesystem::path(folder) / name).string();
+        std::string why;
+        if (writePng(readPresentedFrame(), path, &why)) {
+            std::cout << path << std::endl;
+            pictures.emplace_back(static_cast<int>(e), name);
+        } else {
+            std::cerr << "Could not write " << path << ": " << why << std::endl;
+            ++failures;
+        }
+    }
+    const std::string index = (std::filesystem::path(folder) / "index.html").string();
+    std::ofstream html(index, std::ios::binary);
+    html << catalogueHtml(application.description, pictures);
+    html.close();
+    if (!html) {
+        std::cerr << "Could not write " << index << std::endl;
+        ++failures;
+    } else {
+        std::cout << index << std::endl;
+    }
+    return failures ? 1 : 0;
 }
 
 } // namespace
@@ -122,6 +169,9 @@ int main(int argc, char** argv)
         // Interrupted, a video is unplayable: stop after the frame and remove it.
         for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
             std::signal(signal, requestStop);
+    } else if (!options.catalog.empty()) {
+        if (!prepareFolder(options.catalog, error))
+            return refuse("--catalog: " + error);
     } else if (!prepareFolder(options.out, error)) {
         return refuse("--out: " + error);
     }
@@ -141,9 +191,24 @@ int main(int argc, char** argv)
     initApplication();
     defaultRenderer().scale = options.scale;
 
+    if (!options.catalog.empty()) {
+        const int status = writeCatalogue(options.catalog);
+        releaseApplication();
+        glfwTerminate();
+        return status;
+    }
     if (options.viewGiven)
         openView(options.view);
     const double startTime = defaultApplication().clock.totalTime;
+
+    // The cues come from a dry run of the tour the frames below follow; the text renderer
+    // is to burn cueLinesAt(cues, time) into each frame.
+    std::vector<TourCue> cues;
+    if (options.captions) {
+        const Application& application = defaultApplication();
+        cues = tourCues(application.description.tour, application.tour, application.view.camera, startTime,
+                        application.hall.exhibitSpheres, options.step, firstFrame, lastFrame);
+    }
 
     int failures = 0;
     ProgressLine progress(lastFrame);
@@ -191,6 +256,18 @@ int main(int argc, char** argv)
             return 1;
         }
         std::cout << options.video << std::endl;
+        if (options.captions) {
+            const std::string subtitles = std::filesystem::path(options.video).replace_extension(".vtt").string();
+            std::ofstream vtt(subtitles, std::ios::binary);
+            vtt << webVtt(cues, defaultApplication().description);
+            vtt.close();
+            if (!vtt) {
+                std::cerr << "capture: cannot write " << subtitles << std::endl;
+                ++failures;
+            } else {
+                std::cout << subtitles << std::endl;
+            }
+        }
     }
     releaseApplication();
     glfwTerminate();

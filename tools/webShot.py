@@ -10,10 +10,11 @@ page's console says it is done, with the console's lines beside it.
                                         next "FPS:" line after it)
                [--phone]       (a touch screen at 3 device pixels a CSS pixel, mobile layout)
                [--first URL]   (loaded before the page, so it has a page to go back to)
-               [--drag touch|mouse X0,Y0,X1,Y1] [--pinch CX,CY,D0,D1] [--tap X,Y]
+               [--drag touch|mouse X0,Y0,X1,Y1] [--pinch CX,CY,D0,D1] [--tap X,Y] [--enter CSS]
                                (once the page is done, in order: a one-finger or left-button
                                drag, two fingers on a level moved from D0 to D1 apart, a
-                               finger's tap; the screenshot waits for the frames they draw,
+                               finger's tap, Enter on the element CSS selects (focused
+                               first); the screenshot waits for the frames they draw,
                                and one from before them is saved beside it as OUT-before.png)
 
 A browser's own --screenshot waits on a virtual clock that runs on while the GPU process
@@ -63,11 +64,14 @@ def main(argv):
         first = args[i + 1]
         del args[i:i + 2]
     gestures = []
-    while any(a in args for a in ("--drag", "--pinch", "--tap")):
-        i = min(args.index(a) for a in ("--drag", "--pinch", "--tap") if a in args)
+    while any(a in args for a in ("--drag", "--pinch", "--tap", "--enter")):
+        i = min(args.index(a) for a in ("--drag", "--pinch", "--tap", "--enter") if a in args)
         if args[i] == "--drag":
             gestures.append((args[i + 1], [float(v) for v in args[i + 2].split(",")]))
             del args[i:i + 3]
+        elif args[i] == "--enter":
+            gestures.append(("enter", args[i + 1]))
+            del args[i:i + 2]
         else:
             gestures.append((args[i][2:], [float(v) for v in args[i + 1].split(",")]))
             del args[i:i + 2]
@@ -123,6 +127,12 @@ def main(argv):
             ws.settimeout(timeout)
 
         def gesture(kind, values, steps=12):
+            if kind == "enter":
+                wait(send("Runtime.evaluate", expression=f"document.querySelector({json.dumps(values)}).focus()"))
+                for kind in ("rawKeyDown", "char", "keyUp"):
+                    wait(send("Input.dispatchKeyEvent", type=kind, key="Enter", code="Enter", text="\r",
+                              windowsVirtualKeyCode=13, nativeVirtualKeyCode=13))
+                return
             if kind == "mouse":
                 x0, y0, x1, y1 = values
                 wait(send("Input.dispatchMouseEvent", type="mouseMoved", x=x0, y=y0))
@@ -224,7 +234,12 @@ def main(argv):
             scrollHeight: document.documentElement.scrollHeight, innerHeight: innerHeight,
             canvas: (function (c) { var r = c && c.getBoundingClientRect();
                                      return r ? [r.left, r.top, r.width, r.height] : null; })(
-                document.getElementById('canvas'))})"""))
+                document.getElementById('canvas')),
+            canvasName: document.getElementById('canvas').getAttribute('aria-label'),
+            exhibits: Array.from(document.querySelectorAll('#exhibitList button')).map(function (b) {
+                return b.textContent; }),
+            panel: (document.getElementById('panel') || {}).textContent,
+            focused: document.activeElement && document.activeElement.id})"""))
         lines.append("page: " + state.get("result", {}).get("value", "{}"))
         ws.close()
     finally:

@@ -17,7 +17,9 @@
 # Touch: a one-finger drag draws what the same left-button drag draws, a long swipe leaves
 # the page where it is (with a page before it to go back to), and on a phone-sized screen
 # (390x844, 3 device pixels a CSS pixel) nothing overflows, the picture shows and a pinch
-# changes it.
+# changes it. The exhibit guide: the court's exhibits are a list of buttons in the page's
+# DOM, the canvas has a name, and Enter on an entry draws that exhibit's view and says its
+# caption in the live region, while at ?t= nothing of the list shows over the canvas.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tolerance=8
@@ -212,6 +214,39 @@ if not re.search(r"^log: View: http://\S+#view=" + re.escape(view) + "$", viewLi
 failed = not compare("of #view=", viewBrowser, viewNative) or failed
 # The court: three lights, a mirror, a glass ball and a glTF model of three meshes.
 failed = not compare("of ?hall=court", sys.argv[14], sys.argv[15]) or failed
+sys.exit(1 if failed else 0)
+PY
+
+# The exhibit guide: Enter on the third entry of the court's list (the glass ball).
+/usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/?hall=court&t=0&size=$size" "$size" "$out/guide.png" \
+    "$out/guide.txt" --enter '#exhibitList li:nth-child(3) button' ||
+    { status=1; echo "FAIL: the page with the court never drew its frame"; }
+/usr/bin/python3 - "$out/guide.txt" "$out/guide-before.png" "$out/guide.png" <<'PY' || status=1
+import json, sys
+from PIL import Image, ImageChops, ImageStat
+console = open(sys.argv[1]).read()
+pages = [line[6:] for line in console.splitlines() if line.startswith("page: ")]
+page = json.loads(pages[-1]) if pages else {}
+failed = False
+titles = ["Block, ball and ring", "Mirror teapot", "Glass ball", "Standing figure"]
+if page.get("exhibits") != titles:
+    print(f"FAIL: the page's exhibit list is {page.get('exhibits')}, not {titles}")
+    failed = True
+if not page.get("canvasName"):
+    print("FAIL: the canvas has no accessible name")
+    failed = True
+if "Glass ball" not in (page.get("panel") or ""):
+    print(f"FAIL: after Enter on the glass ball the live region says {page.get('panel')!r}")
+    failed = True
+if "drawn again" not in console:
+    print("FAIL: Enter on a list entry drew no new frame")
+    failed = True
+before, after = Image.open(sys.argv[2]).convert("RGB"), Image.open(sys.argv[3]).convert("RGB")
+change = sum(ImageStat.Stat(ImageChops.difference(before, after)).mean) / 3
+print(f"Enter on the glass ball's entry: the frame changed by {change:.1f} of 255 on average")
+if change < 5:
+    print("FAIL: Enter on a list entry left the frame as it was")
+    failed = True
 sys.exit(1 if failed else 0)
 PY
 

@@ -284,10 +284,12 @@ TEST(CaptureTool, VideoOfTheTourDecodesToThePngFramesOfTheSameTimes)
     const std::string video = (dir / "tour.mp4").string();
 
     // Four frames at 10 per second: they show 0.1, 0.2, 0.3 and 0.4 seconds of the tour.
-    ToolRun run = runTool(PINAKORA_CAPTURE, {"--video", video, "--fps", "10", "--until", "0.4", "--size", "160x90"},
-                          true);
+    // With its subtitles beside it, which leave the frames alone (none lasts 0.4 s here).
+    ToolRun run = runTool(PINAKORA_CAPTURE,
+                          {"--video", video, "--fps", "10", "--until", "0.4", "--size", "160x90", "--captions"}, true);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find(video + "\n"), std::string::npos) << run.out;
+    EXPECT_EQ(slurp((dir / "tour.vtt").string()), "WEBVTT\n");
     run = runTool(PINAKORA_CAPTURE, {"--at", "0.3", "--step", "0.1", "--size", "160x90", "--out", dir.string()}, true);
     ASSERT_EQ(run.status, 0) << run.err;
 
@@ -323,6 +325,52 @@ TEST(CaptureTool, VideoOfTheTourDecodesToThePngFramesOfTheSameTimes)
     for (size_t i = 0; i < decoded.rgb[2].size(); ++i)
         other += std::abs(decoded.rgb[0][i] - decoded.rgb[2][i]);
     EXPECT_GT(other / static_cast<double>(decoded.rgb[2].size()), 2.0 * meanDifference);
+    std::filesystem::remove_all(dir);
+}
+
+// Two exhibits, one untitled, and a caption that is markup if not escaped.
+TEST(CaptureTool, CatalogueHasOnePicturePerExhibitAndEscapesItsCaptions)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "needs a display (the test command runs under Xvfb)";
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("pinakora-catalogue-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir / "hall");
+    std::ofstream(dir / "hall" / "exhibition.json") << R"({
+      "format": "pinakora-exhibition/1",
+      "title": "Pots & <pans>",
+      "room": { "size": [2000, 900, 2000] },
+      "lights": [ { "position": [0, 800, 300] } ],
+      "exhibits": [
+        { "model": "pinakora:models/teapot.obj", "position": [-400, 0, -300], "height": 170,
+          "pedestal": { "size": [200, 300, 200] },
+          "caption": { "title": "Tea <b>for</b> two & \"one\"", "maker": "O'Hara", "alt": "A \"tall\" <pot>" } },
+        { "model": "pinakora:models/Sphere.dae", "position": [400, 0, -300], "height": 200 }
+      ]
+    })";
+    const std::filesystem::path out = dir / "catalogue";
+    const ToolRun run = runTool(PINAKORA_CAPTURE, {"--catalog", out.string(), "--hall", (dir / "hall").string(),
+                                                   "--size", "160x90"}, true);
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::vector<std::vector<BYTE>> pictures;
+    for (const char* name : {"exhibit-01.png", "exhibit-02.png"}) {
+        FIBITMAP* png = FreeImage_Load(FIF_PNG, (out / name).c_str(), PNG_DEFAULT);
+        ASSERT_NE(png, nullptr) << name;
+        EXPECT_EQ(FreeImage_GetWidth(png), 160u);
+        EXPECT_EQ(FreeImage_GetHeight(png), 90u);
+        const BYTE* bits = FreeImage_GetBits(png);
+        pictures.emplace_back(bits, bits + FreeImage_GetPitch(png) * 90);
+        FreeImage_Unload(png);
+    }
+    EXPECT_NE(pictures[0], pictures[1]) << "each from its own exhibit's view";
+    EXPECT_FALSE(std::filesystem::exists(out / "exhibit-03.png"));
+    const std::string html = slurp((out / "index.html").string());
+    EXPECT_NE(html.find("<h2>Tea &lt;b&gt;for&lt;/b&gt; two &amp; &quot;one&quot;</h2>"), std::string::npos) << html;
+    EXPECT_NE(html.find("<img src=\"exhibit-01.png\" alt=\"A &quot;tall&quot; &lt;pot&gt;\">"), std::string::npos);
+    EXPECT_NE(html.find("O&#39;Hara"), std::string::npos);
+    EXPECT_NE(html.find("<title>Pots &amp; &lt;pans&gt;: catalogue</title>"), std::string::npos);
+    EXPECT_NE(html.find("<h2>Exhibit 2</h2>"), std::string::npos) << "a title where the file gives none";
+    EXPECT_EQ(html.find("<script"), std::string::npos);
     std::filesystem::remove_all(dir);
 }
 

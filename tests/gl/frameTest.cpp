@@ -678,6 +678,8 @@ TEST_F(FrameTest, LabelsTagOnlyTheExhibitsInSightWithoutOverlap)
             changedOutside += !inTag[static_cast<size_t>(y) * smallWidth + static_cast<size_t>(x)] &&
                               !std::equal(plain.pixel(x, y), plain.pixel(x, y) + 3, tagged.pixel(x, y));
     EXPECT_EQ(changedOutside, 0);
+}
+
 // The halo is sized in window pixels: drawn at half the scale it spreads as far on screen
 // as at full scale (sized in the pixels drawn, it reached twice as far).
 TEST_F(FrameTest, AtHalfScaleTheHaloKeepsItsSizeOnScreen)

@@ -2,6 +2,7 @@
 // driven through an injected key state; the mouse and touch, driven by plain event numbers.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <set>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "base/frameClock.h"
 #include "navigation/camera.h"
+#include "navigation/guide.h"
 #include "navigation/keyboard.h"
 #include "navigation/mouse.h"
 #include "navigation/touch.h"
@@ -255,6 +257,40 @@ TEST_F(KeyboardTest, TouchMovesAsTheMouseAndTheKeys)
         EXPECT_EQ(tourStep, c.restarts ? -1 : 3) << c.name;
     }
     resetMouse();
+}
+
+// Clicks on a camera at z = 1000 looking down -z at a 1920 x 1080 picture.
+TEST_F(KeyboardTest, AClickPicksTheNearestExhibitUnderTheCursor)
+{
+    camera.eye = glm::vec3(0, 0, 1000);
+    camera.target = glm::vec3(0, 0, 0);
+    updateBasis();
+    const std::vector<glm::vec4> spheres = {
+        {0, 0, 0, 100}, {0, 0, 500, 50}, {300, 0, 0, 60}, {0, 0, 1800, 400}, {0, 300, 0, 0}};
+    // (300, 0, 0) lies 1000 away at tan(20 deg) * 1000 = 364 units per half height.
+    const double pixelOfC = 960.0 + 540.0 * 300.0 / (1000.0 * std::tan(glm::radians(20.0)));
+    struct { double x, y; int picked; } cases[] = {
+        {960, 540, 1},             // the nearer of two in a row
+        {pixelOfC, 540, 2},        // off the middle
+        {960, 540 - 445.0, -1},    // where only an empty one stands
+        {50, 50, -1},              // nothing there; the one behind the eye does not count
+    };
+    for (auto c : cases)
+        EXPECT_EQ(pickExhibit(spheres, camera, 1920, 1080, c.x, c.y), c.picked) << c.x << ", " << c.y;
+
+    Mouse mouse;
+    double x = 0.0, y = 0.0;
+    onCursorMoved(mouse, 100, 100);
+    onMouseButton(mouse, MOUSE_BUTTON_LEFT, true);
+    onCursorMoved(mouse, 102, 101);
+    onMouseButton(mouse, MOUSE_BUTTON_LEFT, false);
+    ASSERT_TRUE(takeClick(mouse, x, y));
+    EXPECT_EQ(x, 102.0);
+    EXPECT_FALSE(takeClick(mouse, x, y)) << "taken once";
+    onMouseButton(mouse, MOUSE_BUTTON_LEFT, true);
+    onCursorMoved(mouse, 160, 101);
+    onMouseButton(mouse, MOUSE_BUTTON_LEFT, false);
+    EXPECT_FALSE(takeClick(mouse, x, y)) << "a drag is no click";
 }
 
 }  // namespace

@@ -209,22 +209,17 @@ TEST_F(FrameTest, AHundredResizesFillEachSizeAndLeakNoObject)
     Application& application = defaultApplication();
     // The driver hands out names upwards without reusing deleted ones: what is left alive
     // below the next free name tells.
-    const auto liveTextures = [] {
+    const auto liveNames = [](auto generate, auto isName, auto remove) {
         GLuint next = 0;
-        glGenTextures(1, &next);
+        generate(1, &next);
         int count = 0;
         for (GLuint name = 1; name < next; ++name)
-            count += glIsTexture(name) ? 1 : 0;
+            count += isName(name) ? 1 : 0;
+        remove(1, &next);
         return count;
     };
-    const auto liveFramebuffers = [] {
-        GLuint next = 0;
-        glGenFramebuffers(1, &next);
-        int count = 0;
-        for (GLuint name = 1; name < next; ++name)
-            count += glIsFramebuffer(name) ? 1 : 0;
-        return count;
-    };
+    const auto liveTextures = [&] { return liveNames(glGenTextures, glIsTexture, glDeleteTextures); };
+    const auto liveFramebuffers = [&] { return liveNames(glGenFramebuffers, glIsFramebuffer, glDeleteFramebuffers); };
     const int textures = liveTextures(), framebuffers = liveFramebuffers();
     const int sizes[][2] = {{smallWidth, smallHeight}, {320, 400}, {2 * smallWidth / 3, smallHeight / 2}, {97, 61}};
     for (int i = 0; i < 100; ++i) {

@@ -286,8 +286,7 @@ TEST_P(BadFiles, ViewerNamesTheProblemKeepsDrawingAndExitsCleanly)
         ASSERT_NE(window, 0ul) << viewer.err();
         ASSERT_TRUE(viewer.waitForOutput("FPS: ", 240.0)) << viewer.out() << viewer.err();
         EXPECT_GT(litShare(display, window), 0.3) << "the rest of the hall is still drawn";
-        viewer.requestClose(window);
-        EXPECT_EQ(viewer.waitForExit(120.0), 0) << viewer.err();
+        EXPECT_EQ(viewer.closeAndWait(window, 120.0), 0) << viewer.stall() << viewer.err();
         if (*c.expectedOut) {
             EXPECT_NE(viewer.out().find(c.expectedOut), std::string::npos) << viewer.out();
         }

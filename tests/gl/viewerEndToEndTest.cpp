@@ -75,8 +75,7 @@ TEST(Viewer, OpensFullScreenTitledWindowCountsFramesAndClosesWithZero)
     EXPECT_EQ(width, 1920);
     EXPECT_EQ(height, 1080);
     ASSERT_TRUE(viewer.waitForOutput("FPS: ", 240.0)) << viewer.out() << viewer.err();
-    viewer.requestClose(window);
-    EXPECT_EQ(viewer.waitForExit(120.0), 0);
+    EXPECT_EQ(viewer.closeAndWait(window, 120.0), 0) << viewer.stall();
     EXPECT_NE(viewer.out().find("\nShadow framebuffer created\n"), std::string::npos);
 }
 
@@ -101,8 +100,7 @@ TEST(Viewer, KeysTuneTheFocusOnceAPressAndTakeTheCameraFromTheTour)
     viewer.sendKey(window, "w", false);
     viewer.sendKey(window, "p", true);
     viewer.sendKey(window, "p", false);
-    viewer.requestClose(window);
-    EXPECT_EQ(viewer.waitForExit(120.0), 0);
+    EXPECT_EQ(viewer.closeAndWait(window, 120.0), 0) << viewer.stall();
     const std::string out = viewer.out();
     size_t lines = 0;
     for (size_t at = out.find("focaldepth: "); at != std::string::npos; at = out.find("focaldepth: ", at + 1))
@@ -153,8 +151,7 @@ TEST(Viewer, WindowOptionOpensAWindowThatKeepsDrawingWhenResizedAndF12SavesThePi
     };
     for (int wait = 0; wait < 600 && printed() < 3; ++wait)
         usleep(100000);
-    viewer.requestClose(window);
-    EXPECT_EQ(viewer.waitForExit(120.0), 0);
+    EXPECT_EQ(viewer.closeAndWait(window, 120.0), 0) << viewer.stall();
     const std::string out = viewer.out();
     ASSERT_EQ(shots.size(), 3u) << out;
     std::sort(shots.begin(), shots.end(), [&out](const auto& a, const auto& b) {
@@ -199,8 +196,7 @@ TEST(Viewer, VPrintsALinkThatCaptureOpensAsTheScreenshotOfThatMomentShowsIt)
     viewer.sendKey(window, "v", false);
     ASSERT_TRUE(viewer.waitForOutput("View: pinakora --view ", 120.0)) << viewer.out();
     ASSERT_TRUE(viewer.waitForOutput(".png\n", 120.0)) << viewer.out();
-    viewer.requestClose(window);
-    EXPECT_EQ(viewer.waitForExit(120.0), 0);
+    EXPECT_EQ(viewer.closeAndWait(window, 120.0), 0) << viewer.stall();
 
     const std::string out = viewer.out();
     const size_t at = out.find("View: pinakora --view ") + 22;

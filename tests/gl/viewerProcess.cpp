@@ -4,12 +4,15 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
@@ -217,6 +220,46 @@ void ViewerProcess::requestClose(unsigned long window)
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(d, window, False, NoEventMask, &event);
     XFlush(d);
+}
+
+namespace {
+
+// Where each thread of `pid` waits, from /proc (no debugger needed).
+std::string threadStates(pid_t pid)
+{
+    std::string states;
+    const std::string task = "/proc/" + std::to_string(pid) + "/task";
+    if (DIR* dir = opendir(task.c_str())) {
+        while (const dirent* entry = readdir(dir)) {
+            if (entry->d_name[0] == '.')
+                continue;
+            const std::string thread = task + "/" + entry->d_name;
+            std::string comm = slurp(thread + "/comm");
+            if (!comm.empty() && comm.back() == '\n')
+                comm.pop_back();
+            states += " " + comm + ":" + slurp(thread + "/wchan");
+        }
+        closedir(dir);
+    }
+    return states;
+}
+
+} // namespace
+
+int ViewerProcess::closeAndWait(unsigned long window, double seconds)
+{
+    constexpr double patience = 20.0;
+    const size_t outBefore = out().size();
+    requestClose(window);
+    int code = waitForExit(std::min(seconds, patience));
+    if (code != -1 || seconds <= patience)
+        return code;
+    stallReport = std::string("no exit ") + std::to_string(static_cast<int>(patience)) + " s after the close request; " +
+                  (out().size() > outBefore ? "still writing frame lines" : "no output since") + "; threads:" +
+                  threadStates(pid);
+    std::cout << "viewer stall: " << stallReport << std::endl;  // kept in the test log even when the retry ends it
+    requestClose(window);
+    return waitForExit(seconds - patience);
 }
 
 void ViewerProcess::sendKey(unsigned long window, const char* keysym, bool press)

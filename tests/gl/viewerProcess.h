@@ -27,11 +27,18 @@ public:
     // Resizes the window, as a window manager does when the user drags its edge.
     void resize(unsigned long window, int width, int height);
     void requestClose(unsigned long window);  // WM_DELETE_WINDOW, as a window manager sends it
+    // Asks the window to close and waits up to `seconds` for the exit code (-1 on timeout).
+    // A viewer still running after a while is described in `stall()` and on standard output
+    // (still drawing or stuck, and where each thread waits) and asked once more, so a rare
+    // stall shows its cause in the log instead of only a timeout.
+    int closeAndWait(unsigned long window, double seconds);
+    const std::string& stall() const { return stallReport; }
     void sendKey(unsigned long window, const char* keysym, bool press);
 
 private:
     pid_t pid = -1;
     int exitCode = -1;
     std::string outPath, errPath;
+    std::string stallReport;
     void* display = nullptr;
 };

@@ -156,6 +156,15 @@ std::vector<TourCue> tourCues(const TourScript& described, Tour tour, Camera cam
     return finishCues(track);
 }
 
+std::vector<TourCue> cuesUntil(std::vector<TourCue> cues, double seconds)
+{
+    cues.erase(std::remove_if(cues.begin(), cues.end(), [seconds](const TourCue& cue) { return cue.start >= seconds; }),
+               cues.end());
+    for (TourCue& cue : cues)
+        cue.end = std::min(cue.end, seconds);
+    return cues;
+}
+
 std::vector<std::string> cueLinesAt(const std::vector<TourCue>& cues, double seconds,
                                     const HallDescription& description)
 {

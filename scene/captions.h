@@ -54,6 +54,9 @@ std::vector<TourCue> finishCues(CueTrack& track);
 std::vector<TourCue> tourCues(const TourScript& described, Tour tour, Camera camera, double now,
                               const std::vector<glm::vec4>& spheres, double step, long firstFrame, long lastFrame);
 
+// The cues up to `seconds`, the last one cut short there.
+std::vector<TourCue> cuesUntil(std::vector<TourCue> cues, double seconds);
+
 // The caption lines of the cue shown at `seconds` (title, then "maker, date"), for
 // burning into a video's frame; nothing between cues.
 std::vector<std::string> cueLinesAt(const std::vector<TourCue>& cues, double seconds,

@@ -202,12 +202,15 @@ int main(int argc, char** argv)
     const double startTime = defaultApplication().clock.totalTime;
 
     // The cues come from a dry run of the tour the frames below follow, so the subtitles
-    // burnt into a frame and those beside the video agree.
+    // burnt into a frame and those beside the video agree. It runs on past the last frame:
+    // an exhibit the tour goes on looking at has its cue up to the end.
     std::vector<TourCue> cues;
     if (options.captions) {
         const Application& application = defaultApplication();
+        const long lookAhead = static_cast<long>(std::ceil(shortestNearestCue / options.step));
         cues = tourCues(application.description.tour, application.tour, application.view.camera, startTime,
-                        application.hall.exhibitSpheres, options.step, firstFrame, lastFrame);
+                        application.hall.exhibitSpheres, options.step, firstFrame, lastFrame + lookAhead);
+        cues = cuesUntil(std::move(cues), static_cast<double>(lastFrame - firstFrame + 1) * options.step);
     }
 
     int failures = 0;

@@ -276,44 +276,47 @@ void drawLabels(Renderer& renderer, const Hall& hall, const View& shownView)
     drawTextVertices(overlay, width, height);
 }
 
-void drawPanel(Renderer& renderer, const std::string& text, int width, int height)
-{
-    if (text.empty() || !prepareTextOverlay(renderer))
-        return;
-    TextOverlay& overlay = renderer.text;
-    const int pixels = labelPixelHeight(height);
-    overlay.font.setPixelHeight(pixels);
-    const float padding = std::round(0.6f * static_cast<float>(pixels));
-    const float wrapWidth = std::max(16.0f * static_cast<float>(pixels), static_cast<float>(width) / 3.0f);
-    const TextBlock block = overlay.font.layout(text, std::min(wrapWidth, static_cast<float>(width) - 4.0f * padding));
-    const float boxHeight = block.height + 2.0f * padding;
-    const glm::vec2 topLeft(padding, std::max(0.0f, std::round(static_cast<float>(height) - boxHeight - padding)));
-    pushTextBox(overlay.vertices, block, topLeft, padding);
-    drawTextVertices(overlay, width, height);
-}
-
 int captionPixelHeight(int windowHeight)
 {
     return std::clamp(static_cast<int>(std::lround(windowHeight / 24.0)), 12, 80);
 }
 
-void drawCaption(Renderer& renderer, const std::string& text, int width, int height)
+namespace {
+
+// A block of text on its dark box: the guide's panel over the lower left corner, or the
+// tour's subtitles, lines centred and no wider than most of the picture, a little above
+// its bottom edge.
+void drawTextBox(Renderer& renderer, const std::string& text, int width, int height, bool subtitles)
 {
     if (text.empty() || !prepareTextOverlay(renderer))
         return;
     TextOverlay& overlay = renderer.text;
-    const int pixels = captionPixelHeight(height);
+    const int pixels = subtitles ? captionPixelHeight(height) : labelPixelHeight(height);
     overlay.font.setPixelHeight(pixels);
-    const float padding = std::round(0.4f * static_cast<float>(pixels));
-    // Subtitles: lines centred, no wider than most of the picture, a little above its edge.
-    TextBlock block = overlay.font.layout(text, std::max(static_cast<float>(pixels), 0.8f * static_cast<float>(width)));
-    centreLines(block);
+    const float em = static_cast<float>(pixels), w = static_cast<float>(width), h = static_cast<float>(height);
+    const float padding = std::round((subtitles ? 0.4f : 0.6f) * em);
+    const float wrapWidth = subtitles ? std::max(em, 0.8f * w) : std::min(std::max(16.0f * em, w / 3.0f), w - 4.0f * padding);
+    TextBlock block = overlay.font.layout(text, wrapWidth);
+    if (subtitles)
+        centreLines(block);
     const glm::vec2 size(std::ceil(block.width) + 2.0f * padding, block.height + 2.0f * padding);
-    const float margin = std::round(0.05f * static_cast<float>(height));
-    const glm::vec2 topLeft(std::round(0.5f * (static_cast<float>(width) - size.x)),
-                            std::max(0.0f, std::round(static_cast<float>(height) - size.y - margin)));
+    const float margin = subtitles ? std::round(0.05f * h) : padding;
+    const glm::vec2 topLeft(subtitles ? std::round(0.5f * (w - size.x)) : padding,
+                            std::max(0.0f, std::round(h - size.y - margin)));
     pushTextBox(overlay.vertices, block, topLeft, padding);
     drawTextVertices(overlay, width, height);
+}
+
+} // namespace
+
+void drawPanel(Renderer& renderer, const std::string& text, int width, int height)
+{
+    drawTextBox(renderer, text, width, height, false);
+}
+
+void drawCaption(Renderer& renderer, const std::string& text, int width, int height)
+{
+    drawTextBox(renderer, text, width, height, true);
 }
 
 void releaseTextOverlay(TextOverlay& overlay)

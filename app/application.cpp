@@ -118,11 +118,16 @@ void runFrame(double dt)
     if (takeClick(defaultMouse(), x, y))
         clickAt(x, y);
     updateGuide();
-    std::string panel;
-    for (const std::string& line : guidePanelLines(defaultGuide(), defaultApplication().description))
-        panel += (panel.empty() ? "" : "\n") + line;
-    defaultView().panel = std::move(panel);
+    Application& application = defaultApplication();
+    application.view.panel = joinLines(guidePanelLines(application.guide, application.description));
     animateScene();
+    const TourCaptions captions = application.tourCaptions;
+    const bool cues = captions == TourCaptions::On ||
+                      (captions == TourCaptions::WhenNamed && tourNamesExhibits(application.description.tour));
+    application.view.cue = cues ? joinLines(runningCueLines(application.runningCues, application.description,
+                                                            application.tour, application.view.camera,
+                                                            application.clock.totalTime, application.hall.exhibitSpheres))
+                                : std::string();
     renderFrame();
 }
 

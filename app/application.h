@@ -12,12 +12,17 @@
 #include "navigation/view.h"
 #include "render/renderScale.h"
 #include "render/renderer.h"
+#include "scene/captions.h"
 #include "scene/hall.h"
 #include "scene/hallTable.h"
 
 #include <string>
 
 struct GLFWwindow;
+
+// When the running tour's caption is shown: never (the tools draw their own), always, or
+// when the hall's tour names its exhibits.
+enum class TourCaptions { Off, On, WhenNamed };
 
 struct Application {
     Application();
@@ -32,6 +37,8 @@ struct Application {
     Keyboard keyboard;
     Mouse mouse;
     Guide guide;
+    TourCaptions tourCaptions = TourCaptions::Off;
+    RunningCues runningCues;
     Assets assets;
     Renderer renderer;
     Hall hall;

@@ -182,6 +182,7 @@ bool parseViewerOptions(const std::vector<std::string>& args, ViewerOptions& opt
         {"--view", true, viewInto(options.view, options.viewGiven)},
         {"--scale", true, scaleInto(options.scale, true)},
         {"--target-ms", true, targetInto(options.scale)},
+        {"--captions", false, flag(options.captions)},
     };
     return parseWith(table, args, options.help, error);
 }
@@ -255,16 +256,12 @@ bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& o
         return false;
     if (options.help)
         return true;
-    if (options.captions && options.video.empty()) {
-        error = "--captions: only with --video";
-        return false;
-    }
     if (!options.catalog.empty()) {
         // The catalogue's pictures are views of the exhibits, not times of the tour.
         if (!options.video.empty() || !options.times.empty() || options.every > 0.0 || stepGiven || outGiven ||
-            options.untilGiven || options.viewGiven) {
+            options.untilGiven || options.viewGiven || options.captions) {
             error = "--catalog: writes one picture per exhibit; it takes no --video, --at, --every, --step, "
-                    "--until, --out or --view";
+                    "--until, --out, --view or --captions";
             return false;
         }
         if (!sizeGiven) {
@@ -349,6 +346,14 @@ bool parsePageOptions(const std::vector<std::string>& args, PageOptions& options
              return name;
          }},
         {"view", true, viewInto(options.view, options.viewGiven)},
+        {"captions", true,
+         [&](const std::string& v, std::string& e) {
+             e = shown(v) + " is not a switch; want 0 or 1";
+             if (v != "0" && v != "1")
+                 return false;
+             options.captions = v == "1" ? 1 : 0;
+             return true;
+         }},
     };
     const size_t before = problems.size();
     // One pair at a time, so a bad one costs only itself (the checks set nothing on failure).
@@ -360,7 +365,7 @@ bool parsePageOptions(const std::vector<std::string>& args, PageOptions& options
         bool help = false;
         const std::vector<std::string> pair(args.begin() + i, args.begin() + std::min(i + 2, args.size()));
         if (!known)
-            problems.push_back(ignoring + shown(args[i]) + ": unknown; the page takes t, step, size, scale, hall and view");
+            problems.push_back(ignoring + shown(args[i]) + ": unknown; the page takes t, step, size, scale, hall, view and captions");
         else if (!parseWith(table, pair, help, error))
             problems.push_back(ignoring + error);
     }
@@ -388,7 +393,7 @@ std::vector<std::string> argumentList(int argc, char** argv)
 const char* viewerHelp()
 {
     return "usage: pinakora [--window WxH] [--hall folder] [--watch] [--view TEXT]\n"
-           "                [--scale F|auto] [--target-ms 33]\n"
+           "                [--scale F|auto] [--target-ms 33] [--captions]\n"
            "\n"
            "  --window WxH   a window of that first size instead of full screen (1..8192 each)\n"
            "  --hall folder  show the exhibition in that folder (or that exhibition.json)\n"
@@ -400,6 +405,8 @@ const char* viewerHelp()
            "  --scale F      draw the hall at that fraction of the window (0.25..1) and stretch it\n"
            "                 over the window; auto: the fraction that holds --target-ms\n"
            "  --target-ms T  the frame time --scale auto holds (default 33)\n"
+           "  --captions     show the exhibit the tour is about as subtitles while it runs (on\n"
+           "                 by default when the exhibition's tour names its exhibits)\n"
            "  --help         this text\n"
            "\n"
            "Keys and mouse:\n"
@@ -429,7 +436,7 @@ const char* captureHelp()
 {
     return "usage: capture [--size WxH] [--step seconds] [--every seconds] [--until seconds]\n"
            "               [--at t1,t2,...] [--out folder] [--hall folder] [--view TEXT]\n"
-           "               [--scale F]\n"
+           "               [--scale F] [--captions]\n"
            "       capture --video file.mp4 [--fps 30] [--size WxH] [--until 90] [--hall folder]\n"
            "               [--view TEXT] [--captions]\n"
            "       capture --catalog folder [--size WxH] [--hall folder]\n"
@@ -444,7 +451,8 @@ const char* captureHelp()
            "to its time at 1/30 s a frame; its frame is time 0 (the default --at), and --at,\n"
            "--every and --until count from it. --scale F (0.25..1): the hall drawn at that\n"
            "fraction of the size and stretched over it.\n"
-           "--captions: also the tour's subtitles, file.vtt beside the video (WebVTT).\n"
+           "--captions: the exhibit the tour is about burnt into the frames as subtitles, and\n"
+           "with --video file.vtt beside the video (WebVTT).\n"
            "--catalog folder: exhibit-NN.png from each exhibit's guide view and an index.html\n"
            "with the pictures and their captions, readable in any browser.\n";
 }

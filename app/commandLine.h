@@ -26,6 +26,7 @@ struct ViewerOptions {
     bool viewGiven = false;  // open `view` (a view link) instead of starting the tour
     ViewLink view;
     RenderScaleOption scale;
+    bool captions = false;  // the tour's caption while it runs, whatever the hall's tour
     bool help = false;
 };
 
@@ -45,7 +46,8 @@ struct CaptureOptions {
     bool viewGiven = false;
     ViewLink view;
     double scale = 1.0;
-    // With --video: WebVTT subtitles of the tour's cues beside the video.
+    // The tour's captions burnt into the frames, and with --video its WebVTT subtitles
+    // beside the video.
     bool captions = false;
     // Set: one picture per exhibit from its guide view and an index.html, into this folder.
     std::string catalog;
@@ -77,6 +79,7 @@ struct PageOptions {
     bool viewGiven = false;  // #view=: open that view; t then counts from it
     ViewLink view;
     RenderScaleOption scale;
+    int captions = -1;  // captions=0/1: the tour's caption off / on; -1: the page's default
 };
 
 // The arguments after the program name. False with `error` set on the first bad one.

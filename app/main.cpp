@@ -3,7 +3,8 @@
 // before any window) and runs the frame loop until the window is closed, opening folders
 // dropped on it and, with --watch, reloading the exhibition when its folder changes.
 // --view opens a view V printed; --scale draws the hall at a fraction of the window, or
-// "auto" to hold --target-ms.
+// "auto" to hold --target-ms; --captions shows the tour's captions, as an exhibition whose
+// tour names its exhibits does by itself.
 #include "app/application.h"
 #include "app/commandLine.h"
 #include "app/console.h"
@@ -81,6 +82,7 @@ int main(int argc, char** argv)
 
     Application& application = defaultApplication();
     useRenderScale(application, options.scale);
+    application.tourCaptions = options.captions ? TourCaptions::On : TourCaptions::WhenNamed;
     FolderWatch watch;
     if (options.watch)
         watchFolder(watch, application.assets.exhibitionFolder, glfwGetTime());

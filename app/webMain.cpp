@@ -14,6 +14,8 @@
 //                view's own frame)
 //   scale F      draw the hall at that fraction of the canvas (0.25 to 1), or auto:
 //                the fraction that holds a frame within 33 ms
+//   captions 0|1 the tour's caption as subtitles while it runs, off or on; by default
+//                on when the exhibition's tour names its exhibits, but not with t
 //
 // Without size, the canvas follows the window and its device pixel ratio (up to 2).
 //
@@ -399,6 +401,11 @@ int main(int argc, char** argv)
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     initApplication();
     useRenderScale(defaultApplication(), options.scale);
+    // The fixed clock's frame stays the plain picture unless the caption is asked for.
+    if (options.captions >= 0)
+        defaultApplication().tourCaptions = options.captions ? TourCaptions::On : TourCaptions::Off;
+    else
+        defaultApplication().tourCaptions = run.fixedClock ? TourCaptions::Off : TourCaptions::WhenNamed;
     if (options.scale.given)
         run.frameRate.scale = defaultRenderer().scale;
     EM_ASM(if (Module.setStatus) Module.setStatus(""););

@@ -21,6 +21,8 @@ struct View {
     bool labels = false;  // the exhibits' name tags over the frame (L)
     // A caption panel over the frame's lower left corner (the guide's exhibit); empty: none.
     std::string panel;
+    // The tour's caption, as subtitles at the bottom centre; the panel, when open, hides it.
+    std::string cue;
 };
 
 // The view the window shows, and its filter settings under the names the bloom and

@@ -216,7 +216,10 @@ void renderFrame(Renderer& renderer, const Hall& hall, const View& shownView)
     // Over the finished picture at the window's own pixels, so the text stays sharp.
     if (shownView.labels)
         drawLabels(renderer, hall, shownView);
-    drawPanel(renderer, shownView.panel, shownView.width, shownView.height);
+    if (!shownView.panel.empty())
+        drawPanel(renderer, shownView.panel, shownView.width, shownView.height);
+    else
+        drawCaption(renderer, shownView.cue, shownView.width, shownView.height);
     if (renderer.afterPresent)
         renderer.afterPresent();
 }

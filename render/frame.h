@@ -1,8 +1,8 @@
 #pragma once
 // One frame of a view: the lit scene into the renderer's scene framebuffer, bloom over it,
 // depth of field over that, the result copied to the window, the exhibits' name tags over
-// it when the view asks for them, then the renderer's
-// afterPresent (the window shows it). The argument-free passes draw the default renderer
+// it when the view asks for them, the guide's panel or else the tour's caption, then the
+// renderer's afterPresent (the window shows it). The argument-free passes draw the default renderer
 // and hall through the default view (camera, size, filter parameters).
 struct Hall;
 struct Renderer;

@@ -25,15 +25,16 @@ Image readTexture(GLuint texture)
     return image;
 }
 
-Image readPresentedFrame()
+Image readPresentedFrame(const std::string& caption)
 {
     Renderer& renderer = defaultRenderer();
     const RenderTargets& targets = renderer.targets;
     const int width = renderer.presentedWidth, height = renderer.presentedHeight;
-    if (width <= 0 || height <= 0 || (targets.width == width && targets.height == height))
+    if (width <= 0 || height <= 0 || (caption.empty() && targets.width == width && targets.height == height))
         return readTexture(targets.sceneColorTextures[2]);
-    // Drawn at a reduced scale: the window's back buffer may be gone after the swap, so
-    // the present pass stretches the picture once more, into a texture of the window's size.
+    // The window's back buffer may be gone after the swap, so the present pass draws the
+    // picture once more, into a texture of the window's size (stretched at a reduced
+    // scale), and the caption goes over it there at the window's own pixels.
     GLuint framebuffer = 0, texture = 0;
     glGenFramebuffers(1, &framebuffer);
     glGenTextures(1, &texture);
@@ -45,6 +46,7 @@ Image readPresentedFrame()
     glGetIntegerv(GL_VIEWPORT, viewport);
     glViewport(0, 0, width, height);
     presentFrame(renderer);
+    drawCaption(renderer, caption, width, height);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     Image image = readTexture(texture);

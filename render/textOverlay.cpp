@@ -43,6 +43,17 @@ void pushBox(std::vector<float>& out, glm::vec2 topLeft, glm::vec2 size, const g
     pushQuad(out, {0.0f, 0.0f, size.x, size.y, texel, texel, texel, texel}, topLeft, color);
 }
 
+// A dark box `padding` wider than the block each way with the block's glyphs over it;
+// the box's size.
+glm::vec2 pushTextBox(std::vector<float>& out, const TextBlock& block, glm::vec2 topLeft, float padding)
+{
+    const glm::vec2 size(std::ceil(block.width) + 2.0f * padding, block.height + 2.0f * padding);
+    pushBox(out, topLeft, size, tagBox);
+    for (const GlyphQuad& q : block.quads)
+        pushQuad(out, q, topLeft + glm::vec2(padding), tagText);
+    return size;
+}
+
 void uploadVertices(TextOverlay& overlay)
 {
     glBindBuffer(GL_ARRAY_BUFFER, overlay.vertexBuffer);
@@ -182,10 +193,13 @@ bool prepareTextOverlay(Renderer& renderer)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glBindTexture(GL_TEXTURE_2D, 0);
+    // The first text may be meant for a framebuffer of the caller's, not the window.
+    GLint drawing = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawing);
     glGenFramebuffers(1, &overlay.probeFramebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, overlay.probeFramebuffer);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, overlay.probeTexture, 0);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(drawing));
     glGenVertexArrays(1, &overlay.vertexArray);
     glGenBuffers(1, &overlay.vertexBuffer);
     glBindVertexArray(overlay.vertexArray);
@@ -257,29 +271,52 @@ void drawLabels(Renderer& renderer, const Hall& hall, const View& shownView)
     // Each tag's box, then its glyphs over it.
     for (auto tag = overlay.shownLabels.rbegin(); tag != overlay.shownLabels.rend(); ++tag) {
         const glm::vec2 topLeft(std::round(tag->at.x), std::round(static_cast<float>(height) - tag->at.y - tag->size.y));
-        pushBox(overlay.vertices, topLeft, tag->size, tagBox);
-        for (const GlyphQuad& q : blocks[static_cast<size_t>(tag->exhibit)].quads)
-            pushQuad(overlay.vertices, q, topLeft + glm::vec2(padding), tagText);
+        pushTextBox(overlay.vertices, blocks[static_cast<size_t>(tag->exhibit)], topLeft, padding);
     }
     drawTextVertices(overlay, width, height);
 }
 
-void drawPanel(Renderer& renderer, const std::string& text, int width, int height)
+int captionPixelHeight(int windowHeight)
+{
+    return std::clamp(static_cast<int>(std::lround(windowHeight / 24.0)), 12, 80);
+}
+
+namespace {
+
+// A block of text on its dark box: the guide's panel over the lower left corner, or the
+// tour's subtitles, lines centred and no wider than most of the picture, a little above
+// its bottom edge.
+void drawTextBox(Renderer& renderer, const std::string& text, int width, int height, bool subtitles)
 {
     if (text.empty() || !prepareTextOverlay(renderer))
         return;
     TextOverlay& overlay = renderer.text;
-    const int pixels = labelPixelHeight(height);
+    const int pixels = subtitles ? captionPixelHeight(height) : labelPixelHeight(height);
     overlay.font.setPixelHeight(pixels);
-    const float padding = std::round(0.6f * static_cast<float>(pixels));
-    const float wrapWidth = std::max(16.0f * static_cast<float>(pixels), static_cast<float>(width) / 3.0f);
-    const TextBlock block = overlay.font.layout(text, std::min(wrapWidth, static_cast<float>(width) - 4.0f * padding));
+    const float em = static_cast<float>(pixels), w = static_cast<float>(width), h = static_cast<float>(height);
+    const float padding = std::round((subtitles ? 0.4f : 0.6f) * em);
+    const float wrapWidth = subtitles ? std::max(em, 0.8f * w) : std::min(std::max(16.0f * em, w / 3.0f), w - 4.0f * padding);
+    TextBlock block = overlay.font.layout(text, wrapWidth);
+    if (subtitles)
+        centreLines(block);
     const glm::vec2 size(std::ceil(block.width) + 2.0f * padding, block.height + 2.0f * padding);
-    const glm::vec2 topLeft(padding, std::max(0.0f, std::round(static_cast<float>(height) - size.y - padding)));
-    pushBox(overlay.vertices, topLeft, size, tagBox);
-    for (const GlyphQuad& q : block.quads)
-        pushQuad(overlay.vertices, q, topLeft + glm::vec2(padding), tagText);
+    const float margin = subtitles ? std::round(0.05f * h) : padding;
+    const glm::vec2 topLeft(subtitles ? std::round(0.5f * (w - size.x)) : padding,
+                            std::max(0.0f, std::round(h - size.y - margin)));
+    pushTextBox(overlay.vertices, block, topLeft, padding);
     drawTextVertices(overlay, width, height);
+}
+
+} // namespace
+
+void drawPanel(Renderer& renderer, const std::string& text, int width, int height)
+{
+    drawTextBox(renderer, text, width, height, false);
+}
+
+void drawCaption(Renderer& renderer, const std::string& text, int width, int height)
+{
+    drawTextBox(renderer, text, width, height, true);
 }
 
 void releaseTextOverlay(TextOverlay& overlay)

@@ -11,6 +11,10 @@
 
 namespace {
 
+// One frame of the viewer's looking ahead, and the longest it looks.
+constexpr double runningStep = 1.0 / 30.0;
+constexpr double longestLookAhead = 600.0;
+
 bool namesExhibits(const TourScript& described)
 {
     if (!described.steps.empty())
@@ -152,6 +156,15 @@ std::vector<TourCue> tourCues(const TourScript& described, Tour tour, Camera cam
     return finishCues(track);
 }
 
+std::vector<TourCue> cuesUntil(std::vector<TourCue> cues, double seconds)
+{
+    cues.erase(std::remove_if(cues.begin(), cues.end(), [seconds](const TourCue& cue) { return cue.start >= seconds; }),
+               cues.end());
+    for (TourCue& cue : cues)
+        cue.end = std::min(cue.end, seconds);
+    return cues;
+}
+
 std::vector<std::string> cueLinesAt(const std::vector<TourCue>& cues, double seconds,
                                     const HallDescription& description)
 {
@@ -165,6 +178,51 @@ std::vector<std::string> cueLinesAt(const std::vector<TourCue>& cues, double sec
         }
     }
     return {};
+}
+
+bool tourNamesExhibits(const TourScript& described)
+{
+    return namesExhibits(described);
+}
+
+std::string joinLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += (text.empty() ? "" : "\n") + line;
+    return text;
+}
+
+std::vector<std::string> runningCueLines(RunningCues& running, const HallDescription& description, const Tour& tour,
+                                         const Camera& camera, double now, const std::vector<glm::vec4>& spheres)
+{
+    const TourScript& described = description.tour;
+    if (!tour.mode || tour.step < 0) {
+        running.made = false;
+        return {};
+    }
+    if (namesExhibits(described)) {
+        const int exhibit = cueExhibit(described, tour, camera, spheres);
+        return exhibit < 0 ? std::vector<std::string>{} : cueLinesAt({{0.0, 1.0, exhibit}}, 0.0, description);
+    }
+    // A loop of steps restarts its timing; a loop of places runs on, so its cues are made
+    // again once the last ones are used up.
+    if (!running.made || running.loopStart != tour.stepStart || now >= running.until) {
+        double loop = 0.0;
+        if (!tour.script.steps.empty())
+            loop = static_cast<double>(tour.script.steps.back().endTime);
+        else
+            for (const TourKeyframe& keyframe : tour.script.keyframes)
+                loop += static_cast<double>(keyframe.seconds);
+        loop = std::clamp(loop, runningStep, longestLookAhead);
+        const long frames = static_cast<long>(std::ceil(loop / runningStep));
+        running.cues = tourCues(described, tour, camera, now, spheres, runningStep, 0, frames);
+        running.made = true;
+        running.loopStart = tour.stepStart;
+        running.origin = now;
+        running.until = now + loop;
+    }
+    return cueLinesAt(running.cues, now - running.origin, description);
 }
 
 std::string webVtt(const std::vector<TourCue>& cues, const HallDescription& description)

@@ -54,10 +54,35 @@ std::vector<TourCue> finishCues(CueTrack& track);
 std::vector<TourCue> tourCues(const TourScript& described, Tour tour, Camera camera, double now,
                               const std::vector<glm::vec4>& spheres, double step, long firstFrame, long lastFrame);
 
+// The cues up to `seconds`, the last one cut short there.
+std::vector<TourCue> cuesUntil(std::vector<TourCue> cues, double seconds);
+
 // The caption lines of the cue shown at `seconds` (title, then "maker, date"), for
 // burning into a video's frame; nothing between cues.
 std::vector<std::string> cueLinesAt(const std::vector<TourCue>& cues, double seconds,
                                     const HallDescription& description);
+
+// Whether the description's tour is of places that name exhibits (each its own cue).
+bool tourNamesExhibits(const TourScript& described);
+
+// Lines as one text, '\n' between them.
+std::string joinLines(const std::vector<std::string>& lines);
+
+// The tour's cues as a running viewer shows them: worked out ahead, as for a video, from
+// the tour's state whenever it starts a loop (a tour of places naming exhibits needs no
+// looking ahead: its place is its cue).
+struct RunningCues {
+    bool made = false;
+    float loopStart = 0.0f;  // the tour's stepStart the cues were made for
+    double origin = 0.0;     // the clock time cue times count from
+    double until = 0.0;      // and the last they cover
+    std::vector<TourCue> cues;
+};
+
+// The caption lines to show at clock time `now`, the tour and camera as this frame left
+// them; nothing while the tour is stopped or between cues.
+std::vector<std::string> runningCueLines(RunningCues& running, const HallDescription& description, const Tour& tour,
+                                         const Camera& camera, double now, const std::vector<glm::vec4>& spheres);
 
 // WebVTT subtitles: each cue with the exhibit's title and "maker, date".
 std::string webVtt(const std::vector<TourCue>& cues, const HallDescription& description);

@@ -208,6 +208,7 @@ TextBlock FontAtlas::layout(const std::string& text, float wrapWidth)
         const float baseline = ascentPixels + lineAdvance * static_cast<float>(l);
         float pen = 0.0f;
         int previous = -1;
+        block.lineFirstQuads.push_back(block.quads.size());
         for (char32_t c : lines[l]) {
             const Glyph& g = glyph(c);
             if (previous >= 0)
@@ -224,6 +225,19 @@ TextBlock FontAtlas::layout(const std::string& text, float wrapWidth)
             previous = g.index;
         }
         block.width = std::max(block.width, pen);
+        block.lineWidths.push_back(pen);
     }
     return block;
+}
+
+void centreLines(TextBlock& block)
+{
+    for (size_t l = 0; l < block.lineWidths.size(); ++l) {
+        const float shift = std::round(0.5f * (block.width - block.lineWidths[l]));
+        const size_t end = l + 1 < block.lineFirstQuads.size() ? block.lineFirstQuads[l + 1] : block.quads.size();
+        for (size_t q = block.lineFirstQuads[l]; q < end; ++q) {
+            block.quads[q].x0 += shift;
+            block.quads[q].x1 += shift;
+        }
+    }
 }

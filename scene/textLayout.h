@@ -24,7 +24,13 @@ struct TextBlock {
     float width = 0.0f;   // of the widest line, by advances
     float height = 0.0f;  // lines times the line height
     int lines = 0;
+    // Per line: its width by advances and the index of its first quad.
+    std::vector<float> lineWidths;
+    std::vector<size_t> lineFirstQuads;
 };
+
+// Each line moved right by half of what it lacks of the block's width, in whole pixels.
+void centreLines(TextBlock& block);
 
 // The atlas is one channel of coverage, atlasSize texels a side; its top left
 // solidTexels x solidTexels are fully covered, for boxes drawn with the same program.

@@ -2,7 +2,7 @@
 // with a fixed clock and writes chosen frames as PNG, or every frame into a video.
 //
 //   capture [--size 1920x1080] [--step 0.0333333] [--every 5] [--until 90]
-//           [--at t1,t2,...] [--out captures]
+//           [--at t1,t2,...] [--out captures] [--captions]
 //   capture --video tour.mp4 [--fps 30] [--size 1280x720] [--until 90] [--captions]
 //   capture --catalog folder [--size 960x540]
 //   either with [--hall folder]: that exhibition instead of the built-in hall,
@@ -201,13 +201,16 @@ int main(int argc, char** argv)
         openView(options.view);
     const double startTime = defaultApplication().clock.totalTime;
 
-    // The cues come from a dry run of the tour the frames below follow; the text renderer
-    // is to burn cueLinesAt(cues, time) into each frame.
+    // The cues come from a dry run of the tour the frames below follow, so the subtitles
+    // burnt into a frame and those beside the video agree. It runs on past the last frame:
+    // an exhibit the tour goes on looking at has its cue up to the end.
     std::vector<TourCue> cues;
     if (options.captions) {
         const Application& application = defaultApplication();
+        const long lookAhead = static_cast<long>(std::ceil(shortestNearestCue / options.step));
         cues = tourCues(application.description.tour, application.tour, application.view.camera, startTime,
-                        application.hall.exhibitSpheres, options.step, firstFrame, lastFrame);
+                        application.hall.exhibitSpheres, options.step, firstFrame, lastFrame + lookAhead);
+        cues = cuesUntil(std::move(cues), static_cast<double>(lastFrame - firstFrame + 1) * options.step);
     }
 
     int failures = 0;
@@ -215,6 +218,10 @@ int main(int argc, char** argv)
     for (long frame = firstFrame; frame <= lastFrame; ++frame) {
         if (frame > 0)
             runFrame(options.step);
+        // Asked in the middle of the frame's stretch, away from rounding at a cue's edge.
+        const double shownAt = (static_cast<double>(frame - firstFrame) + 0.5) * options.step;
+        const std::string caption =
+            options.captions ? joinLines(cueLinesAt(cues, shownAt, defaultApplication().description)) : std::string();
         if (stopRequested) {
             progress.clear();
             writer.abandon();
@@ -224,7 +231,7 @@ int main(int argc, char** argv)
             return 128 + stopRequested;
         }
         if (video) {
-            if (!writer.addFrame(readPresentedFrame().rgba.data(), error)) {
+            if (!writer.addFrame(readPresentedFrame(caption).rgba.data(), error)) {
                 progress.clear();
                 writer.abandon();
                 std::cerr << "capture: " << options.video << ": " << error << std::endl;
@@ -238,7 +245,7 @@ int main(int argc, char** argv)
             const std::string path = (std::filesystem::path(options.out) / name).string();
             std::string why;
             progress.clear();
-            if (writePng(readPresentedFrame(), path, &why)) {
+            if (writePng(readPresentedFrame(caption), path, &why)) {
                 std::cout << path << std::endl;
             } else {
                 std::cerr << "Could not write " << path << ": " << why << std::endl;

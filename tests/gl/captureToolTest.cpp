@@ -2,7 +2,8 @@
 // file with an error) end them with 2 and one line before any window opens (they run without a display here, so a window
 // would mean exit 1), surroundings they cannot work in end them with 1 and a line saying
 // why, a closed or broken console costs no frame, an interrupted video leaves nothing,
-// and a video of the tour decodes to the frames the PNG capture writes for the same times.
+// and a video of the tour decodes to the frames the PNG capture writes for the same times,
+// the tour's captions burnt into both as subtitles.
 #include "render/frameCapture.h"
 #include "scene/exhibition.h"
 
@@ -283,15 +284,23 @@ TEST(CaptureTool, VideoOfTheTourDecodesToThePngFramesOfTheSameTimes)
     std::filesystem::create_directories(dir);
     const std::string video = (dir / "tour.mp4").string();
 
-    // Four frames at 10 per second: they show 0.1, 0.2, 0.3 and 0.4 seconds of the tour.
-    // With its subtitles beside it, which leave the frames alone (none lasts 0.4 s here).
+    // Four frames at 10 per second: they show 0.1, 0.2, 0.3 and 0.4 seconds of the tour,
+    // which looks at the teapot for its first 20 s: one cue, cut at the video's end, in the
+    // subtitles beside it and burnt into every frame.
     ToolRun run = runTool(PINAKORA_CAPTURE,
                           {"--video", video, "--fps", "10", "--until", "0.4", "--size", "160x90", "--captions"}, true);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find(video + "\n"), std::string::npos) << run.out;
-    EXPECT_EQ(slurp((dir / "tour.vtt").string()), "WEBVTT\n");
-    run = runTool(PINAKORA_CAPTURE, {"--at", "0.3", "--step", "0.1", "--size", "160x90", "--out", dir.string()}, true);
-    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(slurp((dir / "tour.vtt").string()),
+              "WEBVTT\n\n1\n00:00:00.000 --> 00:00:00.400\nMirror teapot\nPinakora workshop, 2025\n");
+    const std::filesystem::path plainDir = dir / "plain";
+    for (const std::filesystem::path& out : {dir, plainDir}) {
+        std::vector<std::string> args{"--at", "0.3", "--step", "0.1", "--size", "160x90", "--out", out.string()};
+        if (out == dir)
+            args.push_back("--captions");
+        run = runTool(PINAKORA_CAPTURE, args, true);
+        ASSERT_EQ(run.status, 0) << run.err;
+    }
 
     const DecodedVideo decoded = decode(video);
     EXPECT_EQ(decoded.frames, 4);
@@ -305,7 +314,8 @@ TEST(CaptureTool, VideoOfTheTourDecodesToThePngFramesOfTheSameTimes)
     ASSERT_EQ(FreeImage_GetWidth(png), 160u);
     ASSERT_EQ(FreeImage_GetHeight(png), 90u);
     // H.264 at quality 18 with 4:2:0 colour: on this picture the mean difference stays
-    // near 2 levels of 255; a wrong frame, flipped rows or swapped channels give 10 and more.
+    // near 2 levels of 255 (3 with the caption's sharp letters); a wrong frame, flipped rows
+    // or swapped channels give 10 and more.
     double difference = 0.0;
     for (int y = 0; y < 90; ++y) {
         const BYTE* row = FreeImage_GetScanLine(png, 89 - y);  // FreeImage keeps the bottom row first
@@ -325,6 +335,43 @@ TEST(CaptureTool, VideoOfTheTourDecodesToThePngFramesOfTheSameTimes)
     for (size_t i = 0; i < decoded.rgb[2].size(); ++i)
         other += std::abs(decoded.rgb[0][i] - decoded.rgb[2][i]);
     EXPECT_GT(other / static_cast<double>(decoded.rgb[2].size()), 2.0 * meanDifference);
+
+    // The caption changes one strip at the bottom centre, a dark box filled (nearly every
+    // pixel darkened) with light letters, and nothing else.
+    FIBITMAP* plain = FreeImage_Load(FIF_PNG, (plainDir / "frame-0000.300s.png").c_str(), PNG_DEFAULT);
+    FIBITMAP* captioned = FreeImage_Load(FIF_PNG, (dir / "frame-0000.300s.png").c_str(), PNG_DEFAULT);
+    ASSERT_NE(plain, nullptr);
+    ASSERT_NE(captioned, nullptr);
+    int left = 160, right = -1, top = 90, bottom = -1;
+    auto rgb = [](FIBITMAP* image, int x, int y) { return FreeImage_GetScanLine(image, 89 - y) + x * 3; };
+    for (int y = 0; y < 90; ++y)
+        for (int x = 0; x < 160; ++x)
+            if (!std::equal(rgb(plain, x, y), rgb(plain, x, y) + 3, rgb(captioned, x, y))) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    ASSERT_GE(right, left) << "the caption is drawn";
+    EXPECT_NEAR(left + right, 159, 1) << "centred";
+    EXPECT_GT(top, 30) << "below the picture's upper third";
+    EXPECT_GE(bottom, 80) << "near the bottom";
+    EXPECT_LT(bottom, 89) << "above the edge";
+    int darker = 0, light = 0;
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x) {
+            const BYTE* before = rgb(plain, x, y);
+            const BYTE* after = rgb(captioned, x, y);
+            darker += after[0] + after[1] + after[2] < before[0] + before[1] + before[2];
+            light += std::min({after[0], after[1], after[2]}) > 200;
+        }
+    const int area = (right - left + 1) * (bottom - top + 1);
+    EXPECT_GT(darker, area * 3 / 4) << "of " << area;
+    EXPECT_GT(light, 20) << "letters";
+    RecordProperty("captionStrip", std::to_string(right - left + 1) + "x" + std::to_string(bottom - top + 1) + ", " +
+                                      std::to_string(darker) + " darker, " + std::to_string(light) + " light");
+    FreeImage_Unload(plain);
+    FreeImage_Unload(captioned);
     std::filesystem::remove_all(dir);
 }
 

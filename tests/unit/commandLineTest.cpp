@@ -29,7 +29,7 @@ struct ArgumentCase {
 
 const ArgumentCase argumentCases[] = {
     {Viewer, {}, ""},
-    {Viewer, {"--window", "1280x720"}, ""},
+    {Viewer, {"--window", "1280x720", "--captions"}, ""},
     {Viewer, {"--help"}, ""},
     {Viewer, {"--window", "0x0"}, "--window: 0x0 is not a size; want WxH with 1..8192"},
     {Viewer, {"--window", "1280"}, "--window: 1280 is not a size; want WxH with 1..8192"},
@@ -73,11 +73,13 @@ const ArgumentCase argumentCases[] = {
     {Capture, {"--video", "t.mp4", "--until", "0"}, "--until: 0 is shorter than one frame of the video"},
     {Benchmark, {"--frames", "60", "--trivial-ratio", "--json", "--settle", "10", "--labels", "--hall", "x"}, ""},
     {Capture, {"--video", "t.mp4", "--captions"}, ""},
-    {Capture, {"--captions"}, "--captions: only with --video"},
+    {Capture, {"--at", "3", "--captions"}, ""},
+    {Capture, {"--catalog", "c", "--captions"},
+     "--catalog: writes one picture per exhibit; it takes no --video, --at, --every, --step, --until, --out, --view or --captions"},
     {Capture, {"--catalog", "c", "--size", "640x360", "--hall", "x"}, ""},
     {Capture, {"--catalog", ""}, "--catalog: want a folder name"},
     {Capture, {"--catalog", "c", "--at", "3"},
-     "--catalog: writes one picture per exhibit; it takes no --video, --at, --every, --step, --until, --out or --view"},
+     "--catalog: writes one picture per exhibit; it takes no --video, --at, --every, --step, --until, --out, --view or --captions"},
     {Benchmark, {"--frames", "0"}, "--frames: 0 is not a whole number in 1..10000000"},
     {Benchmark, {"--frames", "-1"}, "--frames: -1 is not a whole number in 1..10000000"},
     {Benchmark, {"--frames", "abc"}, "--frames: abc is not a whole number in 1..10000000"},
@@ -97,13 +99,14 @@ const ArgumentCase argumentCases[] = {
     {Page, {"size", "99999x99999"}, "Ignoring the page parameter size: 99999x99999 is not a size; want WxH with 1..8192"},
     {Page, {"hall", "my-hall_2.v1"}, ""},
     {Page, {"scale", "auto"}, ""},
+    {Page, {"captions", "yes"}, "Ignoring the page parameter captions: yes is not a switch; want 0 or 1"},
     {Page, {"scale", "0"}, "Ignoring the page parameter scale: 0 is not a scale; want a number from 0.25 to 1 or auto"},
     {Page, {"hall", "../etc"},
      "Ignoring the page parameter hall: ../etc is not an exhibition's name; want the name of its folder"},
     {Page, {"hall", "a/b"}, "Ignoring the page parameter hall: a/b is not an exhibition's name; want the name of its folder"},
     {Page, {"frames", "3", "--help", "x"},
-     "Ignoring the page parameter frames: unknown; the page takes t, step, size, scale, hall and view\n"
-     "Ignoring the page parameter --help: unknown; the page takes t, step, size, scale, hall and view"},
+     "Ignoring the page parameter frames: unknown; the page takes t, step, size, scale, hall, view and captions\n"
+     "Ignoring the page parameter --help: unknown; the page takes t, step, size, scale, hall, view and captions"},
     // View links: an accepted one must come back as the same text (no digit of the camera
     // lost), a malformed one is named by its part.
     {Viewer, {"--view", "v1_eye:-1234.5677,1100,3.1415927_at:0,520.25,-0.3_t:8.533_tour:3,6.2_dof:12.1,1000,19"}, ""},

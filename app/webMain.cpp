@@ -20,7 +20,8 @@
 // Without size, the canvas follows the window and its device pixel ratio (up to 2).
 //
 // The page hands its canvas's touches to pageTouch() below; with a fixed clock, the frame
-// drawn stays to be looked around: a move redraws it at the same time.
+// drawn stays to be looked around: a move redraws it at the same time. A lone tap picks
+// the exhibit under it as a click does, a frame or so after the double-tap time.
 //
 // The page's exhibit list and panel are real HTML: the page gets the exhibits' titles
 // once (Module.showExhibits) and the guide's panel whenever it changes (Module.showPanel);
@@ -136,8 +137,49 @@ void listExhibits()
     EM_ASM({ if (Module.showExhibits) Module.showExhibits(UTF8ToString($0)); }, text.c_str());
 }
 
+// The canvas's drawing-buffer pixels per CSS pixel.
+double bufferPixelsPerCssPixel()
+{
+    return EM_ASM_DOUBLE({
+        var box = Module.canvas.getBoundingClientRect();
+        return box.width > 0 ? Module.canvas.width / box.width : 1;
+    });
+}
+
+// The guide goes to the exhibit. The fixed clock's frame stands still, so there the camera
+// is put at the view at once and the frame drawn again.
+void visit(int exhibit)
+{
+    Application& application = defaultApplication();
+    Guide& guide = application.guide;
+    if (!visitExhibit(guide, application.view.camera, application.tour, exhibit, application.clock.totalTime))
+        return;
+    if (run.fixedClock && run.framesLeft <= 0) {
+        Camera& camera = application.view.camera;
+        camera.eye = guide.views[static_cast<size_t>(exhibit)].eye;
+        camera.target = guide.views[static_cast<size_t>(exhibit)].target;
+        updateBasis(camera);
+        guide.gliding = false;
+        run.visited = true;
+    }
+}
+
+// A tap that no second one followed picks the exhibit under it (touches are in CSS pixels,
+// on the same clock as emscripten_get_now).
+void pickTapped()
+{
+    double x = 0.0, y = 0.0;
+    if (!takeTap(run.touch, emscripten_get_now() / 1000.0, x, y))
+        return;
+    const Application& application = defaultApplication();
+    const double ratio = bufferPixelsPerCssPixel();
+    visit(pickExhibit(application.guide.spheres, application.view.camera, screenWidth, screenHeight, x * ratio,
+                      y * ratio));
+}
+
 void frame()
 {
+    pickTapped();
     showPanel();
     if (run.viewPending) {
         run.viewPending = false;
@@ -322,22 +364,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE void pageTouch(int phase, double id, double x, d
         onTouchCancel(run.touch, finger);
 }
 
-// An entry of the page's exhibit list: the guide goes there. The fixed clock's frame stands
-// still, so there the camera is put at the view at once and the frame drawn again.
+// An entry of the page's exhibit list: the guide goes there.
 extern "C" EMSCRIPTEN_KEEPALIVE void pageVisit(int exhibit)
 {
-    Application& application = defaultApplication();
-    Guide& guide = application.guide;
-    if (!visitExhibit(guide, application.view.camera, application.tour, exhibit, application.clock.totalTime))
-        return;
-    if (run.fixedClock && run.framesLeft <= 0) {
-        Camera& camera = application.view.camera;
-        camera.eye = guide.views[static_cast<size_t>(exhibit)].eye;
-        camera.target = guide.views[static_cast<size_t>(exhibit)].target;
-        updateBasis(camera);
-        guide.gliding = false;
-        run.visited = true;
-    }
+    visit(exhibit);
 }
 
 // Whether Tab (Shift+Tab with `backwards`) in the canvas would go round past the last
@@ -390,10 +420,7 @@ int main(int argc, char** argv)
     // pixels: the mouse takes CSS pixels too, so a drag turns the camera as far on a screen
     // of any pixel ratio, by mouse or by finger.
     glfwSetCursorPosCallback(window, [](GLFWwindow*, double x, double y) {
-        const double perCssPixel = EM_ASM_DOUBLE({
-            var box = Module.canvas.getBoundingClientRect();
-            return box.width > 0 ? Module.canvas.width / box.width : 1;
-        });
+        const double perCssPixel = bufferPixelsPerCssPixel();
         defaultMouse().pixelRatio = perCssPixel;
         onCursorMoved(x / perCssPixel, y / perCssPixel);
     });

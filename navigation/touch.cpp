@@ -58,8 +58,10 @@ void onTouchMove(Touch& touch, Mouse& mouse, long id, double x, double y)
                 finger.y = y;
                 return;
             }
-            // The drag starts where the finger went down, as a mouse drag would.
+            // The drag starts where the finger went down, as a mouse drag would; a tap just
+            // before it is part of the drag's gesture, not a pick.
             touch.tapping = false;
+            touch.tapped = false;
             fromX = touch.downX;
             fromY = touch.downY;
         }
@@ -115,6 +117,17 @@ void onTouchCancel(Touch& touch, long id)
         removeFinger(touch, i);
     touch.tapping = false;
     touch.tapped = false;
+}
+
+bool takeTap(Touch& touch, double seconds, double& x, double& y)
+{
+    // Later than this, the tap can no longer be the first of a double tap.
+    if (!touch.tapped || !(seconds - touch.tapTime > doubleTapSeconds))
+        return false;
+    touch.tapped = false;
+    x = touch.tapX;
+    y = touch.tapY;
+    return true;
 }
 
 void resetTouch(Touch& touch)

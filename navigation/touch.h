@@ -1,7 +1,8 @@
 #pragma once
 // Touch controls: one finger dragged orbits (as the mouse's left drag), two fingers
-// pinched zoom (as the wheel) and dragged together walk (as the right drag), and a double
-// tap restarts the guided tour (as P). Touches come in as plain numbers: an id, a
+// pinched zoom (as the wheel) and dragged together walk (as the right drag), a double
+// tap restarts the guided tour (as P), and a lone tap picks what is under it (as a click,
+// once it is clear no second tap follows). Touches come in as plain numbers: an id, a
 // position in pixels (y downwards) and a time in seconds. What they mean is added to the
 // mouse's gathered motion, so processMouse() makes the moves with the mouse's limits and
 // speed law. No window or GL here.
@@ -30,7 +31,8 @@ struct Touch {
     // Where and when a lone finger went down while it may still be a tap.
     bool tapping = false;
     double downX = 0.0, downY = 0.0, downTime = 0.0;
-    // The last tap, waiting for a second one.
+    // The last tap, waiting for a second one; if none comes in time, it picks. A drag or a
+    // second finger meanwhile drops it.
     bool tapped = false;
     double tapX = 0.0, tapY = 0.0, tapTime = 0.0;
 };
@@ -41,5 +43,9 @@ void onTouchMove(Touch& touch, Mouse& mouse, long id, double x, double y);
 bool onTouchEnd(Touch& touch, Tour& tour, long id, double x, double y, double seconds);
 // A finger taken away by the browser: it stops, without tapping.
 void onTouchCancel(Touch& touch, long id);
+
+// Once per frame: true, with where it was, when the last tap has waited out the double-tap
+// time alone; it is then used up.
+bool takeTap(Touch& touch, double seconds, double& x, double& y);
 
 void resetTouch(Touch& touch);

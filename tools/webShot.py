@@ -11,11 +11,15 @@ page's console says it is done, with the console's lines beside it.
                [--phone]       (a touch screen at 3 device pixels a CSS pixel, mobile layout)
                [--first URL]   (loaded before the page, so it has a page to go back to)
                [--drag touch|mouse X0,Y0,X1,Y1] [--pinch CX,CY,D0,D1] [--tap X,Y] [--enter CSS]
+               [--tabs]
                                (once the page is done, in order: a one-finger or left-button
                                drag, two fingers on a level moved from D0 to D1 apart, a
                                finger's tap, Enter on the element CSS selects (focused
-                               first); the screenshot waits for the frames they draw,
-                               and one from before them is saved beside it as OUT-before.png)
+                               first), Tab pressed from the focused canvas once more than
+                               the page lists exhibits (where focus went and its outline
+                               are noted as a "tabs: {...}" line); the screenshot waits
+                               for the frames they draw, and one from before them is
+                               saved beside it as OUT-before.png)
 
 A browser's own --screenshot waits on a virtual clock that runs on while the GPU process
 draws, so it catches an earlier frame; this one waits for the page to say so over the
@@ -64,9 +68,13 @@ def main(argv):
         first = args[i + 1]
         del args[i:i + 2]
     gestures = []
-    while any(a in args for a in ("--drag", "--pinch", "--tap", "--enter")):
-        i = min(args.index(a) for a in ("--drag", "--pinch", "--tap", "--enter") if a in args)
-        if args[i] == "--drag":
+    kinds = ("--drag", "--pinch", "--tap", "--enter", "--tabs")
+    while any(a in args for a in kinds):
+        i = min(args.index(a) for a in kinds if a in args)
+        if args[i] == "--tabs":
+            gestures.append(("tabs", None))
+            del args[i]
+        elif args[i] == "--drag":
             gestures.append((args[i + 1], [float(v) for v in args[i + 2].split(",")]))
             del args[i:i + 3]
         elif args[i] == "--enter":
@@ -126,7 +134,24 @@ def main(argv):
                     break
             ws.settimeout(timeout)
 
+        def evaluate(expression):
+            return wait(send("Runtime.evaluate", expression=expression, returnByValue=True)).get("result", {}).get(
+                "value")
+
         def gesture(kind, values, steps=12):
+            if kind == "tabs":
+                evaluate("document.getElementById('canvas').focus()")
+                for _ in range(evaluate("document.querySelectorAll('#exhibitList button').length") + 1):
+                    for kind in ("rawKeyDown", "keyUp"):
+                        wait(send("Input.dispatchKeyEvent", type=kind, key="Tab", code="Tab",
+                                  windowsVirtualKeyCode=9, nativeVirtualKeyCode=9))
+                lines.append("tabs: " + evaluate("""JSON.stringify((function (e) {
+                    var style = getComputedStyle(e);
+                    return {exhibits: document.querySelectorAll('#exhibitList button').length,
+                            tag: e.tagName, inList: !!e.closest('#exhibitList'), text: e.textContent,
+                            outline: style.outlineStyle, outlineWidth: parseFloat(style.outlineWidth)}; })(
+                    document.activeElement))"""))
+                return
             if kind == "enter":
                 wait(send("Runtime.evaluate", expression=f"document.querySelector({json.dumps(values)}).focus()"))
                 for kind in ("rawKeyDown", "char", "keyUp"):

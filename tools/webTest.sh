@@ -19,7 +19,9 @@
 # (390x844, 3 device pixels a CSS pixel) nothing overflows, the picture shows and a pinch
 # changes it. The exhibit guide: the court's exhibits are a list of buttons in the page's
 # DOM, the canvas has a name, and Enter on an entry draws that exhibit's view and says its
-# caption in the live region, while at ?t= nothing of the list shows over the canvas.
+# caption in the live region, while at ?t= nothing of the list shows over the canvas; Tab
+# pressed from the canvas once more than there are exhibits lands on a list entry with an
+# outline (the canvas is no keyboard trap), and a tap on an exhibit does what Enter does.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tolerance=8
@@ -217,17 +219,31 @@ failed = not compare("of ?hall=court", sys.argv[14], sys.argv[15]) or failed
 sys.exit(1 if failed else 0)
 PY
 
-# The exhibit guide: Enter on the third entry of the court's list (the glass ball).
+# The exhibit guide: Tab out of the canvas, then Enter on the third entry of the court's
+# list (the glass ball); in another load, a tap on the teapot, which stands in the middle
+# of the court's first frame.
 /usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/?hall=court&t=0&size=$size" "$size" "$out/guide.png" \
-    "$out/guide.txt" --enter '#exhibitList li:nth-child(3) button' ||
+    "$out/guide.txt" --tabs --enter '#exhibitList li:nth-child(3) button' ||
     { status=1; echo "FAIL: the page with the court never drew its frame"; }
-/usr/bin/python3 - "$out/guide.txt" "$out/guide-before.png" "$out/guide.png" <<'PY' || status=1
+/usr/bin/python3 tools/webShot.py "http://127.0.0.1:$port/?hall=court&t=0&size=$size" "$size" "$out/tap.png" \
+    "$out/tap.txt" --tap 240,30 || { status=1; echo "FAIL: the page with the court never drew its frame"; }
+/usr/bin/python3 - "$out/guide.txt" "$out/guide-before.png" "$out/guide.png" "$out/tap.txt" "$out/tap-before.png" \
+    "$out/tap.png" <<'PY' || status=1
 import json, sys
 from PIL import Image, ImageChops, ImageStat
 console = open(sys.argv[1]).read()
 pages = [line[6:] for line in console.splitlines() if line.startswith("page: ")]
 page = json.loads(pages[-1]) if pages else {}
 failed = False
+tabs = json.loads(([line[6:] for line in console.splitlines() if line.startswith("tabs: ")] or ["{}"])[-1])
+print(f"Tab {tabs.get('exhibits', 0) + 1} times from the canvas: focus on {tabs.get('tag')} "
+      f"{tabs.get('text')!r}, outline {tabs.get('outline')} {tabs.get('outlineWidth')} px")
+if not tabs.get("exhibits") or not tabs.get("inList"):
+    print("FAIL: Tab past the last exhibit did not leave the canvas for the exhibit list")
+    failed = True
+if tabs.get("outline") in (None, "none") or not tabs.get("outlineWidth", 0) > 0:
+    print("FAIL: the list entry that Tab focused shows no outline")
+    failed = True
 titles = ["Block, ball and ring", "Mirror teapot", "Glass ball", "Standing figure"]
 if page.get("exhibits") != titles:
     print(f"FAIL: the page's exhibit list is {page.get('exhibits')}, not {titles}")
@@ -246,6 +262,17 @@ change = sum(ImageStat.Stat(ImageChops.difference(before, after)).mean) / 3
 print(f"Enter on the glass ball's entry: the frame changed by {change:.1f} of 255 on average")
 if change < 5:
     print("FAIL: Enter on a list entry left the frame as it was")
+    failed = True
+tapConsole = open(sys.argv[4]).read()
+tapPage = json.loads(([line[6:] for line in tapConsole.splitlines() if line.startswith("page: ")] or ["{}"])[-1])
+if "Mirror teapot" not in (tapPage.get("panel") or ""):
+    print(f"FAIL: after a tap on the teapot the live region says {tapPage.get('panel')!r}")
+    failed = True
+before, after = Image.open(sys.argv[5]).convert("RGB"), Image.open(sys.argv[6]).convert("RGB")
+change = sum(ImageStat.Stat(ImageChops.difference(before, after)).mean) / 3
+print(f"A tap on the teapot: the frame changed by {change:.1f} of 255 on average")
+if "drawn again" not in tapConsole or change < 5:
+    print("FAIL: a tap on an exhibit left the frame as it was")
     failed = True
 sys.exit(1 if failed else 0)
 PY

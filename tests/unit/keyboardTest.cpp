@@ -207,39 +207,56 @@ TEST_F(KeyboardTest, MouseMovesAsTheKeysHeldForTheSameTime)
 }
 
 // Touches of one frame, the key that must make the same move held for that many frames at
-// 60 per second (through the mouse's gathered motion), and whether they restart the tour.
+// 60 per second (through the mouse's gathered motion), whether they restart the tour, and
+// how many picks the frames between them (and one long after) are given.
 Touch touch;
-struct TouchCase { const char* name; std::function<void()> events; Move key; int frames; bool restarts; };
+int picks = 0;
+struct TouchCase { const char* name; std::function<void()> events; Move key; int frames; bool restarts; int picks; };
 void down(long id, double x, double y, double t = 0.0) { onTouchStart(touch, id, x, y, t); }
 void move(long id, double x, double y) { onTouchMove(touch, defaultMouse(), id, x, y); }
 void up(long id, double x, double y, double t = 0.1) { onTouchEnd(touch, defaultTour(), id, x, y, t); }
+void frameAt(double t)
+{
+    double x = 0.0, y = 0.0;
+    if (takeTap(touch, t, x, y)) {
+        ++picks;
+        EXPECT_LE(std::hypot(x - 100.0, y - 100.0), tapSlopPixels) << "a pick away from the tap";
+    }
+}
 const TouchCase touchCases[] = {
     {"one finger right in small steps, from where it went down",
      [] { down(1, 100, 100); for (int x = 104; x <= 132; x += 4) move(1, x, 100); up(1, 132, 100, 0.5); },
-     orbitLeft, 6, false},
+     orbitLeft, 6, false, 0},
     {"one finger down, far past the limit", [] { down(1, 10, 10); move(1, 10, 3210); up(1, 10, 3210); }, orbitUp, 600,
-     false},
+     false, 0},
+    {"a quick flick drags, it does not pick", [] { down(1, 100, 100); move(1, 116, 100); up(1, 116, 100, 0.05); },
+     orbitLeft, 3, false, 0},
     {"two fingers up together", [] { down(1, 100, 300); down(2, 200, 300); move(1, 100, 280); move(2, 200, 280); },
-     moveForward, 6, false},
+     moveForward, 6, false, 0},
     {"two fingers spread to twice their distance",
-     [] { down(1, 200, 100); down(2, 300, 100); move(1, 150, 100); move(2, 350, 100); }, zoomIn, 30, false},
+     [] { down(1, 200, 100); down(2, 300, 100); move(1, 150, 100); move(2, 350, 100); }, zoomIn, 30, false, 0},
     {"two fingers pinched to half", [] { down(1, 100, 100); down(2, 300, 100); move(1, 150, 100); move(2, 250, 100); },
-     zoomOut, 30, false},
+     zoomOut, 30, false, 0},
     {"second finger lifted: the first drags on from where it is",
-     [] { down(1, 100, 100); down(2, 300, 100); up(2, 300, 100); move(1, 132, 100); }, orbitLeft, 6, false},
+     [] { down(1, 100, 100); down(2, 300, 100); up(2, 300, 100); move(1, 132, 100); }, orbitLeft, 6, false, 0},
     {"a third finger is ignored",
      [] { down(1, 100, 100); down(2, 300, 100); down(3, 500, 100); move(3, 900, 500); up(3, 900, 500); }, nullptr, 0,
-     false},
-    {"a tap that trembles", [] { down(1, 100, 100); move(1, 103, 98); up(1, 103, 98); }, nullptr, 0, false},
-    {"double tap", [] { down(1, 100, 100, 0.0); up(1, 100, 100, 0.1); down(1, 104, 102, 0.3); up(1, 104, 102, 0.4); },
-     nullptr, 0, true},
+     false, 0},
+    {"a tap that trembles picks, once no second tap can come",
+     [] { down(1, 100, 100); move(1, 103, 98); up(1, 103, 98); frameAt(0.3); EXPECT_EQ(picks, 0) << "picked early";
+          frameAt(0.6); },
+     nullptr, 0, false, 1},
+    {"double tap, with frames between",
+     [] { down(1, 100, 100, 0.0); up(1, 100, 100, 0.1); frameAt(0.2); down(1, 104, 102, 0.3); frameAt(0.35);
+          up(1, 104, 102, 0.4); frameAt(0.5); },
+     nullptr, 0, true, 0},
     {"two taps too far apart in time",
-     [] { down(1, 100, 100, 0.0); up(1, 100, 100, 0.1); down(1, 100, 100, 0.6); up(1, 100, 100, 0.7); }, nullptr, 0,
-     false},
-    {"a drag between two taps",
-     [] { down(1, 100, 100, 0.0); up(1, 100, 100, 0.05); down(1, 100, 100, 0.1); move(1, 116, 100);
-          up(1, 116, 100, 0.15); down(1, 100, 100, 0.2); up(1, 100, 100, 0.25); },
-     orbitLeft, 3, false},
+     [] { down(1, 100, 100, 0.0); up(1, 100, 100, 0.1); frameAt(0.55); down(1, 100, 100, 0.6); up(1, 100, 100, 0.7); },
+     nullptr, 0, false, 2},
+    {"a drag between two taps: only the last picks",
+     [] { down(1, 100, 100, 0.0); up(1, 100, 100, 0.05); down(1, 100, 100, 0.1); move(1, 116, 100); frameAt(0.5);
+          up(1, 116, 100, 0.55); down(1, 100, 100, 0.6); up(1, 100, 100, 0.65); },
+     orbitLeft, 3, false, 1},
 };
 
 TEST_F(KeyboardTest, TouchMovesAsTheMouseAndTheKeys)
@@ -248,13 +265,17 @@ TEST_F(KeyboardTest, TouchMovesAsTheMouseAndTheKeys)
         const Camera held = heldKeyPose(c.key, c.frames);
         resetMouse();
         resetTouch(touch);
+        picks = 0;
         tourMode = false;
         tourStep = 3;
         c.events();
+        frameAt(100.0);
+        frameAt(101.0);
         processMouse();
         expectPose(held, c.name);
         EXPECT_EQ(tourMode, c.restarts) << c.name;
         EXPECT_EQ(tourStep, c.restarts ? -1 : 3) << c.name;
+        EXPECT_EQ(picks, c.picks) << c.name;
     }
     resetMouse();
 }

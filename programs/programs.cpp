@@ -105,6 +105,7 @@ void buildShaderPrograms(ShaderPrograms& p, int lightCount)
         p.presentFallback = new ShaderProgram("built-in picture copy", fallbackVertexSource, fallbackFragmentSource);
         p.presentFallback->bindFragDataLocation("out_color");
     }
+    p.framebufferStretch = buildProgram(p.directory, n, "/framebufferShader", true, "#define STRETCH\n");
     // The quad takes its locations from whichever program presents; they are the same.
     buildScreenQuad(p, p.framebuffer->program || !p.presentFallback ? *p.framebuffer : *p.presentFallback);
     p.bloom = buildProgram(p.directory, n, "/bloomShader", true);
@@ -135,7 +136,7 @@ void releaseShaderPrograms(ShaderPrograms& p)
     ShaderProgram** all[] = {&p.genericTexture, &p.reflectingTexture, &p.normalMapTexture, &p.shadowTexture,
                              &p.framebuffer,    &p.bloom,             &p.dof,              &p.genericCapture,
                              &p.reflectingCapture, &p.normalMapCapture, &p.bloomHalo,     &p.dofBlur,
-                             &p.presentFallback};
+                             &p.framebufferStretch, &p.presentFallback};
     for (ShaderProgram** program : all) {
         if (*program) {
             (*program)->release();

@@ -10,6 +10,9 @@ struct ShaderPrograms {
     ShaderProgram* normalMapTexture = nullptr;
     ShaderProgram* shadowTexture = nullptr;
     ShaderProgram* framebuffer = nullptr;
+    // The present pass's stretch of a picture drawn at a reduced scale ("/framebufferShader"
+    // with STRETCH).
+    ShaderProgram* framebufferStretch = nullptr;
     ShaderProgram* bloom = nullptr;
     ShaderProgram* dof = nullptr;
     // The same three lit programs built for the environment captures (ENVIRONMENT_CAPTURE

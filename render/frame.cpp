@@ -290,19 +290,21 @@ void presentFrame(Renderer& renderer)
     // sRGB encoding off: exactly what is stored, whatever the window's encoding, and no
     // curve to run per sample. A failed program gives way to the built-in copy; the
     // window is multisampled, so no blit may copy into it.
+    const RenderTargets& targets = renderer.targets;
+    const bool stretched = renderer.presentedWidth > 0 &&
+                           (targets.width != renderer.presentedWidth || targets.height != renderer.presentedHeight);
     const bool fallback = programs.framebuffer->program == 0 && programs.presentFallback;
-    const ShaderProgram& program = fallback ? *programs.presentFallback : *programs.framebuffer;
+    const ShaderProgram& program = fallback ? *programs.presentFallback
+                                   : stretched && programs.framebufferStretch && programs.framebufferStretch->program
+                                       ? *programs.framebufferStretch
+                                       : *programs.framebuffer;
 #ifndef __EMSCRIPTEN__
     glDisable(GL_FRAMEBUFFER_SRGB);
 #endif
     beginFullScreenPass(renderer, program);
     glActiveTexture(GL_TEXTURE0);
-    const RenderTargets& targets = renderer.targets;
     glBindTexture(GL_TEXTURE_2D, targets.sceneColorTextures[2]);
     glUniform1i(program.getUniformLocation("colorTexture1"), 0);
-    const bool stretched = renderer.presentedWidth > 0 &&
-                           (targets.width != renderer.presentedWidth || targets.height != renderer.presentedHeight);
-    glUniform1i(program.getUniformLocation("stretched"), stretched ? 1 : 0);
     drawQuad();
     glBindTexture(GL_TEXTURE_2D, 0);
     endFullScreenPass();

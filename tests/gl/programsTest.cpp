@@ -53,6 +53,7 @@ std::vector<ProgramCase> programCases()
          {"in_position", "in_normal", "in_texCoord", "in_tangent", "in_bitangent"}},
         {"shadow", &shadowTextureShader, {0, 1, 2, 4}, {0, 1, 2}, {"in_position"}},
         {"framebuffer", &framebufferShader, {}, {}, quad},
+        {"framebuffer's stretch", &defaultPrograms().framebufferStretch, {}, {}, quad},
         {"bloom", &bloomShader, {}, {}, quad},
         {"bloom's halo", &defaultPrograms().bloomHalo, {}, {}, quad},
         {"dof", &dofShader, {}, {}, quad},

@@ -117,9 +117,7 @@ void followWindow();
 void showPanel()
 {
     const Application& application = defaultApplication();
-    std::string text;
-    for (const std::string& line : guidePanelLines(application.guide, application.description))
-        text += line + "\n";
+    const std::string text = joinLines(guidePanelLines(application.guide, application.description));
     if (text == run.panelShown)
         return;
     run.panelShown = text;

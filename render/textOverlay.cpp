@@ -43,15 +43,24 @@ void pushBox(std::vector<float>& out, glm::vec2 topLeft, glm::vec2 size, const g
     pushQuad(out, {0.0f, 0.0f, size.x, size.y, texel, texel, texel, texel}, topLeft, color);
 }
 
-// A dark box `padding` wider than the block each way with the block's glyphs over it;
-// the box's size.
-glm::vec2 pushTextBox(std::vector<float>& out, const TextBlock& block, glm::vec2 topLeft, float padding)
+// The dark box round a block of text, `padding` wider than the block each way.
+glm::vec2 textBoxSize(const TextBlock& block, float padding)
 {
-    const glm::vec2 size(std::ceil(block.width) + 2.0f * padding, block.height + 2.0f * padding);
-    pushBox(out, topLeft, size, tagBox);
+    return {std::ceil(block.width) + 2.0f * padding, block.height + 2.0f * padding};
+}
+
+// The block's box, then its glyphs over it.
+void pushTextBox(std::vector<float>& out, const TextBlock& block, glm::vec2 topLeft, float padding)
+{
+    pushBox(out, topLeft, textBoxSize(block, padding), tagBox);
     for (const GlyphQuad& q : block.quads)
         pushQuad(out, q, topLeft + glm::vec2(padding), tagText);
-    return size;
+}
+
+// The font's height for subtitles in a picture `windowHeight` pixels high.
+int captionPixelHeight(int windowHeight)
+{
+    return std::clamp(static_cast<int>(std::lround(windowHeight / 24.0)), 12, 80);
 }
 
 void uploadVertices(TextOverlay& overlay)
@@ -264,8 +273,8 @@ void drawLabels(Renderer& renderer, const Hall& hall, const View& shownView)
             continue;
         const size_t e = static_cast<size_t>(probes[i].exhibit);
         blocks[e] = overlay.font.layout(hall.exhibitTitles[e], wrapWidth);
-        const glm::vec2 size(std::ceil(blocks[e].width) + 2.0f * padding, blocks[e].height + 2.0f * padding);
-        candidates.push_back({probes[i].exhibit, glm::round(probes[i].anchor.top), size, probes[i].anchor.distance});
+        candidates.push_back({probes[i].exhibit, glm::round(probes[i].anchor.top), textBoxSize(blocks[e], padding),
+                              probes[i].anchor.distance});
     }
     overlay.shownLabels = placeLabels(std::move(candidates), width, height);
     // Each tag's box, then its glyphs over it.
@@ -274,11 +283,6 @@ void drawLabels(Renderer& renderer, const Hall& hall, const View& shownView)
         pushTextBox(overlay.vertices, blocks[static_cast<size_t>(tag->exhibit)], topLeft, padding);
     }
     drawTextVertices(overlay, width, height);
-}
-
-int captionPixelHeight(int windowHeight)
-{
-    return std::clamp(static_cast<int>(std::lround(windowHeight / 24.0)), 12, 80);
 }
 
 namespace {
@@ -299,7 +303,7 @@ void drawTextBox(Renderer& renderer, const std::string& text, int width, int hei
     TextBlock block = overlay.font.layout(text, wrapWidth);
     if (subtitles)
         centreLines(block);
-    const glm::vec2 size(std::ceil(block.width) + 2.0f * padding, block.height + 2.0f * padding);
+    const glm::vec2 size = textBoxSize(block, padding);
     const float margin = subtitles ? std::round(0.05f * h) : padding;
     const glm::vec2 topLeft(subtitles ? std::round(0.5f * (w - size.x)) : padding,
                             std::max(0.0f, std::round(h - size.y - margin)));

@@ -60,9 +60,6 @@ void drawLabels(Renderer& renderer, const Hall& hall, const View& shownView);
 // over the window's lower left corner.
 void drawPanel(Renderer& renderer, const std::string& text, int width, int height);
 
-// The font's height for subtitles in a picture `windowHeight` pixels high.
-int captionPixelHeight(int windowHeight);
-
 // `text` (lines split at '\n') as subtitles: each line centred and wrapped to most of the
 // width, on a dark strip near the bottom centre of the bound framebuffer (width x height).
 void drawCaption(Renderer& renderer, const std::string& text, int width, int height);

@@ -15,16 +15,6 @@ namespace {
 constexpr double runningStep = 1.0 / 30.0;
 constexpr double longestLookAhead = 600.0;
 
-bool namesExhibits(const TourScript& described)
-{
-    if (!described.steps.empty())
-        return false;
-    for (const TourKeyframe& keyframe : described.keyframes)
-        if (keyframe.exhibit >= 0)
-            return true;
-    return false;
-}
-
 std::string makerAndDate(const Caption& caption)
 {
     if (caption.maker.empty())
@@ -87,7 +77,7 @@ std::vector<std::string> guidePanelLines(const Guide& guide, const HallDescripti
 int cueExhibit(const TourScript& described, const Tour& tour, const Camera& camera,
                const std::vector<glm::vec4>& spheres)
 {
-    if (namesExhibits(described)) {
+    if (tourNamesExhibits(described)) {
         if (tour.step < 0 || static_cast<size_t>(tour.step) >= described.keyframes.size())
             return -1;
         return described.keyframes[static_cast<size_t>(tour.step)].exhibit;
@@ -142,7 +132,7 @@ std::vector<TourCue> tourCues(const TourScript& described, Tour tour, Camera cam
                               const std::vector<glm::vec4>& spheres, double step, long firstFrame, long lastFrame)
 {
     CueTrack track;
-    track.shortest = namesExhibits(described) ? 0.0 : shortestNearestCue;
+    track.shortest = tourNamesExhibits(described) ? 0.0 : shortestNearestCue;
     for (long frame = firstFrame; frame <= lastFrame; ++frame) {
         if (frame > 0) {
             // The clock adds the step, as advanceClock does, before the tour moves on.
@@ -182,7 +172,12 @@ std::vector<std::string> cueLinesAt(const std::vector<TourCue>& cues, double sec
 
 bool tourNamesExhibits(const TourScript& described)
 {
-    return namesExhibits(described);
+    if (!described.steps.empty())
+        return false;
+    for (const TourKeyframe& keyframe : described.keyframes)
+        if (keyframe.exhibit >= 0)
+            return true;
+    return false;
 }
 
 std::string joinLines(const std::vector<std::string>& lines)
@@ -201,7 +196,7 @@ std::vector<std::string> runningCueLines(RunningCues& running, const HallDescrip
         running.made = false;
         return {};
     }
-    if (namesExhibits(described)) {
+    if (tourNamesExhibits(described)) {
         const int exhibit = cueExhibit(described, tour, camera, spheres);
         return exhibit < 0 ? std::vector<std::string>{} : cueLinesAt({{0.0, 1.0, exhibit}}, 0.0, description);
     }

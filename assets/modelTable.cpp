@@ -2,7 +2,6 @@
 
 #include "assets/assets.h"
 
-#include <utility>
 
 const char* modelFileName(short key)
 {
@@ -20,6 +19,7 @@ const char* modelFileName(short key)
     case 11: return "figure.obj";
     case fineRoomKey: return "roomtFine.obj";
     case fineFloorKey: return "planeFine.obj";
+    case topFirstPedestalKey: return "podest2TopFirst.obj";
     default: return "";
     }
 }
@@ -30,8 +30,8 @@ std::vector<ModelFile> hallModelFiles()
     std::vector<ModelFile> files;
     for (short key = 1; key <= 11; ++key)
         files.push_back({key, modelFileName(key), smooth[key]});
-    files.push_back({fineRoomKey, modelFileName(fineRoomKey), false});
-    files.push_back({fineFloorKey, modelFileName(fineFloorKey), false});
+    for (const CaptureTwin& pair : captureTwins)
+        files.push_back({pair.twin, modelFileName(pair.twin), smooth[pair.model]});
     return files;
 }
 
@@ -46,12 +46,12 @@ std::string modelFileName(const Assets& assets, short key)
 const ModelData& captureMesh(const Assets& assets, const ModelData& model)
 {
     const auto& models = assets.models;
-    for (auto [key, fineKey] : {std::pair<short, short>{2, fineRoomKey}, {9, fineFloorKey}}) {
-        const auto coarse = models.find(key);
-        const auto fine = models.find(fineKey);
-        if (coarse != models.end() && coarse->second == &model && fine != models.end() && fine->second &&
-            fine->second->vertexArray != 0 && fine->second->indexCount != 0)
-            return *fine->second;
+    for (const CaptureTwin& pair : captureTwins) {
+        const auto own = models.find(pair.model);
+        const auto twin = models.find(pair.twin);
+        if (own != models.end() && own->second == &model && twin != models.end() && twin->second &&
+            twin->second->vertexArray != 0 && twin->second->indexCount != 0)
+            return *twin->second;
     }
     return model;
 }

@@ -1,8 +1,10 @@
 #pragma once
-// The hall's own model files under their keys: eleven meshes, and the room and the floor
-// again finely divided for the environment captures, which light at the vertices (the
-// frame's own room and floor are a few large cells). A hall may name other files under
-// other keys in its Assets; these are what an Assets starts with.
+// The hall's own model files under their keys: eleven meshes, and twins of three of them
+// for the environment captures: the room and the floor finely divided, as the captures
+// light at the vertices (the frame's own room and floor are a few large cells), and the
+// pedestal with its blocks listed top first, as the captures look down on it from just
+// above and have no depth pre-pass. A hall may name other files under other keys in its
+// Assets; these are what an Assets starts with.
 #include <string>
 #include <vector>
 
@@ -11,6 +13,7 @@ struct ModelData;
 
 constexpr short fineRoomKey = 102;
 constexpr short fineFloorKey = 109;
+constexpr short topFirstPedestalKey = 103;
 
 // One model file to load: its key, its name inside the models' folder, whether the
 // importer makes smooth normals where the file has none, and whether every mesh of the
@@ -22,7 +25,7 @@ struct ModelFile {
     bool allMeshes = false;
 };
 
-// Keys 1 to 11, then fineRoomKey and fineFloorKey, in the order they are loaded.
+// Keys 1 to 11, then the twins' keys, in the order they are loaded.
 std::vector<ModelFile> hallModelFiles();
 
 // File name of a key of the hall's own table; empty for any other key.
@@ -30,7 +33,14 @@ const char* modelFileName(short key);
 // The same in the list `assets` loads from.
 std::string modelFileName(const Assets& assets, short key);
 
-// What a capture draws for `model`: its fine twin where it has one that is loaded and
+// Each twin's key with the key of the model it stands in for.
+struct CaptureTwin {
+    short model;
+    short twin;
+};
+constexpr CaptureTwin captureTwins[] = {{2, fineRoomKey}, {9, fineFloorKey}, {3, topFirstPedestalKey}};
+
+// What a capture draws for `model`: its twin where it has one that is loaded and
 // uploaded, else the model itself.
 const ModelData& captureMesh(const Assets& assets, const ModelData& model);
 const ModelData& captureMesh(const ModelData& model);

@@ -122,7 +122,7 @@ void buildShaderPrograms(ShaderPrograms& p, int lightCount)
     // wiring from the other lit program, which shares the attribute locations.
     ShaderProgram* normalMapUpload = p.normalMapTexture->program ? p.normalMapTexture : p.genericTexture;
     ShaderProgram* genericUpload = p.genericTexture->program ? p.genericTexture : p.normalMapTexture;
-    const short tangentKeys[] = {1, 2, 3, 4, 8, 9, 11, 10, fineRoomKey, fineFloorKey};
+    const short tangentKeys[] = {1, 2, 3, 4, 8, 9, 11, 10, fineRoomKey, fineFloorKey, topFirstPedestalKey};
     for (short key : tangentKeys)
         if (ModelData* model = getModel(key))
             uploadModel(*model, *normalMapUpload);

@@ -178,6 +178,30 @@ TEST_F(CapturePassesTest, ObjectIsAbsentFromItsOwnMapAndPresentInTheOther)
     EXPECT_TRUE(drainGLErrors().empty());
 }
 
+// The captures have no depth pre-pass, so what they shade and then cover is paid for in
+// full. The mirror and the lens look down on their own pedestals from just above: drawn
+// bottom block first, every block's top was shaded under the next, a third more pixels in
+// all for the teapot. What lies in front must come first.
+TEST_F(CapturePassesTest, CapturesShadeEachPixelAboutOnce)
+{
+    animatedFrame(0.0, 0.0, false);
+    GLuint query = 0;
+    glGenQueries(1, &query);
+    for (EngineObject* object : {teapot(), lens()}) {
+        SCOPED_TRACE(object == teapot() ? "teapot's map" : "lens's map");
+        glBeginQuery(GL_SAMPLES_PASSED, query);
+        renderEnvironmentCubeMap(*object);
+        glEndQuery(GL_SAMPLES_PASSED);
+        GLuint shaded = 0;
+        glGetQueryObjectuiv(query, GL_QUERY_RESULT, &shaded);
+        const double pixels = 6.0 * environmentMapSize * environmentMapSize;
+        EXPECT_GE(shaded / pixels, 1.0) << "a face was left partly unshaded";
+        EXPECT_LT(shaded / pixels, 1.1) << "pixels shaded and then covered";
+    }
+    glDeleteQueries(1, &query);
+    EXPECT_TRUE(drainGLErrors().empty());
+}
+
 // The captures read the hall's textures through a cheaper sampler: the picture stays the
 // same to the eye (grazing floor and walls are where it shows at all), and no unit keeps
 // the sampler afterwards, where it would override the frame's own filtering. In both

@@ -123,7 +123,7 @@ TEST(AssetFiles, MeshPackHoldsWhatTheLoaderReads)
     ASSERT_TRUE(writeModelPack(pack.string(), models));
     std::map<short, ModelData> read;
     ASSERT_TRUE(readModelPack(pack.string(), read));
-    ASSERT_EQ(read.size(), 13u);  // the eleven and the two fine twins
+    ASSERT_EQ(read.size(), 14u);  // the eleven and the three capture twins
     for (const auto& [key, model] : models) {
         const ModelData& back = read.at(key);
         EXPECT_EQ(back.vertexCount, model->vertexCount) << key;
@@ -148,7 +148,7 @@ TEST(AssetFiles, MeshPackHoldsWhatTheLoaderReads)
         {"not a pack", "hello, this is no mesh pack", 0},
         {"cut in the header", bytes.substr(0, 10), 0},
         {"cut in the first model", bytes.substr(0, 200), 0},
-        {"cut in the last model", bytes.substr(0, bytes.size() - 5), 12},
+        {"cut in the last model", bytes.substr(0, bytes.size() - 5), 13},
         {"huge vertex count", hugeCount, 0},
     };
     for (const Damage& damage : damages) {
@@ -169,7 +169,7 @@ TEST(AssetFiles, ResStaysSmall)
         if (entry.is_regular_file())
             bytes += entry.file_size();
     EXPECT_LT(bytes, 25u * 1024 * 1024);
-    EXPECT_EQ(fileNames(resDir / "models").size(), 13u);
+    EXPECT_EQ(fileNames(resDir / "models").size(), 14u);
     EXPECT_EQ(fileNames(resDir / "textures").size(), 27u);
 }
 
@@ -233,9 +233,10 @@ const ModelCase modelCases[] = {
     {"lens.obj", true, {-8, -8, -1.5f}, {8, 8, 1.5f}, 0.01f, ModelCase::Closed},
     {"weapon.obj", false, {-55, -225, -12}, {55, 225, 12}, 0.03f, ModelCase::Closed},
     {"plane.obj", false, {-253, 0, -280}, {253, 0, 280}, 0.001f, ModelCase::UpwardSheet},
-    // The captures' twins must cover exactly what the frame's room and floor cover.
+    // The captures' twins must cover exactly what the frame's room, floor and pedestal cover.
     {"roomtFine.obj", false, {-1720, 0, -1400}, {1720, 2400, 1400}, 0.001f, ModelCase::InwardShell},
     {"planeFine.obj", false, {-253, 0, -280}, {253, 0, 280}, 0.001f, ModelCase::UpwardSheet},
+    {"podest2TopFirst.obj", false, {-110, 0, -110}, {110, 520, 110}, 0.001f, ModelCase::Closed},
     // A three-lobed knot cannot be symmetric across both axes of its plane.
     {"biztorus.obj", true, {-300, -300, -110}, {300, 300, 110}, 0.1f, ModelCase::Closed},
     {"figure.obj", true, {-70, -24, -70}, {70, 400, 70}, 0.04f, ModelCase::Closed},

@@ -67,9 +67,11 @@ Mesh makeFineFloor()
     return floorSheet(46, 50);
 }
 
-Mesh makePedestal()
+namespace {
+
+// Plinth, step, column, step, top slab; the top surface is where exhibits rest.
+Mesh pedestalBlocks(bool topFirst)
 {
-    // Plinth, step, column, step, top slab; the top surface is where exhibits rest.
     struct Block {
         float half, bottom, top;
     };
@@ -78,9 +80,28 @@ Mesh makePedestal()
         {96.0f, 462.0f, 480.0f}, {110.0f, 480.0f, 520.0f},
     };
     Mesh pedestal;
-    for (const Block& b : blocks)
+    for (int i = 0; i < 5; ++i) {
+        const Block& b = blocks[topFirst ? 4 - i : i];
         pedestal.append(box({-b.half, b.bottom, -b.half}, {b.half, b.top, b.half}, 220.0f));
+    }
     return pedestal;
+}
+
+}  // namespace
+
+Mesh makePedestal()
+{
+    return pedestalBlocks(false);
+}
+
+// The mirror and the lens stand on pedestals and capture their surroundings from just
+// above them: with the blocks drawn bottom first, every block's top was shaded and then
+// covered by the one above, twice the pixels of a downward face. Drawn top first, the
+// depth test spares the hidden ones. (The frame keeps the order above: its depth pre-pass
+// needs none, and where two blocks meet the later one's colour shows.)
+Mesh makePedestalTopFirst()
+{
+    return pedestalBlocks(true);
 }
 
 Mesh makeMultiCube()

@@ -38,7 +38,8 @@ void writeModels(const std::string& dir)
     const Entry entries[] = {
         {"roomt.obj", makeRoom, false},       {"plane.obj", makeFloor, false},
         {"roomtFine.obj", makeFineRoom, false}, {"planeFine.obj", makeFineFloor, false},
-        {"podest2.obj", makePedestal, false}, {"multicube.obj", makeMultiCube, false},
+        {"podest2.obj", makePedestal, false}, {"podest2TopFirst.obj", makePedestalTopFirst, false},
+        {"multicube.obj", makeMultiCube, false},
         {"teapot.obj", makeTeapot, true},     {"torus.obj", makeTorus, true},
         {"lens.obj", makeLens, true},         {"weapon.obj", makeSword, false},
         {"biztorus.obj", makeKnot, true},     {"figure.obj", makeFigure, true},

@@ -11,6 +11,7 @@ Mesh makeFloor();
 Mesh makeFineRoom();
 Mesh makeFineFloor();
 Mesh makePedestal();
+Mesh makePedestalTopFirst();
 Mesh makeMultiCube();
 Mesh makeSphere();
 Mesh makeTorus();

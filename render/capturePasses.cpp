@@ -9,6 +9,8 @@
 
 #include <glm/gtc/type_ptr.hpp>
 
+#include <algorithm>
+
 const glm::vec3 cubeFaceOffsets[6] = {
     {100000.0f, 0.0f, 0.0f}, {-100000.0f, 0.0f, 0.0f}, {0.0f, 100000.0f, -0.1f},
     {0.0f, -100000.0f, -0.1f}, {0.0f, 0.0f, 100000.0f}, {0.0f, 0.0f, -100000.0f},
@@ -50,7 +52,7 @@ bool captureCubeFaces(GLuint framebuffer, GLenum attachment, GLuint cubeMap, con
             everyFace = false;
             continue;
         }
-        drawFace(cubeFaceCamera(point, face));
+        drawFace(cubeFaceCamera(point, face), face);
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     return everyFace;
@@ -64,9 +66,24 @@ bool captureEnvironmentFaces(Renderer& renderer, const Hall& hall, EngineObject&
     const bool drawn = captureCubeFaces(
         renderer.targets.environmentFramebuffer, GL_COLOR_ATTACHMENT0, object.texture->id, *object.position,
         environmentMapSize,
-        [&](const Camera& camera) { renderScene(renderer, hall, camera, SceneView::EnvironmentCapture); });
+        [&](const Camera& camera, int) { renderScene(renderer, hall, camera, SceneView::EnvironmentCapture); });
     object.visible = true;
     return drawn;
+}
+
+// Whether the face the query watched was cleared and then written no depth the last time
+// it was drawn. Each pass clears a face or knows it clear, so such a face is clear still.
+// A result not yet there counts as written: the face is cleared.
+bool stillClear(const ShadowFaceQuery& query)
+{
+    if (!query.issued)
+        return false;
+    GLuint available = 0;
+    glGetQueryObjectuiv(query.name, GL_QUERY_RESULT_AVAILABLE, &available);
+    GLuint written = 1;
+    if (available)
+        glGetQueryObjectuiv(query.name, GL_QUERY_RESULT, &written);
+    return written == 0;
 }
 
 void makeMipmaps(GLuint cubeMap)
@@ -88,8 +105,23 @@ void renderShadowCubeMaps(Renderer& renderer, const Hall& hall)
 
 void renderShadowCubeMap(Renderer& renderer, const Hall& hall, GLuint cubeMap, const glm::vec3& lightPosition)
 {
-    captureCubeFaces(renderer.targets.shadowFramebuffer, GL_DEPTH_ATTACHMENT, cubeMap, lightPosition, shadowMapSize,
-                     [&](const Camera& camera) { renderShadowDepth(renderer, hall, camera); });
+    RenderTargets& t = renderer.targets;
+    const auto found = std::find(t.shadowCubeMaps.begin(), t.shadowCubeMaps.end(), cubeMap);
+    const size_t light = static_cast<size_t>(found - t.shadowCubeMaps.begin());
+    captureCubeFaces(t.shadowFramebuffer, GL_DEPTH_ATTACHMENT, cubeMap, lightPosition, shadowMapSize,
+                     [&](const Camera& camera, int face) {
+                         const size_t slot = 6 * light + static_cast<size_t>(face);
+                         if (slot >= t.shadowFaceQueries.size()) {
+                             renderShadowDepth(renderer, hall, camera);
+                             return;
+                         }
+                         ShadowFaceQuery& query = t.shadowFaceQueries[slot];
+                         const bool clear = !stillClear(query);
+                         glBeginQuery(GL_ANY_SAMPLES_PASSED, query.name);
+                         renderShadowDepth(renderer, hall, camera, clear);
+                         glEndQuery(GL_ANY_SAMPLES_PASSED);
+                         query.issued = true;
+                     });
 }
 
 void renderShadowCubeMap(GLuint cubeMap, const glm::vec3& lightPosition)
@@ -97,9 +129,10 @@ void renderShadowCubeMap(GLuint cubeMap, const glm::vec3& lightPosition)
     renderShadowCubeMap(defaultRenderer(), defaultHall(), cubeMap, lightPosition);
 }
 
-void renderShadowDepth(Renderer& renderer, const Hall& hall, const Camera& camera)
+void renderShadowDepth(Renderer& renderer, const Hall& hall, const Camera& camera, bool clear)
 {
-    glClear(GL_DEPTH_BUFFER_BIT);
+    if (clear)
+        glClear(GL_DEPTH_BUFFER_BIT);
     const ShaderProgram& program = *renderer.programs.shadowTexture;
     program.use();
     glEnable(GL_DEPTH_TEST);

@@ -22,8 +22,9 @@ Camera cubeFaceCamera(const glm::vec3& point, int face);
 void renderShadowCubeMaps(Renderer& renderer, const Hall& hall);
 void renderShadowCubeMap(Renderer& renderer, const Hall& hall, GLuint cubeMap, const glm::vec3& lightPosition);
 void renderShadowCubeMap(GLuint cubeMap, const glm::vec3& lightPosition);
-// The casters' depth as `camera` sees them, into the bound framebuffer.
-void renderShadowDepth(Renderer& renderer, const Hall& hall, const Camera& camera);
+// The casters' depth as `camera` sees them, into the bound framebuffer; without `clear`,
+// over the depth it holds (the caller knows it clear).
+void renderShadowDepth(Renderer& renderer, const Hall& hall, const Camera& camera, bool clear = true);
 // Copies every face of every light's shadow map into its reduced copy, one depth of
 // each 4 x 4 block, for the environment captures to read.
 void reduceShadowCubeMaps(Renderer& renderer);

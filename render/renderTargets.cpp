@@ -219,6 +219,9 @@ void createShadowTargets(RenderTargets& t, int lightCount)
     createDepthCubeTargets(t.shadowFramebuffer, t.shadowCubeMaps, lightCount, shadowMapSize, GL_LINEAR,
                            "\nShadow framebuffer created\n",
                            "The lights' shadow maps are not drawn: their framebuffer is incomplete.");
+    t.shadowFaceQueries.assign(6 * t.shadowCubeMaps.size(), ShadowFaceQuery{});
+    for (ShadowFaceQuery& query : t.shadowFaceQueries)
+        glGenQueries(1, &query.name);
     createDepthCubeTargets(t.captureShadowFramebuffer, t.captureShadowCubeMaps, lightCount, captureShadowMapSize,
                            GL_NEAREST,
                            nullptr, "The environment maps' shadow copies are not made: their framebuffer is incomplete.");
@@ -278,6 +281,9 @@ void releaseRenderTargets(RenderTargets& t)
         textures.insert(textures.end(), maps->begin(), maps->end());
     glDeleteTextures(static_cast<GLsizei>(textures.size()), textures.data());
     glDeleteRenderbuffers(1, &t.environmentDepthBuffer);
+    for (const ShadowFaceQuery& query : t.shadowFaceQueries)
+        glDeleteQueries(1, &query.name);
+    t.shadowFaceQueries.clear();
     const GLuint samplers[] = {t.environmentTextureSampler, t.environmentShadowSampler, t.filterLevelSampler,
                                t.reducedScaleTextureSampler};
     glDeleteSamplers(4, samplers);

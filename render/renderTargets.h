@@ -19,6 +19,13 @@ constexpr GLsizei captureShadowMapSize = 512;
 inline GLsizei bloomHaloExtent(GLsizei windowExtent) { return windowExtent / 4 > 0 ? windowExtent / 4 : 1; }
 inline GLsizei dofBlurExtent(GLsizei windowExtent) { return windowExtent / 2 > 0 ? windowExtent / 2 : 1; }
 
+// A query of whether any depth was written, and whether it was ever asked: a query never
+// begun has no result to read.
+struct ShadowFaceQuery {
+    GLuint name = 0;
+    bool issued = false;
+};
+
 struct RenderTargets {
     // Sized by the view they were made for.
     GLsizei width = 0;
@@ -41,6 +48,10 @@ struct RenderTargets {
     // One per light.
     GLuint shadowFramebuffer = 0;
     std::vector<GLuint> shadowCubeMaps;
+    // Per light and face (light i's face f at 6 i + f), whether the last shadow pass wrote
+    // any depth there. A face seeing no caster is still clear and need not be cleared again:
+    // a 2048 depth face costs as much to clear as to draw the few casters most faces see.
+    std::vector<ShadowFaceQuery> shadowFaceQueries;
     // The shadow maps a quarter the size each way, copied from shadowCubeMaps before each
     // environment refresh, for the captures to read: a capture's look-ups wander over the
     // whole of a light's map, and at full size they spend most of their time waiting for

@@ -125,6 +125,34 @@ TEST_F(CapturePassesTest, ShadowPassLeavesBackFacesCulled)
     EXPECT_TRUE(drainGLErrors().empty());
 }
 
+// A face that saw no caster is not cleared again; that must never keep a caster's depth
+// once it has gone, nor lose one that comes back.
+TEST_F(CapturePassesTest, ShadowMapForgetsCastersThatLeave)
+{
+    moveLights(0.0);
+    const glm::vec3 light(lights[0]->position);
+    auto pass = [&] {
+        renderShadowCubeMap(shadowCubeMaps[0], light);
+        std::vector<std::vector<float>> faces;
+        for (int face = 0; face < 6; ++face)
+            faces.push_back(readCubeFaceDepth(shadowCubeMaps[0], face));
+        return faces;
+    };
+    const auto withCasters = pass();
+    const auto scene = sceneObjects;
+    const auto reflecting = reflectingObjects;
+    sceneObjects.clear();
+    reflectingObjects.clear();
+    for (int run = 0; run < 2; ++run)
+        for (const std::vector<float>& face : pass())
+            EXPECT_EQ(std::count(face.begin(), face.end(), 1.0f), static_cast<long>(face.size()))
+                << "pass " << run << " kept depth of casters that left";
+    sceneObjects = scene;
+    reflectingObjects = reflecting;
+    EXPECT_TRUE(pass() == withCasters) << "the casters came back otherwise";
+    EXPECT_TRUE(drainGLErrors().empty());
+}
+
 // Both environment maps are filled with a colour no capture produces before every frame;
 // a capture repaints every face, a frame without one leaves them as they were.
 TEST_F(CapturePassesTest, EnvironmentIsCapturedOnFramesOneAndThreeButNotTwo)

@@ -2,7 +2,6 @@
 
 #include "assets/assets.h"
 
-
 const char* modelFileName(short key)
 {
     switch (key) {

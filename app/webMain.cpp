@@ -144,20 +144,17 @@ double bufferPixelsPerCssPixel()
     });
 }
 
-// The guide goes to the exhibit. The fixed clock's frame stands still, so there the camera
-// is put at the view at once and the frame drawn again.
+// The guide goes to the exhibit. The fixed clock's frame stands still, so there the glide
+// is ended at once, at the view, and the frame drawn again.
 void visit(int exhibit)
 {
     Application& application = defaultApplication();
-    Guide& guide = application.guide;
-    if (!visitExhibit(guide, application.view.camera, application.tour, exhibit, application.clock.totalTime))
+    Camera& camera = application.view.camera;
+    const double now = application.clock.totalTime;
+    if (!visitExhibit(application.guide, camera, application.tour, exhibit, now))
         return;
     if (run.fixedClock && run.framesLeft <= 0) {
-        Camera& camera = application.view.camera;
-        camera.eye = guide.views[static_cast<size_t>(exhibit)].eye;
-        camera.target = guide.views[static_cast<size_t>(exhibit)].target;
-        updateBasis(camera);
-        guide.gliding = false;
+        updateGuide(application.guide, camera, application.tour, now + guideGlideSeconds);
         run.visited = true;
     }
 }

@@ -153,7 +153,7 @@ def main(argv):
                     document.activeElement))"""))
                 return
             if kind == "enter":
-                wait(send("Runtime.evaluate", expression=f"document.querySelector({json.dumps(values)}).focus()"))
+                evaluate(f"document.querySelector({json.dumps(values)}).focus()")
                 for kind in ("rawKeyDown", "char", "keyUp"):
                     wait(send("Input.dispatchKeyEvent", type=kind, key="Enter", code="Enter", text="\r",
                               windowsVirtualKeyCode=13, nativeVirtualKeyCode=13))
@@ -253,7 +253,7 @@ def main(argv):
                     note(json.loads(ws.recv()))
             except websocket.WebSocketTimeoutException:
                 pass
-        state = wait(send("Runtime.evaluate", returnByValue=True, expression="""JSON.stringify({
+        state = evaluate("""JSON.stringify({
             url: location.href, history: history.length,
             scrollWidth: document.documentElement.scrollWidth, innerWidth: innerWidth,
             scrollHeight: document.documentElement.scrollHeight, innerHeight: innerHeight,
@@ -264,8 +264,8 @@ def main(argv):
             exhibits: Array.from(document.querySelectorAll('#exhibitList button')).map(function (b) {
                 return b.textContent; }),
             panel: (document.getElementById('panel') || {}).textContent,
-            focused: document.activeElement && document.activeElement.id})"""))
-        lines.append("page: " + state.get("result", {}).get("value", "{}"))
+            focused: document.activeElement && document.activeElement.id})""")
+        lines.append("page: " + (state or "{}"))
         ws.close()
     finally:
         browser.terminate()

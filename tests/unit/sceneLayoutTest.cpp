@@ -356,6 +356,61 @@ TEST_F(PlacedHall, AnExhibitRestsOnItsPedestalAndSpinsAboutTheVertical)
     }
 }
 
+// Stood by its footprint, the lopsided exhibit's box is centred over its floor point and
+// it spins about the vertical there, so its footprint stays over the pedestal; by its
+// origin, the origin is over the point, as before.
+TEST_F(PlacedHall, AnExhibitStandsCentredOnItsFootprintAndSpinsAboutIt)
+{
+    struct Case {
+        const char* name;
+        bool footprint;
+        glm::vec3 axis;
+        float degrees, spin;
+    };
+    const Case cases[] = {
+        {"footprint, upright", true, {0, 1, 0}, 0, 30},
+        {"footprint, model z up", true, {1, 0, 0}, -90, 25},
+        {"footprint, turned, at the hall's rate", true, {0, 1, 0}, 40, -1},
+        {"origin", false, {0, 1, 0}, 0, 30},
+    };
+    const glm::vec3 floorPoint(300, 0, -200);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HallDescription description = plainHall();
+        description.spinDegreesPerSecond = 20.0f;
+        ObjectRow pedestal{ObjectRole::Architecture, 3, 5, 0, 0, 0, glm::vec3(100, 110, 100), floorPoint};
+        pedestal.box = true;
+        description.objects.push_back(pedestal);
+        ObjectRow row = standing(floorPoint, 0, 0);
+        row.footprint = c.footprint;
+        row.turnAxis = c.axis;
+        row.turnDegrees = c.degrees;
+        row.scale = glm::vec3(2.0f);
+        if (c.spin >= 0.0f)
+            row.spin = c.spin;
+        description.objects.push_back(row);
+        Hall placed;
+        buildHall(placed, description, {});
+        EngineObject& exhibit = *placed.sceneObjects.rbegin()->second;
+        const Extent box = extentOf(exhibit.model, exhibit.modelMatrix);
+        EXPECT_NEAR(box.low.y, 110.0f, 1e-3f) << "its lowest point on the pedestal";
+        const glm::vec2 centre(0.5f * (box.low.x + box.high.x), 0.5f * (box.low.z + box.high.z));
+        const glm::vec2 origin(exhibit.modelMatrix[3].x, exhibit.modelMatrix[3].z);
+        const glm::vec2 over = c.footprint ? centre : origin;
+        EXPECT_NEAR(glm::distance(over, glm::vec2(floorPoint.x, floorPoint.z)), 0.0f, 1e-3f);
+        if (c.footprint) {
+            EXPECT_GT(glm::distance(origin, over), 1.0f) << "the lopsided origin is off its centre";
+        }
+        // Every point of the vertical through the floor point keeps its place as it spins.
+        const glm::vec4 onAxis(floorPoint.x, 300.0f, floorPoint.z, 1.0f);
+        const glm::vec4 own = glm::inverse(exhibit.modelMatrix) * onAxis;
+        for (int second = 0; second < 3; ++second)
+            spinExhibits(placed, 1.5);
+        expectVec3Near(glm::vec3(exhibit.modelMatrix * own), glm::vec3(onAxis), 1e-2f);
+        EXPECT_NEAR(extentOf(exhibit.model, exhibit.modelMatrix).low.y, 110.0f, 1e-3f) << "still resting";
+    }
+}
+
 // An orbiting light circles its position counter-clockwise seen from above (from +x
 // towards -z), its lamp on it, while its colours pulse towards red and back.
 TEST_F(PlacedHall, AnOrbitingLightCirclesAndPulsesWithItsLamp)

@@ -1,9 +1,11 @@
 // Placement arithmetic of scene objects and the fixed layout they build, without GL:
 // models and textures are stand-ins, the layout only needs their addresses and keys.
+#include "assets/modelImport.h"
 #include "assets/models.h"
 #include "assets/textures.h"
 #include "scene/animation.h"
 #include "scene/composition.h"
+#include "scene/exhibition.h"
 #include "scene/hall.h"
 #include "scene/hallTable.h"
 #include "scene/labelLayout.h"
@@ -15,6 +17,7 @@
 #include "navigation/tour.h"
 
 #include <cmath>
+#include <filesystem>
 #include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
@@ -408,6 +411,45 @@ TEST_F(PlacedHall, AnExhibitStandsCentredOnItsFootprintAndSpinsAboutIt)
             spinExhibits(placed, 1.5);
         expectVec3Near(glm::vec3(exhibit.modelMatrix * own), glm::vec3(onAxis), 1e-2f);
         EXPECT_NEAR(extentOf(exhibit.model, exhibit.modelMatrix).low.y, 110.0f, 1e-3f) << "still resting";
+    }
+}
+
+// Files as curators bring them (Debian's assimp-testmodels): a Z-up STL figure stands
+// upright on its feet with "up": "z", and a CAD export whose origin lies 36 units off its
+// middle stands with its footprint centred over its position.
+TEST(ThirdPartyModels, AZUpFigureStandsUprightAndAnOffCentreOneStandsCentred)
+{
+    const std::string folder = "/usr/share/assimp/models/STL";
+    if (!std::filesystem::exists(folder + "/Wuson.stl") || !std::filesystem::exists(folder + "/3DSMaxExport.STL"))
+        GTEST_SKIP() << "needs the package assimp-testmodels (tools/setup.sh installs it)";
+    const Exhibition read = readExhibitionText(R"({"format": "pinakora-exhibition/1",
+      "room": {"size": [3000, 900, 2400]}, "lights": [{"position": [0, 800, 0]}],
+      "exhibits": [{"model": "Wuson.stl", "position": [100, 0, -50], "height": 300, "up": "z"},
+                   {"model": "3DSMaxExport.STL", "position": [-200, 0, 300]}]})",
+                                               "exhibition.json", folder);
+    ASSERT_EQ(read.error, "");
+    ASSERT_EQ(read.modelFiles.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(read.modelFiles[i].file);
+        ModelData model;
+        std::string problem;
+        ASSERT_EQ(importModelFile(folder + "/" + read.modelFiles[i].file, folder, true, true, model, problem),
+                  ModelImport::Loaded)
+            << problem;
+        const ObjectRow& described = read.hall.objects[i];
+        const Extent placed = extentOf(&model, placedMatrix(plainRow(described, &model, 0.0f)));
+        const glm::vec3 size = placed.high - placed.low;
+        EXPECT_NEAR(placed.low.y, 0.0f, 1e-2f) << "on the floor";
+        EXPECT_NEAR(0.5f * (placed.low.x + placed.high.x), described.point.x, 1e-2f);
+        EXPECT_NEAR(0.5f * (placed.low.z + placed.high.z), described.point.z, 1e-2f);
+        if (i == 0) {
+            EXPECT_NEAR(size.y, 300.0f, 1e-2f);
+            EXPECT_GT(size.y, 2.0f * std::max(size.x, size.z)) << "upright, not lying on its side";
+        } else {
+            const Extent own = extentOf(&model, glm::mat4(1.0f));
+            EXPECT_GT(glm::length(glm::vec2(own.low.x + own.high.x, own.low.z + own.high.z)), 20.0f)
+                << "its origin lies off its middle";
+        }
     }
 }
 

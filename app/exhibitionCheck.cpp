@@ -1,5 +1,8 @@
 #include "app/exhibitionCheck.h"
 
+// The browser build imports nothing: it reads the mesh pack (modelsWeb.cpp).
+#ifndef __EMSCRIPTEN__
+
 #include "app/dataFolders.h"
 #include "assets/isolatedImport.h"
 #include "assets/models.h"
@@ -125,3 +128,5 @@ int checkExhibition(const std::string& path, std::ostream& out, std::ostream& er
     }
     return 0;
 }
+
+#endif

@@ -1,5 +1,8 @@
 #include "assets/modelFileCheck.h"
 
+// The browser build imports nothing: it reads the mesh pack (modelsWeb.cpp).
+#ifndef __EMSCRIPTEN__
+
 #include "assets/assetFiles.h"
 
 #include <nlohmann/json.hpp>
@@ -150,3 +153,5 @@ std::string importFailure(const std::string& path, const std::string& importerWo
     }
     return importerWords;
 }
+
+#endif

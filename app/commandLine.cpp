@@ -183,6 +183,7 @@ bool parseViewerOptions(const std::vector<std::string>& args, ViewerOptions& opt
         {"--scale", true, scaleInto(options.scale, true)},
         {"--target-ms", true, targetInto(options.scale)},
         {"--captions", false, flag(options.captions)},
+        {"--check", true, hallInto(options.check)},
     };
     return parseWith(table, args, options.help, error);
 }
@@ -394,6 +395,7 @@ const char* viewerHelp()
 {
     return "usage: pinakora [--window WxH] [--hall folder] [--watch] [--view TEXT]\n"
            "                [--scale F|auto] [--target-ms 33] [--captions]\n"
+           "       pinakora --check folder\n"
            "\n"
            "  --window WxH   a window of that first size instead of full screen (1..8192 each)\n"
            "  --hall folder  show the exhibition in that folder (or that exhibition.json)\n"
@@ -407,6 +409,9 @@ const char* viewerHelp()
            "  --target-ms T  the frame time --scale auto holds (default 33)\n"
            "  --captions     show the exhibit the tour is about as subtitles while it runs (on\n"
            "                 by default when the exhibition's tour names its exhibits)\n"
+           "  --check folder read the exhibition in that folder and print each model's file,\n"
+           "                 size (its own units and as placed), triangles and how far its\n"
+           "                 origin lies from its footprint's centre; no window opens\n"
            "  --help         this text\n"
            "\n"
            "Keys and mouse:\n"

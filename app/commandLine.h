@@ -27,6 +27,7 @@ struct ViewerOptions {
     ViewLink view;
     RenderScaleOption scale;
     bool captions = false;  // the tour's caption while it runs, whatever the hall's tour
+    std::string check;    // set: the models of this exhibition measured, no window opened
     bool help = false;
 };
 

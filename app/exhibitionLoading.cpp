@@ -22,21 +22,11 @@ bool usesTexture(const SurfaceMaps& maps, unsigned int key)
     return maps.texture == key || maps.normalMap == key || maps.specularMap == key;
 }
 
-// The field path of what uses a file, for the line about it when it cannot be loaded.
-std::string userName(const ObjectRow& row)
-{
-    if (row.exhibit >= 0)
-        return "exhibits[" + std::to_string(row.exhibit) + "]";
-    if (row.role == ObjectRole::Lamp)
-        return "lights[" + std::to_string(row.light) + "].lamp";
-    return "room";
-}
-
 std::string modelUser(const HallDescription& hall, short key)
 {
     for (const ObjectRow& row : hall.objects)
         if (row.model == key)
-            return userName(row);
+            return objectUser(row);
     return "";
 }
 
@@ -44,7 +34,7 @@ std::string textureUser(const HallDescription& hall, unsigned int key)
 {
     for (const ObjectRow& row : hall.objects)
         if (usesTexture(row, key))
-            return userName(row);
+            return objectUser(row);
     if (usesTexture(hall.walls, key))
         return "room.walls";
     if (usesTexture(hall.floor, key))

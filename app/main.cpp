@@ -4,11 +4,13 @@
 // dropped on it and, with --watch, reloading the exhibition when its folder changes.
 // --view opens a view V printed; --scale draws the hall at a fraction of the window, or
 // "auto" to hold --target-ms; --captions shows the tour's captions, as an exhibition whose
-// tour names its exhibits does by itself.
+// tour names its exhibits does by itself. --check measures an exhibition's models and
+// opens no window.
 #include "app/application.h"
 #include "app/commandLine.h"
 #include "app/console.h"
 #include "app/dataFolders.h"
+#include "app/exhibitionCheck.h"
 #include "app/exhibitionLoading.h"
 #include "app/folderWatch.h"
 #include "base/frameClock.h"
@@ -35,6 +37,8 @@ int main(int argc, char** argv)
         std::cout << viewerHelp();
         return 0;
     }
+    if (!options.check.empty())
+        return checkExhibition(options.check, std::cout, std::cerr);
 
     if (!useHallOption(defaultApplication(), options.hall))
         return 2;

@@ -3,6 +3,7 @@
 // The browser build has no Assimp: it reads the mesh pack (modelsWeb.cpp).
 #ifndef __EMSCRIPTEN__
 #include "assets/assetFiles.h"
+#include "assets/modelFileCheck.h"
 #include "assets/modelMessage.h"
 
 #include <cerrno>
@@ -208,8 +209,13 @@ ModelImport receiveAnswer(ImportChild& child, ModelData& model, std::string& pro
 
 void importIsolated(std::vector<IsolatedImport>& imports, const std::string& root)
 {
-    for (IsolatedImport& entry : imports)
+    // A file that says it is longer than it is never reaches an importer, which would call
+    // it of an unknown format.
+    for (IsolatedImport& entry : imports) {
         entry.problem = notARegularFile(entry.path);
+        if (entry.problem.empty())
+            entry.problem = modelFileDamage(entry.path, root);
+    }
     ImportChild child;
     for (size_t i = 0; i < imports.size(); ++i) {
         IsolatedImport& entry = imports[i];

@@ -17,7 +17,8 @@ struct IsolatedImport {
     bool allMeshes = false;  // every mesh merged, not the first only (modelImport.h)
     ModelData* model = nullptr;  // receives the arrays; left empty on failure
     ModelImport result = ModelImport::Failed;
-    // Why it failed (a path that is no ordinary file is refused without an import), or
+    // Why it failed (a path that is no ordinary file, or a file that ends before its
+    // declared length, modelFileCheck.h, is refused without an import), or
     // what the importer of a loaded model was refused.
     std::string problem;
 };

@@ -1,6 +1,7 @@
 #include "assets/modelImport.h"
 
 #include "assets/assetFiles.h"
+#include "assets/modelFileCheck.h"
 
 // The browser build has no Assimp: it reads the mesh pack (modelsWeb.cpp).
 #ifndef __EMSCRIPTEN__
@@ -223,7 +224,10 @@ ModelImport importModelFile(const std::string& path, const std::string& root, bo
     auto* files = new ConfinedIOSystem(root);
     importer.SetIOHandler(files);  // the importer owns it from here
     const aiScene* scene = importer.ReadFile(path, importFlags(smoothNormals));
-    return finishImport(scene, importer, *files, allMeshes, model, problem);
+    const ModelImport result = finishImport(scene, importer, *files, allMeshes, model, problem);
+    if (!scene)
+        problem = importFailure(path, problem);
+    return result;
 }
 
 ModelImport importModelBytes(const std::string& bytes, const char* formatHint, const std::string& root,

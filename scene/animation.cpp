@@ -57,12 +57,23 @@ void orbitAndPulse(Light& light, EngineObject* lamp, const LightRow& row, const 
         lamp->translate(glm::vec3(light.position) - before);
 }
 
-// A turn about the world's vertical through the object's origin: its own axes turn, its
-// origin stays. An object whose own Y is vertical and whose scale is the same across it
+// A turn about the world's vertical through the object's origin (or its spin centre, where
+// it has one): its own axes turn, its origin stays. An object whose own Y is vertical and whose scale is the same across it
 // turns the same about its own Y, which keeps its matrix as the hall has always made it.
 void spinAboutVertical(EngineObject& object, float degrees)
 {
     glm::mat4& m = object.modelMatrix;
+    if (object.spinCentre) {
+        // The pivot is a point of the object's own frame, so the axis stays where it is
+        // however long it turns; the origin goes round it.
+        const glm::vec3 pivot(m * glm::vec4(*object.spinCentre, 1.0f));
+        const glm::mat4 turn = glm::translate(glm::mat4(1.0f), pivot) *
+                               glm::rotate(glm::mat4(1.0f), glm::radians(degrees), glm::vec3(0.0f, 1.0f, 0.0f)) *
+                               glm::translate(glm::mat4(1.0f), -pivot);
+        m = turn * m;
+        *object.position = glm::vec3(m[3]);
+        return;
+    }
     if (m[1].x == 0.0f && m[1].z == 0.0f && glm::length(glm::vec3(m[0])) == glm::length(glm::vec3(m[2]))) {
         object.rotateY(degrees);
         return;
@@ -76,6 +87,8 @@ void spin(EngineObject& object, float hallAngle, double dt)
 {
     if (object.spin)
         spinAboutVertical(object, static_cast<float>(dt * static_cast<double>(*object.spin)));
+    else if (object.spinCentre)
+        spinAboutVertical(object, hallAngle);
     else
         object.rotateY(hallAngle);
 }

@@ -1,29 +1,43 @@
 #include "scene/composition.h"
 
+#include "scene/exhibitionFiles.h"
 #include "scene/hall.h"
 #include "scene/hallTable.h"
 #include "scene/placement.h"
 
 #include <iostream>
+#include <string>
 
 namespace {
 
 // A texture the table names but the loader does not hold would leave a dangling
-// record; an unregistered empty one keeps the object drawable (it samples black).
-Texture* textureByKey(Hall& hall, unsigned int key)
+// record; an unregistered empty one keeps the object drawable (it samples black). The
+// line names the object's field in its exhibition.
+Texture* textureByKey(Hall& hall, unsigned int key, const std::string& user)
 {
     if (Texture* texture = findTexture(key))
         return texture;
-    std::cerr << "Texture " << key << " is missing; drawing without it." << std::endl;
+    std::cerr << user << ": texture " << key << " is missing; drawing without it." << std::endl;
     return &hall.ownTextures.emplace_back(Texture{0, static_cast<int>(key)});
 }
 
-ModelData* modelByKey(Hall& hall, short key)
+ModelData* modelByKey(Hall& hall, short key, const std::string& user)
 {
     if (ModelData* model = getModel(key))
         return model;
-    std::cerr << "Model " << key << " is missing; drawing without it." << std::endl;
+    std::cerr << user << ": model " << key << " is missing; drawing without it." << std::endl;
     return &hall.standInModels.emplace_back();
+}
+
+// The plain light grey of the boxes that stand in for models that could not be loaded.
+int standInMaterial(Hall& hall, int& index)
+{
+    if (index < 0) {
+        index = static_cast<int>(hall.materials.size());
+        const glm::vec4 grey(0.75f, 0.75f, 0.75f, 1.0f);
+        hall.materials.push_back(Material{grey, grey, glm::vec4(0.2f, 0.2f, 0.2f, 1.0f), 16.0f});
+    }
+    return index;
 }
 
 Material* materialAt(Hall& hall, int index)
@@ -38,16 +52,17 @@ Material* materialAt(Hall& hall, int index)
 EngineObject& makeObject(Hall& hall, const ObjectRow& row, ModelData* model, unsigned int environmentMap)
 {
     const bool reflecting = row.role == ObjectRole::Reflecting;
+    const std::string user = objectUser(row);
     Texture* texture = reflecting ? &hall.ownTextures.emplace_back(Texture{environmentMap, 0})
-                                  : textureByKey(hall, row.texture);
+                                  : textureByKey(hall, row.texture, user);
     EngineObject& object = hall.objects.emplace_back(hall.nextObjectId++, model, texture,
                                                      materialAt(hall, row.material), row.refraction);
     object.role = row.role;
     if (row.role == ObjectRole::Exhibit || row.role == ObjectRole::Reflecting)
         object.spin = row.spin;
     if (row.normalMap != 0 && row.specularMap != 0) {
-        object.normalMap = textureByKey(hall, row.normalMap);
-        object.specularMap = textureByKey(hall, row.specularMap);
+        object.normalMap = textureByKey(hall, row.normalMap, user);
+        object.specularMap = textureByKey(hall, row.specularMap, user);
     }
     if (row.scale != glm::vec3(1.0f))
         object.scale(row.scale);
@@ -55,6 +70,8 @@ EngineObject& makeObject(Hall& hall, const ObjectRow& row, ModelData* model, uns
         object.translate(row.point);
     if (row.turnDegrees != 0.0f)
         object.rotate(row.turnDegrees, row.turnAxis);
+    if (row.spinAxisAt)
+        object.spinCentre = glm::vec3(glm::inverse(object.modelMatrix) * glm::vec4(*row.spinAxisAt, 1.0f));
     return object;
 }
 
@@ -154,18 +171,27 @@ void buildHall(Hall& hall, const HallDescription& description, const std::vector
         hall.materials.push_back(Material{glm::vec4(1.0f), glm::vec4(1.0f), glm::vec4(1.0f), 16.0f});
         for (const ObjectRow& row : roomRows(description.roomSize, getModel(roomModelKey), getModel(floorModelKey),
                                              description.walls, description.floor, white)) {
-            registerObject(hall, makeObject(hall, row, modelByKey(hall, row.model), 0), row);
+            registerObject(hall, makeObject(hall, row, modelByKey(hall, row.model, "room"), 0), row);
             exhibitOfObject.push_back(-1);
         }
     }
 
     size_t reflecting = 0;
+    int greyMaterial = -1;
     std::vector<EngineObject*> byRow;
     for (size_t i = 0; i < description.objects.size(); ++i) {
         ObjectRow row = description.objects[i];
         if (row.box)
             row.model = pedestalModelKey;
-        ModelData* model = modelByKey(hall, row.model);
+        ModelData* model = modelByKey(hall, row.model, objectUser(row));
+        // An exhibit whose own model file could not be loaded (its line printed then) still
+        // shows where it stands.
+        if (model->positions.empty() && row.model >= firstModelKey && row.exhibit >= 0 &&
+            row.role != ObjectRole::Lamp && !row.box) {
+            row = standInRow(row, row.stands ? groundOf(description, i, byRow) : 0.0f,
+                             standInMaterial(hall, greyMaterial));
+            model = modelByKey(hall, row.model, objectUser(row));
+        }
         if (row.box || row.height > 0.0f || row.stands)
             row = plainRow(row, model, row.stands ? groundOf(description, i, byRow) : 0.0f);
         unsigned int environmentMap = 0;

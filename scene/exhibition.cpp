@@ -51,9 +51,11 @@ private:
     unsigned int textureKey(const JsonObject& o, const char* key, unsigned int fallback);
     void readMaps(const JsonObject& o, unsigned int& texture, unsigned int& normalMap, unsigned int& specularMap,
                   unsigned int fallbackTexture);
-    void place(const JsonObject& o, ObjectRow& row, glm::vec3 fallbackPoint, bool fallbackStands);
+    bool anchor(const JsonObject& o, bool fallback);
+    void place(const JsonObject& o, ObjectRow& row, glm::vec3 fallbackPoint, bool fallbackStands,
+               bool fallbackFootprint);
     Pending shaped(const json& value, const std::string& path, const char* what, std::vector<std::string> keys,
-                   glm::vec3 fallbackPoint, bool fallbackStands);
+                   glm::vec3 fallbackPoint, bool fallbackStands, bool fallbackFootprint, bool mayReflect);
     void readRoom(const JsonObject& room);
     void readLight(const json& value, const std::string& path, int index);
     void readExhibit(const json& value, const std::string& path, int index);
@@ -78,9 +80,21 @@ void Reader::readMaps(const JsonObject& o, unsigned int& texture, unsigned int& 
     specularMap = textureKey(o, "specularMap", 0);
 }
 
+// Whether a model placed by `position` stands by its footprint's centre ("footprint") or
+// by its origin ("origin").
+bool Reader::anchor(const JsonObject& o, bool fallback)
+{
+    const std::string anchor = o.text("anchor", fallback ? "footprint" : "origin", 16, "an anchor");
+    if (anchor != "footprint" && anchor != "origin")
+        failField(o.pathOf("anchor"), o.at("anchor"), "an anchor", "\"footprint\" or \"origin\"");
+    return anchor == "footprint";
+}
+
 // Scale, height, point and turn: `at` puts the model's origin on a point; `position` stands
-// the model on the floor point (or its pedestal) below it.
-void Reader::place(const JsonObject& o, ObjectRow& row, glm::vec3 fallbackPoint, bool fallbackStands)
+// the model on the floor point (or its pedestal) below it, its footprint centred over it
+// unless its anchor is its origin; `up` "z" turns the model's +z up before its rotation.
+void Reader::place(const JsonObject& o, ObjectRow& row, glm::vec3 fallbackPoint, bool fallbackStands,
+                   bool fallbackFootprint)
 {
     if (o.has("at") && o.has("position"))
         throw FieldError(o.path() + ": give \"position\" or \"at\", not both");
@@ -88,11 +102,23 @@ void Reader::place(const JsonObject& o, ObjectRow& row, glm::vec3 fallbackPoint,
         throw FieldError(o.path() + ": give \"height\" or \"scale\", not both");
     row.stands = o.has("position") || (!o.has("at") && fallbackStands);
     row.point = o.vec3(o.has("at") ? "at" : "position", fallbackPoint, anywhere(), "a position");
+    row.footprint = row.stands && anchor(o, fallbackFootprint);
     row.height = static_cast<float>(o.number("height", 0.0, positive(limits.maxCoordinate), "a height"));
     row.scale = o.scale("scale", glm::vec3(1.0f), positive(1e4));
     const glm::vec3 rotation = o.vec3("rotation", glm::vec3(0.0f), {-3600.0, 3600.0}, "a rotation in degrees");
     const int turned = (rotation.x != 0.0f) + (rotation.y != 0.0f) + (rotation.z != 0.0f);
-    if (turned == 1) {
+    const std::string up = o.text("up", "y", 8, "an up axis");
+    if (up != "y" && up != "z")
+        failField(o.pathOf("up"), o.at("up"), "an up axis", "\"y\" or \"z\"");
+    if (up == "z") {
+        // The model's +z turned to +y first, then the rotation, as one turn.
+        const glm::quat q = glm::angleAxis(glm::radians(rotation.z), glm::vec3(0, 0, 1)) *
+                            glm::angleAxis(glm::radians(rotation.y), glm::vec3(0, 1, 0)) *
+                            glm::angleAxis(glm::radians(rotation.x), glm::vec3(1, 0, 0)) *
+                            glm::angleAxis(glm::radians(-90.0f), glm::vec3(1, 0, 0));
+        row.turnDegrees = glm::degrees(glm::angle(q));
+        row.turnAxis = glm::axis(q);
+    } else if (turned == 1) {
         const int axis = rotation.x != 0.0f ? 0 : rotation.y != 0.0f ? 1 : 2;
         row.turnAxis = glm::vec3(0.0f);
         row.turnAxis[axis] = 1.0f;
@@ -109,9 +135,9 @@ void Reader::place(const JsonObject& o, ObjectRow& row, glm::vec3 fallbackPoint,
 
 // A model with a placement and a material: a fixture of the room or a part of an exhibit.
 Pending Reader::shaped(const json& value, const std::string& path, const char* what, std::vector<std::string> keys,
-                       glm::vec3 fallbackPoint, bool fallbackStands)
+                       glm::vec3 fallbackPoint, bool fallbackStands, bool fallbackFootprint, bool mayReflect)
 {
-    for (const char* key : {"model", "position", "at", "height", "scale", "rotation", "material"})
+    for (const char* key : {"model", "position", "at", "height", "scale", "rotation", "material", "anchor", "up"})
         keys.push_back(key);
     const JsonObject o = object(value, path, what, keys);
     Pending made;
@@ -121,7 +147,7 @@ Pending Reader::shaped(const json& value, const std::string& path, const char* w
         throw FieldError(path + ": no \"model\"; want the model file it shows");
     if (o.has("model"))
         row.model = modelKey(o, "model");
-    place(o, row, fallbackPoint, fallbackStands);
+    place(o, row, fallbackPoint, fallbackStands, fallbackFootprint);
 
     const json noMaterial = json::object();
     const JsonObject m = object(o.has("material") ? o.at("material") : noMaterial, o.pathOf("material"), "a material",
@@ -135,6 +161,10 @@ Pending Reader::shaped(const json& value, const std::string& path, const char* w
         readMaps(m, row.texture, row.normalMap, row.specularMap, whiteTexture);
         material = {colour, colour, one, 16.0f};
     } else if (kind == "mirror" || kind == "glass") {
+        // Each reflecting exhibit gets an environment map made from its centre; a fixture or
+        // one part among others would get none and draw as a flat glowing panel.
+        if (!mayReflect)
+            throw FieldError(m.pathOf("kind") + ": \"" + kind + "\": only an exhibit of one model can reflect");
         row.role = ObjectRole::Reflecting;
         row.texture = row.normalMap = row.specularMap = 0;
         material = kind == "mirror" ? MaterialRow{one, glm::vec4(0.0f), glm::vec4(10.0f), 16.0f}
@@ -180,8 +210,9 @@ void Reader::readRoom(const JsonObject& room)
     const json& fixtures = room.array("fixtures", limits.maxFixtures, "a list of fixtures");
     for (size_t i = 0; i < fixtures.size(); ++i) {
         Pending fixture = shaped(fixtures[i], room.pathOf("fixtures") + "[" + std::to_string(i) + "]", "a fixture",
-                                 {}, glm::vec3(0.0f), false);
+                                 {}, glm::vec3(0.0f), false, true, false);
         fixture.row.role = ObjectRole::Architecture;
+        fixture.row.fixture = static_cast<int>(i);
         architecture.push_back(fixture);
     }
 }
@@ -239,7 +270,7 @@ void Reader::readLight(const json& value, const std::string& path, int index)
 void Reader::readExhibit(const json& value, const std::string& path, int index)
 {
     std::vector<std::string> keys{"model", "position", "at", "height", "scale", "rotation", "material",
-                                  "spin", "pedestal", "caption", "parts"};
+                                  "spin", "pedestal", "caption", "parts", "anchor", "up"};
     const JsonObject e = object(value, path, "an exhibit", keys);
     std::vector<std::string> repeated;  // shaped() reads the same keys again
     std::optional<float> spin;
@@ -249,6 +280,7 @@ void Reader::readExhibit(const json& value, const std::string& path, int index)
         throw FieldError(path + ": give \"position\" or \"at\", not both");
     const bool stands = !e.has("at");
     const glm::vec3 point = e.vec3(stands ? "position" : "at", glm::vec3(0.0f), anywhere(), "a position");
+    const bool footprint = anchor(e, true);
 
     int pedestal = -1;
     if (e.has("pedestal")) {
@@ -275,17 +307,19 @@ void Reader::readExhibit(const json& value, const std::string& path, int index)
     if (e.has("parts")) {
         if (e.has("model"))
             throw FieldError(path + ": give \"model\" or \"parts\", not both");
-        for (const char* key : {"height", "scale", "rotation", "material"})
+        for (const char* key : {"height", "scale", "rotation", "material", "up"})
             if (e.has(key))
                 throw FieldError(e.pathOf(key) + ": an exhibit of parts gives this for each part");
         const json& parts = e.array("parts", limits.maxParts, "a list of parts");
-        for (size_t i = 0; i < parts.size(); ++i)
+        for (size_t i = 0; i < parts.size(); ++i) {
             made.push_back(shaped(parts[i], e.pathOf("parts") + "[" + std::to_string(i) + "]", "a part", {}, point,
-                                  stands));
+                                  stands, footprint, false));
+            made.back().row.part = static_cast<int>(i);
+        }
     } else {
         std::vector<std::string> saved;
         saved.swap(out.warnings);
-        made.push_back(shaped(value, path, "an exhibit", keys, point, stands));
+        made.push_back(shaped(value, path, "an exhibit", keys, point, stands, footprint, true));
         saved.swap(out.warnings);  // the exhibit's own keys were checked above
     }
     for (Pending& part : made) {

@@ -179,3 +179,16 @@ HallDescription builtInHall()
     };
     return hall;
 }
+
+std::string objectUser(const ObjectRow& row)
+{
+    if (row.exhibit >= 0) {
+        const std::string exhibit = "exhibits[" + std::to_string(row.exhibit) + "]";
+        return row.part >= 0 ? exhibit + ".parts[" + std::to_string(row.part) + "]" : exhibit;
+    }
+    if (row.role == ObjectRole::Lamp)
+        return "lights[" + std::to_string(row.light) + "].lamp";
+    if (row.fixture >= 0)
+        return "room.fixtures[" + std::to_string(row.fixture) + "]";
+    return "room";
+}

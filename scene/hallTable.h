@@ -40,7 +40,17 @@ struct ObjectRow {
     float height = 0.0f;       // above 0: scaled uniformly to this height first, then by `scale`
     bool box = false;          // a box of `scale` standing on `point`, in place of a model
     std::optional<float> spin{}; // degrees per second about the vertical; unset: the hall's rate
+    // With `stands`: the x/z centre of the placed footprint, not the origin, goes over `point`.
+    bool footprint = false;
+    // Set: the object spins about the vertical through this world point, not its origin.
+    std::optional<glm::vec3> spinAxisAt{};
+    int fixture = -1;          // a fixture of the room: its index there
+    int part = -1;             // a part of an exhibit of parts: its index there
 };
+
+// The field that describes `row` in an exhibition ("exhibits[2]", "room.fixtures[0]",
+// "lights[1].lamp", "room"), for the lines about it.
+std::string objectUser(const ObjectRow& row);
 
 struct LightRow {
     glm::vec4 position;

@@ -79,8 +79,39 @@ ObjectRow plainRow(ObjectRow row, const ModelData* model, float groundY)
     if (row.stands) {
         const Extent placed = extentOf(model, glm::scale(glm::mat4(1.0f), row.scale) * turn);
         row.point.y = groundY - placed.low.y;
+        const glm::vec2 centre(0.5f * (placed.low.x + placed.high.x), 0.5f * (placed.low.z + placed.high.z));
+        if (row.footprint && centre != glm::vec2(0.0f)) {
+            row.spinAxisAt = glm::vec3(row.point.x, groundY, row.point.z);
+            row.point.x -= centre.x;
+            row.point.z -= centre.y;
+        }
         row.stands = false;
     }
+    return row;
+}
+
+glm::mat4 placedMatrix(const ObjectRow& plain)
+{
+    return glm::translate(glm::mat4(1.0f), plain.point) * glm::scale(glm::mat4(1.0f), plain.scale) * turnOf(plain);
+}
+
+ObjectRow standInRow(ObjectRow row, float groundY, int material)
+{
+    const float side = row.height > 0.0f ? row.height : standInSide;
+    if (row.stands)
+        row.point.y = groundY;
+    if (row.role == ObjectRole::Reflecting)
+        row.role = ObjectRole::Exhibit;
+    row.model = pedestalModelKey;
+    row.texture = whiteTexture;
+    row.normalMap = row.specularMap = 0;
+    row.material = material;
+    row.refraction = 0.0f;
+    row.scale = glm::vec3(side);
+    row.height = 0.0f;
+    row.box = true;
+    row.stands = false;
+    row.spin = 0.0f;
     return row;
 }
 

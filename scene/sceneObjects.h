@@ -58,6 +58,9 @@ public:
     // Degrees per second about the vertical through the object; unset: the hall's rate
     // about its own Y (an exhibit or reflecting object).
     std::optional<float> spin;
+    // Set: it spins about the vertical through this point of its own frame (the centre of
+    // its footprint), not through its origin.
+    std::optional<glm::vec3> spinCentre;
 
     // Takes its id from nextObjectId.
     EngineObject(ModelData* model, Texture* texture, Material* material, float refraction);

@@ -1,5 +1,15 @@
 // The viewer started on a copy of its files with one of them missing or broken: it
 // names the problem, keeps drawing the rest of the hall, and exits with 0 when closed.
+// An exhibition's models that cannot be loaded stand as grey boxes, each named once.
+#include "app/application.h"
+#include "app/exhibitionLoading.h"
+#include "assets/models.h"
+#include "navigation/camera.h"
+#include "render/frameCapture.h"
+#include "scene/animation.h"
+#include "scene/placement.h"
+#include "scene/sceneObjects.h"
+#include "tests/gl/hallFixture.h"
 #include "tests/gl/viewerProcess.h"
 
 #include <FreeImage.h>
@@ -305,3 +315,74 @@ TEST_P(BadFiles, ViewerNamesTheProblemKeepsDrawingAndExitsCleanly)
 
 INSTANTIATE_TEST_SUITE_P(OneAtATime, BadFiles, ::testing::ValuesIn(brokenFiles),
                          [](const ::testing::TestParamInfo<BrokenFile>& info) { return std::string(info.param.name); });
+
+using ExhibitionStandIns = HallTest;
+
+// A missing model, a GLB cut short and a PLY of plain text: each is one line naming its
+// exhibit, its file and what is wrong (the cut GLB where it ends; the PLY not called of an
+// unknown format), and a light grey box of the exhibit's height stands where it would, on
+// its pedestal, seen in the frame.
+TEST_F(ExhibitionStandIns, UnloadableModelsAreNamedAndStandAsGreyBoxes)
+{
+    const fs::path root = fs::temp_directory_path() / ("pinakoraStandIns" + std::to_string(::getpid()));
+    fs::create_directories(root / "models");
+    std::string glb("glTF", 4);
+    for (uint32_t word : {2u, 5400u, 5388u, 0x4e4f534au})
+        glb.append(reinterpret_cast<const char*>(&word), 4);
+    glb.resize(1200, ' ');
+    writeBytes(root / "models" / "cut.glb", glb);
+    writeBytes(root / "models" / "junk.ply", "these are notes, not a model\n");
+    std::ofstream(root / "exhibition.json") << R"({ "format": "pinakora-exhibition/1",
+      "room": { "size": [2000, 800, 2000] }, "lights": [ { "position": [600, 700, 900], "color": [0.4, 0.4, 0.4] } ],
+      "exhibits": [ { "model": "models/gone.obj", "position": [-300, 0, 0], "height": 200,
+                      "pedestal": { "size": [220, 110, 220] } },
+                    { "model": "models/cut.glb", "position": [300, 0, 0] },
+                    { "model": "models/junk.ply", "at": [0, 0, -600], "height": 50 } ] })";
+    const std::string folder = fs::canonical(root).string();
+    ConsoleCapture console;
+    ASSERT_TRUE(openExhibition(defaultApplication(), root.string()));
+    const std::string err = console.err();
+    for (const std::string& line :
+         {"exhibits[0]: model file " + folder + "/models/gone.obj could not be loaded: it does not exist\n",
+          "exhibits[1]: model file " + folder + "/models/cut.glb could not be loaded: damaged: ends at byte 1200 of 5400\n",
+          "exhibits[2]: model file " + folder + "/models/junk.ply could not be loaded: damaged or not a valid PLY file"})
+        EXPECT_NE(err.find(line), std::string::npos) << err;
+    EXPECT_EQ(err.find("No suitable reader"), std::string::npos) << err;
+
+    // The stand-ins, by exhibit: a box of the height (else 100) standing where the model would.
+    struct Expected {
+        glm::vec3 floorPoint;
+        float side;
+    };
+    const Expected expected[] = {{{-300, 110, 0}, 200}, {{300, 0, 0}, 100}, {{0, 0, -600}, 50}};
+    std::vector<EngineObject*> boxes;
+    for (const auto& [id, object] : sceneObjects)
+        if (object->role == ObjectRole::Exhibit)
+            boxes.push_back(object);
+    ASSERT_EQ(boxes.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const Extent box = extentOf(boxes[i]->model, boxes[i]->modelMatrix);
+        EXPECT_NEAR(box.low.y, expected[i].floorPoint.y, 1e-2f);
+        for (int axis = 0; axis < 3; ++axis)
+            EXPECT_NEAR(box.high[axis] - box.low[axis], expected[i].side, 1e-2f);
+        EXPECT_NEAR(0.5f * (box.low.x + box.high.x), expected[i].floorPoint.x, 1e-2f);
+        EXPECT_NEAR(0.5f * (box.low.z + box.high.z), expected[i].floorPoint.z, 1e-2f);
+    }
+
+    camera.eye = glm::vec3(-300, 300, 700);
+    camera.target = glm::vec3(-300, 210, 0);
+    updateBasis();
+    animatedFrame(0.0, 0.0, false);
+    // The first box's middle: what the frame shows there with the box and without it.
+    const glm::vec3 at = projectToScreen(glm::vec3(-300, 210, 0));
+    const glm::vec3 colour = meanColor(readPresentedFrame(), static_cast<int>(at.x), static_cast<int>(at.y), 3);
+    sceneObjects.erase(*boxes[0]->id);
+    animatedFrame(0.0, 0.0, false);
+    const glm::vec3 behind = meanColor(readPresentedFrame(), static_cast<int>(at.x), static_cast<int>(at.y), 3);
+    EXPECT_GT(glm::length(colour - behind), 0.1f) << "the box is seen there";
+    EXPECT_GT(colour.g, 0.15f) << "lit";
+    EXPECT_LT(std::max({std::abs(colour.r - colour.g), std::abs(colour.g - colour.b)}), 0.06f) << "a neutral grey";
+    EXPECT_TRUE(drainGLErrors().empty());
+    fs::remove_all(root);
+}

@@ -126,6 +126,7 @@ TEST(CaptureTool, BadArgumentsEndWithTwoAndOneLineBeforeAnyWindow)
         {PINAKORA_BINARY, {"--hall", badHall.string()}, badHallLine},
         {PINAKORA_CAPTURE, {"--hall", (badHall / "exhibition.json").string(), "--at", "1"}, badHallLine},
         {PINAKORA_BENCHMARK, {"--hall", badHall.string()}, badHallLine},
+        {PINAKORA_BINARY, {"--check", badHall.string()}, badHallLine},
         {PINAKORA_CAPTURE, {"--at", "-1"}, "capture: --at: -1 is not a time; want seconds >= 0\n"},
         {PINAKORA_CAPTURE, {"--size", "0x0"}, "capture: --size: 0x0 is not a size; want WxH with 1..8192\n"},
         {PINAKORA_CAPTURE, {"--size", "100000x100000"},

@@ -37,6 +37,7 @@ const ArgumentCase argumentCases[] = {
     {Viewer, {"--window", "8193x100"}, "--window: 8193x100 is not a size; want WxH with 1..8192"},
     {Viewer, {"--window", "+12x-4"}, "--window: +12x-4 is not a size; want WxH with 1..8192"},
     {Viewer, {"--window"}, "--window: needs a value"},
+    {Viewer, {"--check"}, "--check: needs a value"},
     {Viewer, {"--fullscreen"}, "unknown option --fullscreen; --help lists the options"},
     {Viewer, {"--hall", "examples/hall", "--watch"}, ""},
     {Viewer, {"--hall", ""}, "--hall: want an exhibition folder or its exhibition.json"},

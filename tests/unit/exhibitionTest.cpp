@@ -2,6 +2,7 @@
 // description, and each kind of mistake in a file ends in the one line a curator reads.
 #include "scene/exhibition.h"
 
+#include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -176,6 +177,15 @@ std::vector<BadExhibition> badExhibitions()
          "lights: 5 entries; want at most 4"},
         {"five mirrors", exhibition(repeated(R"({"model": "a.obj", "material": {"kind": "mirror"}})", 5)),
          "exhibits[4].material.kind: \"mirror\" makes 5 mirror or glass objects; want at most 4"},
+        {"mirror fixture",
+         R"({"format": "pinakora-exhibition/1", "room": {"size": [3000, 900, 2400], "fixtures": [{"model": "a.obj"},
+            {"model": "a.obj", "material": {"kind": "mirror"}}]}, "lights": [{"position": [0, 800, 0]}]})",
+         "room.fixtures[1].material.kind: \"mirror\": only an exhibit of one model can reflect"},
+        {"glass part", exhibition(R"({"position": [0, 0, 0], "parts": [{"model": "a.obj", "material": {"kind": "glass"}}]})"),
+         "exhibits[0].parts[0].material.kind: \"glass\": only an exhibit of one model can reflect"},
+        {"unknown anchor", exhibition(bust + R"(, "anchor": "centre"})"),
+         "exhibits[0].anchor: \"centre\" is not an anchor; want \"footprint\" or \"origin\""},
+        {"unknown up", exhibition(bust + R"(, "up": "x"})"), "exhibits[0].up: \"x\" is not an up axis; want \"y\" or \"z\""},
         {"caption too long", exhibition(bust + R"(, "caption": {"title": ")" + std::string(5000, 'x') + "\"}}"),
          "exhibits[0].caption.title: \"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx... is not a title; want at most 4096 "
          "bytes"},
@@ -280,9 +290,44 @@ TEST(Exhibition, TheCoreFieldsLandInTheDescription)
     EXPECT_EQ(hall.lights[1].orbitRadius, 500.0f);
     EXPECT_EQ(hall.lights[1].orbitSeconds, 20.0f);
     EXPECT_EQ(hall.lights[1].pulseColor, glm::vec3(1, 0, 0));
+    EXPECT_TRUE(bust.footprint && vase.footprint) << "stood by the centre of their footprints by default";
     ASSERT_EQ(hall.tour.keyframes.size(), 2u);
     EXPECT_EQ(hall.tour.keyframes[1].exhibit, 1);
     EXPECT_EQ(hall.tour.keyframes[1].seconds, 8.0f);
     ASSERT_EQ(hall.captions.size(), 3u);
     EXPECT_EQ(hall.captions[0].title, "Head of a youth");
+}
+
+// `up` "z" turns the model's +z up before its rotation; `anchor` "origin" stands a model
+// by its origin, for an exhibit and for each of its parts.
+TEST(Exhibition, UpAndAnchorTurnAndStandTheModel)
+{
+    const char* text = R"({
+      "format": "pinakora-exhibition/1", "room": { "size": [3000, 900, 2400] }, "lights": [ { "position": [0, 800, 0] } ],
+      "exhibits": [
+        { "model": "a.stl", "position": [0, 0, 0], "up": "z" },
+        { "model": "a.stl", "position": [0, 0, 0], "up": "z", "rotation": [0, 90, 0], "anchor": "origin" },
+        { "position": [0, 0, 0], "anchor": "origin", "parts": [ { "model": "a.stl" }, { "model": "a.stl", "anchor": "footprint" } ] },
+        { "model": "a.stl", "at": [0, 100, 0] }
+      ]
+    })";
+    const Exhibition read = readExhibitionText(text, "exhibition.json", ".");
+    ASSERT_EQ(read.error, "");
+    const std::vector<ObjectRow>& rows = read.hall.objects;
+    ASSERT_EQ(rows.size(), 6u);  // five models and the lamp
+    auto turned = [](const ObjectRow& row, glm::vec3 v) {
+        return glm::vec3(glm::rotate(glm::mat4(1.0f), glm::radians(row.turnDegrees), row.turnAxis) * glm::vec4(v, 0));
+    };
+    const glm::vec3 up = turned(rows[0], glm::vec3(0, 0, 1));
+    EXPECT_NEAR(glm::distance(up, glm::vec3(0, 1, 0)), 0.0f, 1e-5f) << "+z turned up";
+    EXPECT_NEAR(glm::distance(turned(rows[1], glm::vec3(0, 0, 1)), glm::vec3(0, 1, 0)), 0.0f, 1e-5f);
+    EXPECT_NEAR(glm::distance(turned(rows[1], glm::vec3(1, 0, 0)), glm::vec3(0, 0, -1)), 0.0f, 1e-5f)
+        << "then turned 90 degrees about the vertical";
+    EXPECT_TRUE(rows[0].footprint);
+    EXPECT_FALSE(rows[1].footprint);
+    EXPECT_FALSE(rows[2].footprint) << "a part takes its exhibit's anchor";
+    EXPECT_TRUE(rows[3].footprint) << "unless it gives its own";
+    EXPECT_EQ(rows[3].part, 1);
+    EXPECT_EQ(objectUser(rows[3]), "exhibits[2].parts[1]");
+    EXPECT_FALSE(rows[4].footprint) << "\"at\" keeps the origin where it is";
 }

@@ -1,9 +1,11 @@
 // Placement arithmetic of scene objects and the fixed layout they build, without GL:
 // models and textures are stand-ins, the layout only needs their addresses and keys.
+#include "assets/modelImport.h"
 #include "assets/models.h"
 #include "assets/textures.h"
 #include "scene/animation.h"
 #include "scene/composition.h"
+#include "scene/exhibition.h"
 #include "scene/hall.h"
 #include "scene/hallTable.h"
 #include "scene/labelLayout.h"
@@ -15,6 +17,7 @@
 #include "navigation/tour.h"
 
 #include <cmath>
+#include <filesystem>
 #include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
@@ -353,6 +356,100 @@ TEST_F(PlacedHall, AnExhibitRestsOnItsPedestalAndSpinsAboutTheVertical)
             expectVec3Near(glm::mat3(exhibit.modelMatrix)[col], expected[col], 1e-3f);
         expectVec3Near(glm::vec3(exhibit.modelMatrix[3]), glm::vec3(start[3]), 1e-4f);
         EXPECT_NEAR(extentOf(exhibit.model, exhibit.modelMatrix).low.y, c.top, 1e-3f) << "still resting";
+    }
+}
+
+// Stood by its footprint, the lopsided exhibit's box is centred over its floor point and
+// it spins about the vertical there, so its footprint stays over the pedestal; by its
+// origin, the origin is over the point, as before.
+TEST_F(PlacedHall, AnExhibitStandsCentredOnItsFootprintAndSpinsAboutIt)
+{
+    struct Case {
+        const char* name;
+        bool footprint;
+        glm::vec3 axis;
+        float degrees, spin;
+    };
+    const Case cases[] = {
+        {"footprint, upright", true, {0, 1, 0}, 0, 30},
+        {"footprint, model z up", true, {1, 0, 0}, -90, 25},
+        {"footprint, turned, at the hall's rate", true, {0, 1, 0}, 40, -1},
+        {"origin", false, {0, 1, 0}, 0, 30},
+    };
+    const glm::vec3 floorPoint(300, 0, -200);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HallDescription description = plainHall();
+        description.spinDegreesPerSecond = 20.0f;
+        ObjectRow pedestal{ObjectRole::Architecture, 3, 5, 0, 0, 0, glm::vec3(100, 110, 100), floorPoint};
+        pedestal.box = true;
+        description.objects.push_back(pedestal);
+        ObjectRow row = standing(floorPoint, 0, 0);
+        row.footprint = c.footprint;
+        row.turnAxis = c.axis;
+        row.turnDegrees = c.degrees;
+        row.scale = glm::vec3(2.0f);
+        if (c.spin >= 0.0f)
+            row.spin = c.spin;
+        description.objects.push_back(row);
+        Hall placed;
+        buildHall(placed, description, {});
+        EngineObject& exhibit = *placed.sceneObjects.rbegin()->second;
+        const Extent box = extentOf(exhibit.model, exhibit.modelMatrix);
+        EXPECT_NEAR(box.low.y, 110.0f, 1e-3f) << "its lowest point on the pedestal";
+        const glm::vec2 centre(0.5f * (box.low.x + box.high.x), 0.5f * (box.low.z + box.high.z));
+        const glm::vec2 origin(exhibit.modelMatrix[3].x, exhibit.modelMatrix[3].z);
+        const glm::vec2 over = c.footprint ? centre : origin;
+        EXPECT_NEAR(glm::distance(over, glm::vec2(floorPoint.x, floorPoint.z)), 0.0f, 1e-3f);
+        if (c.footprint) {
+            EXPECT_GT(glm::distance(origin, over), 1.0f) << "the lopsided origin is off its centre";
+        }
+        // Every point of the vertical through the floor point keeps its place as it spins.
+        const glm::vec4 onAxis(floorPoint.x, 300.0f, floorPoint.z, 1.0f);
+        const glm::vec4 own = glm::inverse(exhibit.modelMatrix) * onAxis;
+        for (int second = 0; second < 3; ++second)
+            spinExhibits(placed, 1.5);
+        expectVec3Near(glm::vec3(exhibit.modelMatrix * own), glm::vec3(onAxis), 1e-2f);
+        EXPECT_NEAR(extentOf(exhibit.model, exhibit.modelMatrix).low.y, 110.0f, 1e-3f) << "still resting";
+    }
+}
+
+// Files as curators bring them (Debian's assimp-testmodels): a Z-up STL figure stands
+// upright on its feet with "up": "z", and a CAD export whose origin lies 36 units off its
+// middle stands with its footprint centred over its position.
+TEST(ThirdPartyModels, AZUpFigureStandsUprightAndAnOffCentreOneStandsCentred)
+{
+    const std::string folder = "/usr/share/assimp/models/STL";
+    if (!std::filesystem::exists(folder + "/Wuson.stl") || !std::filesystem::exists(folder + "/3DSMaxExport.STL"))
+        GTEST_SKIP() << "needs the package assimp-testmodels (tools/setup.sh installs it)";
+    const Exhibition read = readExhibitionText(R"({"format": "pinakora-exhibition/1",
+      "room": {"size": [3000, 900, 2400]}, "lights": [{"position": [0, 800, 0]}],
+      "exhibits": [{"model": "Wuson.stl", "position": [100, 0, -50], "height": 300, "up": "z"},
+                   {"model": "3DSMaxExport.STL", "position": [-200, 0, 300]}]})",
+                                               "exhibition.json", folder);
+    ASSERT_EQ(read.error, "");
+    ASSERT_EQ(read.modelFiles.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(read.modelFiles[i].file);
+        ModelData model;
+        std::string problem;
+        ASSERT_EQ(importModelFile(folder + "/" + read.modelFiles[i].file, folder, true, true, model, problem),
+                  ModelImport::Loaded)
+            << problem;
+        const ObjectRow& described = read.hall.objects[i];
+        const Extent placed = extentOf(&model, placedMatrix(plainRow(described, &model, 0.0f)));
+        const glm::vec3 size = placed.high - placed.low;
+        EXPECT_NEAR(placed.low.y, 0.0f, 1e-2f) << "on the floor";
+        EXPECT_NEAR(0.5f * (placed.low.x + placed.high.x), described.point.x, 1e-2f);
+        EXPECT_NEAR(0.5f * (placed.low.z + placed.high.z), described.point.z, 1e-2f);
+        if (i == 0) {
+            EXPECT_NEAR(size.y, 300.0f, 1e-2f);
+            EXPECT_GT(size.y, 2.0f * std::max(size.x, size.z)) << "upright, not lying on its side";
+        } else {
+            const Extent own = extentOf(&model, glm::mat4(1.0f));
+            EXPECT_GT(glm::length(glm::vec2(own.low.x + own.high.x, own.low.z + own.high.z)), 20.0f)
+                << "its origin lies off its middle";
+        }
     }
 }
 

@@ -13,6 +13,13 @@ unsigned long bigEndian32(const std::string& bytes, size_t at)
     return static_cast<unsigned long>(bigEndian16(bytes, at)) << 16 | bigEndian16(bytes, at + 2);
 }
 
+unsigned int littleEndian16(const std::string& bytes, size_t at) { return byteAt(bytes, at + 1) << 8 | byteAt(bytes, at); }
+
+unsigned long littleEndian32(const std::string& bytes, size_t at)
+{
+    return static_cast<unsigned long>(littleEndian16(bytes, at + 2)) << 16 | littleEndian16(bytes, at);
+}
+
 // Markers libjpeg reads a length after, other than a frame header's: DHT, DAC, DQT, DNL,
 // DRI, APP0 to APP15 and COM.
 bool hasLength(unsigned int marker)
@@ -73,6 +80,121 @@ bool pngSize(const std::string& bytes, unsigned int& width, unsigned int& height
     return true;
 }
 
+// A BMP: "BM", then an info header of one of the sizes stb_image reads (core 12 bytes,
+// Windows 40, 56, 108 or 124), one plane and a depth it reads.
+bool bmpHeader(const std::string& bytes)
+{
+    if (bytes.size() < 26 || bytes.compare(0, 2, "BM") != 0)
+        return false;
+    const unsigned long infoSize = littleEndian32(bytes, 14);
+    const bool core = infoSize == 12;
+    if (!core && infoSize != 40 && infoSize != 56 && infoSize != 108 && infoSize != 124)
+        return false;
+    if (bytes.size() < (core ? 26u : 30u) || littleEndian16(bytes, core ? 22 : 26) != 1)
+        return false;
+    const unsigned int depth = littleEndian16(bytes, core ? 24 : 28);
+    return depth == 1 || depth == 4 || depth == 8 || depth == 16 || depth == 24 || depth == 32;
+}
+
+// The 18-byte header of a TGA, the one format without a signature.
+struct TgaHeader {
+    unsigned int idLength, type, mapFirst, mapLength, mapBits, width, height, bits;
+    bool mapped() const { return type == 1 || type == 9; }
+    bool runLength() const { return type >= 9; }
+};
+
+// A TGA header as TGA writers make it, checked field by field so that a file of another
+// format, or text, is hardly ever taken for one: image type 1, 2, 3 (colour-mapped, true
+// colour, grey) or their run-length forms 9, 10, 11; a colour map present exactly for the
+// colour-mapped types, with entries of 8, 15, 16, 24 or 32 bits; 8 or 16 bits an index,
+// 15, 16, 24 or 32 a colour, 8 or 16 a grey pixel; no interleaving (the descriptor's top
+// two bits, a long-dropped feature); neither side 0. It is asked only of bytes that no
+// format with a signature claims. The file's name is not asked: the viewer takes every
+// format whatever the name, and a texture named .jpg may be any of them.
+bool tgaHeader(const std::string& bytes, TgaHeader& header)
+{
+    if (bytes.size() < 18)
+        return false;
+    header = {byteAt(bytes, 0),          byteAt(bytes, 2),          littleEndian16(bytes, 3), littleEndian16(bytes, 5),
+              byteAt(bytes, 7),          littleEndian16(bytes, 12), littleEndian16(bytes, 14), byteAt(bytes, 16)};
+    const unsigned int mapType = byteAt(bytes, 1), descriptor = byteAt(bytes, 17), bits = header.bits;
+    const unsigned int kind = header.type & 7;
+    if ((header.type != kind && header.type != kind + 8) || kind == 0 || kind > 3 || (descriptor & 0xc0) != 0 ||
+        header.width == 0 || header.height == 0)
+        return false;
+    if (header.mapped()) {
+        const unsigned int entry = header.mapBits;
+        return mapType == 1 && header.mapLength > 0 && (bits == 8 || bits == 16) &&
+               (entry == 8 || entry == 15 || entry == 16 || entry == 24 || entry == 32);
+    }
+    if (mapType != 0)
+        return false;
+    return kind == 2 ? bits == 15 || bits == 16 || bits == 24 || bits == 32 : bits == 8 || bits == 16;
+}
+
+// Bytes a pixel or a colour map entry of that many bits takes (15 bits: 2).
+unsigned int bytesOf(unsigned int bits) { return (bits + 7) / 8; }
+
+// Whether the TGA holds its id, its colour map and every pixel, walking the packets of a
+// run-length one; counted as stb_image reads it (it skips `mapFirst` bytes before the map).
+bool tgaComplete(const std::string& bytes, const TgaHeader& header)
+{
+    unsigned long long at = 18ull + header.idLength;
+    if (header.mapped())
+        at += header.mapFirst + static_cast<unsigned long long>(header.mapLength) * bytesOf(header.mapBits);
+    const unsigned int pixel = bytesOf(header.bits);
+    const unsigned long long pixels = static_cast<unsigned long long>(header.width) * header.height;
+    if (!header.runLength())
+        return at + pixels * pixel <= bytes.size();
+    // Each packet costs at least two bytes: the walk ends within the file.
+    for (unsigned long long done = 0; done < pixels;) {
+        if (at >= bytes.size())
+            return false;
+        const unsigned int packet = byteAt(bytes, static_cast<size_t>(at++));
+        const unsigned int count = (packet & 0x7f) + 1;
+        at += (packet & 0x80) ? pixel : static_cast<unsigned long long>(count) * pixel;
+        if (at > bytes.size())
+            return false;
+        done += count;
+    }
+    return true;
+}
+
+// The BMP's width and height, height without the sign that makes rows run top-down.
+// A negative width is no image's.
+bool bmpSize(const std::string& bytes, unsigned int& width, unsigned int& height)
+{
+    if (littleEndian32(bytes, 14) == 12) {
+        width = littleEndian16(bytes, 18);
+        height = littleEndian16(bytes, 20);
+        return true;
+    }
+    const unsigned long w = littleEndian32(bytes, 18), h = littleEndian32(bytes, 22);
+    if (w >= 0x80000000ul)
+        return false;
+    width = static_cast<unsigned int>(w);
+    height = static_cast<unsigned int>(h < 0x80000000ul ? h : 0x100000000ul - h);
+    return true;
+}
+
+// Whether the BMP's rows, each padded to 4 bytes, are all there from its pixel offset on.
+// Run-length and other compressions stb_image refuses by itself: nothing to count.
+bool bmpComplete(const std::string& bytes)
+{
+    unsigned int width = 0, height = 0;
+    if (!bmpSize(bytes, width, height))
+        return false;
+    const bool core = littleEndian32(bytes, 14) == 12;
+    if (!core && (bytes.size() < 34 || (littleEndian32(bytes, 30) != 0 && littleEndian32(bytes, 30) != 3)))
+        return true;
+    const unsigned long long offset = littleEndian32(bytes, 10);
+    const unsigned long long depth = littleEndian16(bytes, core ? 24 : 28);
+    const unsigned long long row = (width * depth + 31) / 32 * 4;
+    if (offset > bytes.size())
+        return false;
+    return height == 0 || row <= (bytes.size() - offset) / height;
+}
+
 } // namespace
 
 ImageFormat imageFormatOf(const std::string& bytes)
@@ -81,6 +203,11 @@ ImageFormat imageFormatOf(const std::string& bytes)
         return ImageFormat::jpeg;
     if (bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0)
         return ImageFormat::png;
+    if (bmpHeader(bytes))
+        return ImageFormat::bmp;
+    TgaHeader tga;
+    if (tgaHeader(bytes, tga))
+        return ImageFormat::tga;
     return ImageFormat::other;
 }
 
@@ -91,7 +218,29 @@ bool imageHeaderSize(const std::string& bytes, unsigned int& width, unsigned int
         return jpegSize(bytes, width, height);
     case ImageFormat::png:
         return pngSize(bytes, width, height);
+    case ImageFormat::bmp:
+        return bmpSize(bytes, width, height);
+    case ImageFormat::tga: {
+        TgaHeader tga;
+        tgaHeader(bytes, tga);
+        width = tga.width;
+        height = tga.height;
+        return true;
+    }
     default:
         return false;
+    }
+}
+
+bool imageHoldsItsPixels(const std::string& bytes)
+{
+    TgaHeader tga;
+    switch (imageFormatOf(bytes)) {
+    case ImageFormat::bmp:
+        return bmpComplete(bytes);
+    case ImageFormat::tga:
+        return tgaHeader(bytes, tga) && tgaComplete(bytes, tga);
+    default:
+        return true;
     }
 }

@@ -1,16 +1,24 @@
 #pragma once
 // What the first bytes of an image file say, read by this code alone before any decoder
-// sees them: whether it is a JPEG or a PNG, the two formats the viewer takes, and the size
-// its header declares. Both builds, desktop and browser, decide with these the same way.
+// sees them: which of the formats the viewer takes it is (JPEG, PNG, TGA, BMP), the size
+// its header declares, and whether the file holds all the pixels it announces. Both
+// builds, desktop and browser, decide with these the same way.
 #include <string>
 
-// JPEG (FF D8 FF) and PNG (its 8-byte signature) are known by their first bytes,
-// whatever the file's name. Their readers, libjpeg-turbo and libpng, have been fuzzed for
-// years; no other format's reader is run.
-enum class ImageFormat { other, jpeg, png };
+// Known by their first bytes, whatever the file's name: JPEG (FF D8 FF), PNG (its 8-byte
+// signature), BMP ("BM" and an info header stb_image reads). TGA has no signature: it is
+// taken for bytes no other format claims whose 18-byte header is one a TGA writer makes
+// (see tgaHeader in the source). JPEG and PNG go to libjpeg-turbo and libpng on the
+// desktop, TGA and BMP to stb_image in both builds; no other format's reader is run.
+enum class ImageFormat { other, jpeg, png, bmp, tga };
 ImageFormat imageFormatOf(const std::string& bytes);
 
 // The width and height a JPEG's frame header or a PNG's IHDR declares; false when there
 // is none to read. A decoder must not be asked for a size first: libjpeg, reading only the
 // header of a progressive JPEG, already allocates for the whole frame.
 bool imageHeaderSize(const std::string& bytes, unsigned int& width, unsigned int& height);
+
+// Whether the bytes hold every pixel a TGA or BMP header announces (an RLE TGA's packets
+// are walked for it): stb_image would read zeros past the end, or leave rows it never
+// filled, where this refuses the file. True for JPEG and PNG, whose readers report damage.
+bool imageHoldsItsPixels(const std::string& bytes);

@@ -7,10 +7,27 @@
 
 #include <FreeImage.h>
 #include <algorithm>
+#include <climits>
 #include <initializer_list>
 #include <memory>
 #include <vector>
 #include <iostream>
+
+// stb_image reads TGA and BMP in both builds. The desktop keeps its own copy private to
+// this file (a test links another); the browser's, in texturesWeb.cpp, reads JPEG and PNG too.
+#ifndef __EMSCRIPTEN__
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBI_NO_STDIO
+#define STBI_ONLY_TGA
+#define STBI_ONLY_BMP
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#endif
+#include <stb/stb_image.h>
+#ifndef __EMSCRIPTEN__
+#pragma GCC diagnostic pop
+#endif
 
 
 // Colour map at key k, its normal map at k + 1 and its specular map at k + 2.
@@ -104,6 +121,38 @@ std::string imageSizeProblem(unsigned int width, unsigned int height, const Imag
     return "";
 }
 
+bool decodeTgaOrBmp(const std::string& bytes, const ImageLimits& limits, int channels, std::vector<unsigned char>& pixels,
+                    unsigned int& width, unsigned int& height, std::string& problem)
+{
+    problem.clear();
+    const ImageFormat format = imageFormatOf(bytes);
+    if ((format != ImageFormat::tga && format != ImageFormat::bmp) || bytes.size() > INT_MAX ||
+        !imageHeaderSize(bytes, width, height))
+        return false;
+    if (problem = imageSizeProblem(width, height, limits); !problem.empty())
+        return false;
+    if (!imageHoldsItsPixels(bytes)) {
+        problem = "it is cut off before the end of its pixels";
+        return false;
+    }
+    int decodedWidth = 0, decodedHeight = 0, fileChannels = 0;
+    stbi_set_flip_vertically_on_load(0);
+    stbi_uc* decoded = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()), static_cast<int>(bytes.size()),
+                                             &decodedWidth, &decodedHeight, &fileChannels, channels);
+    if (!decoded) {
+        problem = std::string("it is damaged (") + stbi_failure_reason() + ")";
+        return false;
+    }
+    if (static_cast<unsigned int>(decodedWidth) != width || static_cast<unsigned int>(decodedHeight) != height) {
+        stbi_image_free(decoded);
+        problem = "its decoded size differs from the one its header declares";
+        return false;
+    }
+    pixels.assign(decoded, decoded + static_cast<size_t>(width) * height * static_cast<size_t>(channels));
+    stbi_image_free(decoded);
+    return true;
+}
+
 namespace {
 
 // The file being decoded, for the hook below: FreeImage calls it with no context of the
@@ -157,6 +206,28 @@ FIBITMAP* toBgr24(FIBITMAP* image)
     return image;
 }
 
+// A TGA or BMP from stb_image's top-down RGB rows into FreeImage's bottom-up BGR ones.
+FIBITMAP* decodeWithStb(const std::string& bytes, const ImageLimits& limits, std::string& problem)
+{
+    std::vector<unsigned char> rgb;
+    unsigned int width = 0, height = 0;
+    if (!decodeTgaOrBmp(bytes, limits, 3, rgb, width, height, problem))
+        return nullptr;
+    FIBITMAP* image = FreeImage_Allocate(static_cast<int>(width), static_cast<int>(height), 24);
+    if (!image)
+        return nullptr;
+    for (unsigned int y = 0; y < height; ++y) {
+        BYTE* row = FreeImage_GetScanLine(image, static_cast<int>(height - 1 - y));
+        const unsigned char* from = &rgb[static_cast<size_t>(y) * width * 3];
+        for (unsigned int x = 0; x < width; ++x, from += 3) {
+            row[x * 3 + FI_RGBA_RED] = from[0];
+            row[x * 3 + FI_RGBA_GREEN] = from[1];
+            row[x * 3 + FI_RGBA_BLUE] = from[2];
+        }
+    }
+    return image;
+}
+
 } // namespace
 
 FIBITMAP* decodeImageBytes(const std::string& bytes, const ImageLimits& limits, std::string& problem)
@@ -164,19 +235,21 @@ FIBITMAP* decodeImageBytes(const std::string& bytes, const ImageLimits& limits, 
     problem.clear();
     if (bytes.empty() || bytes.size() > 0xffffffffu)
         return nullptr;
+    const ImageFormat format = imageFormatOf(bytes);
+    if (format == ImageFormat::tga || format == ImageFormat::bmp)
+        return decodeWithStb(bytes, limits, problem);
     FIMEMORY* memory =
         FreeImage_OpenMemory(reinterpret_cast<BYTE*>(const_cast<char*>(bytes.data())), static_cast<DWORD>(bytes.size()));
     if (!memory)
         return nullptr;
-    const ImageFormat format = imageFormatOf(bytes);
     const FREE_IMAGE_FORMAT type = format == ImageFormat::jpeg ? FIF_JPEG : format == ImageFormat::png ? FIF_PNG : FIF_UNKNOWN;
     FIBITMAP* image = nullptr;
     unsigned int width = 0, height = 0;
     if (type == FIF_UNKNOWN) {
-        // Bytes FreeImage's JPEG or PNG check takes but ours does not are no image either.
+        // Bytes FreeImage's check for a format taken claims but ours does not are no image either.
         const std::string name = formatName(memory);
-        if (!name.empty() && name != "JPEG" && name != "PNG")
-            problem = "its format (" + name + ") is not taken; images must be JPEG or PNG";
+        if (!name.empty() && name != "JPEG" && name != "PNG" && name != "TARGA" && name != "BMP")
+            problem = "its format (" + name + ") is not taken; images must be JPEG, PNG, TGA or BMP";
     } else if (!imageHeaderSize(bytes, width, height)) {
         // a damaged header: not an image this loader can read
     } else if (problem = imageSizeProblem(width, height, limits); problem.empty()) {

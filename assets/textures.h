@@ -1,7 +1,7 @@
 #pragma once
-// The 27 images of the hall: JPEG or PNG files read with FreeImage into mipmapped,
-// repeating, anisotropically filtered 2D textures, held under their keys by the loader of
-// an Assets. The names without an Assets act on defaultAssets() (assets/assets.h).
+// The 27 images of the hall, and any an exhibition names: JPEG or PNG files read with
+// FreeImage, TGA or BMP files with stb_image, into mipmapped, repeating, anisotropically
+// filtered 2D textures, held under their keys by the loader of an Assets. The names without an Assets act on defaultAssets() (assets/assets.h).
 #include "base/glApi.h"
 
 #include <FreeImage.h>
@@ -71,12 +71,22 @@ constexpr size_t maxImageFileBytes = size_t(256) << 20;
 // when it may be loaded. Both builds judge the size their header declares with it.
 std::string imageSizeProblem(unsigned int width, unsigned int height, const ImageLimits& limits);
 
-// Decodes the bytes of one image file, a JPEG or PNG by its signature (imageHeader.h),
-// into 24-bit BGR rows, padded to 4 bytes, bottom row first. Any other format is refused
-// by name, and the size its header declares is checked, before any decoder runs; 16-bit
-// images are brought to 8 bits. Null when the bytes are no readable image, or when the
-// image is refused, and then `problem` says why. Makes no GL call.
+// Decodes the bytes of one image file, a JPEG, PNG, TGA or BMP as imageHeader.h tells
+// them apart, into 24-bit BGR rows, padded to 4 bytes, bottom row first. Any other format
+// is refused by name, and the size its header declares is checked, before any decoder
+// runs; 16-bit images are brought to 8 bits (their high bytes), alpha is dropped. Null when
+// the bytes are no readable image, or when the image is refused, and then `problem` says
+// why. Makes no GL call.
 FIBITMAP* decodeImageBytes(const std::string& bytes, const ImageLimits& limits, std::string& problem);
+
+// A TGA or BMP decoded by stb_image, these formats' one reader in both builds, into
+// `pixels`: `channels` bytes a pixel (3: RGB; 4: RGBA, alpha kept, opaque where the file
+// has none), top row first, rows unpadded. The declared size is checked against `limits`
+// and the file must hold every pixel its header announces, before stb_image runs. False
+// when the bytes are no TGA or BMP, or are refused or damaged; `problem` then says why,
+// where there is something to say. Makes no GL call.
+bool decodeTgaOrBmp(const std::string& bytes, const ImageLimits& limits, int channels, std::vector<unsigned char>& pixels,
+                    unsigned int& width, unsigned int& height, std::string& problem);
 
 // Loads every file of assets.textureFiles.
 void loadTextures(Assets& assets);

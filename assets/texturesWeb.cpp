@@ -1,5 +1,6 @@
 // The browser build's image decoding behind the texture loader: stb_image reads the
-// files into bitmaps shaped like FreeImage's 24-bit ones (see assets/web/FreeImage.h).
+// files (JPEG, PNG, TGA, BMP) into bitmaps shaped like FreeImage's 24-bit ones (see
+// assets/web/FreeImage.h).
 #include "assets/textures.h"
 
 #include "assets/imageHeader.h"
@@ -9,6 +10,8 @@
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_JPEG
 #define STBI_ONLY_PNG
+#define STBI_ONLY_TGA
+#define STBI_ONLY_BMP
 #include <stb/stb_image.h>
 
 #include <cstring>
@@ -41,6 +44,23 @@ unsigned FreeImage_GetHeight(FIBITMAP* image) { return image ? image->height : 0
 FIBITMAP* decodeImageBytes(const std::string& bytes, const ImageLimits& limits, std::string& problem)
 {
     problem.clear();
+    // TGA and BMP through the desktop's own path (textures.cpp), then bottom row first.
+    const ImageFormat format = imageFormatOf(bytes);
+    if (format == ImageFormat::tga || format == ImageFormat::bmp) {
+        std::vector<unsigned char> rgb;
+        unsigned int width = 0, height = 0;
+        if (!decodeTgaOrBmp(bytes, limits, 3, rgb, width, height, problem))
+            return nullptr;
+        auto* image = new FIBITMAP();
+        image->width = width;
+        image->height = height;
+        const size_t row = static_cast<size_t>(width) * 3;
+        const size_t pitch = (row + 3) & ~size_t(3);
+        image->bits.assign(pitch * height, 0);
+        for (unsigned int y = 0; y < height; ++y)
+            std::memcpy(&image->bits[pitch * y], &rgb[row * (height - 1 - y)], row);
+        return image;
+    }
     // The formats and the size the desktop build takes, read the same way: a few bytes must
     // not make the decoder allocate gigabytes.
     unsigned int declaredWidth = 0, declaredHeight = 0;

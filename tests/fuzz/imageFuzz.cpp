@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
@@ -19,6 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ImageLimits limits;
     limits.maxPixels = 1u << 20;  // keeps every input quick; the check is the same
     std::string problem;
+    // TGA and BMP with their alpha kept too, as a model's materials may ask for them.
+    std::vector<unsigned char> rgba;
+    unsigned int rgbaWidth = 0, rgbaHeight = 0;
+    if (decodeTgaOrBmp(bytes, limits, 4, rgba, rgbaWidth, rgbaHeight, problem) &&
+        rgba.size() != static_cast<size_t>(rgbaWidth) * rgbaHeight * 4)
+        std::abort();
     FIBITMAP* image = decodeImageBytes(bytes, limits, problem);
     if (!image)
         return 0;

@@ -1,5 +1,6 @@
 // The texture table on a real context: the 27 keys, what each GL texture holds, and
-// images that are missing, greyscale, palette, 32-bit, misnamed or of a format not taken.
+// images that are missing, greyscale, palette, 32-bit, 16-bit, TGA, BMP, misnamed, cut off
+// or of a format not taken.
 #include "assets/textures.h"
 #include "tests/gl/glTestContext.h"
 
@@ -7,9 +8,12 @@
 #include <glm/glm.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <unistd.h>
 #include <vector>
@@ -271,12 +275,230 @@ INSTANTIATE_TEST_SUITE_P(Conversions, OddImage,
                                            OddImageCase{"rgb16PngNamedJpg", "rgb16.jpg", FIF_PNG, 24, 0, FIT_RGB16}),
                          [](const ::testing::TestParamInfo<OddImageCase>& info) { return info.param.name; });
 
-// Inputs that made FreeImage's readers write out of bounds or abort, and a few other
-// files, named .jpg as the hall's textures are: refused, the file named, before any reader
-// runs, with an empty texture.
+// Files made byte by byte in the forms exhibitions bring from other tools: TGA (true
+// colour, run-length with alpha, colour-mapped, grey), BMP (padded rows, palette,
+// top-down bit fields) and PNG with 16-bit samples or grey and alpha. Each must reach GL
+// as exactly its colours, alpha dropped, 16-bit samples by their high bytes.
+struct HandMadeImage {
+    const char* name;
+    std::string bytes;
+    bool grey = false;  // holds greyOf rather than colourOf
+};
+
+void PrintTo(const HandMadeImage& c, std::ostream* os) { *os << c.name; }
+
+constexpr int madeWidth = 5, madeHeight = 3;  // 5 * 3 bytes: BMP rows get padding
+
+glm::ivec3 colourOf(int x, int y) { return {40 * x + 20, 200 - 60 * y, (x * y * 37 + 90) % 256}; }
+int greyOf(int x, int y) { return (x * 50 + y * 17) % 256; }
+int alphaOf(int x, int y) { return 255 - 30 * x - y; }
+
+std::string littleEndian(uint32_t value, int bytes)
+{
+    std::string out;
+    for (int i = 0; i < bytes; ++i)
+        out += static_cast<char>(value >> (8 * i));
+    return out;
+}
+
+std::string bigEndian(uint32_t value, int bytes)
+{
+    std::string out;
+    for (int i = bytes - 1; i >= 0; --i)
+        out += static_cast<char>(value >> (8 * i));
+    return out;
+}
+
+// `pixel(x, y)` for every pixel, rows top first or bottom first.
+std::string rowsOf(const std::function<std::string(int, int)>& pixel, bool topFirst, int padTo = 1)
+{
+    std::string out;
+    for (int i = 0; i < madeHeight; ++i) {
+        std::string row;
+        for (int x = 0; x < madeWidth; ++x)
+            row += pixel(x, topFirst ? i : madeHeight - 1 - i);
+        out += row + std::string((padTo - row.size() % padTo) % padTo, '\0');
+    }
+    return out;
+}
+
+std::string bgr(int x, int y)
+{
+    const glm::ivec3 c = colourOf(x, y);
+    return {static_cast<char>(c.z), static_cast<char>(c.y), static_cast<char>(c.x)};
+}
+
+std::string tgaHeader(int type, int bits, bool topFirst, int mapEntries = 0)
+{
+    return std::string(1, '\0') + static_cast<char>(mapEntries ? 1 : 0) + static_cast<char>(type) + littleEndian(0, 2) +
+           littleEndian(mapEntries, 2) + static_cast<char>(mapEntries ? 24 : 0) + littleEndian(0, 4) +
+           littleEndian(madeWidth, 2) + littleEndian(madeHeight, 2) + static_cast<char>(bits) +
+           static_cast<char>((topFirst ? 0x20 : 0) | (bits == 32 ? 8 : 0));
+}
+
+// Run-length packets over whole rows, top first: a repeat packet for each row's first
+// three pixels (the test's colours are made equal there), raw packets for the rest.
+std::string tgaRunLength(const std::function<std::string(int, int)>& pixel)
+{
+    std::string out;
+    for (int y = 0; y < madeHeight; ++y)
+        out += static_cast<char>(0x80 | 2) + pixel(0, y) + static_cast<char>(1) + pixel(3, y) + pixel(4, y);
+    return out;
+}
+
+std::string bmpFile(int bits, int32_t height, const std::string& palette, const std::string& rows, int compression = 0)
+{
+    const std::string masks = compression == 3 ? littleEndian(0xff0000, 4) + littleEndian(0xff00, 4) + littleEndian(0xff, 4) : "";
+    const uint32_t offset = static_cast<uint32_t>(54 + masks.size() + palette.size());
+    return "BM" + littleEndian(offset + static_cast<uint32_t>(rows.size()), 4) + littleEndian(0, 4) + littleEndian(offset, 4) +
+           littleEndian(40, 4) + littleEndian(madeWidth, 4) + littleEndian(static_cast<uint32_t>(height), 4) +
+           littleEndian(1, 2) + littleEndian(bits, 2) + littleEndian(compression, 4) +
+           littleEndian(static_cast<uint32_t>(rows.size()), 4) + std::string(16, '\0') + masks + palette + rows;
+}
+
+uint32_t crc32Of(const std::string& bytes)
+{
+    uint32_t crc = 0xffffffffu;
+    for (char c : bytes) {
+        crc ^= static_cast<unsigned char>(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// A PNG of one IDAT whose zlib stream keeps the rows in one stored (uncompressed) block.
+std::string pngFile(int colourType, int depth, const std::function<std::string(int, int)>& pixel)
+{
+    std::string raw;
+    for (int y = 0; y < madeHeight; ++y) {
+        raw += '\0';  // no filter
+        for (int x = 0; x < madeWidth; ++x)
+            raw += pixel(x, y);
+    }
+    uint32_t a = 1, b = 0;
+    for (char c : raw)
+        a = (a + static_cast<unsigned char>(c)) % 65521, b = (b + a) % 65521;
+    const std::string zlib = std::string("\x78\x01\x01", 3) + littleEndian(static_cast<uint32_t>(raw.size()), 2) +
+                             littleEndian(~static_cast<uint32_t>(raw.size()) & 0xffff, 2) + raw + bigEndian(b << 16 | a, 4);
+    const auto chunk = [](const std::string& type, const std::string& data) {
+        return bigEndian(static_cast<uint32_t>(data.size()), 4) + type + data + bigEndian(crc32Of(type + data), 4);
+    };
+    return "\x89PNG\r\n\x1a\n" +
+           chunk("IHDR", bigEndian(madeWidth, 4) + bigEndian(madeHeight, 4) + static_cast<char>(depth) +
+                             static_cast<char>(colourType) + std::string(3, '\0')) +
+           chunk("IDAT", zlib) + chunk("IEND", "");
+}
+
+std::vector<HandMadeImage> handMadeImages()
+{
+    const auto bgra = [](int x, int y) { return bgr(x, y) + static_cast<char>(alphaOf(x, y)); };
+    const auto greyByte = [](int x, int y) { return std::string(1, static_cast<char>(greyOf(x, y))); };
+    // Index 2 + x + y of a palette whose entry i is the colour of pixel (i - 2, 0): the
+    // test's colour at (x + y, 0) where x + y < 5, so only those pixels are asked for.
+    std::string bmpPalette, tgaMap;
+    for (int i = 0; i < 10; ++i) {
+        bmpPalette += bgr(std::clamp(i - 2, 0, 4), 0) + '\0';
+        tgaMap += bgr(std::clamp(i - 2, 0, 4), 0);
+    }
+    const auto index = [](int x, int y) { return std::string(1, static_cast<char>(2 + x + y)); };
+    return {
+        {"tgaTrueColour", tgaHeader(2, 24, false) + rowsOf(bgr, false)},
+        {"tgaRunLengthWithAlphaTopFirst", tgaHeader(10, 32, true) + tgaRunLength(bgra)},
+        {"tgaColourMappedRunLength", tgaHeader(9, 8, true, 10) + tgaMap + tgaRunLength(index)},
+        {"tgaGrey", tgaHeader(3, 8, false) + rowsOf(greyByte, false), true},
+        {"bmpPaddedRows", bmpFile(24, madeHeight, "", rowsOf(bgr, false, 4))},
+        {"bmpPalette", bmpFile(8, madeHeight, bmpPalette, rowsOf(index, false, 4))},
+        {"bmpBitFieldsTopFirst", bmpFile(32, -madeHeight, "", rowsOf(bgra, true), 3)},
+        {"pngGreyAlpha", pngFile(4, 8, [&greyByte](int x, int y) { return greyByte(x, y) + static_cast<char>(alphaOf(x, y)); }), true},
+        {"pngGreyAlpha16", pngFile(4, 16, [](int x, int y) { return bigEndian(greyOf(x, y) * 257 + 3, 2) + bigEndian(alphaOf(x, y) * 257, 2); }),
+         true},
+        {"pngRgba16", pngFile(6, 16, [](int x, int y) {
+             const glm::ivec3 c = colourOf(x, y);
+             return bigEndian(c.x * 257 + 5, 2) + bigEndian(c.y * 257 + 5, 2) + bigEndian(c.z * 257 + 5, 2) + bigEndian(7, 2);
+         })},
+    };
+}
+
+class HandMade : public TextureLoading, public ::testing::WithParamInterface<HandMadeImage> {};
+
+TEST_P(HandMade, ReachesGLAsExactlyItsColours)
+{
+    const HandMadeImage& c = GetParam();
+    const fs::path path = scratch / (std::string(c.name) + ".jpg");  // the name says nothing
+    std::ofstream(path, std::ios::binary) << c.bytes;
+    ConsoleCapture console;
+    Texture* texture = load(path, 46);
+    EXPECT_EQ(console.out(), "");
+    EXPECT_EQ(console.err(), "");
+    glBindTexture(GL_TEXTURE_2D, texture->id);
+    ASSERT_EQ(levelSize(GL_TEXTURE_WIDTH, 0), madeWidth);
+    ASSERT_EQ(levelSize(GL_TEXTURE_HEIGHT, 0), madeHeight);
+    const std::vector<unsigned char> texels = readLevel0();  // bottom row first
+    const bool indexed = std::string(c.name).find("Palette") != std::string::npos ||
+                         std::string(c.name).find("ColourMapped") != std::string::npos;
+    const bool runLength = std::string(c.name).find("RunLength") != std::string::npos;
+    for (int y = 0; y < madeHeight; ++y)
+        for (int x = 0; x < madeWidth; ++x) {
+            glm::ivec3 want = c.grey ? glm::ivec3(greyOf(x, y)) : indexed ? colourOf(x + y, 0) : colourOf(x, y);
+            if (runLength && x < 3)  // a repeat packet: the row's first pixel three times
+                want = indexed ? colourOf(y, 0) : colourOf(0, y);
+            if (indexed && x + y >= madeWidth)
+                continue;
+            const unsigned char* t = &texels[(static_cast<size_t>(madeHeight - 1 - y) * madeWidth + x) * 3];
+            EXPECT_EQ(glm::ivec3(t[2], t[1], t[0]), want) << "pixel " << x << ", " << y;
+        }
+    EXPECT_TRUE(drainGLErrors().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, HandMade, ::testing::ValuesIn(handMadeImages()),
+                         [](const ::testing::TestParamInfo<HandMadeImage>& info) { return info.param.name; });
+
+// TGA and BMP files other tools wrote, the textures of third-party models, decode to the
+// pixels FreeImage's own readers of these formats give.
+TEST_F(TextureLoading, ThirdPartyTgaAndBmpFilesDecodeAsAnotherReaderReadsThem)
+{
+    const fs::path models = "/usr/share/assimp/models";
+    if (!fs::is_directory(models))
+        GTEST_SKIP() << "no " << models << " (Debian's assimp-testmodels)";
+    int checked = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(models)) {
+        std::string extension = entry.path().extension().string();
+        std::transform(extension.begin(), extension.end(), extension.begin(), ::tolower);
+        if (extension != ".tga" && extension != ".bmp")
+            continue;
+        SCOPED_TRACE(entry.path().string());
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string problem;
+        FIBITMAP* ours = decodeImageBytes(bytes, ImageLimits(), problem);
+        ASSERT_NE(ours, nullptr) << problem;
+        FIBITMAP* loaded = FreeImage_Load(extension == ".tga" ? FIF_TARGA : FIF_BMP, entry.path().c_str(), 0);
+        ASSERT_NE(loaded, nullptr);
+        FIBITMAP* theirs = FreeImage_ConvertTo24Bits(loaded);
+        FreeImage_Unload(loaded);
+        const unsigned int width = FreeImage_GetWidth(theirs), height = FreeImage_GetHeight(theirs);
+        ASSERT_EQ(FreeImage_GetWidth(ours), width);
+        ASSERT_EQ(FreeImage_GetHeight(ours), height);
+        int differing = 0;
+        for (unsigned int y = 0; y < height; ++y)
+            differing += !std::equal(FreeImage_GetScanLine(ours, static_cast<int>(y)),
+                                     FreeImage_GetScanLine(ours, static_cast<int>(y)) + width * 3,
+                                     FreeImage_GetScanLine(theirs, static_cast<int>(y)));
+        EXPECT_EQ(differing, 0) << "rows that differ";
+        FreeImage_Unload(ours);
+        FreeImage_Unload(theirs);
+        ++checked;
+    }
+    EXPECT_GT(checked, 0) << "no TGA or BMP under " << models;
+}
+
+// Inputs that made FreeImage's readers write out of bounds or abort, TGA and BMP files
+// cut off or declaring a size beyond the limits, and a few other files, named .jpg as the
+// hall's textures are: refused, the file named, before any reader runs, with an empty texture.
 TEST_F(TextureLoading, RefusedFilesAreNamedUndecoded)
 {
-    const std::string notTaken = ") is not taken; images must be JPEG or PNG";
+    const std::string notTaken = ") is not taken; images must be JPEG, PNG, TGA or BMP";
     const struct {
         const char* seed;  // in tests/fuzz/seeds/image/
         std::string problem;
@@ -286,7 +508,9 @@ TEST_F(TextureLoading, RefusedFilesAreNamedUndecoded)
         {"tiffSegv-1.tif", "its format (TIFF" + notTaken},
         {"psdNegativeCopy-1.psd", "its format (PSD" + notTaken},
         {"palette.gif", "its format (GIF" + notTaken},
-        {"colour.tga", "its format (TARGA" + notTaken},
+        {"tgaRleCutOff.tga", "it is cut off before the end of its pixels"},
+        {"bmpCutOff.bmp", "it is cut off before the end of its pixels"},
+        {"tgaHugeHeader.tga", "it is 60000 x 60000 pixels, larger than the 16384 x 16384 the GL driver takes"},
         // libjpeg, asked for the header alone, would allocate for all of the frame
         {"jpegProgressiveHugeFrame-1.jpg",
          "it is 64535 x 65271 pixels, larger than the 16384 x 16384 the GL driver takes"},

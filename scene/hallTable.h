@@ -17,6 +17,17 @@ struct MaterialRow {
     float exponent;
 };
 
+// What an object's own material and maps say over the materials of its model file, where
+// the file has any (bits of ObjectRow::materialGiven): the rest comes from the file.
+enum MaterialGiven : unsigned int {
+    givenTexture = 1,      // one picture for the whole model
+    givenMaps = 2,         // its normal and specular maps for the whole model
+    givenAmbient = 4,
+    givenDiffuse = 8,
+    givenSpecular = 16,
+    givenExponent = 32,
+};
+
 // One object, placed right after it is made: scaled, moved to `point` (in world units
 // whatever the scale) and then turned in its own frame.
 struct ObjectRow {
@@ -40,6 +51,7 @@ struct ObjectRow {
     float height = 0.0f;       // above 0: scaled uniformly to this height first, then by `scale`
     bool box = false;          // a box of `scale` standing on `point`, in place of a model
     std::optional<float> spin{}; // degrees per second about the vertical; unset: the hall's rate
+    unsigned int materialGiven = 0;  // MaterialGiven bits
 };
 
 struct LightRow {

@@ -25,6 +25,18 @@ struct Light {
     glm::vec4 specularColor;
 };
 
+// A run of an object's triangles drawn with one material and its pictures: one material
+// of its model file, with what the object's own material says over it.
+struct ObjectPart {
+    unsigned int first = 0;  // in the model's index array
+    unsigned int count = 0;
+    Material* material = nullptr;
+    Texture* texture = nullptr;
+    // Both set: drawn normal- and specular-mapped; otherwise plainly.
+    Texture* normalMap = nullptr;
+    Texture* specularMap = nullptr;
+};
+
 // The id the next object of the default hall receives.
 extern int& nextObjectId;
 
@@ -58,6 +70,9 @@ public:
     // Degrees per second about the vertical through the object; unset: the hall's rate
     // about its own Y (an exhibit or reflecting object).
     std::optional<float> spin;
+    // Where the model file has materials of its own: the parts it is drawn in, covering
+    // the whole model. Empty: drawn whole with the object's material and maps.
+    std::vector<ObjectPart> parts;
 
     // Takes its id from nextObjectId.
     EngineObject(ModelData* model, Texture* texture, Material* material, float refraction);

@@ -8,7 +8,7 @@ packages=(build-essential cmake pkg-config libglfw3-dev libglm-dev libassimp-dev
           libfreeimage-dev libepoxy-dev googletest libgtest-dev libgl1-mesa-dri
           libx11-dev libxtst-dev xvfb xauth x11-utils xdotool glslang-tools
           libavcodec-dev libavformat-dev libswscale-dev libavutil-dev libstb-dev python3-pil
-          nlohmann-json3-dev python3-jsonschema fonts-dejavu-core)
+          nlohmann-json3-dev python3-jsonschema fonts-dejavu-core assimp-testmodels)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -112,8 +112,7 @@ bool readModelPack(const std::string& path, std::map<short, ModelData>& into)
             std::cerr << "Mesh pack " << path << " is cut off or damaged in model " << m << "." << std::endl;
             return false;
         }
-        ModelData& model = into[static_cast<short>(key)];
-        model = ModelData();
+        ModelData model;
         model.vertexCount = static_cast<unsigned int>(n);
         model.positions.assign(n, glm::vec4(0.0f, 0.0f, 0.0f, 1.0f));
         model.normals.resize(n);
@@ -148,6 +147,7 @@ bool readModelPack(const std::string& path, std::map<short, ModelData>& into)
             model.ranges.clear();
             model.embeddedImages.clear();
         }
+        into[static_cast<short>(key)] = std::move(model);
     }
     return true;
 }

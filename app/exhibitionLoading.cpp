@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "assets/assets.h"
+#include "assets/modelTextures.h"
 #include "assets/models.h"
 #include "assets/textures.h"
 #include "programs/modelInputs.h"
@@ -80,6 +81,10 @@ void loadExhibitionFiles(Application& application)
     for (const TextureFile& file : assets.exhibitionTextureFiles)
         loadTexture(assets, assets.exhibitionFolder + "/" + file.file, file.key, GL_BGR, GL_RGB,
                     textureUser(hall, static_cast<unsigned int>(file.key)));
+    // The models' own pictures take the keys after the exhibition's.
+    loadModelTextures(assets, assets.exhibitionFolder, assets.exhibitionModelFiles, assets.exhibitionTextureFiles,
+                      static_cast<short>(firstTextureKey + assets.exhibitionTextureFiles.size()),
+                      [&hall](short key) { return modelUser(hall, key); });
 }
 
 void uploadExhibitionModels(Application& application)

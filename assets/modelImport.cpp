@@ -9,8 +9,12 @@
 #include <assimp/DefaultIOSystem.h>
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
+#include <assimp/material.h>
 #include <assimp/scene.h>
+#include <cmath>
 #include <cstring>
+#include <initializer_list>
+#include <map>
 #include <vector>
 
 namespace {
@@ -161,8 +165,112 @@ std::vector<PlacedMesh> placedMeshes(const aiScene& scene, size_t& vertices)
     return placed;
 }
 
-// All of the scene's meshes merged into `model`; the reason in `problem` where they are
-// too many vertices together.
+// The first picture of any of `types` the material names, or empty.
+std::string texturePath(const aiMaterial& material, std::initializer_list<aiTextureType> types)
+{
+    for (aiTextureType type : types) {
+        aiString path;
+        if (material.GetTextureCount(type) > 0 && material.GetTexture(type, 0, &path) == AI_SUCCESS && path.length > 0)
+            return std::string(path.C_Str(), std::min<size_t>(path.length, maxModelTextureName));
+    }
+    return "";
+}
+
+// The file's materials as the viewer draws them, and the embedded images they name.
+class MaterialReader {
+public:
+    MaterialReader(const aiScene& scene, ModelData& model) : scene(scene), model(model) {}
+
+    // Our index of the scene's material `index`, made on first use; noModelMaterial for
+    // the importer's default material, one that says nothing of colour or pictures, or
+    // past the limit.
+    unsigned int materialOf(unsigned int index)
+    {
+        const auto known = seen.find(index);
+        if (known != seen.end())
+            return known->second;
+        unsigned int ours = noModelMaterial;
+        ModelMaterial made;
+        if (index < scene.mNumMaterials && scene.mMaterials && scene.mMaterials[index] &&
+            model.materials.size() < maxModelMaterials && read(*scene.mMaterials[index], made)) {
+            ours = static_cast<unsigned int>(model.materials.size());
+            model.materials.push_back(std::move(made));
+        }
+        seen[index] = ours;
+        return ours;
+    }
+
+private:
+    const aiScene& scene;
+    ModelData& model;
+    std::map<unsigned int, unsigned int> seen;
+    std::map<const aiTexture*, unsigned int> images;
+    size_t imageBytes = 0;
+
+    // A path naming an embedded image becomes "*N" of the model's own list; an image the
+    // list cannot take (uncompressed texels, past the limits) is left out.
+    std::string picture(const std::string& path)
+    {
+        if (path.empty())
+            return path;
+        const aiTexture* image = scene.GetEmbeddedTexture(path.c_str());
+        if (!image)
+            return path[0] == '*' ? std::string() : path;
+        auto found = images.find(image);
+        if (found == images.end()) {
+            const size_t bytes = image->mWidth;
+            if (image->mHeight != 0 || !image->pcData || bytes == 0 ||
+                model.embeddedImages.size() >= maxModelImages || bytes > maxModelImageBytes - imageBytes)
+                return "";
+            imageBytes += bytes;
+            found = images.emplace(image, static_cast<unsigned int>(model.embeddedImages.size())).first;
+            model.embeddedImages.emplace_back(reinterpret_cast<const char*>(image->pcData), bytes);
+        }
+        return "*" + std::to_string(found->second);
+    }
+
+    bool read(const aiMaterial& material, ModelMaterial& made)
+    {
+        aiString name;
+        if (material.Get(AI_MATKEY_NAME, name) == AI_SUCCESS && std::strcmp(name.C_Str(), AI_DEFAULT_MATERIAL_NAME) == 0)
+            return false;
+        aiColor4D colour;
+        bool says = false;
+        if (material.Get(AI_MATKEY_BASE_COLOR, colour) == AI_SUCCESS ||
+            material.Get(AI_MATKEY_COLOR_DIFFUSE, colour) == AI_SUCCESS) {
+            made.diffuse = glm::clamp(glm::vec4(colour.r, colour.g, colour.b, colour.a), 0.0f, 100.0f);
+            says = true;
+        }
+        float metallic = 0.0f, roughness = 1.0f;
+        const bool hasMetallic = material.Get(AI_MATKEY_METALLIC_FACTOR, metallic) == AI_SUCCESS;
+        const bool hasRoughness = material.Get(AI_MATKEY_ROUGHNESS_FACTOR, roughness) == AI_SUCCESS;
+        const bool metalRough = hasMetallic || hasRoughness;
+        if (metalRough) {
+            // A dielectric reflects about 4% head-on, a metal its own colour; the rougher the
+            // surface, the broader its highlight (the usual roughness to exponent match).
+            metallic = glm::clamp(metallic, 0.0f, 1.0f);
+            roughness = glm::clamp(roughness, 0.05f, 1.0f);
+            made.specular = glm::vec4(glm::mix(glm::vec3(0.04f), glm::vec3(made.diffuse), metallic), 1.0f);
+            made.exponent = glm::clamp(2.0f / std::pow(roughness, 4.0f) - 2.0f, 1.0f, 1000.0f);
+        } else {
+            if (material.Get(AI_MATKEY_COLOR_SPECULAR, colour) == AI_SUCCESS)
+                made.specular = glm::clamp(glm::vec4(colour.r, colour.g, colour.b, 1.0f), 0.0f, 100.0f);
+            float shininess = 0.0f;
+            if (material.Get(AI_MATKEY_SHININESS, shininess) == AI_SUCCESS && std::isfinite(shininess))
+                made.exponent = glm::clamp(shininess, 1.0f, 1000.0f);
+        }
+        if (!std::isfinite(made.exponent))
+            made.exponent = 16.0f;
+        made.texture = picture(texturePath(material, {aiTextureType_BASE_COLOR, aiTextureType_DIFFUSE}));
+        made.normalMap = picture(texturePath(material, {aiTextureType_NORMALS, aiTextureType_HEIGHT}));
+        made.specularMap = picture(texturePath(material, {aiTextureType_SPECULAR}));
+        return says || !made.texture.empty() || !made.normalMap.empty();
+    }
+};
+
+// All of the scene's meshes merged into `model`, with the materials they name and the
+// index range each covers; the reason in `problem` where they are too many vertices
+// together.
 ModelImport mergeMeshes(const aiScene& scene, ModelData& model, std::string& problem)
 {
     size_t vertices = 0;
@@ -174,8 +282,26 @@ ModelImport mergeMeshes(const aiScene& scene, ModelData& model, std::string& pro
                   " vertices together that a model may have";
         return ModelImport::Failed;
     }
-    for (const PlacedMesh& part : placed)
+    MaterialReader materials(scene, model);
+    for (const PlacedMesh& part : placed) {
+        const unsigned int first = model.indexCount;
         appendMesh(*part.mesh, &part.transform, model);
+        const unsigned int count = model.indexCount - first;
+        if (count == 0)
+            continue;
+        const unsigned int material = materials.materialOf(part.mesh->mMaterialIndex);
+        if (!model.ranges.empty() && model.ranges.back().material == material)
+            model.ranges.back().count += count;
+        else if (model.ranges.size() < maxModelRanges)
+            model.ranges.push_back({first, count, material});
+        else
+            model.ranges.back().count += count;  // the rest drawn with the last material
+    }
+    // A file whose meshes name no material of their own is drawn as a whole.
+    if (model.materials.empty()) {
+        model.ranges.clear();
+        model.embeddedImages.clear();
+    }
     return ModelImport::Loaded;
 }
 

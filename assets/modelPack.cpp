@@ -1,15 +1,18 @@
 #include "assets/modelPack.h"
 
+#include "assets/modelMessage.h"
+
 #include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <string>
 #include <vector>
 
 namespace {
 
-const char magic[8] = {'P', 'K', 'M', 'E', 'S', 'H', '1', '\0'};
+const char magic[8] = {'P', 'K', 'M', 'E', 'S', 'H', '2', '\0'};
 
 // Floats per vertex: position xyz, normal, texture coordinates, tangent, bitangent.
 constexpr size_t floatsPerVertex = 3 + 3 + 2 + 3 + 3;
@@ -71,6 +74,10 @@ bool writeModelPack(const std::string& path, const std::map<short, ModelData*>& 
         putArray(out, model->tangents, n, 3);
         putArray(out, model->bitangents, n, 3);
         putArray(out, model->indices, model->indexCount, 1);
+        std::string materials;
+        appendModelMaterials(materials, *model);
+        putWord(out, static_cast<uint32_t>(materials.size()));
+        out.write(materials.data(), static_cast<std::streamsize>(materials.size()));
     }
     return static_cast<bool>(out);
 }
@@ -105,8 +112,7 @@ bool readModelPack(const std::string& path, std::map<short, ModelData>& into)
             std::cerr << "Mesh pack " << path << " is cut off or damaged in model " << m << "." << std::endl;
             return false;
         }
-        ModelData& model = into[static_cast<short>(key)];
-        model = ModelData();
+        ModelData model;
         model.vertexCount = static_cast<unsigned int>(n);
         model.positions.assign(n, glm::vec4(0.0f, 0.0f, 0.0f, 1.0f));
         model.normals.resize(n);
@@ -125,6 +131,23 @@ bool readModelPack(const std::string& path, std::map<short, ModelData>& into)
             if (indices[t] < n && indices[t + 1] < n && indices[t + 2] < n)
                 model.indices.insert(model.indices.end(), &indices[t], &indices[t] + 3);
         model.indexCount = static_cast<unsigned int>(model.indices.size());
+        // The materials' ranges count the indices as written: a model that lost a
+        // triangle above is drawn whole.
+        const size_t materialBytes = reader.has(4) ? reader.word() : bytes.size();
+        if (!reader.has(materialBytes)) {
+            std::cerr << "Mesh pack " << path << " is cut off or damaged in model " << m << "." << std::endl;
+            return false;
+        }
+        const std::string section(bytes.data() + reader.at, materialBytes);
+        reader.at += materialBytes;
+        size_t at = 0;
+        if (!takeModelMaterials(section, at, model, indexCount) || at != section.size() ||
+            model.indexCount != indexCount) {
+            model.materials.clear();
+            model.ranges.clear();
+            model.embeddedImages.clear();
+        }
+        into[static_cast<short>(key)] = std::move(model);
     }
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The hall's meshes as loaded (positions, normals, texture coordinates, tangents,
-// bitangents, triangle indices under their model keys) in one compact little-endian
+// bitangents, triangle indices, the file's own materials with their embedded images,
+// under their model keys) in one compact little-endian
 // binary file: the browser build reads it where the desktop imports the model files.
 #include "assets/modelData.h"
 

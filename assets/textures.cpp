@@ -311,19 +311,29 @@ void loadTexture(const std::string& path, short key, GLenum format, GLint intern
     loadTexture(defaultAssets(), path, key, format, internalFormat);
 }
 
-void loadTexture(Assets& assets, const std::string& path, short key, GLenum format, GLint internalFormat,
-                 const std::string& user)
+ImageLimits textureLimits()
 {
-    assets.textureRecords.push_back(std::make_unique<Texture>());
-    Texture* texture = assets.textureRecords.back().get();
     GLint maxSide = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
     ImageLimits limits;
     if (maxSide > 0)
         limits.maxSide = std::min(limits.maxSide, static_cast<unsigned int>(maxSide));
-    FIBITMAP* image = readImage(path, limits, user);
+    return limits;
+}
+
+void loadTexture(Assets& assets, const std::string& path, short key, GLenum format, GLint internalFormat,
+                 const std::string& user)
+{
+    FIBITMAP* image = readImage(path, textureLimits(), user);
     if (!image)
         std::cout << "\nALERT";
+    uploadImage(assets, image, key, format, internalFormat);
+}
+
+void uploadImage(Assets& assets, FIBITMAP* image, short key, GLenum format, GLint internalFormat)
+{
+    assets.textureRecords.push_back(std::make_unique<Texture>());
+    Texture* texture = assets.textureRecords.back().get();
 
     const BYTE* pixels = image ? FreeImage_GetBits(image) : nullptr;
     const GLsizei width = image ? static_cast<GLsizei>(FreeImage_GetWidth(image)) : 0;

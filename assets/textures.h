@@ -99,5 +99,11 @@ void loadTexture(Assets& assets, const std::string& path, short key, GLenum form
                  const std::string& user = {});
 void loadTexture(const std::string& path, short key, GLenum format, GLint internalFormat);
 
+// What the GL driver and the loader take, asked of the current context.
+ImageLimits textureLimits();
+// Uploads a decoded image (null: an empty texture) into a new record of `assets` under
+// `key`, and unloads the image.
+void uploadImage(Assets& assets, FIBITMAP* image, short key, GLenum format, GLint internalFormat);
+
 // Deletes the texture's GL name and sets it to 0; no GL call for a name of 0.
 void releaseTexture(Texture& texture);

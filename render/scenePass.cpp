@@ -11,6 +11,7 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -94,6 +95,15 @@ void pointAtShadowMaps(const ShaderProgram& program, const SceneDraw& draw)
         glUniform1i(program.getUniformLocation(names[i]), ShadowMapUnitBase + i);
 }
 
+void sendMaterial(const ShaderProgram& program, const Material& m)
+{
+    const UniformLocations& l = program.locations;
+    glUniform4fv(l.material.ambientColor, 1, glm::value_ptr(m.ambientColor));
+    glUniform4fv(l.material.diffuseColor, 1, glm::value_ptr(m.diffuseColor));
+    glUniform4fv(l.material.specularColor, 1, glm::value_ptr(m.specularColor));
+    glUniform1f(l.material.specularExponent, m.specularExponent);
+}
+
 void sendObjectUniforms(const ShaderProgram& program, const EngineObject& object)
 {
     const UniformLocations& l = program.locations;
@@ -131,6 +141,46 @@ bool normalMappingAvailable(const SceneDraw& draw)
     return draw.normalMapped.program != 0;
 }
 
+bool isNormalMapped(const ObjectPart& part)
+{
+    return part.normalMap && part.specularMap;
+}
+
+// The parts of an object drawn by its model file's materials that this pass draws: the
+// normal-mapped ones in the normal-mapped pass (when it can run), the rest in the plain
+// one. One draw call per part; the object's matrices go once.
+void drawParts(const ShaderProgram& program, const EngineObject& object, const SceneDraw& draw, bool normalMapped)
+{
+    const ModelData& model = *object.model;
+    if (model.vertexArray == 0 || model.indexCount == 0 || outsideView(object, draw.projectionView))
+        return;
+    const bool mappable = normalMappingAvailable(draw);
+    bool begun = false;
+    for (const ObjectPart& part : object.parts) {
+        if ((mappable && isNormalMapped(part)) != normalMapped || part.count == 0 ||
+            part.count > model.indexCount - std::min(part.first, model.indexCount))
+            continue;
+        if (!begun) {
+            const glm::mat3 normalMatrix = glm::mat3(glm::transpose(glm::inverse(object.modelMatrix)));
+            glUniformMatrix4fv(program.locations.modelMatrix, 1, GL_FALSE, glm::value_ptr(object.modelMatrix));
+            glUniformMatrix3fv(program.locations.normalMatrix, 1, GL_FALSE, glm::value_ptr(normalMatrix));
+            glBindVertexArray(model.vertexArray);
+            begun = true;
+        }
+        sendMaterial(program, *part.material);
+        if (normalMapped) {
+            glActiveTexture(GL_TEXTURE0 + NormalMapUnit);
+            glBindTexture(GL_TEXTURE_2D, part.normalMap->id);
+            glActiveTexture(GL_TEXTURE0 + SpecularMapUnit);
+            glBindTexture(GL_TEXTURE_2D, part.specularMap->id);
+        }
+        glActiveTexture(GL_TEXTURE0 + ColorTextureUnit);
+        glBindTexture(GL_TEXTURE_2D, part.texture->id);
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(part.count), GL_UNSIGNED_INT,
+                       reinterpret_cast<const void*>(static_cast<uintptr_t>(part.first) * sizeof(GLuint)));
+    }
+}
+
 void renderPlainObjects(const SceneDraw& draw)
 {
     const ShaderProgram& program = draw.plain;
@@ -142,6 +192,10 @@ void renderPlainObjects(const SceneDraw& draw)
     sendCameraMatrices(program, draw);
     const bool skipNormalMapped = normalMappingAvailable(draw);
     for (const auto& [id, object] : draw.hall.sceneObjects) {
+        if (!object->parts.empty()) {
+            drawParts(program, *object, draw, false);
+            continue;
+        }
         if (skipNormalMapped && isNormalMapped(*object))
             continue;
         sendObjectUniforms(program, *object);
@@ -174,7 +228,9 @@ void renderNormalMappedObjects(const SceneDraw& draw)
     // most of the hidden wall and floor.
     for (auto it = draw.hall.sceneObjects.rbegin(); it != draw.hall.sceneObjects.rend(); ++it) {
         const EngineObject& object = *it->second;
-        if (isNormalMapped(object))
+        if (!object.parts.empty())
+            drawParts(program, object, draw, true);
+        else if (isNormalMapped(object))
             drawNormalMapped(program, object, draw);
     }
     for (EngineObject* lamp : draw.hall.lamps)

@@ -48,6 +48,51 @@ Material* materialAt(Hall& hall, int index)
     return &hall.materials.emplace_back(Material{glm::vec4(1.0f), glm::vec4(1.0f), glm::vec4(1.0f), 16.0f});
 }
 
+// white.jpg: the flat specular map of a model material with a normal map and none of its own.
+constexpr unsigned int whiteTextureKey = 5;
+
+// The parts of an object whose model file has materials: each range with the file's
+// material, except what the row's own material names (row.materialGiven); a range
+// without a material of the file's takes the object's own.
+void makeParts(Hall& hall, EngineObject& object, const ObjectRow& row)
+{
+    const ModelData& model = *object.model;
+    const unsigned int given = row.materialGiven;
+    const std::string user = objectUser(row);
+    std::vector<ObjectPart> ofMaterial(model.materials.size());
+    for (size_t i = 0; i < model.materials.size(); ++i) {
+        const ModelMaterial& m = model.materials[i];
+        Material mixed = *object.material;
+        if (!(given & givenAmbient))
+            mixed.ambientColor = m.diffuse;
+        if (!(given & givenDiffuse))
+            mixed.diffuseColor = m.diffuse;
+        if (!(given & givenSpecular))
+            mixed.specularColor = m.specular;
+        if (!(given & givenExponent))
+            mixed.specularExponent = m.exponent;
+        ObjectPart& part = ofMaterial[i];
+        part.material = &hall.materials.emplace_back(mixed);
+        part.texture = !(given & givenTexture) && m.textureKey ? textureByKey(hall, m.textureKey, user) : object.texture;
+        part.normalMap = object.normalMap;
+        part.specularMap = object.specularMap;
+        if (!(given & givenMaps)) {
+            const bool mapped = m.normalMapKey != 0;
+            part.normalMap = mapped ? textureByKey(hall, m.normalMapKey, user) : nullptr;
+            part.specularMap = !mapped ? nullptr
+                               : textureByKey(hall, m.specularMapKey ? m.specularMapKey : whiteTextureKey, user);
+        }
+    }
+    for (const ModelRange& range : model.ranges) {
+        ObjectPart part{0, 0, object.material, object.texture, object.normalMap, object.specularMap};
+        if (range.material < ofMaterial.size())
+            part = ofMaterial[range.material];
+        part.first = range.first;
+        part.count = range.count;
+        object.parts.push_back(part);
+    }
+}
+
 // `row` is plain: no height, box or standing left to work out.
 EngineObject& makeObject(Hall& hall, const ObjectRow& row, ModelData* model, unsigned int environmentMap)
 {
@@ -64,6 +109,9 @@ EngineObject& makeObject(Hall& hall, const ObjectRow& row, ModelData* model, uns
         object.normalMap = textureByKey(hall, row.normalMap, user);
         object.specularMap = textureByKey(hall, row.specularMap, user);
     }
+    if ((row.role == ObjectRole::Exhibit || row.role == ObjectRole::Architecture) && model &&
+        hasModelMaterials(*model))
+        makeParts(hall, object, row);
     if (row.scale != glm::vec3(1.0f))
         object.scale(row.scale);
     if (row.point != glm::vec3(0.0f))

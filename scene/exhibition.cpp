@@ -27,6 +27,19 @@ bool sameMaterial(const MaterialRow& a, const MaterialRow& b)
     return a.ambient == b.ambient && a.diffuse == b.diffuse && a.specular == b.specular && a.exponent == b.exponent;
 }
 
+// What a material or surface names itself, over a model file's own materials.
+unsigned int givenFields(const JsonObject& m)
+{
+    unsigned int given = 0;
+    given |= m.has("texture") ? givenTexture : 0u;
+    given |= m.has("normalMap") && m.has("specularMap") ? givenMaps : 0u;
+    given |= m.has("color") || m.has("ambient") ? givenAmbient : 0u;
+    given |= m.has("color") || m.has("diffuse") ? givenDiffuse : 0u;
+    given |= m.has("specular") ? givenSpecular : 0u;
+    given |= m.has("shininess") ? givenExponent : 0u;
+    return given;
+}
+
 class Reader {
 public:
     Reader(Exhibition& out, const ExhibitionLimits& limits) : out(out), limits(limits) {}
@@ -181,6 +194,7 @@ Pending Reader::shaped(const json& value, const std::string& path, const char* w
     material.ambient = m.colour("ambient", material.ambient, colours);
     material.diffuse = m.colour("diffuse", material.diffuse, colours);
     material.specular = m.colour("specular", material.specular, colours);
+    row.materialGiven = givenFields(m);
     return made;
 }
 
@@ -205,6 +219,7 @@ void Reader::readRoom(const JsonObject& room)
         ObjectRow row{ObjectRole::Architecture, modelKey(*o, "model"), maps->texture ? maps->texture : whiteTexture,
                       maps->normalMap, maps->specularMap, 0};
         row.scale = o->scale("scale", glm::vec3(1.0f), positive(1e4));
+        row.materialGiven = givenFields(o == &room ? walls : floor);
         architecture.push_back({row, white});
     }
     const json& fixtures = room.array("fixtures", limits.maxFixtures, "a list of fixtures");
@@ -290,6 +305,7 @@ void Reader::readExhibit(const json& value, const std::string& path, int index)
             throw FieldError(p.path() + ": give \"size\" (a box) or \"model\", one of them");
         ObjectRow row{ObjectRole::Architecture, 0, 0, 0, 0, 0};
         readMaps(p, row.texture, row.normalMap, row.specularMap, whiteTexture);
+        row.materialGiven = givenFields(p);
         row.point = glm::vec3(point.x, 0.0f, point.z);
         if (p.has("model")) {
             row.model = modelKey(p, "model");

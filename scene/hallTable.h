@@ -17,6 +17,17 @@ struct MaterialRow {
     float exponent;
 };
 
+// What an object's own material and maps say over the materials of its model file, where
+// the file has any (bits of ObjectRow::materialGiven): the rest comes from the file.
+enum MaterialGiven : unsigned int {
+    givenTexture = 1,      // one picture for the whole model
+    givenMaps = 2,         // its normal and specular maps for the whole model
+    givenAmbient = 4,
+    givenDiffuse = 8,
+    givenSpecular = 16,
+    givenExponent = 32,
+};
+
 // One object, placed right after it is made: scaled, moved to `point` (in world units
 // whatever the scale) and then turned in its own frame.
 struct ObjectRow {
@@ -46,6 +57,7 @@ struct ObjectRow {
     std::optional<glm::vec3> spinAxisAt{};
     int fixture = -1;          // a fixture of the room: its index there
     int part = -1;             // a part of an exhibit of parts: its index there
+    unsigned int materialGiven = 0;  // MaterialGiven bits
 };
 
 // The field that describes `row` in an exhibition ("exhibits[2]", "room.fixtures[0]",

@@ -25,6 +25,18 @@ struct Light {
     glm::vec4 specularColor;
 };
 
+// A run of an object's triangles drawn with one material and its pictures: one material
+// of its model file, with what the object's own material says over it.
+struct ObjectPart {
+    unsigned int first = 0;  // in the model's index array
+    unsigned int count = 0;
+    Material* material = nullptr;
+    Texture* texture = nullptr;
+    // Both set: drawn normal- and specular-mapped; otherwise plainly.
+    Texture* normalMap = nullptr;
+    Texture* specularMap = nullptr;
+};
+
 // The id the next object of the default hall receives.
 extern int& nextObjectId;
 
@@ -61,6 +73,9 @@ public:
     // Set: it spins about the vertical through this point of its own frame (the centre of
     // its footprint), not through its origin.
     std::optional<glm::vec3> spinCentre;
+    // Where the model file has materials of its own: the parts it is drawn in, covering
+    // the whole model. Empty: drawn whole with the object's material and maps.
+    std::vector<ObjectPart> parts;
 
     // Takes its id from nextObjectId.
     EngineObject(ModelData* model, Texture* texture, Material* material, float refraction);

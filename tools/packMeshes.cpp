@@ -9,6 +9,7 @@
 #include "app/exhibitionLoading.h"
 #include "assets/assets.h"
 #include "assets/modelPack.h"
+#include "assets/modelTextures.h"
 #include "assets/models.h"
 
 #include <filesystem>
@@ -59,6 +60,21 @@ bool packExhibition(const std::string& hall, const std::string& outFolder)
                 return "exhibits[" + std::to_string(row.exhibit) + "]";
         return std::string();
     });
+    // The pictures the models' materials name go beside them, at the same paths; the
+    // embedded ones travel in the pack.
+    for (const ModelFile& file : exhibition.modelFiles) {
+        const ModelData* model = getModel(assets, file.key);
+        if (!model)
+            continue;
+        for (const std::string& picture : modelTextureFiles(exhibition.folder, file.file, *model)) {
+            const fs::path to = fs::path(outFolder) / picture;
+            fs::create_directories(to.parent_path(), error);
+            if (error || !fs::copy_file(fs::path(exhibition.folder) / picture, to, fs::copy_options::overwrite_existing, error)) {
+                std::cerr << "Could not write " << to.string() << ": " << error.message() << std::endl;
+                return false;
+            }
+        }
+    }
     const std::string pack = outFolder + "/meshes.pack";
     if (!writeModelPack(pack, assets.models)) {
         std::cerr << "Could not write " << pack << std::endl;

@@ -1,7 +1,9 @@
 // Model bytes through the viewer's own loading path: the file check, the import in a
-// child process with its time limit, and the checked hand-over of the arrays. A crash
+// child process with its time limit, and the checked hand-over of the arrays and, for an
+// exhibition's file, of its materials and their ranges. A crash
 // inside the importer (it has some) costs the child, as in the viewer, not this run.
 #include "assets/modelMessage.h"
+#include "assets/assets.h"
 #include "assets/models.h"
 
 #include <cstdint>
@@ -22,6 +24,18 @@ void checkRecord(const ModelData& model)
     for (GLuint index : model.indices)
         if (index >= model.vertexCount)
             std::abort();
+    // The materials' ranges follow each other over every index and name materials there are.
+    size_t next = 0;
+    for (const ModelRange& range : model.ranges) {
+        if (range.first != next || range.count == 0 ||
+            (range.material != noModelMaterial && range.material >= model.materials.size()))
+            std::abort();
+        next += range.count;
+    }
+    if (!model.ranges.empty() && next != model.indexCount)
+        std::abort();
+    if (model.materials.empty() != model.ranges.empty())
+        std::abort();
 }
 
 std::string scratchDirectory()
@@ -42,7 +56,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const short key = size && data[0] == '<' ? 1 : 3;
     modelDirectory = directory;
     std::ofstream(directory + modelFileName(key), std::ios::binary | std::ios::trunc) << bytes;
-    loadModel(key, size % 2 == 0);
+    // Half the inputs as an exhibition's file: every mesh, with the file's own materials.
+    if (size % 4 < 2)
+        loadModel(key, size % 2 == 0);
+    else
+        loadModelsFrom(defaultAssets(), directory.substr(0, directory.size() - 1),
+                       {{key, modelFileName(key), size % 2 == 0, true}}, {});
     ModelData* model = getModel(key);
     if (!model)
         std::abort();

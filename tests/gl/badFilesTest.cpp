@@ -39,6 +39,7 @@ struct BrokenFile {
     const char* expectedErr;  // must appear on standard error (empty: no demand)
     bool noGLError = false;   // what was refused or worked around must raise no GL error
     const char* environment = nullptr;  // "NAME=value" the viewer runs with, for a driver that lacks something
+    const char* hall = nullptr;  // an exhibition folder under the copy the viewer shows (--hall)
 };
 
 void writeBytes(const fs::path& file, const std::string& bytes)
@@ -147,6 +148,19 @@ std::string instanceFan(int levels, int fan)
 )";
 }
 
+// An exhibition in `root`/show of one model whose own material names `picture` for its
+// colour: a square on a pedestal, from an OBJ file of ours and its material file.
+void exhibitModelNaming(const fs::path& root, const std::string& picture)
+{
+    fs::create_directories(root / "show/models");
+    writeBytes(root / "show/models/square.obj", "mtllib square.mtl\nv -1 0 0\nv 1 0 0\nv 1 2 0\nv -1 2 0\n"
+                                                "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nusemtl painted\nf 1/1 2/2 3/3 4/4\n");
+    writeBytes(root / "show/models/square.mtl", "newmtl painted\nKd 0.8 0.6 0.4\nmap_Kd " + picture + "\n");
+    writeBytes(root / "show/exhibition.json", R"({ "format": "pinakora-exhibition/1", "room": { "size": [2000, 900, 2000] },
+        "lights": [ { "position": [0, 800, 600] } ],
+        "exhibits": [ { "model": "models/square.obj", "height": 200, "pedestal": { "size": [200, 100, 200] } } ] })");
+}
+
 // Test listings name the case instead of dumping its bytes.
 void PrintTo(const BrokenFile& c, std::ostream* out) { *out << c.name; }
 
@@ -205,6 +219,16 @@ const BrokenFile brokenFiles[] = {
          fs::create_symlink("/etc/passwd", r / "res/models/weapon.mtl");
      },
      "", "Model file ./res/models/weapon.obj: refused to read /etc/passwd: outside the model's folder.\n"},
+    // A picture a model's own material names: outside the exhibition's folder, or missing.
+    {"modelTextureLeadingOut",
+     [](const fs::path& r) {
+         exhibitModelNaming(r, "../../res/textures/marble.jpg");
+     },
+     "", "exhibits[0]: model file models/square.obj: texture ../../res/textures/marble.jpg leads out of the "
+         "exhibition's folder; drawing with its base colour.\n", false, nullptr, "show"},
+    {"missingModelTexture", [](const fs::path& r) { exhibitModelNaming(r, "paint.jpg"); }, "",
+     "exhibits[0]: model file models/square.obj: texture paint.jpg does not exist; drawing with its base colour.\n",
+     false, nullptr, "show"},
     {"directoryForModel", [](const fs::path& r) { replaceByDirectory(r / "res/models/teapot.obj"); }, "",
      "Model file ./res/models/teapot.obj could not be loaded: it is a directory, not a file\n"},
     {"fifoForModel", [](const fs::path& r) { replaceByFifo(r / "res/models/weapon.obj"); }, "",
@@ -291,7 +315,8 @@ TEST_P(BadFiles, ViewerNamesTheProblemKeepsDrawingAndExitsCleanly)
         setenv(variable.substr(0, equals).c_str(), variable.substr(equals + 1).c_str(), 1);
     }
     {
-        ViewerProcess viewer(root.string(), display);
+        ViewerProcess viewer(root.string(), display,
+                             c.hall ? std::vector<std::string>{"--hall", c.hall} : std::vector<std::string>{});
         if (c.environment)
             unsetenv(variable.substr(0, variable.find('=')).c_str());
         const unsigned long window = viewer.findWindow(60.0);

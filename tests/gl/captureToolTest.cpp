@@ -3,7 +3,10 @@
 // would mean exit 1), surroundings they cannot work in end them with 1 and a line saying
 // why, a closed or broken console costs no frame, an interrupted video leaves nothing,
 // and a video of the tour decodes to the frames the PNG capture writes for the same times,
-// the tour's captions burnt into both as subtitles.
+// the tour's captions burnt into both as subtitles; and models of others' making show the
+// pictures their own materials name.
+#include "assets/assetFiles.h"
+#include "assets/textures.h"
 #include "render/frameCapture.h"
 #include "scene/exhibition.h"
 
@@ -17,6 +20,10 @@ extern "C" {
 #include <algorithm>
 #include <csignal>
 #include <cmath>
+#include <cstring>
+#include <glm/glm.hpp>
+#include <glm/gtc/constants.hpp>
+#include <iostream>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -377,6 +384,176 @@ TEST(CaptureTool, VideoOfTheTourDecodesToThePngFramesOfTheSameTimes)
 }
 
 // Two exhibits, one untitled, and a caption that is markup if not escaped.
+// A model file of others' making with its pictures, as installed by assimp-testmodels.
+struct TexturedModel {
+    const char* name;
+    const char* folder;               // under /usr/share/assimp/models
+    std::vector<const char*> files;   // copied into the exhibition's models/
+    const char* model;
+    const char* texture;              // the file deleted for the bare twin; empty: embedded
+    const char* texturedKey;          // embedded: this text of the model blanked to the same length instead
+};
+
+// 24-bit pixels of a PNG, top row last as FreeImage keeps them; empty when unreadable.
+std::vector<BYTE> pixelsOf(const std::filesystem::path& file, unsigned& width, unsigned& height)
+{
+    FIBITMAP* loaded = FreeImage_Load(FreeImage_GetFileType(file.c_str(), 0), file.c_str(), 0);
+    if (!loaded)
+        return {};
+    FIBITMAP* image = FreeImage_ConvertTo24Bits(loaded);
+    FreeImage_Unload(loaded);
+    width = FreeImage_GetWidth(image);
+    height = FreeImage_GetHeight(image);
+    std::vector<BYTE> pixels;
+    for (unsigned y = 0; y < height; ++y) {
+        const BYTE* row = FreeImage_GetScanLine(image, static_cast<int>(y));
+        pixels.insert(pixels.end(), row, row + width * 3);
+    }
+    FreeImage_Unload(image);
+    return pixels;
+}
+
+// Mean colour's chromaticity (red and green shares of the sum) over the pixels `mask` marks
+// (all where it is empty).
+glm::vec2 chromaticity(const std::vector<BYTE>& bgr, const std::vector<bool>& mask)
+{
+    glm::dvec3 sum(0.0);
+    for (size_t i = 0; i * 3 < bgr.size(); ++i)
+        if (mask.empty() || mask[i])
+            sum += glm::dvec3(bgr[i * 3 + 2], bgr[i * 3 + 1], bgr[i * 3]);
+    const double total = sum.r + sum.g + sum.b;
+    return total > 0 ? glm::vec2(sum.r / total, sum.g / total) : glm::vec2(1.0f / 3.0f);
+}
+
+// Degrees between the hues of two chromaticities.
+float hueApart(glm::vec2 a, glm::vec2 b)
+{
+    const auto hue = [](glm::vec2 c) {
+        const float r = c.x, g = c.y, bl = 1.0f - c.x - c.y;
+        // The hexcone's hue through its angle in the plane across the grey axis.
+        return std::atan2(std::sqrt(3.0f) * (g - bl), 2.0f * r - g - bl);
+    };
+    const float apart = std::fabs(hue(a) - hue(b));
+    return glm::degrees(std::min(apart, 2.0f * glm::pi<float>() - apart));
+}
+
+// The model's own picture, or for an embedded one the first PNG or JPEG in the file's bytes.
+std::vector<BYTE> texturePixels(const std::filesystem::path& folder, const TexturedModel& m)
+{
+    unsigned w = 0, h = 0;
+    if (*m.texture)
+        return pixelsOf(folder / m.texture, w, h);
+    const std::string bytes = slurp((folder / m.model).string());
+    const size_t at = std::min(bytes.find("\x89PNG"), bytes.find("\xff\xd8\xff"));
+    if (at == std::string::npos)
+        return {};
+    const std::filesystem::path extracted = std::filesystem::temp_directory_path() /
+                                            ("pinakora-embedded-" + std::to_string(::getpid()));
+    std::ofstream(extracted, std::ios::binary) << bytes.substr(at);
+    std::vector<BYTE> pixels = pixelsOf(extracted, w, h);
+    std::filesystem::remove(extracted);
+    return pixels;
+}
+
+TEST(CaptureTool, ModelsShowTheirOwnTextures)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "needs a display (the test command runs under Xvfb)";
+    const std::filesystem::path models = "/usr/share/assimp/models";
+    if (!std::filesystem::is_directory(models))
+        GTEST_SKIP() << "needs the package assimp-testmodels (tools/setup.sh installs it)";
+    const TexturedModel cases[] = {
+        {"glTF binary, embedded PNG", "glTF2/BoxTextured-glTF-Binary", {"BoxTextured.glb"}, "BoxTextured.glb", "",
+         "\"baseColorTexture\""},
+        {"OBJ and MTL with JPEGs", "OBJ",
+         {"spider.obj", "spider.mtl", "SpiderTex.jpg", "drkwood2.jpg", "engineflare1.jpg", "wal67ar_small.jpg",
+          "wal69ar_small.jpg"},
+         "spider.obj", "SpiderTex.jpg", ""},
+        {"COLLADA with a TGA", "Collada", {"duck.dae", "duckCM.tga"}, "duck.dae", "duckCM.tga", ""},
+    };
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("pinakora-textured-" + std::to_string(::getpid()));
+    for (const TexturedModel& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::filesystem::path source = models / c.folder;
+        if (*c.texture) {
+            std::string bytes, problem;
+            readWholeFile((source / c.texture).string(), maxImageFileBytes, bytes, problem);
+            FIBITMAP* decoded = decodeImageBytes(bytes, ImageLimits(), problem);
+            if (!decoded) {
+                std::cout << c.name << ": skipped, the viewer does not decode " << c.texture << " yet (" << problem
+                          << ")" << std::endl;
+                continue;
+            }
+            FreeImage_Unload(decoded);
+        }
+        // The model on a pedestal, the same without its picture, and the room without it.
+        std::vector<std::vector<BYTE>> shots;
+        unsigned width = 0, height = 0;
+        for (const char* variant : {"textured", "bare", "empty"}) {
+            const std::filesystem::path hall = dir / variant;
+            std::filesystem::remove_all(hall);
+            std::filesystem::create_directories(hall / "models");
+            for (const char* file : c.files)
+                std::filesystem::copy_file(source / file, hall / "models" / file);
+            if (std::string(variant) == "bare") {
+                if (*c.texture) {
+                    std::filesystem::remove(hall / "models" / c.texture);
+                } else {
+                    std::string bytes = slurp((hall / "models" / c.model).string());
+                    const size_t at = bytes.find(c.texturedKey);
+                    ASSERT_NE(at, std::string::npos);
+                    bytes.replace(at + 1, std::strlen(c.texturedKey) - 2, std::strlen(c.texturedKey) - 2, 'x');
+                    std::ofstream(hall / "models" / c.model, std::ios::binary | std::ios::trunc) << bytes;
+                }
+            }
+            const std::string exhibit = std::string(variant) == "empty" ? "" : R"(
+                { "model": "models/)" + std::string(c.model) + R"(", "position": [0, 0, 0], "height": 150,
+                  "rotation": [0, 30, 0], "pedestal": { "size": [300, 100, 300] } })";
+            std::ofstream(hall / "exhibition.json") << R"({
+              "format": "pinakora-exhibition/1",
+              "room": { "size": [2000, 900, 2000] },
+              "lights": [ { "position": [0, 300, 450], "color": [1.5, 1.5, 1.5] } ],
+              "exhibits": [)" + exhibit + R"(],
+              "tour": [ { "eye": [0, 300, 450], "target": [0, 200, 0] } ]
+            })";
+            const ToolRun run = runTool(PINAKORA_CAPTURE, {"--hall", hall.string(), "--at", "0", "--size", "320x180",
+                                                           "--out", (hall / "shot").string()}, true);
+            ASSERT_EQ(run.status, 0) << run.err;
+            std::filesystem::path png;
+            for (const auto& entry : std::filesystem::directory_iterator(hall / "shot"))
+                png = entry.path();
+            shots.push_back(pixelsOf(png, width, height));
+            ASSERT_EQ(shots.back().size(), size_t(320 * 180 * 3));
+        }
+        // The model's pixels: where the bare model differs from the empty room.
+        const std::vector<BYTE>&textured = shots[0], &bare = shots[1], &empty = shots[2];
+        std::vector<bool> model(textured.size() / 3, false);
+        size_t modelPixels = 0, changed = 0;
+        for (size_t i = 0; i < model.size(); ++i) {
+            int apart = 0, textureShows = 0;
+            for (int k = 0; k < 3; ++k) {
+                apart = std::max(apart, std::abs(bare[i * 3 + k] - empty[i * 3 + k]));
+                textureShows = std::max(textureShows, std::abs(textured[i * 3 + k] - bare[i * 3 + k]));
+            }
+            model[i] = apart > 8;
+            modelPixels += model[i];
+            changed += model[i] && textureShows > 16;
+        }
+        ASSERT_GT(modelPixels, size_t(2000)) << "the model fills part of the picture";
+        EXPECT_GT(static_cast<double>(changed) / static_cast<double>(modelPixels), 0.1)
+            << "the picture shows on the model";
+        const std::vector<BYTE> picture = texturePixels(source, c);
+        ASSERT_FALSE(picture.empty());
+        const glm::vec2 want = chromaticity(picture, {});
+        const float withPicture = glm::distance(chromaticity(textured, model), want);
+        const float without = glm::distance(chromaticity(bare, model), want);
+        EXPECT_LT(withPicture, without) << "the model takes the picture's colours";
+        EXPECT_LT(hueApart(chromaticity(textured, model), want), 25.0f) << "the model takes the picture's hue";
+    }
+    std::filesystem::remove_all(dir);
+}
+
 TEST(CaptureTool, CatalogueHasOnePicturePerExhibitAndEscapesItsCaptions)
 {
     if (!std::getenv("DISPLAY"))

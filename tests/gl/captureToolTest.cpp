@@ -18,6 +18,7 @@ extern "C" {
 #include <algorithm>
 #include <csignal>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -450,14 +451,16 @@ TEST(CaptureTool, ThreeBrightLightsLookBrightNotWhite)
         double white;       // the share of pixels whose every channel is 245 or above
         double medianGrey;  // of the luminance, 0 to 1
     };
-    auto capture = [&](const char* name, const std::string& exposure, const char* time) {
+    auto capture = [&](const char* name, const std::string& exposure, int seconds) {
         const std::filesystem::path hall = dir / name;
         std::filesystem::create_directories(hall / "out");
         std::ofstream(hall / "exhibition.json") << "{" << exposure << room << "}";
-        const ToolRun run = runTool(PINAKORA_CAPTURE, {"--hall", hall.string(), "--at", time, "--step", "1", "--size",
-                                                       "480x270", "--out", (hall / "out").string()}, true);
+        const ToolRun run = runTool(PINAKORA_CAPTURE, {"--hall", hall.string(), "--at", std::to_string(seconds), "--step",
+                                                       "1", "--size", "480x270", "--out", (hall / "out").string()}, true);
         EXPECT_EQ(run.status, 0) << run.err;
-        const std::string png = (hall / "out" / ("frame-00" + std::string(time) + ".000s.png")).string();
+        char frame[40];
+        std::snprintf(frame, sizeof frame, "frame-%08.3fs.png", static_cast<double>(seconds));
+        const std::string png = (hall / "out" / frame).string();
         FIBITMAP* bitmap = FreeImage_Load(FIF_PNG, png.c_str(), PNG_DEFAULT);
         if (!bitmap) {
             ADD_FAILURE() << png << " was not written";
@@ -481,10 +484,10 @@ TEST(CaptureTool, ThreeBrightLightsLookBrightNotWhite)
         std::nth_element(greys.begin(), greys.begin() + static_cast<long>(greys.size() / 2), greys.end());
         return Shown{static_cast<double>(white) / static_cast<double>(width * height), greys[greys.size() / 2]};
     };
-    const Shown exposed = capture("auto", "", "33");
+    const Shown exposed = capture("auto", "", 33);
     EXPECT_LE(exposed.white, 0.05) << "a bright room shows its walls, not white";
     EXPECT_GE(exposed.medianGrey, 0.25) << "and is not dark either";
-    const Shown plain = capture("off", R"("exposure": "off",)", "33");
+    const Shown plain = capture("off", R"("exposure": "off",)", 1);
     EXPECT_GE(plain.white, 0.2) << "the room is one the fixed exposure washes out";
     std::filesystem::remove_all(dir);
 }

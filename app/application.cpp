@@ -89,10 +89,13 @@ void showHall(Application& application, HallDescription description)
     const int lights = static_cast<int>(description.lights.size());
     const int reflecting = reflectingCount(description);
     Renderer& renderer = application.renderer;
-    if (renderer.programs.lightCount != lights) {
+    const bool toneMapped = description.exposure.mode != ExposureMode::Off;
+    if (renderer.programs.lightCount != lights || renderer.programs.toneMapped != toneMapped) {
         releaseShaderPrograms(renderer.programs);
-        buildShaderPrograms(renderer.programs, lights);
+        buildShaderPrograms(renderer.programs, lights, toneMapped);
     }
+    renderer.exposure.setting = description.exposure;
+    renderer.exposure.restart = true;
     RenderTargets& targets = renderer.targets;
     if (static_cast<int>(targets.shadowCubeMaps.size()) != lights ||
         static_cast<int>(targets.environmentCubeMaps.size()) != reflecting) {
@@ -112,6 +115,7 @@ void showHall(Application& application, HallDescription description)
 void runFrame(double dt)
 {
     advanceClock(dt);
+    defaultRenderer().exposure.frameSeconds = dt;
     processInput();
     processMouse();
     double x = 0.0, y = 0.0;

@@ -139,7 +139,11 @@ void buildScene()
 // that is about to be built.
 void buildShaderPrograms()
 {
-    buildShaderPrograms(application.renderer.programs, static_cast<int>(application.description.lights.size()));
+    const Exposure& exposure = application.description.exposure;
+    application.renderer.exposure.setting = exposure;
+    application.renderer.exposure.restart = true;
+    buildShaderPrograms(application.renderer.programs, static_cast<int>(application.description.lights.size()),
+                        exposure.mode != ExposureMode::Off);
 }
 
 void createRenderTargets()

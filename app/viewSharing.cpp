@@ -79,6 +79,8 @@ void openView(const ViewLink& link)
         spinExhibits(application.hall, steps[i]);
         application.renderer.environmentRefreshPending = !application.renderer.environmentRefreshPending;
     }
+    // The exposure starts afresh at what the view shows.
+    application.renderer.exposure.restart = true;
     for (size_t i = drawnFrom; i < steps.size(); ++i) {
         if (i + 1 == steps.size())
             applyViewLink(link, application.view);

@@ -84,14 +84,27 @@ std::string shaderPrelude()
     return shaderPrelude(2);
 }
 
-void buildShaderPrograms(ShaderPrograms& p, int lightCount)
+void buildShaderPrograms(ShaderPrograms& p, int lightCount, bool toneMapped)
 {
     releaseShaderPrograms(p);
     const int n = std::clamp(lightCount, 1, maxLightSlots);
     p.lightCount = n;
-    p.genericTexture = buildLitProgram(p.directory, n, "/genericTextureShader", false);
-    p.reflectingTexture = buildLitProgram(p.directory, n, "/reflectingTextureShader", true);
-    p.normalMapTexture = buildLitProgram(p.directory, n, "/normalMapTextureShader", false);
+    p.toneMapped = toneMapped;
+    const std::string tone = toneMapped ? "#define TONE_MAP\n" : "";
+    p.genericTexture = buildLitProgram(p.directory, n, "/genericTextureShader", false, tone);
+    p.reflectingTexture = buildLitProgram(p.directory, n, "/reflectingTextureShader", true, tone);
+    p.normalMapTexture = buildLitProgram(p.directory, n, "/normalMapTextureShader", false, tone);
+    if (toneMapped) {
+        // The exposure texture's unit is told once: no pass binds another there.
+        for (ShaderProgram* lit : {p.genericTexture, p.reflectingTexture, p.normalMapTexture}) {
+            if (lit->program == 0)
+                continue;
+            lit->use();
+            glUniform1i(lit->getUniformLocation("exposureTexture"), ExposureTextureUnit);
+        }
+        glUseProgram(0);
+        p.exposure = buildProgram(p.directory, n, "/exposureShader", true);
+    }
 
     p.shadowTexture = buildProgram(p.directory, n, "/shadowTextureShader", false);
     UniformLocations& s = p.shadowTexture->locations;
@@ -113,7 +126,7 @@ void buildShaderPrograms(ShaderPrograms& p, int lightCount)
     p.dof = buildProgram(p.directory, n, "/dofShader", true);
     p.dofBlur = buildProgram(p.directory, n, "/dofShader", true, "#define DOF_BLUR\n");
 
-    const std::string capture = "#define ENVIRONMENT_CAPTURE\n";
+    const std::string capture = "#define ENVIRONMENT_CAPTURE\n" + tone;
     p.genericCapture = buildLitProgram(p.directory, n, "/genericTextureShader", false, capture);
     p.reflectingCapture = buildLitProgram(p.directory, n, "/reflectingTextureShader", true, capture);
     p.normalMapCapture = buildLitProgram(p.directory, n, "/normalMapTextureShader", false, capture);
@@ -136,7 +149,7 @@ void releaseShaderPrograms(ShaderPrograms& p)
     ShaderProgram** all[] = {&p.genericTexture, &p.reflectingTexture, &p.normalMapTexture, &p.shadowTexture,
                              &p.framebuffer,    &p.bloom,             &p.dof,              &p.genericCapture,
                              &p.reflectingCapture, &p.normalMapCapture, &p.bloomHalo,     &p.dofBlur,
-                             &p.framebufferStretch, &p.presentFallback};
+                             &p.framebufferStretch, &p.presentFallback, &p.exposure};
     for (ShaderProgram** program : all) {
         if (*program) {
             (*program)->release();

@@ -4,6 +4,10 @@
 // them all (a renderer owns it); the named pointers (genericTextureShader ...) refer to the default set.
 #include "programs/shaderProgram.h"
 
+// The unit the tone-mapped lit programs read the exposure texture on, past the scene
+// pass's own (its pictures, and a shadow map per light from unit 3).
+constexpr GLint ExposureTextureUnit = 3 + maxLightSlots;
+
 struct ShaderPrograms {
     ShaderProgram* genericTexture = nullptr;
     ShaderProgram* reflectingTexture = nullptr;
@@ -27,10 +31,16 @@ struct ShaderPrograms {
     // A plain copy built from text in the code when "/framebufferShader" fails to build, so
     // the window still shows the picture; null otherwise.
     ShaderProgram* presentFallback = nullptr;
+    // The automatic exposure's one-texel measure ("/exposureShader"); built only with the
+    // tone-mapped lit programs, null otherwise.
+    ShaderProgram* exposure = nullptr;
 
     GLuint screenQuad = 0;  // vertex array of the two clockwise triangles covering clip space
     GLuint screenQuadBuffers[3] = {0, 0, 0};
     int lightCount = 0;  // the lit programs declare this many lights (LIGHT_COUNT)
+    // The lit programs expose by the exposure texture and bend the highlights (TONE_MAP):
+    // an exhibition's exposure other than "off".
+    bool toneMapped = false;
     // Folder and prefix the program names are appended to ("shaders" + "/genericTextureShader").
     std::string directory = "shaders";
 
@@ -61,8 +71,9 @@ std::string shaderPrelude(int lightCount);
 std::string shaderPrelude();
 
 // Builds every program with `lightCount` lights (1 to maxLightSlots) into `programs`, whose
-// earlier programs, if any, are released first, and wires the models against them.
-void buildShaderPrograms(ShaderPrograms& programs, int lightCount);
+// earlier programs, if any, are released first, and wires the models against them;
+// `toneMapped`: the lit programs' TONE_MAP builds and the exposure measure.
+void buildShaderPrograms(ShaderPrograms& programs, int lightCount, bool toneMapped = false);
 // The default set, for the default hall's lights (defined with the renderer).
 void buildShaderPrograms();
 // Deletes every program and the quad; call while the context is still there.

@@ -171,6 +171,23 @@ bool passedOnUnfiltered(const View& view, bool built, GLenum fromAttachment)
     return true;
 }
 
+// How the frame's lit programs expose: Off unless they were built tone-mapped. A
+// tone-mapped frame gets its exposure targets (a fixed exposure written into them) and
+// the current one bound for the scene pass.
+ExposureMode exposureOfFrame(Renderer& renderer)
+{
+    if (!renderer.programs.toneMapped)
+        return ExposureMode::Off;
+    ExposureState& exposure = renderer.exposure;
+    createExposureTargets(exposure);
+    const ExposureMode mode =
+        exposure.setting.mode == ExposureMode::Fixed ? ExposureMode::Fixed : ExposureMode::Automatic;
+    if (mode == ExposureMode::Fixed && exposure.restart)
+        writeFixedExposure(exposure);
+    bindExposure(exposure, true);
+    return mode;
+}
+
 } // namespace
 
 void renderFrame(Renderer& renderer, const Hall& hall, const View& shownView)
@@ -192,9 +209,20 @@ void renderFrame(Renderer& renderer, const Hall& hall, const View& shownView)
     if (drawFramebufferComplete()) {
         clearSceneTargets(targets);
         drawIntoSceneColor(targets, 0);
+        const ExposureMode exposure = exposureOfFrame(renderer);
         {
             PassScope timing(renderer.timing, FramePass::Scene);
+            // Restarted, the automatic exposure is measured from the scene drawn once
+            // beforehand, so that this very frame shows it.
+            if (exposure == ExposureMode::Automatic && renderer.exposure.restart) {
+                renderScene(renderer, hall, view.camera);
+                measureExposure(renderer, 1.0f, true);
+                renderer.exposure.restart = false;
+                bindExposure(renderer.exposure, true);
+            }
             renderScene(renderer, hall, view.camera);
+            if (exposure != ExposureMode::Off)
+                bindExposure(renderer.exposure, false);
         }
         drawIntoSceneColor(targets, 1);
         {
@@ -205,6 +233,13 @@ void renderFrame(Renderer& renderer, const Hall& hall, const View& shownView)
         {
             PassScope timing(renderer.timing, FramePass::DepthOfField);
             renderDepthOfField(renderer, view);
+        }
+        // The next frame's exposure, from this one's picture: the bloom (or else the depth
+        // of field) has made its mipmaps.
+        if (exposure == ExposureMode::Automatic) {
+            const ShaderPrograms& p = renderer.programs;
+            const bool mipsMade = p.bloom->program != 0 || (p.dof->program != 0 && p.dofBlur->program != 0);
+            measureExposure(renderer, exposureAdaptation(renderer.exposure.frameSeconds), !mipsMade);
         }
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);

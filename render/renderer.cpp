@@ -16,6 +16,7 @@ void releaseRenderer(Renderer& renderer)
 {
     releaseShaderPrograms(renderer.programs);
     releaseRenderTargets(renderer.targets);
+    releaseExposureTargets(renderer.exposure);
     releaseTextOverlay(renderer.text);
 }
 

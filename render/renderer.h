@@ -4,6 +4,7 @@
 // once a frame is presented. releaseRenderer() deletes all of it while the context is
 // still there; the destructor never calls GL.
 #include "programs/programs.h"
+#include "render/autoExposure.h"
 #include "render/passTimer.h"
 #include "render/renderTargets.h"
 #include "render/textOverlay.h"
@@ -26,6 +27,8 @@ struct Renderer {
     double scale = 1.0;
     int presentedWidth = 0;
     int presentedHeight = 0;
+    // The hall's exposure, for the tone-mapped lit programs.
+    ExposureState exposure;
 
     Renderer() = default;
     Renderer(const Renderer&) = delete;

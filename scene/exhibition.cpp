@@ -14,6 +14,9 @@ using nlohmann::json;
 namespace {
 
 const glm::vec4 one(1.0f);
+// A matte material's highlight when it names no `specular`: a third of the light's, so
+// that walls and plinths under several lights show a sheen rather than a glare.
+const glm::vec4 matteSpecular(0.3f, 0.3f, 0.3f, 1.0f);
 constexpr unsigned int whiteTexture = 5;  // white.jpg: a colour alone shows as it is
 
 struct Pending {
@@ -38,6 +41,19 @@ unsigned int givenFields(const JsonObject& m)
     given |= m.has("specular") ? givenSpecular : 0u;
     given |= m.has("shininess") ? givenExponent : 0u;
     return given;
+}
+
+// A number of stops (±10) brighter than the fixed exposure, "auto" (the default) or "off".
+Exposure readExposure(const JsonObject& top)
+{
+    const json& value = top.at("exposure");
+    if (!top.has("exposure") || value == "auto")
+        return {ExposureMode::Automatic, 0.0f};
+    if (value == "off")
+        return {ExposureMode::Off, 0.0f};
+    if (!value.is_number())
+        failField("exposure", value, "an exposure", "a number of stops, \"auto\" or \"off\"");
+    return {ExposureMode::Fixed, static_cast<float>(checkedNumber(value, "exposure", {-10.0, 10.0}, "an exposure"))};
 }
 
 class Reader {
@@ -172,7 +188,7 @@ Pending Reader::shaped(const json& value, const std::string& path, const char* w
     MaterialRow& material = made.material;
     if (kind == "matte") {
         readMaps(m, row.texture, row.normalMap, row.specularMap, whiteTexture);
-        material = {colour, colour, one, 16.0f};
+        material = {colour, colour, matteSpecular, 16.0f};
     } else if (kind == "mirror" || kind == "glass") {
         // Each reflecting exhibit gets an environment map made from its centre; a fixture or
         // one part among others would get none and draw as a flat glowing panel.
@@ -359,7 +375,7 @@ void Reader::readExhibit(const json& value, const std::string& path, int index)
 void Reader::read(const json& document)
 {
     const JsonObject top = object(document, "", "an exhibition",
-                                  {"format", "title", "room", "lights", "exhibits", "tour", "spin"});
+                                  {"format", "title", "room", "lights", "exhibits", "tour", "spin", "exposure"});
     if (!top.has("format"))
         throw FieldError("format: missing; want \"pinakora-exhibition/1\"");
     if (top.at("format") != "pinakora-exhibition/1")
@@ -367,6 +383,7 @@ void Reader::read(const json& document)
     HallDescription& hall = out.hall;
     hall.title = top.text("title", "", limits.maxStringBytes, "a title");
     hall.spinDegreesPerSecond = static_cast<float>(top.number("spin", 0.0, {-3600.0, 3600.0}, "a spin"));
+    hall.exposure = readExposure(top);
     if (!top.has("room"))
         throw FieldError("room: missing; want at least its \"size\"");
     readRoom(object(top.at("room"), "room", "a room", {"size", "model", "scale", "walls", "floor", "fixtures"}));

@@ -90,6 +90,16 @@ struct Caption {
     std::string title, maker, date, text, alt;
 };
 
+// How the lit picture is exposed. Off: the fixed exposure and curve the built-in hall was
+// made with. Fixed: `stops` brighter (or darker, below 0) than that, with the soft
+// highlight shoulder. Automatic: the shoulder, and an exposure that follows what the
+// picture shows.
+enum class ExposureMode { Off, Fixed, Automatic };
+struct Exposure {
+    ExposureMode mode = ExposureMode::Off;
+    float stops = 0.0f;
+};
+
 struct HallDescription {
     std::vector<MaterialRow> materials;
     std::vector<ObjectRow> objects;  // in creation order, which is the order ids are given in
@@ -102,6 +112,7 @@ struct HallDescription {
     glm::vec3 roomSize{0.0f};
     SurfaceMaps walls, floor;
     std::vector<Caption> captions;  // by exhibit; empty titles where none is given
+    Exposure exposure;  // an exhibition's is Automatic unless it says
 };
 
 // The hall the viewer shows by default: the room, the floor, thirteen pedestals with

@@ -22,6 +22,14 @@ const float shoulder = 0.15;
 const float shoulderGain = 1.15;
 const float glowThreshold = 1.5;
 const float glowRange = 12.0;
+// TONE_MAP builds (an exhibition's exposure) expose by the factor the vertex stage read
+// from the exposure texture and bend the highlights with exposure.glsl's shoulder.
+#ifdef TONE_MAP
+#include "exposure.glsl"
+#ifndef ENVIRONMENT_CAPTURE
+flat in float exposureScale;
+#endif
+#endif
 
 // A software rasterizer pays every power, division and square root per pixel, so the
 // curves below are built from square roots and products: c^2.2 to within 0.2% above
@@ -151,6 +159,32 @@ vec3 storageEncode(vec3 c)
 }
 #endif
 
+#ifdef TONE_MAP
+#ifdef ENVIRONMENT_CAPTURE
+// A captured face keeps the light at the fixed exposure in x / (1 + x), which
+// decodeStored undoes: the mirrors show lamps and bright walls as bright as they are,
+// whatever the frame's exposure.
+vec4 encodeOutput(vec3 linearColor)
+{
+    vec3 exposed = linearColor * exposure;
+    return vec4(storageEncode(exposed / (1.0 + exposed)), 0.0);
+}
+#else
+vec4 encodeOutput(vec3 linearColor)
+{
+    vec3 exposed = linearColor * exposureScale;
+    float peak = max(exposed.r, max(exposed.g, exposed.b));
+    float glow = clamp((peak - glowThreshold) * (1.0 / glowRange), 0.0, 1.0);
+    return vec4(storageEncode(toneCurve(exposed)), glow);
+}
+#endif
+
+vec3 decodeStored(vec4 texel)
+{
+    vec3 t = texel.rgb * texel.rgb;
+    return t / max(1.0 - t, vec3(1.0 / 128.0)) * (1.0 / exposure);
+}
+#else
 vec4 encodeOutput(vec3 linearColor)
 {
     vec3 exposed = linearColor * exposure;
@@ -167,3 +201,4 @@ vec3 decodeStored(vec4 texel)
 {
     return texel.rgb * texel.rgb * (1.0 / exposure) * (1.0 + glowRange * texel.a);
 }
+#endif

@@ -20,6 +20,13 @@ out vec3 worldPosition;
 out vec3 worldNormal;
 out vec2 texCoord;
 
+// The hall's exposure, one texel the frame keeps up to date, read once per vertex.
+#if defined(TONE_MAP) && !defined(ENVIRONMENT_CAPTURE)
+#include "exposure.glsl"
+uniform sampler2D exposureTexture;
+flat out float exposureScale;
+#endif
+
 #ifdef ENVIRONMENT_CAPTURE
 #include "lightTerms.glsl"
 out vec3 capturedAmbient;
@@ -67,6 +74,9 @@ void main()
     worldBitangent = mat3(modelMatrix) * in_bitangent;
 #endif
     texCoord = in_texCoord;
+#if defined(TONE_MAP) && !defined(ENVIRONMENT_CAPTURE)
+    exposureScale = exp2(decodeExposure(texelFetch(exposureTexture, ivec2(0, 0), 0)));
+#endif
 #ifdef ENVIRONMENT_CAPTURE
     lightVertex(worldPosition, normalize(worldNormal));
 #endif

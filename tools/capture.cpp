@@ -91,7 +91,9 @@ int writeCatalogue(const std::string& folder)
         camera.eye = guide.views[e].eye;
         camera.target = guide.views[e].target;
         updateBasis(camera);
-        // The second frame has every surrounding's map drawn from this one's scene.
+        // The second frame has every surrounding's map drawn from this one's scene; the
+        // exposure is measured afresh for each picture.
+        application.renderer.exposure.restart = true;
         runFrame(0.0);
         runFrame(0.0);
         char name[40];

@@ -3,8 +3,9 @@
 // would mean exit 1), surroundings they cannot work in end them with 1 and a line saying
 // why, a closed or broken console costs no frame, an interrupted video leaves nothing,
 // and a video of the tour decodes to the frames the PNG capture writes for the same times,
-// the tour's captions burnt into both as subtitles; and models of others' making show the
-// pictures their own materials name.
+// the tour's captions burnt into both as subtitles; models of others' making show the
+// pictures their own materials name; an exhibition under three bright lights is captured
+// bright but not white.
 #include "assets/assetFiles.h"
 #include "assets/textures.h"
 #include "render/frameCapture.h"
@@ -20,6 +21,7 @@ extern "C" {
 #include <algorithm>
 #include <csignal>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <glm/glm.hpp>
 #include <glm/gtc/constants.hpp>
@@ -596,6 +598,75 @@ TEST(CaptureTool, CatalogueHasOnePicturePerExhibitAndEscapesItsCaptions)
     EXPECT_NE(html.find("<title>Pots &amp; &lt;pans&gt;: catalogue</title>"), std::string::npos);
     EXPECT_NE(html.find("<h2>Exhibit 2</h2>"), std::string::npos) << "a title where the file gives none";
     EXPECT_EQ(html.find("<script"), std::string::npos);
+    std::filesystem::remove_all(dir);
+}
+
+// The room of the exhibition format's documentation under three white lights: exposed
+// automatically, its walls and floor keep their texture (few pixels white, the middle grey
+// well up); with the exposure off, as the built-in hall is drawn, much of it turns white.
+TEST(CaptureTool, ThreeBrightLightsLookBrightNotWhite)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "needs a display (the test command runs under Xvfb)";
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("pinakora-bright-" + std::to_string(::getpid()));
+    const std::string room = R"(
+      "format": "pinakora-exhibition/1",
+      "room": { "size": [3000, 900, 2400],
+                "walls": { "texture": "pinakora:textures/white.jpg", "normalMap": "pinakora:textures/paving05n.jpg",
+                           "specularMap": "pinakora:textures/paving05s.jpg" },
+                "floor": { "texture": "pinakora:textures/brick13.jpg" } },
+      "lights": [ { "position": [0, 800, 0], "color": [1, 1, 1] },
+                  { "position": [900, 600, 400], "color": [1, 1, 1], "orbit": { "radius": 500, "seconds": 20 } },
+                  { "position": [-900, 600, -400], "color": [1, 1, 1] } ],
+      "exhibits": [
+        { "model": "pinakora:models/figure.obj", "position": [0, 0, -600], "height": 120, "rotation": [0, 30, 0],
+          "pedestal": { "size": [100, 110, 100], "texture": "pinakora:textures/marble.jpg" },
+          "material": { "texture": "pinakora:textures/metal06.jpg", "shininess": 40 } },
+        { "model": "pinakora:models/teapot.obj", "position": [600, 0, 0], "scale": 2.5, "material": { "kind": "mirror" } } ],
+      "tour": [ { "eye": [0, 300, 1800], "target": [0, 100, 0], "seconds": 6 }, { "exhibit": 0, "seconds": 8 } ])";
+    struct Shown {
+        double white;       // the share of pixels whose every channel is 245 or above
+        double medianGrey;  // of the luminance, 0 to 1
+    };
+    auto capture = [&](const char* name, const std::string& exposure, int seconds) {
+        const std::filesystem::path hall = dir / name;
+        std::filesystem::create_directories(hall / "out");
+        std::ofstream(hall / "exhibition.json") << "{" << exposure << room << "}";
+        const ToolRun run = runTool(PINAKORA_CAPTURE, {"--hall", hall.string(), "--at", std::to_string(seconds), "--step",
+                                                       "1", "--size", "480x270", "--out", (hall / "out").string()}, true);
+        EXPECT_EQ(run.status, 0) << run.err;
+        char frame[40];
+        std::snprintf(frame, sizeof frame, "frame-%08.3fs.png", static_cast<double>(seconds));
+        const std::string png = (hall / "out" / frame).string();
+        FIBITMAP* bitmap = FreeImage_Load(FIF_PNG, png.c_str(), PNG_DEFAULT);
+        if (!bitmap) {
+            ADD_FAILURE() << png << " was not written";
+            return Shown{1.0, 0.0};
+        }
+        FIBITMAP* rgb = FreeImage_ConvertTo24Bits(bitmap);
+        FreeImage_Unload(bitmap);
+        const unsigned width = FreeImage_GetWidth(rgb), height = FreeImage_GetHeight(rgb);
+        std::vector<double> greys;
+        size_t white = 0;
+        for (unsigned y = 0; y < height; ++y) {
+            const BYTE* row = FreeImage_GetScanLine(rgb, static_cast<int>(y));
+            for (unsigned x = 0; x < width; ++x) {
+                const BYTE* p = row + 3 * x;
+                const int b = p[FI_RGBA_BLUE], g = p[FI_RGBA_GREEN], r = p[FI_RGBA_RED];
+                white += r >= 245 && g >= 245 && b >= 245 ? 1 : 0;
+                greys.push_back((0.2126 * r + 0.7152 * g + 0.0722 * b) / 255.0);
+            }
+        }
+        FreeImage_Unload(rgb);
+        std::nth_element(greys.begin(), greys.begin() + static_cast<long>(greys.size() / 2), greys.end());
+        return Shown{static_cast<double>(white) / static_cast<double>(width * height), greys[greys.size() / 2]};
+    };
+    const Shown exposed = capture("auto", "", 33);
+    EXPECT_LE(exposed.white, 0.05) << "a bright room shows its walls, not white";
+    EXPECT_GE(exposed.medianGrey, 0.25) << "and is not dark either";
+    const Shown plain = capture("off", R"("exposure": "off",)", 1);
+    EXPECT_GE(plain.white, 0.2) << "the room is one the fixed exposure washes out";
     std::filesystem::remove_all(dir);
 }
 

@@ -156,6 +156,8 @@ std::vector<BadExhibition> badExhibitions()
          "exhibits[0].material.color[1]: -0.5 is not a colour component; want a number of at least 0"},
         {"unknown kind", exhibition(bust + R"(, "material": {"kind": "chrome"}})"),
          "exhibits[0].material.kind: \"chrome\" is not a material kind; want \"matte\", \"mirror\" or \"glass\""},
+        {"exposure neither stops nor a word", exhibition(bust + "}", R"([{"position": [0, 800, 0]}])", R"(, "exposure": "bright")"),
+         "exposure: \"bright\" is not an exposure; want a number of stops, \"auto\" or \"off\""},
         {"unknown key", exhibition(bust + R"(, "heigth": 120})"),
          "exhibits[0]: unknown key \"heigth\" (did you mean \"height\"?)", true},
         {"unknown key far from any", exhibition(bust + R"(, "weight": 120, "zzz": 1})"),
@@ -282,6 +284,9 @@ TEST(Exhibition, TheCoreFieldsLandInTheDescription)
     EXPECT_EQ(blue.point, glm::vec3(0, 300, 600));
     EXPECT_EQ(blue.texture, 5u) << "a colour alone is drawn on the white picture";
     EXPECT_EQ(hall.materials[static_cast<size_t>(blue.material)].diffuse, glm::vec4(0, 0, 1, 1));
+    EXPECT_EQ(hall.materials[static_cast<size_t>(blue.material)].specular, glm::vec4(0.3f, 0.3f, 0.3f, 1))
+        << "a matte material naming no specular shines softly";
+    EXPECT_EQ(hall.exposure.mode, ExposureMode::Automatic) << "an exhibition is exposed automatically by default";
     EXPECT_EQ(hall.objects[4].role, ObjectRole::Lamp);
     EXPECT_EQ(hall.objects[4].point, glm::vec3(0, 800, 0));
 

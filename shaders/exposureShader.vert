@@ -1,0 +1,2 @@
+#version 330 core
+#include "screenQuad.glsl"

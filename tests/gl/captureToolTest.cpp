@@ -392,7 +392,7 @@ struct TexturedModel {
     const char* folder;               // under /usr/share/assimp/models
     std::vector<const char*> files;   // copied into the exhibition's models/
     const char* model;
-    const char* texture;              // the file deleted for the bare twin; empty: embedded
+    const char* texture;              // the picture compared with (the bare twin loses all its pictures); empty: embedded
     const char* texturedKey;          // embedded: this text of the model blanked to the same length instead
 };
 
@@ -500,7 +500,12 @@ TEST(CaptureTool, ModelsShowTheirOwnTextures)
                 std::filesystem::copy_file(source / file, hall / "models" / file);
             if (std::string(variant) == "bare") {
                 if (*c.texture) {
-                    std::filesystem::remove(hall / "models" / c.texture);
+                    // Every picture the model names goes, not only the one compared with.
+                    for (const char* file : c.files) {
+                        const std::string kind = std::filesystem::path(file).extension().string();
+                        if (kind == ".jpg" || kind == ".png" || kind == ".tga")
+                            std::filesystem::remove(hall / "models" / file);
+                    }
                 } else {
                     std::string bytes = slurp((hall / "models" / c.model).string());
                     const size_t at = bytes.find(c.texturedKey);

@@ -351,7 +351,8 @@ ModelImport importModelFile(const std::string& path, const std::string& root, bo
     importer.SetIOHandler(files);  // the importer owns it from here
     const aiScene* scene = importer.ReadFile(path, importFlags(smoothNormals));
     const ModelImport result = finishImport(scene, importer, *files, allMeshes, model, problem);
-    if (!scene)
+    // Running out of memory says nothing of the file: it is named as such by the caller.
+    if (!scene && problem != "std::bad_alloc")
         problem = importFailure(path, problem);
     return result;
 }

@@ -104,17 +104,17 @@ void sendMaterial(const ShaderProgram& program, const Material& m)
     glUniform1f(l.material.specularExponent, m.specularExponent);
 }
 
+void sendObjectMatrices(const ShaderProgram& program, const EngineObject& object)
+{
+    const glm::mat3 normalMatrix = glm::mat3(glm::transpose(glm::inverse(object.modelMatrix)));
+    glUniformMatrix4fv(program.locations.modelMatrix, 1, GL_FALSE, glm::value_ptr(object.modelMatrix));
+    glUniformMatrix3fv(program.locations.normalMatrix, 1, GL_FALSE, glm::value_ptr(normalMatrix));
+}
+
 void sendObjectUniforms(const ShaderProgram& program, const EngineObject& object)
 {
-    const UniformLocations& l = program.locations;
-    const glm::mat3 normalMatrix = glm::mat3(glm::transpose(glm::inverse(object.modelMatrix)));
-    glUniformMatrix4fv(l.modelMatrix, 1, GL_FALSE, glm::value_ptr(object.modelMatrix));
-    glUniformMatrix3fv(l.normalMatrix, 1, GL_FALSE, glm::value_ptr(normalMatrix));
-    const Material& m = *object.material;
-    glUniform4fv(l.material.ambientColor, 1, glm::value_ptr(m.ambientColor));
-    glUniform4fv(l.material.diffuseColor, 1, glm::value_ptr(m.diffuseColor));
-    glUniform4fv(l.material.specularColor, 1, glm::value_ptr(m.specularColor));
-    glUniform1f(l.material.specularExponent, m.specularExponent);
+    sendObjectMatrices(program, object);
+    sendMaterial(program, *object.material);
 }
 
 bool isNormalMapped(const EngineObject& object)
@@ -122,16 +122,24 @@ bool isNormalMapped(const EngineObject& object)
     return object.normalMap && object.specularMap;
 }
 
+// The picture on its unit, and the normal and specular maps on theirs where both are given;
+// the colour unit is left active.
+void bindMaps(const Texture& texture, const Texture* normalMap, const Texture* specularMap)
+{
+    if (normalMap && specularMap) {
+        glActiveTexture(GL_TEXTURE0 + NormalMapUnit);
+        glBindTexture(GL_TEXTURE_2D, normalMap->id);
+        glActiveTexture(GL_TEXTURE0 + SpecularMapUnit);
+        glBindTexture(GL_TEXTURE_2D, specularMap->id);
+    }
+    glActiveTexture(GL_TEXTURE0 + ColorTextureUnit);
+    glBindTexture(GL_TEXTURE_2D, texture.id);
+}
+
 void drawNormalMapped(const ShaderProgram& program, const EngineObject& object, const SceneDraw& draw)
 {
     sendObjectUniforms(program, object);
-    glActiveTexture(GL_TEXTURE0 + ColorTextureUnit);
-    glBindTexture(GL_TEXTURE_2D, object.texture->id);
-    glActiveTexture(GL_TEXTURE0 + NormalMapUnit);
-    glBindTexture(GL_TEXTURE_2D, object.normalMap->id);
-    glActiveTexture(GL_TEXTURE0 + SpecularMapUnit);
-    glBindTexture(GL_TEXTURE_2D, object.specularMap->id);
-    glActiveTexture(GL_TEXTURE0 + ColorTextureUnit);
+    bindMaps(*object.texture, object.normalMap, object.specularMap);
     drawModel(object, draw.projectionView, draw.fineMeshes);
 }
 
@@ -161,21 +169,12 @@ void drawParts(const ShaderProgram& program, const EngineObject& object, const S
             part.count > model.indexCount - std::min(part.first, model.indexCount))
             continue;
         if (!begun) {
-            const glm::mat3 normalMatrix = glm::mat3(glm::transpose(glm::inverse(object.modelMatrix)));
-            glUniformMatrix4fv(program.locations.modelMatrix, 1, GL_FALSE, glm::value_ptr(object.modelMatrix));
-            glUniformMatrix3fv(program.locations.normalMatrix, 1, GL_FALSE, glm::value_ptr(normalMatrix));
+            sendObjectMatrices(program, object);
             glBindVertexArray(model.vertexArray);
             begun = true;
         }
         sendMaterial(program, *part.material);
-        if (normalMapped) {
-            glActiveTexture(GL_TEXTURE0 + NormalMapUnit);
-            glBindTexture(GL_TEXTURE_2D, part.normalMap->id);
-            glActiveTexture(GL_TEXTURE0 + SpecularMapUnit);
-            glBindTexture(GL_TEXTURE_2D, part.specularMap->id);
-        }
-        glActiveTexture(GL_TEXTURE0 + ColorTextureUnit);
-        glBindTexture(GL_TEXTURE_2D, part.texture->id);
+        bindMaps(*part.texture, normalMapped ? part.normalMap : nullptr, part.specularMap);
         glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(part.count), GL_UNSIGNED_INT,
                        reinterpret_cast<const void*>(static_cast<uintptr_t>(part.first) * sizeof(GLuint)));
     }

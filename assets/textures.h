@@ -1,7 +1,8 @@
 #pragma once
 // The 27 images of the hall, and any an exhibition names: JPEG or PNG files read with
 // FreeImage, TGA or BMP files with stb_image, into mipmapped, repeating, anisotropically
-// filtered 2D textures, held under their keys by the loader of an Assets. The names without an Assets act on defaultAssets() (assets/assets.h).
+// filtered 2D textures, held under their keys by the loader of an Assets. The names
+// without an Assets act on defaultAssets() (assets/assets.h).
 #include "base/glApi.h"
 
 #include <FreeImage.h>

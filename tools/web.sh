@@ -8,8 +8,9 @@
 # shows it): its exhibition.json and images as they are, its models as the desktop
 # imports them (packMeshes --hall).
 # The desktop build's packMeshes writes the meshes the browser reads (it has no model
-# importer); emcc compiles the same sources as the desktop, with the web entry point and
-# the web loaders in place of main.cpp, Assimp and FreeImage.
+# importer); CMake with Emscripten's toolchain (emcmake) compiles the same sources as the
+# desktop, with the web entry point and the web loaders in place of main.cpp, Assimp and
+# FreeImage.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -44,73 +45,30 @@ fi
 bash tools/setup.sh >/dev/null
 
 out=build-web
-mkdir -p "$out/obj" "$out/include" "$out/data/res/models"
-# Only the header-only libraries the sources name: all of /usr/include would hide the
-# web's own C library headers.
-ln -sfn /usr/include/glm "$out/include/glm"
-ln -sfn /usr/include/stb "$out/include/stb"
-ln -sfn /usr/include/nlohmann "$out/include/nlohmann"
-./build/packMeshes "$out/data/res/models/meshes.pack" res/models >/dev/null
-rm -rf "$out/data/halls"
-hallFiles=()
+declare -A named=()
 for hall in "${halls[@]}"; do
     name=$(basename "$hall")
     if ! [[ "$name" =~ ^[A-Za-z0-9_-][A-Za-z0-9._-]*$ ]]; then
         echo "--hall $hall: ?hall= takes only letters, digits, '.', '_' and '-' in a folder's name" >&2
         exit 2
     fi
-    if [ -e "$out/data/halls/$name" ]; then
+    if [ -n "${named[$name]+x}" ]; then
         echo "--hall $hall: a second exhibition named $name; the page tells them apart by folder name" >&2
         exit 2
     fi
-    ./build/packMeshes --hall "$hall" "$out/data/halls/$name" >/dev/null
-    hallFiles+=(--preload-file "$out/data/halls/$name@/halls/$name")
+    named[$name]=1
 done
 
-# Debian's emcc finds its JavaScript modules (acorn...) only there.
-export NODE_PATH=/usr/share/nodejs
-flags=(-O2 -std=c++17 -Wall -Wextra -DGLM_FORCE_CTOR_INIT -DGLFW_INCLUDE_NONE
-       -I. -Iassets/web -I"$out/include")
-# The exhibition reader reports a bad file by throwing and catching: its sources (all
-# that include the JSON parser) catch, with WebAssembly's own exceptions (40 kB of
-# WebAssembly where Emscripten's JavaScript ones cost 130 kB); the rest keep them off.
-catching=(app/exhibitionLoading.cpp app/webMain.cpp scene/exhibition.cpp scene/exhibitionFiles.cpp
-          scene/exhibitionTour.cpp scene/jsonFields.cpp)
-catchFlag=-fwasm-exceptions
-catchingPattern=" ${catching[*]} "
-sources=(app/webMain.cpp $(ls base/*.cpp app/*.cpp navigation/*.cpp assets/*.cpp programs/*.cpp scene/*.cpp render/*.cpp |
-         grep -v -e '^app/main.cpp$' -e '^app/webMain.cpp$' -e '^render/frameCapture.cpp$'))
-
-# Each source compiled when it or any header is newer than its object (or the flags
-# changed), two at a time.
-newestHeader=$(ls -t $(find base app assets navigation programs render scene -name '*.h') | head -1)
-stamp="${flags[*]} $catchFlag: ${catching[*]}"
-[ "$(cat "$out/obj/flags" 2>/dev/null)" = "$stamp" ] || rm -f "$out"/obj/*.o
-stale=()
-for src in "${sources[@]}"; do
-    obj="$out/obj/${src//\//_}.o"
-    if [ ! -f "$obj" ] || [ "$src" -nt "$obj" ] || [ "$newestHeader" -nt "$obj" ]; then
-        stale+=("$src")
-    fi
-done
-if [ ${#stale[@]} -gt 0 ]; then
-    echo "Compiling ${#stale[@]} sources for the web"
-    printf '%s\n' "${stale[@]}" |
-        xargs -P2 -I{} sh -c 'src="{}"; obj="'"$out"'/obj/$(echo "$src" | tr / _).o"
-            case "'"$catchingPattern"'" in *" $src "*) more='"$catchFlag"' ;; *) more= ;; esac
-            emcc '"${flags[*]}"' $more -c "$src" -o "$obj"'
-fi
-echo "$stamp" >"$out/obj/flags"
-objects=()
-for src in "${sources[@]}"; do objects+=("$out/obj/${src//\//_}.o"); done
-
-emcc -O2 "$catchFlag" "${objects[@]}" -o "$out/pinakora.js" \
-    -sUSE_GLFW=3 -sUSE_WEBGL2=1 -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2 -sFULL_ES3=1 \
-    -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=64MB \
-    --preload-file "$out/data/res/models/meshes.pack@/res/models/meshes.pack" \
-    --preload-file res/textures@/res/textures \
-    --preload-file res/fonts@/res/fonts --preload-file shaders@/shaders ${hallFiles[@]+"${hallFiles[@]}"}
-cp app/webPage.html "$out/index.html"
+# CMake with Emscripten's toolchain builds the page (see CMakeLists.txt) and packs its data,
+# each part again only when what it is made of changed. Its progress lines are left out.
+hallList=$(IFS=';'; echo "${halls[*]}")
+mkdir -p "$out"
+emcmake cmake -S . -B "$out" -DPINAKORA_PACK_MESHES="$PWD/build/packMeshes" \
+    -DPINAKORA_WEB_HALLS="$hallList" >"$out/build.log" 2>&1 || { cat "$out/build.log" >&2; exit 1; }
+cmake --build "$out" -j2 2>&1 | tee "$out/build.log" |
+    { grep -v -e '^\[ *[0-9]*%\] ' -e '^Consolidate compiler generated dependencies' || true; }
+compiled=$(grep -c 'Building CXX object' "$out/build.log" || true)
+[ "$compiled" -eq 0 ] || echo "Compiled $compiled sources for the web"
 
 total=0
 for f in index.html pinakora.js pinakora.wasm pinakora.data; do

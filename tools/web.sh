@@ -60,13 +60,15 @@ for hall in "${halls[@]}"; do
 done
 
 # CMake with Emscripten's toolchain builds the page (see CMakeLists.txt) and packs its data,
-# each part again only when what it is made of changed. Its progress lines are left out.
+# each part again only when what it is made of changed. Its progress lines and the packer's
+# counts are left out.
 hallList=$(IFS=';'; echo "${halls[*]}")
 mkdir -p "$out"
 emcmake cmake -S . -B "$out" -DPINAKORA_PACK_MESHES="$PWD/build/packMeshes" \
     -DPINAKORA_WEB_HALLS="$hallList" >"$out/build.log" 2>&1 || { cat "$out/build.log" >&2; exit 1; }
 cmake --build "$out" -j2 2>&1 | tee "$out/build.log" |
-    { grep -v -e '^\[ *[0-9]*%\] ' -e '^Consolidate compiler generated dependencies' || true; }
+    { grep -v -e '^\[ *[0-9]*%\] ' -e '^Consolidate compiler generated dependencies' \
+               -e ': [0-9]* models, [0-9]* vertices$' || true; }
 compiled=$(grep -c 'Building CXX object' "$out/build.log" || true)
 [ "$compiled" -eq 0 ] || echo "Compiled $compiled sources for the web"
 

@@ -26,6 +26,7 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -212,13 +213,19 @@ int main(int argc, char** argv)
     for (const std::string& line : problems)
         report(line);
     RunSettings& settings = run.loop.settings;
-    settings = {"", options.viewGiven, options.view, options.scale, options.captions, options.fixedClock, options.step};
-    // The exhibition the page was built with under /halls/NAME, read before start-up.
+    settings.viewGiven = options.viewGiven;
+    settings.view = options.view;
+    settings.scale = options.scale;
+    settings.captions = options.captions;
+    settings.fixedClock = options.fixedClock;
+    settings.step = options.step;
+    // The exhibition the page was built with (tools/web.sh --hall), read before start-up.
+    const std::string folder = "/halls/" + options.hall;
     std::string error;
-    if (!options.hall.empty() && !std::filesystem::is_directory("/halls/" + options.hall))
+    if (!options.hall.empty() && !std::filesystem::is_directory(folder))
         report("Ignoring the page parameter hall: this page holds no exhibition " + options.hall);
     else if (!options.hall.empty())
-        settings.hall = "/halls/" + options.hall;
+        settings.hall = folder;
     if (!readRunHall(settings, error))
         report(error + " (the built-in hall is shown)");
     const std::string mismatch = runViewMismatch(settings);

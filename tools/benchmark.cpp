@@ -191,7 +191,8 @@ struct Result {
     long peakRssKb = 0;
 };
 
-// The exhibition of --hall is read into the run before any child starts.
+// The run's settings. The exhibition of --hall is read into the default application before
+// any child starts, so every child starts from it.
 RunLoop run;
 
 std::vector<std::pair<std::string, double>> startupSteps;

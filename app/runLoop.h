@@ -14,7 +14,6 @@
 #include "render/renderScale.h"
 
 #include <string>
-#include <vector>
 
 // What a front's options ask of the run.
 struct RunSettings {
@@ -39,6 +38,8 @@ FixedClock fixedClockOf(const RunSettings& settings);
 long frameAt(const FixedClock& clock, double t);
 double timeOfFrame(const FixedClock& clock, long frame);
 
+// What the run keeps beside the default application: its settings, the fixed clock and
+// where it stops, the FPS line of a live clock, the fingers on a touch screen.
 struct RunLoop {
     RunSettings settings;
     FixedClock clock;

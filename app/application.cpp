@@ -1,26 +1,18 @@
 #include "app/application.h"
 
 #include "base/frameClock.h"
-#include "base/glCapabilities.h"
-#include "app/exhibitionLoading.h"
-#include "app/window.h"
+#include "app/exhibitionAssets.h"
 #include "assets/assets.h"
 #include "assets/models.h"
 #include "assets/textures.h"
 #include "navigation/camera.h"
-#include "navigation/keyboard.h"
-#include "navigation/mouse.h"
 #include "navigation/tour.h"
 #include "programs/programs.h"
 #include "render/frame.h"
 #include "render/renderer.h"
-#include "scene/animation.h"
-#include "scene/captions.h"
 #include "scene/composition.h"
 #include "scene/tourPlaces.h"
 
-#include <FreeImage.h>
-#include <GLFW/glfw3.h>
 #include "base/glApi.h"
 
 namespace {
@@ -63,12 +55,11 @@ void initApplication()
     stepDone("models");
     TextureLoader::getInstance();
     loadTextures();
-    loadExhibitionFiles(defaultApplication());
+    loadExhibitionFiles(defaultAssets(), defaultApplication().description);
     stepDone("textures");
     initCamera();
-    defaultRenderer().afterPresent = swapAndPollEvents;
     buildShaderPrograms();
-    uploadExhibitionModels(defaultApplication());
+    uploadExhibitionModels(defaultAssets(), defaultPrograms());
     stepDone("programs");
     createRenderTargets();
     stepDone("render targets");
@@ -112,29 +103,6 @@ void showHall(Application& application, HallDescription description)
     application.tour.step = -1;
 }
 
-void runFrame(double dt)
-{
-    advanceClock(dt);
-    defaultRenderer().exposure.frameSeconds = dt;
-    processInput();
-    processMouse();
-    double x = 0.0, y = 0.0;
-    if (takeClick(defaultMouse(), x, y))
-        clickAt(x, y);
-    updateGuide();
-    Application& application = defaultApplication();
-    application.view.panel = joinLines(guidePanelLines(application.guide, application.description));
-    animateScene();
-    const TourCaptions captions = application.tourCaptions;
-    const bool cues = captions == TourCaptions::On ||
-                      (captions == TourCaptions::WhenNamed && tourNamesExhibits(application.description.tour));
-    application.view.cue = cues ? joinLines(runningCueLines(application.runningCues, application.description,
-                                                            application.tour, application.view.camera,
-                                                            application.clock.totalTime, application.hall.exhibitSpheres))
-                                : std::string();
-    renderFrame();
-}
-
 bool resizeView(Application& application, int width, int height)
 {
     View& view = application.view;
@@ -158,25 +126,4 @@ void timeFrame(Application& application, double frameMs)
 {
     if (application.autoScaling && adjustScale(application.autoScale, frameMs))
         application.renderer.scale = application.autoScale.scale;
-}
-
-bool openHidden(int width, int height)
-{
-    if (!glfwInit())
-        return false;
-    GLFWwindow* window = openViewerWindow(width, height);
-    if (!window)
-        return false;
-    FreeImage_Initialise(FALSE);
-    checkGLCapabilities();
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    return true;
-}
-
-bool startHidden(int width, int height)
-{
-    if (!openHidden(width, height))
-        return false;
-    initApplication();
-    return true;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The application: every owner the viewer runs on (clock, view, tour, input, hall),
-// start-up in its fixed order and the body of one frame, shared by the viewer and the
-// tools that drive the real frame with a clock of their own. The no-argument names
-// reach the default application.
+// start-up in its fixed order, and the changes made between frames (another hall, a new
+// view size, the render scale). The run loop (app/runLoop.h) steps its frames. The
+// no-argument names reach the default application.
 #include "assets/assets.h"
 #include "base/frameClock.h"
 #include "navigation/guide.h"
@@ -62,9 +62,6 @@ extern void (*&startupStepDone)(const char* step);
 // while the context is still current: before glfwTerminate.
 void releaseApplication();
 
-// One frame with the given time step: clock, keyboard, mouse, scene animation, frame.
-void runFrame(double dt);
-
 // Replaces the hall shown with one built from `description`: the old hall goes, the
 // programs are rebuilt when the number of lights changes, the shadow and environment maps
 // are made anew when the number of lights or reflecting objects does, and the tour takes
@@ -80,11 +77,3 @@ bool resizeView(Application& application, int width, int height);
 void useRenderScale(Application& application, const RenderScaleOption& option);
 // Tells the automatic render scale how long a frame took; nothing when it is off.
 void timeFrame(Application& application, double frameMs);
-
-// Everything the viewer does before its first frame, on a hidden window of the given
-// size: for tools and tests that drive the real frame with a fixed clock. False when no
-// window can be opened.
-bool startHidden(int width, int height);
-// The first half of startHidden: window, context and driver check, no resources yet,
-// so a tool can still refuse a size the driver cannot render.
-bool openHidden(int width, int height);

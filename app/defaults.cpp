@@ -4,7 +4,7 @@
 #include "app/application.h"
 #include "app/window.h"
 #include "render/renderer.h"
-#include "scene/animation.h"
+#include "app/runLoop.h"
 #include "scene/composition.h"
 
 namespace {
@@ -119,12 +119,6 @@ bool onGuideKey(int key, bool shift)
 {
     return onGuideKey(application.guide, camera, application.tour, key, shift, totalTime);
 }
-void clickAt(double x, double y)
-{
-    const double ratio = application.mouse.pixelRatio;
-    const int exhibit = pickExhibit(application.guide.spheres, camera, screenWidth, screenHeight, x * ratio, y * ratio);
-    visitExhibit(application.guide, camera, application.tour, exhibit, totalTime);
-}
 void updateGuide() { updateGuide(application.guide, camera, application.tour, totalTime); }
 
 void advanceClock(double dt) { advanceClock(application.clock, dt); }
@@ -151,10 +145,4 @@ void createRenderTargets()
     createRenderTargets(application.renderer.targets, screenWidth, screenHeight,
                         static_cast<int>(application.description.lights.size()),
                         reflectingCount(application.description));
-}
-
-void animateScene()
-{
-    animateScene(application.renderer, application.hall, application.tour, application.view.camera,
-                 application.clock);
 }

@@ -1,47 +1,14 @@
 #include "app/exhibitionLoading.h"
 
 #include "app/application.h"
+#include "app/exhibitionAssets.h"
 #include "assets/assets.h"
-#include "assets/modelTextures.h"
-#include "assets/models.h"
-#include "assets/textures.h"
-#include "programs/modelInputs.h"
 
 #include <iostream>
 
 static_assert(firstModelKey == firstTextureKey, "one key range is dropped for both");
 
 namespace {
-
-bool usesTexture(const ObjectRow& row, unsigned int key)
-{
-    return row.texture == key || row.normalMap == key || row.specularMap == key;
-}
-
-bool usesTexture(const SurfaceMaps& maps, unsigned int key)
-{
-    return maps.texture == key || maps.normalMap == key || maps.specularMap == key;
-}
-
-std::string modelUser(const HallDescription& hall, short key)
-{
-    for (const ObjectRow& row : hall.objects)
-        if (row.model == key)
-            return objectUser(row);
-    return "";
-}
-
-std::string textureUser(const HallDescription& hall, unsigned int key)
-{
-    for (const ObjectRow& row : hall.objects)
-        if (usesTexture(row, key))
-            return objectUser(row);
-    if (usesTexture(hall.walls, key))
-        return "room.walls";
-    if (usesTexture(hall.floor, key))
-        return "room.floor";
-    return "";
-}
 
 void takeFiles(Application& application, Exhibition& exhibition, const std::string& path)
 {
@@ -70,35 +37,19 @@ void useExhibition(Application& application, Exhibition exhibition, const std::s
     application.description = std::move(exhibition.hall);
 }
 
-void loadExhibitionFiles(Application& application)
+bool useHallFrom(Application& application, const std::string& path, std::string& error)
 {
-    Assets& assets = application.assets;
-    if (assets.exhibitionFolder.empty())
-        return;
-    const HallDescription& hall = application.description;
-    loadModelsFrom(assets, assets.exhibitionFolder, assets.exhibitionModelFiles,
-                   [&hall](short key) { return modelUser(hall, key); });
-    for (const TextureFile& file : assets.exhibitionTextureFiles)
-        loadTexture(assets, assets.exhibitionFolder + "/" + file.file, file.key, GL_BGR, GL_RGB,
-                    textureUser(hall, static_cast<unsigned int>(file.key)));
-    // The models' own pictures take the keys after the exhibition's.
-    loadModelTextures(assets, assets.exhibitionFolder, assets.exhibitionModelFiles, assets.exhibitionTextureFiles,
-                      static_cast<short>(firstTextureKey + assets.exhibitionTextureFiles.size()),
-                      [&hall](short key) { return modelUser(hall, key); });
-}
-
-void uploadExhibitionModels(Application& application)
-{
-    ShaderPrograms& programs = application.renderer.programs;
-    // The lit programs share their attribute locations; the bump-mapped one reads them all.
-    ShaderProgram* program = programs.normalMapTexture && programs.normalMapTexture->program
-                                 ? programs.normalMapTexture
-                                 : programs.genericTexture;
-    if (!program)
-        return;
-    for (const ModelFile& file : application.assets.exhibitionModelFiles)
-        if (ModelData* model = getModel(application.assets, file.key); model && model->vertexArray == 0)
-            uploadModel(*model, *program);
+    if (path.empty())
+        return true;
+    Exhibition exhibition = readExhibition(path);
+    for (const std::string& warning : exhibition.warnings)
+        std::cerr << warning << std::endl;
+    if (!exhibition.error.empty()) {
+        error = exhibition.error;
+        return false;
+    }
+    useExhibition(application, std::move(exhibition), path);
+    return true;
 }
 
 bool openExhibition(Application& application, const std::string& path)
@@ -113,8 +64,8 @@ bool openExhibition(Application& application, const std::string& path)
     const std::string title = exhibition.hall.title;
     HallDescription& description = application.description;
     description = std::move(exhibition.hall);
-    loadExhibitionFiles(application);
-    uploadExhibitionModels(application);
+    loadExhibitionFiles(application.assets, description);
+    uploadExhibitionModels(application.assets, application.renderer.programs);
     showHall(application, std::move(description));
     application.renderer.environmentRefreshPending = true;
     std::cout << "Showing " << (title.empty() ? std::string("the exhibition") : "\"" + title + "\"") << " from "
@@ -129,15 +80,4 @@ bool openDroppedPaths(Application& application, const std::vector<std::string>& 
     for (size_t i = 1; i < paths.size(); ++i)
         std::cerr << "Dropped " << paths[i] << " left unopened: one exhibition is shown at a time." << std::endl;
     return openExhibition(application, paths[0]);
-}
-
-bool useHallOption(Application& application, const std::string& path)
-{
-    if (path.empty())
-        return true;
-    Exhibition exhibition = readExhibition(path);
-    if (!reportExhibition(exhibition))
-        return false;
-    useExhibition(application, std::move(exhibition), path);
-    return true;
 }

@@ -13,11 +13,9 @@
 #include "app/exhibitionCheck.h"
 #include "app/exhibitionLoading.h"
 #include "app/folderWatch.h"
-#include "base/frameClock.h"
-#include "base/glCapabilities.h"
-#include "app/viewSharing.h"
+#include "app/runLoop.h"
 #include "app/window.h"
-#include "render/renderer.h"
+#include "base/glCapabilities.h"
 
 #include <FreeImage.h>
 #include <GLFW/glfw3.h>
@@ -40,10 +38,18 @@ int main(int argc, char** argv)
     if (!options.check.empty())
         return checkExhibition(options.check, std::cout, std::cerr);
 
-    if (!useHallOption(defaultApplication(), options.hall))
+    RunLoop run;
+    run.settings.hall = options.hall;
+    run.settings.viewGiven = options.viewGiven;
+    run.settings.view = options.view;
+    run.settings.scale = options.scale;
+    run.settings.captions = options.captions ? 1 : -1;
+    if (!readRunHall(run.settings, error)) {
+        std::cerr << error << std::endl;
         return 2;
-    const std::string mismatch = viewLinkMismatch(options.view, defaultApplication().description.tour);
-    if (options.viewGiven && !mismatch.empty()) {
+    }
+    const std::string mismatch = runViewMismatch(run.settings);
+    if (!mismatch.empty()) {
         std::cerr << "pinakora: --view: " << mismatch << std::endl;
         return 2;
     }
@@ -74,24 +80,19 @@ int main(int argc, char** argv)
     glfwSetWindowTitle(window, "Pinakora");
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
 
-    bool running = true;
     double previousTime = glfwGetTime();
-    FrameRateCounter frameRate;
-
-    initApplication();
+    startRun(run);
     if (options.viewGiven) {
         openView(options.view);
         previousTime = glfwGetTime();
     }
 
     Application& application = defaultApplication();
-    useRenderScale(application, options.scale);
-    application.tourCaptions = options.captions ? TourCaptions::On : TourCaptions::WhenNamed;
     FolderWatch watch;
     if (options.watch)
         watchFolder(watch, application.assets.exhibitionFolder, glfwGetTime());
     if (windowIsOpen()) {
-        while (running) {
+        for (bool running = true; running; running = windowIsOpen()) {
             std::vector<std::string> dropped;
             dropped.swap(application.droppedPaths);
             bool opened = openDroppedPaths(application, dropped);
@@ -111,13 +112,7 @@ int main(int argc, char** argv)
                 glfwGetFramebufferSize(window, &width, &height);
                 resizeView(application, width, height);
             }
-            timeFrame(application, dt * 1000.0);
-            if (options.scale.given)
-                frameRate.scale = application.renderer.scale;
-            frameRate.addTime(dt);
-            runFrame(dt);
-            frameRate.endFrame(std::cout);
-            running = running && windowIsOpen();
+            runLiveFrame(run, dt);
         }
     }
     releaseApplication();

@@ -1,53 +1,26 @@
-// Pinakora in the browser: opens the canvas's WebGL 2 context, builds the hall and lets
-// the browser drive the frame loop. The page hands its URL parameters over as name-value
-// arguments (?t=8&step=1&size=960x540 gives t 8 step 1 size 960x540):
-//
-//   size WxH     the canvas's size instead of the window's
-//   t seconds    draw the frames of a fixed clock up to that tour time, as the capture
-//                tool does, and stop; otherwise the tour runs on the browser's clock
-//   step seconds the fixed clock's step (default 1)
-//   hall NAME    the exhibition of that folder's name that the page was built with
-//                (tools/web.sh --hall DIR puts it under /halls/NAME); otherwise the
-//                built-in hall
-//   view TEXT    (the page passes #view=TEXT as this) open that view link, as
-//                pinakora --view does; with t, the fixed clock counts from it (t=0: the
-//                view's own frame)
-//   scale F      draw the hall at that fraction of the canvas (0.25 to 1), or auto:
-//                the fraction that holds a frame within 33 ms
-//   captions 0|1 the tour's caption as subtitles while it runs, off or on; by default
-//                on when the exhibition's tour names its exhibits, but not with t
-//
-// Without size, the canvas follows the window and its device pixel ratio (up to 2).
-//
-// The page hands its canvas's touches to pageTouch() below; with a fixed clock, the frame
-// drawn stays to be looked around: a move redraws it at the same time. A lone tap picks
-// the exhibit under it as a click does, a frame or so after the double-tap time.
-//
-// The page's exhibit list and panel are real HTML: the page gets the exhibits' titles
-// once (Module.showExhibits) and the guide's panel whenever it changes (Module.showPanel);
-// a list entry calls pageVisit(). Tab in the canvas steps through the exhibits; past the
-// last one (pageTabLeaves) the page lets focus move on to the list.
-//
-// They pass capture's checks; a bad one is named in the console and the page's status box
-// and the default takes its place.
-#include "app/application.h"
+// Pinakora in the browser: the page's front over the shared run loop (app/runLoop.h). It
+// opens the canvas's WebGL 2 context, sizes the canvas (the size parameter, else the
+// window times its device pixel ratio, up to 2, following it), runs the loop on the
+// browser's clock or, with t, on the fixed clock up to that time (the frame then stays to
+// be looked around: a move redraws it at the same time), and connects the page: its URL
+// parameters come as name-value arguments (?t=8&step=1&size=960x540 gives t 8 step 1 size
+// 960x540; size, t, step, hall NAME under /halls/, view from #view=, scale, captions, as
+// the README's "In the browser" says; a bad one is named in the console and the page's
+// status box and left at its default), its canvas's touches (pageTouch), its exhibit list
+// (Module.showExhibits once, pageVisit from an entry, pageTabLeaves for Tab past the last
+// exhibit) and its live region (Module.showPanel whenever the guide's panel changes).
 #include "app/commandLine.h"
-#include "app/exhibitionLoading.h"
-#include "base/frameClock.h"
+#include "app/runLoop.h"
+#include "app/window.h"
 #include "base/glApi.h"
 #include "base/glCapabilities.h"
-#include "app/viewSharing.h"
-#include "app/window.h"
-#include "navigation/mouse.h"
 #include "navigation/guide.h"
-#include "navigation/touch.h"
+#include "navigation/mouse.h"
 #include "scene/captions.h"
 
 #include <GLFW/glfw3.h>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <emscripten.h>
 #include <emscripten/html5.h>
 #include <filesystem>
@@ -57,61 +30,28 @@
 
 namespace {
 
+// The page's own state around the shared run loop.
 struct WebRun {
-    bool fixedClock = false;
-    double step = 1.0;
-    long frames = 0;
-    long framesLeft = 0;
+    RunLoop loop;
     double previousTime = 0.0;
-    bool viewGiven = false;
     bool viewPending = false;  // opened on the first frame
-    ViewLink view;
-    FrameRateCounter frameRate;
-    bool followsWindow = false;
+    bool followsWindow = true;
     int windowWidth = 0;  // the window's CSS size and ratio the canvas was last fitted to
     int windowHeight = 0;
     double pixelRatio = 0.0;
-    Touch touch;
-    bool tourRestarted = false;  // by a double tap since the last frame
-    bool visited = false;        // an exhibit of the page's list since the last frame
-    std::string panelShown;      // the guide's panel as the page shows it
+    std::string panelShown;  // the guide's panel as the page shows it
 };
 
 WebRun run;
 
-// The frame's own time, as capture names its files: the first whole step reaching t.
-double fixedClockTime()
+// A fixed-clock frame is drawn. WebGL draws in another process: reading a pixel back waits
+// until the frame is done, so the line (screenshots are taken on it) comes after the picture.
+void sayDrawn(const char* after)
 {
-    const double start = run.viewGiven ? run.view.time : 0.0;
-    return start + static_cast<double>(run.frames) * run.step;
-}
-
-// The fixed clock's last frame is drawn: say so (the loop stays for moves after it).
-void finishFixedClock()
-{
-    // WebGL draws in another process: reading a pixel back waits until the frame is
-    // done, so the line below (screenshots are taken on it) comes after the picture.
     unsigned char pixel[4];
     glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-    std::cout << "Frame at " << fixedClockTime() << " s drawn." << std::endl;
+    std::cout << "Frame at " << timeOfFrame(run.loop.clock, run.loop.stopFrame) << " s drawn" << after << std::endl;
 }
-
-// After the fixed clock's frame: a move or a restarted tour draws it again, the scene's
-// time standing still.
-void redrawAfterInput()
-{
-    if (!mouseHasMotion(defaultApplication().mouse) && !run.tourRestarted && !run.visited)
-        return;
-    run.tourRestarted = false;
-    run.visited = false;
-    runFrame(0.0);
-    unsigned char pixel[4];
-    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-    std::cout << "Frame at " << fixedClockTime() << " s drawn again after a move."
-              << std::endl;
-}
-
-void followWindow();
 
 // The guide's panel into the page's live region, when it changed.
 void showPanel()
@@ -129,9 +69,8 @@ void listExhibits()
 {
     const Application& application = defaultApplication();
     std::string text;
-    for (size_t e = 0; e < application.guide.views.size(); ++e)
-        if (application.guide.spheres[e].w > 0.0f)
-            text += std::to_string(e) + "\t" + exhibitCaption(application.description, static_cast<int>(e)).title + "\n";
+    for (const int e : visitableExhibits(application.guide))
+        text += std::to_string(e) + "\t" + exhibitCaption(application.description, e).title + "\n";
     EM_ASM({ if (Module.showExhibits) Module.showExhibits(UTF8ToString($0)); }, text.c_str());
 }
 
@@ -142,69 +81,6 @@ double bufferPixelsPerCssPixel()
         var box = Module.canvas.getBoundingClientRect();
         return box.width > 0 ? Module.canvas.width / box.width : 1;
     });
-}
-
-// The guide goes to the exhibit. The fixed clock's frame stands still, so there the glide
-// is ended at once, at the view, and the frame drawn again.
-void visit(int exhibit)
-{
-    Application& application = defaultApplication();
-    Camera& camera = application.view.camera;
-    const double now = application.clock.totalTime;
-    if (!visitExhibit(application.guide, camera, application.tour, exhibit, now))
-        return;
-    if (run.fixedClock && run.framesLeft <= 0) {
-        updateGuide(application.guide, camera, application.tour, now + guideGlideSeconds);
-        run.visited = true;
-    }
-}
-
-// A tap that no second one followed picks the exhibit under it (touches are in CSS pixels,
-// on the same clock as emscripten_get_now).
-void pickTapped()
-{
-    double x = 0.0, y = 0.0;
-    if (!takeTap(run.touch, emscripten_get_now() / 1000.0, x, y))
-        return;
-    const Application& application = defaultApplication();
-    const double ratio = bufferPixelsPerCssPixel();
-    visit(pickExhibit(application.guide.spheres, application.view.camera, screenWidth, screenHeight, x * ratio,
-                      y * ratio));
-}
-
-void frame()
-{
-    pickTapped();
-    showPanel();
-    if (run.viewPending) {
-        run.viewPending = false;
-        openView(run.view);
-        run.previousTime = emscripten_get_now() / 1000.0;
-        if (run.fixedClock && run.framesLeft == 0)
-            finishFixedClock();
-        return;
-    }
-    if (run.fixedClock) {
-        if (run.framesLeft <= 0) {
-            redrawAfterInput();
-            return;
-        }
-        runFrame(run.step);
-        if (--run.framesLeft <= 0)
-            finishFixedClock();
-        return;
-    }
-    const double now = emscripten_get_now() / 1000.0;
-    const double dt = now - run.previousTime;
-    run.previousTime = now;
-    if (run.followsWindow)
-        followWindow();
-    timeFrame(defaultApplication(), dt * 1000.0);
-    if (run.frameRate.scale > 0.0)
-        run.frameRate.scale = defaultRenderer().scale;
-    run.frameRate.addTime(dt);
-    runFrame(dt);
-    run.frameRate.endFrame(std::cout);
 }
 
 // A line for the console and the page's status box, which keeps it in view.
@@ -219,14 +95,6 @@ void report(const std::string& line)
     }, line.c_str());
 }
 
-// Why the browser refused the context, as the page heard it.
-std::string contextError()
-{
-    char why[256] = "";
-    EM_ASM({ stringToUTF8(Module.contextError || 'it gave no reason', $0, $1); }, why, sizeof why);
-    return why;
-}
-
 // Gives the canvas that size and returns, in it, the drawing buffer the browser made:
 // smaller than asked when the browser cannot afford it (WebGL shrinks, it does not fail).
 void resizeCanvas(int& width, int& height)
@@ -236,15 +104,35 @@ void resizeCanvas(int& width, int& height)
     height = EM_ASM_INT({ return Module.ctx.drawingBufferHeight; });
 }
 
-void fitCanvasToWindow(int& width, int& height);
+// Fits the canvas to the window: a drawing buffer of the window's CSS size times its device
+// pixel ratio, capped at 2 (beyond that a phone would draw over twice the pixels for a
+// difference hardly seen), within the driver's limit. True when the window changed since.
+bool fitCanvasToWindow(int& width, int& height)
+{
+    const int cssWidth = std::max(1, EM_ASM_INT({ return innerWidth; }));
+    const int cssHeight = std::max(1, EM_ASM_INT({ return innerHeight; }));
+    const double ratio = std::clamp(EM_ASM_DOUBLE({ return devicePixelRatio || 1; }), 1.0, 2.0);
+    if (cssWidth == run.windowWidth && cssHeight == run.windowHeight && ratio == run.pixelRatio)
+        return false;
+    run.windowWidth = cssWidth;
+    run.windowHeight = cssHeight;
+    run.pixelRatio = ratio;
+    const int limit = maximumDrawableSize();
+    width = std::clamp(static_cast<int>(std::lround(cssWidth * ratio)), 1, limit);
+    height = std::clamp(static_cast<int>(std::lround(cssHeight * ratio)), 1, limit);
+    const int wanted[2] = {width, height};
+    resizeCanvas(width, height);
+    if (width != wanted[0] || height != wanted[1])
+        resizeCanvas(width, height);  // what the browser gives, so the canvas and its buffer agree
+    return true;
+}
 
 // The canvas's size: the page's size parameter when this browser can draw it, the
 // window's size (within the same limits) otherwise.
 void chooseCanvasSize(const PageOptions& options, int& width, int& height)
 {
-    const int limit = maximumDrawableSize();
     if (options.width > 0) {
-        std::string refusal = driverSizeRefusal("size", options.width, options.height, limit);
+        std::string refusal = driverSizeRefusal("size", options.width, options.height, maximumDrawableSize());
         if (refusal.empty()) {
             width = options.width;
             height = options.height;
@@ -260,85 +148,39 @@ void chooseCanvasSize(const PageOptions& options, int& width, int& height)
         report("Ignoring the page parameter " + refusal);
     }
     fitCanvasToWindow(width, height);
-}
-
-// The window's size in CSS pixels and its device pixel ratio, capped at 2: beyond that a
-// phone would draw over twice the pixels for a difference hardly seen.
-void windowMetrics(int& width, int& height, double& ratio)
-{
-    width = std::max(1, EM_ASM_INT({ return innerWidth; }));
-    height = std::max(1, EM_ASM_INT({ return innerHeight; }));
-    ratio = std::clamp(EM_ASM_DOUBLE({ return devicePixelRatio || 1; }), 1.0, 2.0);
-}
-
-// Fits the canvas to the window: a drawing buffer of the window's size times the ratio
-// (within the driver's limit), shown at the window's CSS size.
-void fitCanvasToWindow(int& width, int& height)
-{
-    const int limit = maximumDrawableSize();
-    windowMetrics(run.windowWidth, run.windowHeight, run.pixelRatio);
-    width = std::clamp(static_cast<int>(std::lround(run.windowWidth * run.pixelRatio)), 1, limit);
-    height = std::clamp(static_cast<int>(std::lround(run.windowHeight * run.pixelRatio)), 1, limit);
-    const int wanted[2] = {width, height};
-    resizeCanvas(width, height);
-    if (width != wanted[0] || height != wanted[1])
-        resizeCanvas(width, height);  // what the browser gives, so the canvas and its buffer agree
     if (run.pixelRatio != 1.0)
         emscripten_set_element_css_size("#canvas", run.windowWidth, run.windowHeight);
 }
 
-// Between frames: a window resized, or moved to a screen of another pixel ratio, gets a
-// canvas of its new size, and the view follows.
-void followWindow()
+void frame()
 {
-    int cssWidth = 0, cssHeight = 0;
-    double ratio = 1.0;
-    windowMetrics(cssWidth, cssHeight, ratio);
-    if (cssWidth == run.windowWidth && cssHeight == run.windowHeight && ratio == run.pixelRatio)
+    pickTapped(run.loop, emscripten_get_now() / 1000.0, bufferPixelsPerCssPixel());
+    showPanel();
+    if (run.viewPending) {
+        run.viewPending = false;
+        openView(run.loop.settings.view);
+        run.previousTime = emscripten_get_now() / 1000.0;
+        if (run.loop.settings.fixedClock && run.loop.framesLeft == 0)
+            sayDrawn(".");
         return;
+    }
+    if (run.loop.settings.fixedClock) {
+        const FixedTick tick = tickFixedClock(run.loop);
+        if (tick == FixedTick::Reached || tick == FixedTick::Redrawn)
+            sayDrawn(tick == FixedTick::Reached ? "." : " again after a move.");
+        return;
+    }
+    const double now = emscripten_get_now() / 1000.0;
+    const double dt = now - run.previousTime;
+    run.previousTime = now;
+    // A window resized, or moved to a screen of another pixel ratio: the canvas and view follow.
     int width = 0, height = 0;
-    fitCanvasToWindow(width, height);
-    emscripten_set_element_css_size("#canvas", run.windowWidth, run.windowHeight);
-    if (resizeView(defaultApplication(), width, height))
-        std::cout << "Canvas " << width << "x" << height << std::endl;
-}
-
-// The exhibition the page asks for in place of the built-in hall, read before start-up as
-// the desktop's --hall; one the page lacks, or with an error, is named and the built-in
-// hall shown.
-void chooseHall(const std::string& name)
-{
-    if (name.empty())
-        return;
-    const std::string folder = "/halls/" + name;
-    if (!std::filesystem::is_directory(folder)) {
-        report("Ignoring the page parameter hall: this page holds no exhibition " + name);
-        return;
+    if (run.followsWindow && fitCanvasToWindow(width, height)) {
+        emscripten_set_element_css_size("#canvas", run.windowWidth, run.windowHeight);
+        if (resizeView(defaultApplication(), width, height))
+            std::cout << "Canvas " << width << "x" << height << std::endl;
     }
-    Exhibition exhibition = readExhibition(folder);
-    for (const std::string& warning : exhibition.warnings)
-        std::cerr << warning << std::endl;
-    if (!exhibition.error.empty()) {
-        report(exhibition.error + " (the built-in hall is shown)");
-        return;
-    }
-    useExhibition(defaultApplication(), std::move(exhibition), folder);
-}
-
-// The view of #view=, opened on the first frame; one whose tour this hall cannot follow is
-// named and the default view shown.
-void chooseView(const PageOptions& options)
-{
-    if (!options.viewGiven)
-        return;
-    const std::string mismatch = viewLinkMismatch(options.view, defaultApplication().description.tour);
-    if (!mismatch.empty()) {
-        report("Ignoring the page parameter view: " + mismatch);
-        return;
-    }
-    run.viewGiven = true;
-    run.viewPending = true;
-    run.view = options.view;
+    runLiveFrame(run.loop, dt);
 }
 
 } // namespace
@@ -347,39 +189,20 @@ void chooseView(const PageOptions& options)
 // CSS pixels from the canvas's corner, at the event's time in seconds.
 extern "C" EMSCRIPTEN_KEEPALIVE void pageTouch(int phase, double id, double x, double y, double seconds)
 {
-    Application& application = defaultApplication();
-    const long finger = static_cast<long>(id);
-    if (phase == 0)
-        onTouchStart(run.touch, finger, x, y, seconds);
-    else if (phase == 1)
-        onTouchMove(run.touch, application.mouse, finger, x, y);
-    else if (phase == 2)
-        run.tourRestarted = onTouchEnd(run.touch, application.tour, finger, x, y, seconds) || run.tourRestarted;
-    else
-        onTouchCancel(run.touch, finger);
+    onTouch(run.loop, phase, static_cast<long>(id), x, y, seconds);
 }
 
 // An entry of the page's exhibit list: the guide goes there.
 extern "C" EMSCRIPTEN_KEEPALIVE void pageVisit(int exhibit)
 {
-    visit(exhibit);
+    visit(run.loop, exhibit);
 }
 
 // Whether Tab (Shift+Tab with `backwards`) in the canvas would go round past the last
 // (first) exhibit: then focus moves on instead, so the canvas holds no keyboard.
 extern "C" EMSCRIPTEN_KEEPALIVE int pageTabLeaves(int backwards)
 {
-    const Guide& guide = defaultApplication().guide;
-    int first = -1, last = -1;
-    for (size_t e = 0; e < guide.views.size(); ++e) {
-        if (guide.spheres[e].w > 0.0f) {
-            last = static_cast<int>(e);
-            first = first < 0 ? last : first;
-        }
-    }
-    if (first < 0)
-        return 1;
-    return backwards ? (guide.exhibit < 0 || guide.exhibit == first) : guide.exhibit == last;
+    return tabWrapsRound(defaultApplication().guide, backwards != 0);
 }
 
 int main(int argc, char** argv)
@@ -389,18 +212,37 @@ int main(int argc, char** argv)
     parsePageOptions(argumentList(argc, argv), options, problems);
     for (const std::string& line : problems)
         report(line);
-    run.fixedClock = options.fixedClock;
-    run.step = options.step;
-    run.followsWindow = true;
-    chooseHall(options.hall);
-    chooseView(options);
+    RunSettings& settings = run.loop.settings;
+    settings.viewGiven = options.viewGiven;
+    settings.view = options.view;
+    settings.scale = options.scale;
+    settings.captions = options.captions;
+    settings.fixedClock = options.fixedClock;
+    settings.step = options.step;
+    // The exhibition the page was built with (tools/web.sh --hall), read before start-up.
+    const std::string folder = "/halls/" + options.hall;
+    std::string error;
+    if (!options.hall.empty() && !std::filesystem::is_directory(folder))
+        report("Ignoring the page parameter hall: this page holds no exhibition " + options.hall);
+    else if (!options.hall.empty())
+        settings.hall = folder;
+    if (!readRunHall(settings, error))
+        report(error + " (the built-in hall is shown)");
+    const std::string mismatch = runViewMismatch(settings);
+    if (!mismatch.empty()) {
+        report("Ignoring the page parameter view: " + mismatch);
+        settings.viewGiven = false;
+    }
+    run.viewPending = settings.viewGiven;
 
     // A large canvas can fail the context outright, and after one failure the browser
     // refuses WebGL to the page: the context is made small and the canvas grows after.
     glfwInit();
     GLFWwindow* window = openViewerWindow(1, 1);
     if (!window) {
-        report("Failed to initialize OpenGL window: the browser made no WebGL 2 context (" + contextError() + ").");
+        char why[256] = "";
+        EM_ASM({ stringToUTF8(Module.contextError || 'it gave no reason', $0, $1); }, why, sizeof why);
+        report("Failed to initialize OpenGL window: the browser made no WebGL 2 context (" + std::string(why) + ").");
         return 1;
     }
     int width = 0, height = 0;
@@ -421,22 +263,9 @@ int main(int argc, char** argv)
     });
     glfwSetWindowTitle(window, "Pinakora");
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    initApplication();
-    useRenderScale(defaultApplication(), options.scale);
-    // The fixed clock's frame stays the plain picture unless the caption is asked for.
-    if (options.captions >= 0)
-        defaultApplication().tourCaptions = options.captions ? TourCaptions::On : TourCaptions::Off;
-    else
-        defaultApplication().tourCaptions = run.fixedClock ? TourCaptions::Off : TourCaptions::WhenNamed;
-    if (options.scale.given)
-        run.frameRate.scale = defaultRenderer().scale;
+    startRun(run.loop, options.at);
     EM_ASM(if (Module.setStatus) Module.setStatus(""););
     listExhibits();
-
-    // Frame n ends at time n * step; the time asked for is drawn by the first frame reaching it.
-    // (parsePageOptions keeps at / step within a whole number of frames a long holds.)
-    run.frames = std::max(run.viewGiven ? 0L : 1L, static_cast<long>(std::ceil(options.at / run.step - 1e-9)));
-    run.framesLeft = run.frames;
     run.previousTime = emscripten_get_now() / 1000.0;
     emscripten_set_main_loop(frame, 0, 1);
     return 0;

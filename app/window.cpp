@@ -7,8 +7,10 @@
 #include "navigation/guide.h"
 #include "navigation/keyboard.h"
 #include "navigation/mouse.h"
+#include "render/renderer.h"
 
 #include "base/glApi.h"
+#include <FreeImage.h>
 #include <GLFW/glfw3.h>
 #include <cstdio>
 #include <iostream>
@@ -50,9 +52,24 @@ GLFWwindow* openViewerWindow(int requestedWidth, int requestedHeight, bool visib
     screenWidth = width;
     screenHeight = height;
     mainWindow = glfwCreateWindow(width, height, "Pinakora", monitor, nullptr);
-    if (mainWindow)
+    if (mainWindow) {
         glfwMakeContextCurrent(mainWindow);
+        defaultRenderer().afterPresent = swapAndPollEvents;
+    }
     return mainWindow;
+}
+
+bool openHidden(int width, int height)
+{
+    if (!glfwInit())
+        return false;
+    GLFWwindow* window = openViewerWindow(width, height);
+    if (!window)
+        return false;
+    FreeImage_Initialise(FALSE);
+    checkGLCapabilities();
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    return true;
 }
 
 void reportWindowFailure()

@@ -13,8 +13,13 @@ extern GLFWwindow*& mainWindow;
 // Opens the 3.3 core window titled "Pinakora": full screen on the primary monitor at its
 // video-mode size when width and height are 0; otherwise a window of that size, hidden
 // (and of that fixed size) unless `visible`, when the window manager may resize it.
-// Sets screenWidth/screenHeight to the requested size. Null when it cannot be opened.
+// Sets screenWidth/screenHeight to the requested size and shows each presented frame
+// on it (the default renderer's afterPresent). Null when it cannot be opened.
 GLFWwindow* openViewerWindow(int width = 0, int height = 0, bool visible = false);
+
+// The tools' hidden window of the given size, its context current and checked, the image
+// library started: what the viewer does before start-up. False when no window can be opened.
+bool openHidden(int width, int height);
 
 // Says why the window could not be opened, once openViewerWindow gave null: without a
 // display "Failed to initialize OpenGL window."; with one, a plain context without

@@ -9,12 +9,6 @@
 
 namespace {
 
-bool visitable(const Guide& guide, int exhibit)
-{
-    return exhibit >= 0 && static_cast<size_t>(exhibit) < guide.views.size() &&
-           static_cast<size_t>(exhibit) < guide.spheres.size() && guide.spheres[static_cast<size_t>(exhibit)].w > 0.0f;
-}
-
 void showPose(Guide& guide, Camera& camera, const glm::vec3& eye, const glm::vec3& target)
 {
     camera.eye = eye;
@@ -33,13 +27,36 @@ int nextExhibit(const Guide& guide, int from, int direction)
         e = direction > 0 ? -1 : count;
     for (int tried = 0; tried < count; ++tried) {
         e = ((e + direction) % count + count) % count;
-        if (visitable(guide, e))
+        if (canVisit(guide, e))
             return e;
     }
     return -1;
 }
 
 }  // namespace
+
+bool canVisit(const Guide& guide, int exhibit)
+{
+    return exhibit >= 0 && static_cast<size_t>(exhibit) < guide.views.size() &&
+           static_cast<size_t>(exhibit) < guide.spheres.size() && guide.spheres[static_cast<size_t>(exhibit)].w > 0.0f;
+}
+
+std::vector<int> visitableExhibits(const Guide& guide)
+{
+    std::vector<int> exhibits;
+    for (size_t e = 0; e < guide.views.size(); ++e)
+        if (canVisit(guide, static_cast<int>(e)))
+            exhibits.push_back(static_cast<int>(e));
+    return exhibits;
+}
+
+bool tabWrapsRound(const Guide& guide, bool backwards)
+{
+    const std::vector<int> exhibits = visitableExhibits(guide);
+    if (exhibits.empty())
+        return true;
+    return backwards ? (guide.exhibit < 0 || guide.exhibit == exhibits.front()) : guide.exhibit == exhibits.back();
+}
 
 void setGuideHall(Guide& guide, std::vector<TourKeyframe> views, std::vector<glm::vec4> spheres)
 {
@@ -50,7 +67,7 @@ void setGuideHall(Guide& guide, std::vector<TourKeyframe> views, std::vector<glm
 
 bool visitExhibit(Guide& guide, Camera& camera, Tour& tour, int exhibit, double now)
 {
-    if (!visitable(guide, exhibit))
+    if (!canVisit(guide, exhibit))
         return false;
     tour.mode = false;
     guide.exhibit = exhibit;
@@ -81,7 +98,7 @@ void updateGuide(Guide& guide, Camera& camera, const Tour& tour, double now)
     if (!guide.gliding)
         return;
     // Someone else has the camera now: it stays where they put it.
-    if (tour.mode || camera.eye != guide.shownEye || camera.target != guide.shownTarget || !visitable(guide, guide.exhibit)) {
+    if (tour.mode || camera.eye != guide.shownEye || camera.target != guide.shownTarget || !canVisit(guide, guide.exhibit)) {
         guide.gliding = false;
         return;
     }

@@ -31,6 +31,15 @@ struct Guide {
     glm::vec3 shownEye{0.0f}, shownTarget{0.0f};  // the pose the glide set last
 };
 
+// Whether `exhibit` has a view and a sphere to visit and pick: the guide's Tab, a click,
+// the page's list and capture's catalogue all go by this.
+bool canVisit(const Guide& guide, int exhibit);
+// The exhibits canVisit allows, in order.
+std::vector<int> visitableExhibits(const Guide& guide);
+// Whether Tab (Shift+Tab with `backwards`) would go round past the last (first) exhibit
+// that can be visited, or there is none to go to.
+bool tabWrapsRound(const Guide& guide, bool backwards);
+
 // Takes a new hall's views and spheres; closes the panel and stops a glide.
 void setGuideHall(Guide& guide, std::vector<TourKeyframe> views, std::vector<glm::vec4> spheres);
 
@@ -55,5 +64,4 @@ int pickExhibit(const std::vector<glm::vec4>& spheres, const Camera& camera, int
 // frame clock.
 Guide& defaultGuide();
 bool onGuideKey(int key, bool shift);
-void clickAt(double x, double y);
 void updateGuide();

@@ -1,9 +1,5 @@
 #include "scene/animation.h"
 
-#include "base/frameClock.h"
-#include "navigation/tour.h"
-#include "render/capturePasses.h"
-#include "render/renderer.h"
 #include "scene/hall.h"
 
 #include <glm/gtc/matrix_transform.hpp>
@@ -126,19 +122,4 @@ void moveLights(double t)
 void spinExhibits(double dt)
 {
     spinExhibits(defaultHall(), dt);
-}
-
-void animateScene(Renderer& renderer, Hall& hall, Tour& tour, Camera& camera, const FrameClock& clock)
-{
-    moveLights(hall, clock.totalTime);
-    renderShadowCubeMaps(renderer, hall);
-    spinExhibits(hall, clock.deltaTime);
-    if (renderer.environmentRefreshPending) {
-        renderer.environmentRefreshPending = false;
-        renderEnvironmentCubeMaps(renderer, hall);
-    } else {
-        renderer.environmentRefreshPending = true;
-    }
-    if (tour.mode)
-        updateTour(tour, camera, clock.totalTime, clock.deltaTime);
 }

@@ -17,7 +17,8 @@
 #include "app/commandLine.h"
 #include "app/console.h"
 #include "app/dataFolders.h"
-#include "app/exhibitionLoading.h"
+#include "app/runLoop.h"
+#include "app/window.h"
 #include "base/glCapabilities.h"
 #include "app/progress.h"
 #include "programs/programs.h"
@@ -190,10 +191,9 @@ struct Result {
     long peakRssKb = 0;
 };
 
-// The exhibition of --hall, read before any child starts; null: the built-in hall.
-const Exhibition* exhibitionToShow = nullptr;
-std::string hallPath;
-RenderScaleOption scaleOption;
+// The run's settings. The exhibition of --hall is read into the default application before
+// any child starts, so every child starts from it.
+RunLoop run;
 
 std::vector<std::pair<std::string, double>> startupSteps;
 Clock::time_point lastStep;
@@ -259,12 +259,9 @@ bool runBenchmark(int frames, int width, int height, double step, bool trivial, 
         glfwTerminate();
         _exit(2);
     }
-    if (exhibitionToShow)
-        useExhibition(defaultApplication(), *exhibitionToShow, hallPath);
-    initApplication();
+    startRun(run);
     defaultView().labels = withLabels;
     result.startup = startupSteps;
-    useRenderScale(defaultApplication(), scaleOption);
     result.lastScaleChange = 0;
 
     Recorder recorder;
@@ -398,10 +395,10 @@ void printTable(const Result& real, const Result* trivial, int frames, int width
             std::printf("  %12.2f", trivial->wallMedian[p] > 0 ? real.wallMedian[p] / trivial->wallMedian[p] : 0.0);
         std::printf("\n");
     }
-    if (scaleOption.given) {
-        std::printf("\nrender scale %s", scaleOption.automatic ? "auto" : "fixed");
-        if (scaleOption.automatic)
-            std::printf(" (target %.0f ms)", scaleOption.targetMs);
+    if (run.settings.scale.given) {
+        std::printf("\nrender scale %s", run.settings.scale.automatic ? "auto" : "fixed");
+        if (run.settings.scale.automatic)
+            std::printf(" (target %.0f ms)", run.settings.scale.targetMs);
         std::printf(": %.2f from frame %d on; whole frame since: wall med %.2f ms, p90 %.2f ms\n", real.finalScale,
                     real.lastScaleChange + 1, real.heldWallMedian, real.heldWallP90);
     }
@@ -426,10 +423,10 @@ void printJson(const Result& real, const Result* trivial, int frames, int width,
                         trivial->wallMedian[p] > 0 ? real.wallMedian[p] / trivial->wallMedian[p] : 0.0);
         std::printf("}");
     }
-    if (scaleOption.given)
+    if (run.settings.scale.given)
         std::printf("}, \"scale\": {\"automatic\": %s, \"targetMs\": %.3f, \"final\": %.3f, \"fromFrame\": %d, "
                     "\"heldWallMedianMs\": %.3f, \"heldWallP90Ms\": %.3f",
-                    scaleOption.automatic ? "true" : "false", scaleOption.targetMs, real.finalScale,
+                    run.settings.scale.automatic ? "true" : "false", run.settings.scale.targetMs, real.finalScale,
                     real.lastScaleChange + 1, real.heldWallMedian, real.heldWallP90);
     std::printf("}, \"startupMs\": {");
     for (size_t i = 0; i < real.startup.size(); ++i)
@@ -457,13 +454,13 @@ int main(int argc, char** argv)
         std::cout << benchmarkHelp();
         return 0;
     }
-    Exhibition exhibition;
-    if (!options.hall.empty()) {
-        exhibition = readExhibition(options.hall);
-        if (!reportExhibition(exhibition))
-            return 2;
-        exhibitionToShow = &exhibition;
-        hallPath = options.hall;
+    run.settings.hall = options.hall;
+    run.settings.scale = options.scale;
+    run.settings.fixedClock = true;
+    run.settings.step = options.step;
+    if (!readRunHall(run.settings, error)) {
+        std::cerr << error << std::endl;
+        return 2;
     }
     if (!findDataFolders("benchmark"))
         return 1;
@@ -471,7 +468,6 @@ int main(int argc, char** argv)
     const double step = options.step;
     const bool json = options.json, ratio = options.trivialRatio;
     settledFrame = options.settle;
-    scaleOption = options.scale;
     withLabels = options.labels;
     Result real{}, trivial{};
     int status = runInChild(frames, width, height, step, false, real);

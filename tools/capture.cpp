@@ -16,12 +16,10 @@
 #include "app/commandLine.h"
 #include "app/console.h"
 #include "app/dataFolders.h"
-#include "app/exhibitionLoading.h"
-#include "base/frameClock.h"
-#include "base/glCapabilities.h"
 #include "app/progress.h"
-#include "app/viewSharing.h"
+#include "app/runLoop.h"
 #include "app/window.h"
+#include "base/glCapabilities.h"
 #include "render/frameCapture.h"
 #include "render/renderer.h"
 #include "scene/captions.h"
@@ -84,9 +82,8 @@ int writeCatalogue(const std::string& folder)
     const Guide& guide = application.guide;
     std::vector<std::pair<int, std::string>> pictures;
     int failures = 0;
-    for (size_t e = 0; e < guide.views.size(); ++e) {
-        if (!(guide.spheres[e].w > 0.0f))
-            continue;
+    for (const int exhibit : visitableExhibits(guide)) {
+        const size_t e = static_cast<size_t>(exhibit);
         Camera& camera = application.view.camera;
         camera.eye = guide.views[e].eye;
         camera.target = guide.views[e].target;
@@ -135,17 +132,24 @@ int main(int argc, char** argv)
         return 0;
     }
     const bool video = !options.video.empty();
-    if (!useHallOption(defaultApplication(), options.hall))
+    RunLoop run;
+    run.settings.hall = options.hall;
+    run.settings.viewGiven = options.viewGiven;
+    run.settings.view = options.view;
+    run.settings.scale.scale = options.scale;
+    run.settings.fixedClock = true;  // the captions asked for are burnt in below, not drawn by the frame
+    run.settings.step = options.step;
+    if (!readRunHall(run.settings, error)) {
+        std::cerr << error << std::endl;
         return 2;
-    const std::string mismatch = viewLinkMismatch(options.view, defaultApplication().description.tour);
-    if (options.viewGiven && !mismatch.empty())
+    }
+    const std::string mismatch = runViewMismatch(run.settings);
+    if (!mismatch.empty())
         return refuse("--view: " + mismatch);
     if (!findDataFolders("capture"))
         return 1;
 
-    // Frame n ends at time n * step; a time is captured at the first frame that reaches it.
-    // From a view, frame 0 is the view's own.
-    const long firstFrame = options.viewGiven ? 0 : 1;
+    const FixedClock clock = fixedClockOf(run.settings);
     std::set<long> captureFrames;
     long lastFrame = 0;
     if (video) {
@@ -158,7 +162,7 @@ int main(int argc, char** argv)
         if (times.empty())
             times.push_back(0.0);
         for (double t : times) {
-            const long frame = std::max(firstFrame, static_cast<long>(std::ceil(t / options.step - 1e-9)));
+            const long frame = frameAt(clock, t);
             captureFrames.insert(frame);
             lastFrame = std::max(lastFrame, frame);
         }
@@ -190,8 +194,7 @@ int main(int argc, char** argv)
         glfwTerminate();
         return refuse(refusal);
     }
-    initApplication();
-    defaultRenderer().scale = options.scale;
+    startRun(run);
 
     if (!options.catalog.empty()) {
         const int status = writeCatalogue(options.catalog);
@@ -201,7 +204,6 @@ int main(int argc, char** argv)
     }
     if (options.viewGiven)
         openView(options.view);
-    const double startTime = defaultApplication().clock.totalTime;
 
     // The cues come from a dry run of the tour the frames below follow, so the subtitles
     // burnt into a frame and those beside the video agree. It runs on past the last frame:
@@ -210,18 +212,18 @@ int main(int argc, char** argv)
     if (options.captions) {
         const Application& application = defaultApplication();
         const long lookAhead = static_cast<long>(std::ceil(shortestNearestCue / options.step));
-        cues = tourCues(application.description.tour, application.tour, application.view.camera, startTime,
-                        application.hall.exhibitSpheres, options.step, firstFrame, lastFrame + lookAhead);
-        cues = cuesUntil(std::move(cues), static_cast<double>(lastFrame - firstFrame + 1) * options.step);
+        cues = tourCues(application.description.tour, application.tour, application.view.camera, clock.start,
+                        application.hall.exhibitSpheres, options.step, clock.first, lastFrame + lookAhead);
+        cues = cuesUntil(std::move(cues), static_cast<double>(lastFrame - clock.first + 1) * options.step);
     }
 
     int failures = 0;
     ProgressLine progress(lastFrame);
-    for (long frame = firstFrame; frame <= lastFrame; ++frame) {
+    for (long frame = clock.first; frame <= lastFrame; ++frame) {
         if (frame > 0)
             runFrame(options.step);
         // Asked in the middle of the frame's stretch, away from rounding at a cue's edge.
-        const double shownAt = (static_cast<double>(frame - firstFrame) + 0.5) * options.step;
+        const double shownAt = (static_cast<double>(frame - clock.first) + 0.5) * options.step;
         const std::string caption =
             options.captions ? joinLines(cueLinesAt(cues, shownAt, defaultApplication().description)) : std::string();
         if (stopRequested) {
@@ -243,7 +245,7 @@ int main(int argc, char** argv)
             }
         } else if (captureFrames.count(frame)) {
             char name[64];
-            std::snprintf(name, sizeof name, "frame-%08.3fs.png", startTime + static_cast<double>(frame) * options.step);
+            std::snprintf(name, sizeof name, "frame-%08.3fs.png", timeOfFrame(clock, frame));
             const std::string path = (std::filesystem::path(options.out) / name).string();
             std::string why;
             progress.clear();

@@ -2,6 +2,7 @@
 // culling the scene pass relies on, run on the first and every second frame, hide an
 // object from its own map only, and keep the lamps out of the shadow maps.
 #include "app/application.h"
+#include "app/runLoop.h"
 #include "base/frameClock.h"
 #include "assets/textures.h"
 #include "navigation/camera.h"

@@ -2,6 +2,7 @@
 // at start-up. The global operator new of this test program counts what the test's own
 // thread allocates while counting is on.
 #include "app/application.h"
+#include "app/runLoop.h"
 #include "navigation/keyboard.h"
 #include "navigation/tour.h"
 #include "scene/animation.h"

@@ -2,6 +2,7 @@
 // press and a held key) under the driver's debug output: no call of the hall may raise
 // a GL error or undefined behaviour, and every frame leaves the state it promises.
 #include "app/application.h"
+#include "app/runLoop.h"
 #include "navigation/keyboard.h"
 #include "navigation/tour.h"
 #include "scene/animation.h"

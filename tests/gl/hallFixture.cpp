@@ -1,6 +1,7 @@
 #include "tests/gl/hallFixture.h"
 
 #include "app/application.h"
+#include "app/runLoop.h"
 #include "base/frameClock.h"
 #include "assets/models.h"
 #include "assets/textures.h"

@@ -1,6 +1,8 @@
 // The frame-rate line: strictly more than one second, one second taken off per line.
+// The fixed clock's frames, as capture names its files and the page says its frame drawn.
 // The frame loop's look at a watched folder: twice a second, each change once.
 #include "app/folderWatch.h"
+#include "app/runLoop.h"
 #include "base/frameClock.h"
 #include "render/renderScale.h"
 
@@ -84,6 +86,23 @@ TEST(FrameClock, AdvanceSetsDeltaAndAccumulatesTotal)
     EXPECT_DOUBLE_EQ(totalTime, 0.75);
     totalTime = 0.0;
     deltaTime = 0.0;
+}
+
+TEST(FixedClock, ATimeIsDrawnByTheFirstFrameReachingItFromTheViewOrFrameOne)
+{
+    RunSettings settings;
+    settings.step = 1.0 / 30.0;
+    const FixedClock clock = fixedClockOf(settings);
+    EXPECT_EQ(frameAt(clock, 0.0), 1) << "without a view the first frame drawn is 1";
+    EXPECT_EQ(frameAt(clock, 0.1), 3) << "0.1 / (1/30) rounds to a hair above 3";
+    EXPECT_EQ(frameAt(clock, 0.11), 4);
+    settings.viewGiven = true;
+    settings.view.time = 24.145;
+    settings.step = 1.0;
+    const FixedClock fromView = fixedClockOf(settings);
+    EXPECT_EQ(frameAt(fromView, 0.0), 0) << "t=0 is the view's own frame";
+    EXPECT_EQ(timeOfFrame(fromView, 0), 24.145);
+    EXPECT_EQ(timeOfFrame(fromView, frameAt(fromView, 8.0)), 24.145 + 8.0);
 }
 
 TEST(FolderWatch, LooksTwiceASecondAndReportsEachChangeOnce)

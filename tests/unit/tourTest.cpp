@@ -198,6 +198,10 @@ TEST_F(TourTest, TabFiveTimesGlidesToFiveExhibitsInTurn)
     frame(1.0 / 60.0);
     EXPECT_FALSE(onGuideKey(guide, camera, defaultTour(), KEY_ESCAPE, false, totalTime)) << "no panel to close";
     const int expected[] = {0, 1, 2, 3, 5};  // the empty one is passed over
+    EXPECT_EQ(visitableExhibits(guide), std::vector<int>(std::begin(expected), std::end(expected)))
+        << "the page's list and capture's catalogue";
+    EXPECT_TRUE(tabWrapsRound(guide, true)) << "Shift+Tab before any visit leaves the page's canvas";
+    EXPECT_FALSE(tabWrapsRound(guide, false));
     for (int visit : expected) {
         ASSERT_TRUE(onGuideKey(guide, camera, defaultTour(), KEY_TAB, false, totalTime));
         EXPECT_FALSE(tourMode) << "Tab stops the tour";
@@ -223,6 +227,7 @@ TEST_F(TourTest, TabFiveTimesGlidesToFiveExhibitsInTurn)
         const float halfAngle = glm::degrees(std::asin(sphere.w / glm::distance(camera.eye, glm::vec3(sphere))));
         EXPECT_NEAR(halfAngle, 40.0f / 3.0f, 0.5f) << "exhibit " << visit << " fills two thirds of the picture";
     }
+    EXPECT_TRUE(tabWrapsRound(guide, false)) << "Tab past the last exhibit leaves the page's canvas";
     onGuideKey(guide, camera, defaultTour(), KEY_TAB, true, totalTime);
     EXPECT_EQ(guide.exhibit, 3) << "Shift+Tab goes back";
     onGuideKey(guide, camera, defaultTour(), KEY_TAB, false, totalTime);

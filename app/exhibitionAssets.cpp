@@ -1,0 +1,70 @@
+#include "app/exhibitionAssets.h"
+
+#include "assets/modelTextures.h"
+#include "assets/models.h"
+#include "assets/textures.h"
+#include "programs/modelInputs.h"
+#include "programs/programs.h"
+#include "scene/exhibitionFiles.h"
+
+namespace {
+
+bool usesTexture(const ObjectRow& row, unsigned int key)
+{
+    return row.texture == key || row.normalMap == key || row.specularMap == key;
+}
+
+bool usesTexture(const SurfaceMaps& maps, unsigned int key)
+{
+    return maps.texture == key || maps.normalMap == key || maps.specularMap == key;
+}
+
+std::string modelUser(const HallDescription& hall, short key)
+{
+    for (const ObjectRow& row : hall.objects)
+        if (row.model == key)
+            return objectUser(row);
+    return "";
+}
+
+std::string textureUser(const HallDescription& hall, unsigned int key)
+{
+    for (const ObjectRow& row : hall.objects)
+        if (usesTexture(row, key))
+            return objectUser(row);
+    if (usesTexture(hall.walls, key))
+        return "room.walls";
+    if (usesTexture(hall.floor, key))
+        return "room.floor";
+    return "";
+}
+
+} // namespace
+
+void loadExhibitionFiles(Assets& assets, const HallDescription& hall)
+{
+    if (assets.exhibitionFolder.empty())
+        return;
+    loadModelsFrom(assets, assets.exhibitionFolder, assets.exhibitionModelFiles,
+                   [&hall](short key) { return modelUser(hall, key); });
+    for (const TextureFile& file : assets.exhibitionTextureFiles)
+        loadTexture(assets, assets.exhibitionFolder + "/" + file.file, file.key, GL_BGR, GL_RGB,
+                    textureUser(hall, static_cast<unsigned int>(file.key)));
+    // The models' own pictures take the keys after the exhibition's.
+    loadModelTextures(assets, assets.exhibitionFolder, assets.exhibitionModelFiles, assets.exhibitionTextureFiles,
+                      static_cast<short>(firstTextureKey + assets.exhibitionTextureFiles.size()),
+                      [&hall](short key) { return modelUser(hall, key); });
+}
+
+void uploadExhibitionModels(Assets& assets, const ShaderPrograms& programs)
+{
+    // The lit programs share their attribute locations; the bump-mapped one reads them all.
+    ShaderProgram* program = programs.normalMapTexture && programs.normalMapTexture->program
+                                 ? programs.normalMapTexture
+                                 : programs.genericTexture;
+    if (!program)
+        return;
+    for (const ModelFile& file : assets.exhibitionModelFiles)
+        if (ModelData* model = getModel(assets, file.key); model && model->vertexArray == 0)
+            uploadModel(*model, *program);
+}

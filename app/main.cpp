@@ -27,14 +27,14 @@
 int main(int argc, char** argv)
 {
     const ProtectedConsole console("pinakora");
-    ViewerOptions options;
+    Options options;
     std::string error;
-    if (!parseViewerOptions(argumentList(argc, argv), options, error)) {
+    if (!parseCommandLine(Front::Viewer, argumentList(argc, argv), options, error)) {
         std::cerr << "pinakora: " << error << std::endl;
         return 2;
     }
     if (options.help) {
-        std::cout << viewerHelp();
+        std::cout << helpText(Front::Viewer);
         return 0;
     }
     if (!options.check.empty())
@@ -51,15 +51,15 @@ int main(int argc, char** argv)
     if (!findDataFolders("pinakora"))
         return 1;
 
-    GLFWwindow* window = glfwInit() ? openViewerWindow(options.windowWidth, options.windowHeight, true) : nullptr;
+    GLFWwindow* window = glfwInit() ? openViewerWindow(options.width, options.height, true) : nullptr;
     if (!window) {
         reportWindowFailure();
         glfwTerminate();
         return 1;
     }
-    if (options.windowWidth > 0) {
+    if (options.width > 0) {
         const std::string refusal =
-            driverSizeRefusal("--window", options.windowWidth, options.windowHeight, maximumDrawableSize());
+            driverSizeRefusal("--window", options.width, options.height, maximumDrawableSize());
         if (!refusal.empty()) {
             std::cerr << "pinakora: " << refusal << std::endl;
             glfwTerminate();
@@ -86,7 +86,7 @@ int main(int argc, char** argv)
 
     Application& application = defaultApplication();
     useRenderScale(application, options.scale);
-    application.tourCaptions = options.captions ? TourCaptions::On : TourCaptions::WhenNamed;
+    application.tourCaptions = options.captions == Toggle::On ? TourCaptions::On : TourCaptions::WhenNamed;
     FolderWatch watch;
     if (options.watch)
         watchFolder(watch, application.assets.exhibitionFolder, glfwGetTime());
@@ -106,7 +106,7 @@ int main(int argc, char** argv)
             const double dt = now - previousTime;
             previousTime = now;
             // Only a window of a size asked for can be resized; full screen keeps its mode.
-            if (options.windowWidth > 0) {
+            if (options.width > 0) {
                 int width = 0, height = 0;
                 glfwGetFramebufferSize(window, &width, &height);
                 resizeView(application, width, height);

@@ -1,23 +1,9 @@
 // Pinakora in the browser: opens the canvas's WebGL 2 context, builds the hall and lets
 // the browser drive the frame loop. The page hands its URL parameters over as name-value
-// arguments (?t=8&step=1&size=960x540 gives t 8 step 1 size 960x540):
-//
-//   size WxH     the canvas's size instead of the window's
-//   t seconds    draw the frames of a fixed clock up to that tour time, as the capture
-//                tool does, and stop; otherwise the tour runs on the browser's clock
-//   step seconds the fixed clock's step (default 1)
-//   hall NAME    the exhibition of that folder's name that the page was built with
-//                (tools/web.sh --hall DIR puts it under /halls/NAME); otherwise the
-//                built-in hall
-//   view TEXT    (the page passes #view=TEXT as this) open that view link, as
-//                pinakora --view does; with t, the fixed clock counts from it (t=0: the
-//                view's own frame)
-//   scale F      draw the hall at that fraction of the canvas (0.25 to 1), or auto:
-//                the fraction that holds a frame within 33 ms
-//   captions 0|1 the tour's caption as subtitles while it runs, off or on; by default
-//                on when the exhibition's tour names its exhibits, but not with t
-//
-// Without size, the canvas follows the window and its device pixel ratio (up to 2).
+// arguments (?t=8&step=1&size=960x540 gives t 8 step 1 size 960x540): size, t, step,
+// hall, view (the page passes #view=TEXT as this), scale and captions, the entries of the
+// option table the page takes (app/options.cpp); helpText(Front::Page) lists them with
+// their meanings, and the page prints that list to the console after a bad one.
 //
 // The page hands its canvas's touches to pageTouch() below; with a fixed clock, the frame
 // drawn stays to be looked around: a move redraws it at the same time. A lone tap picks
@@ -240,7 +226,7 @@ void fitCanvasToWindow(int& width, int& height);
 
 // The canvas's size: the page's size parameter when this browser can draw it, the
 // window's size (within the same limits) otherwise.
-void chooseCanvasSize(const PageOptions& options, int& width, int& height)
+void chooseCanvasSize(const Options& options, int& width, int& height)
 {
     const int limit = maximumDrawableSize();
     if (options.width > 0) {
@@ -327,7 +313,7 @@ void chooseHall(const std::string& name)
 
 // The view of #view=, opened on the first frame; one whose tour this hall cannot follow is
 // named and the default view shown.
-void chooseView(const PageOptions& options)
+void chooseView(const Options& options)
 {
     if (!options.viewGiven)
         return;
@@ -384,11 +370,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE int pageTabLeaves(int backwards)
 
 int main(int argc, char** argv)
 {
-    PageOptions options;
+    Options options;
     std::vector<std::string> problems;
-    parsePageOptions(argumentList(argc, argv), options, problems);
+    parsePageParameters(argumentList(argc, argv), options, problems);
     for (const std::string& line : problems)
         report(line);
+    if (!problems.empty())
+        std::cout << helpText(Front::Page) << std::flush;
     run.fixedClock = options.fixedClock;
     run.step = options.step;
     run.followsWindow = true;
@@ -424,8 +412,8 @@ int main(int argc, char** argv)
     initApplication();
     useRenderScale(defaultApplication(), options.scale);
     // The fixed clock's frame stays the plain picture unless the caption is asked for.
-    if (options.captions >= 0)
-        defaultApplication().tourCaptions = options.captions ? TourCaptions::On : TourCaptions::Off;
+    if (options.captions != Toggle::NotGiven)
+        defaultApplication().tourCaptions = options.captions == Toggle::On ? TourCaptions::On : TourCaptions::Off;
     else
         defaultApplication().tourCaptions = run.fixedClock ? TourCaptions::Off : TourCaptions::WhenNamed;
     if (options.scale.given)
@@ -434,8 +422,8 @@ int main(int argc, char** argv)
     listExhibits();
 
     // Frame n ends at time n * step; the time asked for is drawn by the first frame reaching it.
-    // (parsePageOptions keeps at / step within a whole number of frames a long holds.)
-    run.frames = std::max(run.viewGiven ? 0L : 1L, static_cast<long>(std::ceil(options.at / run.step - 1e-9)));
+    // (parsePageParameters keeps stopTime / step within a whole number of frames a long holds.)
+    run.frames = std::max(run.viewGiven ? 0L : 1L, static_cast<long>(std::ceil(options.stopTime / run.step - 1e-9)));
     run.framesLeft = run.frames;
     run.previousTime = emscripten_get_now() / 1000.0;
     emscripten_set_main_loop(frame, 0, 1);

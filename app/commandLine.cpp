@@ -8,10 +8,6 @@
 
 namespace {
 
-// A run longer than this many frames is a typing error, not a wish (and its frame
-// numbers would overflow).
-constexpr double maximumFrames = 1e7;
-
 // Help lines: the option and its value, then its meaning from this column on.
 constexpr size_t helpColumn = 20;
 constexpr size_t helpWidth = 80;

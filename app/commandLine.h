@@ -10,6 +10,9 @@
 
 // Largest width or height any of the programs accepts; the driver may allow less.
 constexpr int maximumSideLength = 8192;
+// A run longer than this many frames is a typing error, not a wish (and its frame
+// numbers would overflow).
+constexpr double maximumFrames = 1e7;
 
 // Value checks shared by the option entries. Each returns false and sets `error` (without
 // the option's name) when the text is not a value of the wanted kind.

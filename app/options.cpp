@@ -7,9 +7,6 @@
 
 namespace {
 
-// A run longer than this many frames is a typing error, not a wish.
-constexpr long mostFrames = 10000000;
-
 using Reader = std::function<bool(const std::string&, Front, Options&, std::string&)>;
 
 Reader size()
@@ -99,9 +96,9 @@ std::vector<OptionEntry> makeTable()
              return parseSeconds(v, false, o.until, e) && (o.untilGiven = true);
          },
          "the last time of --every, and of --video (default 90, one tour)", {}},
-        {"--frames", nullptr, K::Value, "N", {B}, wholeNumber(&Options::frames, 1, mostFrames),
+        {"--frames", nullptr, K::Value, "N", {B}, wholeNumber(&Options::frames, 1, static_cast<long>(maximumFrames)),
          "frames to run and time (default 300)", {}},
-        {"--settle", nullptr, K::Value, "N", {B}, wholeNumber(&Options::settle, 1, mostFrames),
+        {"--settle", nullptr, K::Value, "N", {B}, wholeNumber(&Options::settle, 1, static_cast<long>(maximumFrames)),
          "the frame after which the memory is read the first time (default 100)", {}},
         {"--step", "step", K::Value, "seconds", {C, B, P}, seconds(&Options::step, true),
          "the fixed clock's step (default 1/30 s; with --video 1/fps)",
@@ -127,6 +124,10 @@ std::vector<OptionEntry> makeTable()
         {"--scale", "scale", K::Value, "F|auto", {V, C, B, P},
          [](const std::string& v, Front front, Options& o, std::string& e) {
              // Frames on a fixed clock must not depend on how fast the machine draws them.
+             if (front == Front::Capture && v == "auto") {
+                 e = "auto would make the pictures depend on this machine's speed; want a number from 0.25 to 1";
+                 return false;
+             }
              return parseRenderScale(v, front != Front::Capture, o.scale, e);
          },
          "draw the hall at that fraction of the window (0.25..1) and stretch it over the window; auto: the "

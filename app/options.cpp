@@ -51,8 +51,8 @@ const char* const wantExhibition = "want an exhibition folder or its exhibition.
 // A folder's name under the page's /halls, nothing that climbs or descends.
 bool isHallName(const std::string& v)
 {
-    return !v.empty() && v.size() <= 255 && v[0] != '.' &&
-           v.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789._-") == std::string::npos;
+    const char* allowed = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789._-";
+    return !v.empty() && v.size() <= 255 && v[0] != '.' && v.find_first_not_of(allowed) == std::string::npos;
 }
 
 std::vector<OptionEntry> makeTable()
@@ -102,7 +102,8 @@ std::vector<OptionEntry> makeTable()
          "the frame after which the memory is read the first time (default 100)", {}},
         {"--step", "step", K::Value, "seconds", {C, B, P}, seconds(&Options::step, true),
          "the fixed clock's step (default 1/30 s; with --video 1/fps)",
-         {{B, "seconds", "the fixed clock's step (default 1/30 s)"}, {P, "seconds", "the fixed clock's step (default 1)"}}},
+         {{B, "seconds", "the fixed clock's step (default 1/30 s)"},
+          {P, "seconds", "the fixed clock's step (default 1)"}}},
         {"--size", "size", K::Value, "WxH", {C, B, P}, size(),
          "the frames' size, 1..8192 each (default 1920x1080; with --catalog 960x540)",
          {{B, "WxH", "the frames' size, 1..8192 each (default 1920x1080)"},

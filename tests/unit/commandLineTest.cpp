@@ -282,7 +282,8 @@ TEST(OptionTable, AnEntryAddedIsReadFromBothAndListedInBothHelps)
         {Page, {"tint", "soon"}, 0.0, "Ignoring the page parameter tint: soon is not a time; want seconds > 0"},
         {Capture, {"--tint", "1"}, 0.0, "unknown option --tint; --help lists the options"},
         {Page, {"fade", "1"}, 0.0,
-         "Ignoring the page parameter fade: unknown; the page takes t, step, size, scale, hall, view, captions and tint"},
+         "Ignoring the page parameter fade: unknown; the page takes t, step, size, scale, hall, view, captions and "
+         "tint"},
     };
     for (const auto& c : cases) {
         tint = 0.0;

@@ -25,25 +25,21 @@
 int main(int argc, char** argv)
 {
     const ProtectedConsole console("pinakora");
-    ViewerOptions options;
+    Options options;
     std::string error;
-    if (!parseViewerOptions(argumentList(argc, argv), options, error)) {
+    if (!parseCommandLine(Front::Viewer, argumentList(argc, argv), options, error)) {
         std::cerr << "pinakora: " << error << std::endl;
         return 2;
     }
     if (options.help) {
-        std::cout << viewerHelp();
+        std::cout << helpText(Front::Viewer);
         return 0;
     }
     if (!options.check.empty())
         return checkExhibition(options.check, std::cout, std::cerr);
 
     RunLoop run;
-    run.settings.hall = options.hall;
-    run.settings.viewGiven = options.viewGiven;
-    run.settings.view = options.view;
-    run.settings.scale = options.scale;
-    run.settings.captions = options.captions ? 1 : -1;
+    run.settings = runSettingsOf(options);
     if (!readRunHall(run.settings, error)) {
         std::cerr << error << std::endl;
         return 2;
@@ -57,15 +53,15 @@ int main(int argc, char** argv)
     if (!findDataFolders("pinakora"))
         return 1;
 
-    GLFWwindow* window = glfwInit() ? openViewerWindow(options.windowWidth, options.windowHeight, true) : nullptr;
+    GLFWwindow* window = glfwInit() ? openViewerWindow(options.width, options.height, true) : nullptr;
     if (!window) {
         reportWindowFailure();
         glfwTerminate();
         return 1;
     }
-    if (options.windowWidth > 0) {
+    if (options.width > 0) {
         const std::string refusal =
-            driverSizeRefusal("--window", options.windowWidth, options.windowHeight, maximumDrawableSize());
+            driverSizeRefusal("--window", options.width, options.height, maximumDrawableSize());
         if (!refusal.empty()) {
             std::cerr << "pinakora: " << refusal << std::endl;
             glfwTerminate();
@@ -107,7 +103,7 @@ int main(int argc, char** argv)
             const double dt = now - previousTime;
             previousTime = now;
             // Only a window of a size asked for can be resized; full screen keeps its mode.
-            if (options.windowWidth > 0) {
+            if (options.width > 0) {
                 int width = 0, height = 0;
                 glfwGetFramebufferSize(window, &width, &height);
                 resizeView(application, width, height);

@@ -87,10 +87,23 @@ std::string runViewMismatch(const RunSettings& settings)
     return settings.viewGiven ? viewLinkMismatch(settings.view, defaultApplication().description.tour) : "";
 }
 
-TourCaptions captionsFor(int asked, bool fixedClock)
+RunSettings runSettingsOf(const Options& options)
 {
-    if (asked >= 0)
-        return asked ? TourCaptions::On : TourCaptions::Off;
+    RunSettings settings;
+    settings.hall = options.hall;
+    settings.viewGiven = options.viewGiven;
+    settings.view = options.view;
+    settings.scale = options.scale;
+    settings.captions = options.captions;
+    settings.fixedClock = options.fixedClock;
+    settings.step = options.step;
+    return settings;
+}
+
+TourCaptions captionsFor(Toggle asked, bool fixedClock)
+{
+    if (asked != Toggle::NotGiven)
+        return asked == Toggle::On ? TourCaptions::On : TourCaptions::Off;
     return fixedClock ? TourCaptions::Off : TourCaptions::WhenNamed;
 }
 

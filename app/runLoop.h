@@ -8,6 +8,7 @@
 // when the tour's caption shows, view links, and the fixed clock's frames. No window,
 // browser or clock of its own.
 #include "app/application.h"
+#include "app/options.h"
 #include "base/frameClock.h"
 #include "navigation/touch.h"
 #include "navigation/viewLink.h"
@@ -21,10 +22,14 @@ struct RunSettings {
     bool viewGiven = false;  // open `view`; a fixed clock then counts from its time
     ViewLink view;
     RenderScaleOption scale;
-    int captions = -1;        // the tour's caption: 1 on, 0 off, -1 the default
+    Toggle captions = Toggle::NotGiven;  // the tour's caption; not given: the default
     bool fixedClock = false;  // frames of a fixed step, not of a live clock
     double step = 1.0;        // the fixed clock's step
 };
+
+// The settings of a front's options; a front that draws captions of its own or always
+// runs a fixed clock says so after.
+RunSettings runSettingsOf(const Options& options);
 
 // Frame n of a fixed clock ends at start + n * step; from a view, frame 0 is the view's
 // own and the start is its time, otherwise the first frame is 1.
@@ -58,7 +63,7 @@ std::string runViewMismatch(const RunSettings& settings);
 
 // When the tour's caption shows: as asked, or by default when the hall's tour names its
 // exhibits; a fixed clock's frames stay plain pictures unless it is asked for.
-TourCaptions captionsFor(int asked, bool fixedClock);
+TourCaptions captionsFor(Toggle asked, bool fixedClock);
 
 // Once the context is current: the application's start-up, the render scale and the
 // captions the settings ask for, and the fixed clock stopping at `stopAt` seconds. The

@@ -4,9 +4,9 @@
 // browser's clock or, with t, on the fixed clock up to that time (the frame then stays to
 // be looked around: a move redraws it at the same time), and connects the page: its URL
 // parameters come as name-value arguments (?t=8&step=1&size=960x540 gives t 8 step 1 size
-// 960x540; size, t, step, hall NAME under /halls/, view from #view=, scale, captions, as
-// the README's "In the browser" says; a bad one is named in the console and the page's
-// status box and left at its default), its canvas's touches (pageTouch), its exhibit list
+// 960x540; the option table's entries the page takes, app/options.cpp; a bad one is named
+// in the console and the page's status box and left at its default, and the console gets
+// the list of parameters), its canvas's touches (pageTouch), its exhibit list
 // (Module.showExhibits once, pageVisit from an entry, pageTabLeaves for Tab past the last
 // exhibit) and its live region (Module.showPanel whenever the guide's panel changes).
 #include "app/commandLine.h"
@@ -129,7 +129,7 @@ bool fitCanvasToWindow(int& width, int& height)
 
 // The canvas's size: the page's size parameter when this browser can draw it, the
 // window's size (within the same limits) otherwise.
-void chooseCanvasSize(const PageOptions& options, int& width, int& height)
+void chooseCanvasSize(const Options& options, int& width, int& height)
 {
     if (options.width > 0) {
         std::string refusal = driverSizeRefusal("size", options.width, options.height, maximumDrawableSize());
@@ -207,18 +207,16 @@ extern "C" EMSCRIPTEN_KEEPALIVE int pageTabLeaves(int backwards)
 
 int main(int argc, char** argv)
 {
-    PageOptions options;
+    Options options;
     std::vector<std::string> problems;
-    parsePageOptions(argumentList(argc, argv), options, problems);
+    parsePageParameters(argumentList(argc, argv), options, problems);
     for (const std::string& line : problems)
         report(line);
+    if (!problems.empty())
+        std::cout << helpText(Front::Page) << std::flush;
     RunSettings& settings = run.loop.settings;
-    settings.viewGiven = options.viewGiven;
-    settings.view = options.view;
-    settings.scale = options.scale;
-    settings.captions = options.captions;
-    settings.fixedClock = options.fixedClock;
-    settings.step = options.step;
+    settings = runSettingsOf(options);
+    settings.hall.clear();
     // The exhibition the page was built with (tools/web.sh --hall), read before start-up.
     const std::string folder = "/halls/" + options.hall;
     std::string error;
@@ -263,7 +261,7 @@ int main(int argc, char** argv)
     });
     glfwSetWindowTitle(window, "Pinakora");
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    startRun(run.loop, options.at);
+    startRun(run.loop, options.stopTime);
     EM_ASM(if (Module.setStatus) Module.setStatus(""););
     listExhibits();
     run.previousTime = emscripten_get_now() / 1000.0;

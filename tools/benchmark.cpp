@@ -444,20 +444,18 @@ void printJson(const Result& real, const Result* trivial, int frames, int width,
 int main(int argc, char** argv)
 {
     const ProtectedConsole console("benchmark");
-    BenchmarkOptions options;
+    Options options;
     std::string error;
-    if (!parseBenchmarkOptions(argumentList(argc, argv), options, error)) {
+    if (!parseCommandLine(Front::Benchmark, argumentList(argc, argv), options, error)) {
         std::cerr << "benchmark: " << error << std::endl;
         return 2;
     }
     if (options.help) {
-        std::cout << benchmarkHelp();
+        std::cout << helpText(Front::Benchmark);
         return 0;
     }
-    run.settings.hall = options.hall;
-    run.settings.scale = options.scale;
+    run.settings = runSettingsOf(options);
     run.settings.fixedClock = true;
-    run.settings.step = options.step;
     if (!readRunHall(run.settings, error)) {
         std::cerr << error << std::endl;
         return 2;

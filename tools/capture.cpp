@@ -123,22 +123,19 @@ int writeCatalogue(const std::string& folder)
 int main(int argc, char** argv)
 {
     const ProtectedConsole console("capture");
-    CaptureOptions options;
+    Options options;
     std::string error;
-    if (!parseCaptureOptions(argumentList(argc, argv), options, error))
+    if (!parseCommandLine(Front::Capture, argumentList(argc, argv), options, error))
         return refuse(error);
     if (options.help) {
-        std::cout << captureHelp();
+        std::cout << helpText(Front::Capture);
         return 0;
     }
     const bool video = !options.video.empty();
     RunLoop run;
-    run.settings.hall = options.hall;
-    run.settings.viewGiven = options.viewGiven;
-    run.settings.view = options.view;
-    run.settings.scale.scale = options.scale;
-    run.settings.fixedClock = true;  // the captions asked for are burnt in below, not drawn by the frame
-    run.settings.step = options.step;
+    run.settings = runSettingsOf(options);
+    run.settings.fixedClock = true;
+    run.settings.captions = Toggle::NotGiven;  // those asked for are burnt in below, not drawn by the frame
     if (!readRunHall(run.settings, error)) {
         std::cerr << error << std::endl;
         return 2;
@@ -209,7 +206,7 @@ int main(int argc, char** argv)
     // burnt into a frame and those beside the video agree. It runs on past the last frame:
     // an exhibit the tour goes on looking at has its cue up to the end.
     std::vector<TourCue> cues;
-    if (options.captions) {
+    if (options.captions == Toggle::On) {
         const Application& application = defaultApplication();
         const long lookAhead = static_cast<long>(std::ceil(shortestNearestCue / options.step));
         cues = tourCues(application.description.tour, application.tour, application.view.camera, clock.start,
@@ -225,7 +222,7 @@ int main(int argc, char** argv)
         // Asked in the middle of the frame's stretch, away from rounding at a cue's edge.
         const double shownAt = (static_cast<double>(frame - clock.first) + 0.5) * options.step;
         const std::string caption =
-            options.captions ? joinLines(cueLinesAt(cues, shownAt, defaultApplication().description)) : std::string();
+            options.captions == Toggle::On ? joinLines(cueLinesAt(cues, shownAt, defaultApplication().description)) : std::string();
         if (stopRequested) {
             progress.clear();
             writer.abandon();
@@ -267,7 +264,7 @@ int main(int argc, char** argv)
             return 1;
         }
         std::cout << options.video << std::endl;
-        if (options.captions) {
+        if (options.captions == Toggle::On) {
             const std::string subtitles = std::filesystem::path(options.video).replace_extension(".vtt").string();
             std::ofstream vtt(subtitles, std::ios::binary);
             vtt << webVtt(cues, defaultApplication().description);

@@ -1,6 +1,7 @@
 // The three command lines, checked whole before any window: every bad argument is
 // refused with one line naming it; good ones land in the options. The browser page's
-// parameters go through the same checks, each bad one named and left at its default. Also the texts the
+// parameters go through the same option table, each bad one named and left at its default;
+// an entry added to the table is read from both and listed in both helps. Also the texts the
 // tools and F12 make: the progress line and the screenshot's file name. View links (--view,
 // the page's view) are read whole and come back as the same text.
 #include <gtest/gtest.h>
@@ -19,10 +20,10 @@
 
 namespace {
 
-enum Program { Viewer, Capture, Benchmark, Page };
+constexpr Front Viewer = Front::Viewer, Capture = Front::Capture, Benchmark = Front::Benchmark, Page = Front::Page;
 
 struct ArgumentCase {
-    Program program;
+    Front front;
     std::vector<std::string> args;
     const char* error;  // empty: accepted; for the page, its problem lines joined by '\n'
 };
@@ -49,7 +50,11 @@ const ArgumentCase argumentCases[] = {
     {Viewer, {"--scale", "nan"}, "--scale: nan is not a scale; want a number from 0.25 to 1 or auto"},
     {Viewer, {"--scale", "0.5x"}, "--scale: 0.5x is not a scale; want a number from 0.25 to 1 or auto"},
     {Viewer, {"--target-ms", "0"}, "--target-ms: 0 is not a frame time; want milliseconds from 1 to 10000"},
-    {Capture, {"--scale", "auto"}, "--scale: auto is not a scale; want a number from 0.25 to 1"},
+    {Capture, {"--scale", "auto"},
+     "--scale: auto would make the pictures depend on this machine's speed; want a number from 0.25 to 1"},
+    {Capture, {"--scale", "0.1"}, "--scale: 0.1 is not a scale; want a number from 0.25 to 1"},
+    {Capture, {"--captions", "--target-ms", "30"}, "unknown option --target-ms; --help lists the options"},
+    {Page, {"captions", "1", "scale", "0.5", "hall"}, "Ignoring the page parameter hall: needs a value"},
     {Benchmark, {"--scale", "auto", "--target-ms", "inf"},
      "--target-ms: inf is not a frame time; want milliseconds from 1 to 10000"},
     {Capture, {"--at", "0,30.5,60", "--size", "8192x1", "--out", "x"}, ""},
@@ -156,27 +161,17 @@ TEST(CommandLine, EachBadArgumentIsNamedInOneLine)
         std::string error, joined;
         for (const std::string& a : c.args)
             joined += a + " ";
+        Options options;
         bool ok = false;
-        std::string view;
-        if (c.program == Viewer) {
-            ViewerOptions options;
-            ok = parseViewerOptions(c.args, options, error);
-            view = viewLinkRead(options.viewGiven, options.view);
-        } else if (c.program == Capture) {
-            CaptureOptions options;
-            ok = parseCaptureOptions(c.args, options, error);
-            view = viewLinkRead(options.viewGiven, options.view);
-        } else if (c.program == Benchmark) {
-            BenchmarkOptions options;
-            ok = parseBenchmarkOptions(c.args, options, error);
-        } else {
-            PageOptions options;
+        if (c.front == Page) {
             std::vector<std::string> problems;
-            ok = parsePageOptions(c.args, options, problems);
+            ok = parsePageParameters(c.args, options, problems);
             for (const std::string& line : problems)
                 error += (error.empty() ? "" : "\n") + line;
-            view = viewLinkRead(options.viewGiven, options.view);
+        } else {
+            ok = parseCommandLine(c.front, c.args, options, error);
         }
+        const std::string view = viewLinkRead(options.viewGiven, options.view);
         EXPECT_EQ(ok, std::string(c.error).empty()) << joined;
         EXPECT_EQ(error, c.error) << joined;
         EXPECT_EQ(view, ok ? viewLinkGiven(c.args) : "") << joined;
@@ -186,39 +181,132 @@ TEST(CommandLine, EachBadArgumentIsNamedInOneLine)
 TEST(CommandLine, GoodArgumentsLandInTheOptions)
 {
     std::string error;
-    ViewerOptions viewer;
-    ASSERT_TRUE(parseViewerOptions({"--window", "1280x720", "--hall", "my hall", "--watch"}, viewer, error));
-    EXPECT_EQ(viewer.windowWidth, 1280);
-    EXPECT_EQ(viewer.windowHeight, 720);
+    Options viewer;
+    ASSERT_TRUE(parseCommandLine(Viewer, {"--window", "1280x720", "--hall", "my hall", "--watch"}, viewer, error));
+    EXPECT_EQ(viewer.width, 1280);
+    EXPECT_EQ(viewer.height, 720);
     EXPECT_EQ(viewer.hall, "my hall");
     EXPECT_TRUE(viewer.watch);
+    EXPECT_EQ(viewer.captions, Toggle::NotGiven);  // the hall's tour decides
 
-    CaptureOptions video;
-    ASSERT_TRUE(parseCaptureOptions({"--video", "a.mp4", "--fps", "10"}, video, error));
+    Options video;
+    ASSERT_TRUE(parseCommandLine(Capture, {"--video", "a.mp4", "--fps", "10", "--captions"}, video, error));
     EXPECT_DOUBLE_EQ(video.step, 0.1);  // the same step --step 0.1 gives the PNG frames
     EXPECT_EQ(video.until, 90.0);       // one tour unless told
+    EXPECT_EQ(video.captions, Toggle::On);
+    EXPECT_EQ(video.width, 1920);
 
-    CaptureOptions frames;
-    ASSERT_TRUE(parseCaptureOptions({"--at", "0.5,8", "--step", "0.25"}, frames, error));
+    Options frames;
+    ASSERT_TRUE(parseCommandLine(Capture, {"--at", "0.5,8", "--step", "0.25", "--scale", "0.5"}, frames, error));
     EXPECT_EQ(frames.times, (std::vector<double>{0.5, 8.0}));
     EXPECT_EQ(frames.step, 0.25);
+    EXPECT_EQ(frames.scale.scale, 0.5);
+    Options catalogue;
+    ASSERT_TRUE(parseCommandLine(Capture, {"--catalog", "c"}, catalogue, error));
+    EXPECT_EQ(catalogue.width, 960);
 
     // A bad page parameter leaves the default (the window's size, the running tour) in place.
-    PageOptions page;
+    Options page;
     std::vector<std::string> problems;
-    EXPECT_FALSE(parsePageOptions({"t", "NaN", "size", "10x", "step", "0.5"}, page, problems));
+    EXPECT_FALSE(parsePageParameters({"t", "NaN", "size", "10x", "step", "0.5", "captions", "2"}, page, problems));
     EXPECT_FALSE(page.fixedClock);
     EXPECT_EQ(page.width, 0);
     EXPECT_EQ(page.step, 0.5);
-    ASSERT_TRUE(parsePageOptions({"t", "8", "size", "960x540"}, page, problems = {}));
+    EXPECT_EQ(page.captions, Toggle::NotGiven);
+    ASSERT_TRUE(parsePageParameters({"t", "8", "size", "960x540", "captions", "0"}, page, problems = {}));
     EXPECT_TRUE(page.fixedClock);
-    EXPECT_EQ(page.at, 8.0);
+    EXPECT_EQ(page.stopTime, 8.0);
+    EXPECT_EQ(page.step, 1.0);
     EXPECT_EQ(page.width, 960);
     EXPECT_EQ(page.height, 540);
+    EXPECT_EQ(page.captions, Toggle::Off);
 
     EXPECT_EQ(driverSizeRefusal("--size", 8192, 100, 8192), "");
     EXPECT_EQ(driverSizeRefusal("--size", 5000, 100, 4096),
               "--size: 5000x100 is beyond this driver's limit of 4096 pixels a side");
+}
+
+// Each front's help lists every option it takes, and none it refuses.
+TEST(OptionTable, EachHelpListsTheOptionsItsFrontTakes)
+{
+    const struct {
+        Front front;
+        std::vector<std::string> listed, absent;
+    } fronts[] = {
+        {Viewer,
+         {"--window WxH", "--hall folder", "--watch", "--view TEXT", "--scale F|auto", "--target-ms T", "--captions",
+          "--check folder", "--help", "F12"},
+         {"--size", "--json", "--at"}},
+        {Capture,
+         {"--size WxH", "--step seconds", "--every seconds", "--until seconds", "--at t1,t2,...", "--out folder",
+          "--video file", "--fps N", "--hall folder", "--view TEXT", "--scale F ", "--captions", "--catalog folder",
+          "--help"},
+         {"--window", "--target-ms", "--watch", "auto", "Keys"}},
+        {Benchmark,
+         {"--frames N", "--size WxH", "--step seconds", "--settle N", "--trivial-ratio", "--json", "--labels",
+          "--hall folder", "--scale F|auto", "--target-ms T", "--help"},
+         {"--view", "--captions", "--window"}},
+        {Page,
+         {"t seconds", "step seconds", "size WxH", "scale F|auto", "hall NAME", "view TEXT", "captions 0|1"},
+         {"--step", "fps", "watch"}},
+    };
+    for (const auto& f : fronts) {
+        const std::string help = helpText(f.front);
+        for (const std::string& line : f.listed)
+            EXPECT_NE(help.find("  " + line), std::string::npos) << line << " missing in\n" << help;
+        for (const std::string& word : f.absent)
+            EXPECT_EQ(help.find(word), std::string::npos) << word << " listed in\n" << help;
+    }
+}
+
+// One entry is all an option needs: the command line and the page read it alike, bad
+// values are named by either, and both helps list it.
+TEST(OptionTable, AnEntryAddedIsReadFromBothAndListedInBothHelps)
+{
+    double tint = 0.0;
+    std::vector<OptionEntry> table = optionTable();
+    table.push_back({"--tint", "tint", OptionKind::Value, "seconds", {Front::Viewer, Front::Page},
+                     [&tint](const std::string& v, Front, Options&, std::string& e) {
+                         return parseSeconds(v, true, tint, e);
+                     },
+                     "fade the hall in over that time", {}});
+    const struct {
+        Front front;
+        std::vector<std::string> args;
+        double tint;
+        const char* error;
+    } cases[] = {
+        {Viewer, {"--tint", "2.5", "--watch"}, 2.5, ""},
+        {Page, {"tint", "0.5", "t", "3"}, 0.5, ""},
+        {Viewer, {"--tint", "0"}, 0.0, "--tint: 0 is not a time; want seconds > 0"},
+        {Page, {"tint", "soon"}, 0.0, "Ignoring the page parameter tint: soon is not a time; want seconds > 0"},
+        {Capture, {"--tint", "1"}, 0.0, "unknown option --tint; --help lists the options"},
+        {Page, {"fade", "1"}, 0.0,
+         "Ignoring the page parameter fade: unknown; the page takes t, step, size, scale, hall, view, captions and "
+         "tint"},
+    };
+    for (const auto& c : cases) {
+        tint = 0.0;
+        Options options;
+        std::string error;
+        if (c.front == Page) {
+            std::vector<std::string> problems;
+            parsePageParameters(c.args, options, problems, table);
+            for (const std::string& line : problems)
+                error += line;
+        } else {
+            parseCommandLine(c.front, c.args, options, error, table);
+        }
+        EXPECT_EQ(tint, c.tint) << c.args[0];
+        EXPECT_EQ(error, c.error) << c.args[0];
+    }
+    const std::string line = "fade the hall in over that time";
+    EXPECT_NE(helpText(Viewer, table).find("  --tint seconds"), std::string::npos);
+    EXPECT_NE(helpText(Viewer, table).find(line), std::string::npos);
+    EXPECT_NE(helpText(Page, table).find("  tint seconds"), std::string::npos);
+    EXPECT_NE(helpText(Page, table).find(line), std::string::npos);
+    EXPECT_EQ(helpText(Capture, table).find(line), std::string::npos);
+    EXPECT_EQ(helpText(Viewer).find(line), std::string::npos);
 }
 
 TEST(ToolTexts, ProgressLineAndScreenshotNames)

@@ -131,7 +131,7 @@ void advanceClock(double dt) { advanceClock(application.clock, dt); }
 
 void buildScene()
 {
-    buildHall(application.hall, application.description,
+    buildHall(application.hall, application.description, application.assets,
               std::vector<unsigned int>(std::begin(environmentCubeMaps), std::end(environmentCubeMaps)));
 }
 
@@ -144,6 +144,7 @@ void buildShaderPrograms()
     application.renderer.exposure.restart = true;
     buildShaderPrograms(application.renderer.programs, static_cast<int>(application.description.lights.size()),
                         exposure.mode != ExposureMode::Off);
+    uploadModels(application.assets, application.renderer.programs);
 }
 
 void createRenderTargets()

@@ -290,7 +290,7 @@ TEST_F(FrameTest, AHallOfFewerLightsThanTheProgramsShowsOnlyItsOwn)
     HallDescription description = builtInHall();
     description.lights.resize(1);
     Hall oneLight;
-    buildHall(oneLight, description, environmentCubeMaps);
+    buildHall(oneLight, description, defaultAssets(), environmentCubeMaps);
     moveLights(oneLight, 0.0);
     renderShadowCubeMaps(defaultRenderer(), oneLight);
     renderFrame(defaultRenderer(), oneLight, drawnDefaultView());

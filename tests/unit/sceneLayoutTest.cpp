@@ -1,5 +1,6 @@
 // Placement arithmetic of scene objects and the fixed layout they build, without GL:
 // models and textures are stand-ins, the layout only needs their addresses and keys.
+#include "assets/assets.h"
 #include "assets/modelImport.h"
 #include "assets/models.h"
 #include "assets/textures.h"
@@ -107,7 +108,7 @@ protected:
             TextureLoader::getInstance().textures[entry.key] = new Texture{100u + entry.key, entry.key};
     }
     // A fresh hall for every case, built from the table.
-    void SetUp() override { buildHall(hall, builtInHall(), {}); }
+    void SetUp() override { buildHall(hall, builtInHall(), defaultAssets(), {}); }
 
     Hall hall;
 };
@@ -229,7 +230,7 @@ TEST_F(HallLayout, AFourteenthExhibitIsOneRowAndTurnsWithTheOthers)
     HallDescription description = builtInHall();
     description.objects.push_back({ObjectRole::Exhibit, 4, 9, 10, 11, 0, glm::vec3(0.5f), {300, 600, 300}});
     Hall wider;
-    buildHall(wider, description, {});
+    buildHall(wider, description, defaultAssets(), {});
     ASSERT_EQ(wider.sceneObjects.size(), hall.sceneObjects.size() + 1);
     EngineObject& added = *wider.sceneObjects.rbegin()->second;
     EXPECT_EQ(added.role, ObjectRole::Exhibit);
@@ -333,7 +334,7 @@ TEST_F(PlacedHall, AnExhibitRestsOnItsPedestalAndSpinsAboutTheVertical)
         row.spin = c.spin;
         description.objects.push_back(row);
         Hall placed;
-        buildHall(placed, description, {});
+        buildHall(placed, description, defaultAssets(), {});
         EngineObject& exhibit = *placed.sceneObjects.rbegin()->second;
         if (c.pedestal >= 0) {
             const Extent pedestal = extentOf(placed.sceneObjects.begin()->second->model,
@@ -393,7 +394,7 @@ TEST_F(PlacedHall, AnExhibitStandsCentredOnItsFootprintAndSpinsAboutIt)
             row.spin = c.spin;
         description.objects.push_back(row);
         Hall placed;
-        buildHall(placed, description, {});
+        buildHall(placed, description, defaultAssets(), {});
         EngineObject& exhibit = *placed.sceneObjects.rbegin()->second;
         const Extent box = extentOf(exhibit.model, exhibit.modelMatrix);
         EXPECT_NEAR(box.low.y, 110.0f, 1e-3f) << "its lowest point on the pedestal";
@@ -469,7 +470,7 @@ TEST_F(PlacedHall, AnOrbitingLightCirclesAndPulsesWithItsLamp)
     lamp.light = 0;
     description.objects.push_back(lamp);
     Hall placed;
-    buildHall(placed, description, {});
+    buildHall(placed, description, defaultAssets(), {});
     struct When {
         double t;
         glm::vec3 at;
@@ -507,7 +508,7 @@ TEST_F(PlacedHall, AMadeUpTourVisitsEachExhibit)
                 unitBox.emplace_back(x, y, z, 1.0f);
     models[2]->positions = unitBox;
     Hall placed;
-    buildHall(placed, description, {});
+    buildHall(placed, description, defaultAssets(), {});
     models[2]->positions.clear();
     expectVec3Near(placed.roomExtent.low, glm::vec3(-1500, 0, -1200));
     expectVec3Near(placed.roomExtent.high, glm::vec3(1500, 900, 1200));

@@ -17,6 +17,7 @@
 #include "navigation/camera.h"
 #include "navigation/tour.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <glm/gtc/matrix_transform.hpp>
@@ -104,6 +105,8 @@ protected:
         // Stand-in records under every key the layout asks for; no GL is touched.
         for (short key = 1; key <= 11; ++key)
             models[key] = new ModelData();
+        for (const CaptureTwin& pair : captureTwins)
+            models[pair.twin] = new ModelData();
         for (const TextureListEntry& entry : textureList)
             TextureLoader::getInstance().textures[entry.key] = new Texture{100u + entry.key, entry.key};
     }
@@ -147,6 +150,10 @@ TEST_F(HallLayout, ObjectsStandWhereTheLayoutPutsThemWhateverTheirScale)
         EXPECT_EQ(o.model, models[e.model]);
         EXPECT_EQ(o.texture->key, e.texture);
         expectVec3Near(translationOf(o), e.point);
+        // The captures draw the room, the floor and the pedestals through their twins.
+        const auto twin = std::find_if(std::begin(captureTwins), std::end(captureTwins),
+                                       [&](const CaptureTwin& pair) { return pair.model == e.model; });
+        EXPECT_EQ(o.captureModel, twin == std::end(captureTwins) ? nullptr : models[twin->twin]);
     }
     const EngineObject& teapot = *hall.reflectingObjects.at(28);
     const EngineObject& lens = *hall.reflectingObjects.at(29);
@@ -189,6 +196,21 @@ TEST_F(HallLayout, LightZeroCirclesAndPulsesWithLampZeroOnIt)
     expectVec3Near(*hall.lamps[0]->position, glm::vec3(0, 1200, 1500), 1e-3f);
     expectVec3Near(translationOf(*hall.lamps[0]), glm::vec3(0, 1200, 1500), 1e-2f);
     EXPECT_EQ(hall.lamps[1]->material->ambientColor, glm::vec4(10.0f)) << "lamp 1 never changes";
+
+    // The circle and the pulse are the light's row's: another row moves it otherwise.
+    HallDescription description = builtInHall();
+    CircleAndPulseMotion& circle = description.lights[0].circle;
+    circle.radius = 600.0;
+    circle.height = 900.0f;
+    circle.counterClockwise = true;
+    circle.pulsePhase = 0.5 * M_PI;
+    circle.glowFrom = glm::vec4(1.0f);
+    Hall other;
+    buildHall(other, description, defaultAssets(), {});
+    moveLights(other, 5.0 * M_PI);
+    expectVec3Near(glm::vec3(other.lights[0]->position), glm::vec3(0, 900, -600), 1e-3f);
+    EXPECT_NEAR(other.lights[0]->specularColor.g, 1.0f, 1e-6f) << "a quarter turn of phase: white at 5 pi";
+    EXPECT_NEAR(other.lamps[0]->material->ambientColor.r, 1.0f, 1e-6f);
 }
 
 TEST_F(HallLayout, HalfASecondTurnsEveryExhibitFiveDegreesAndLeavesTheArchitecture)

@@ -30,7 +30,6 @@ double& totalTime = application.clock.totalTime;
 int& screenWidth = application.view.width;
 int& screenHeight = application.view.height;
 void (*&startupStepDone)(const char* step) = application.startupStepDone;
-GLFWwindow*& mainWindow = application.window;
 
 std::map<short, ModelData*>& models = application.assets.models;
 std::string& modelDirectory = application.assets.modelDirectory;
@@ -69,7 +68,6 @@ float& fstop = application.view.filters.fstop;
 bool& tourMode = application.tour.mode;
 int& tourStep = application.tour.step;
 float& tourStepStart = application.tour.stepStart;
-std::function<bool(int key)>& keyHeld = application.keyboard.keyHeld;
 
 glm::mat4 defaultProjection() { return defaultProjection(screenWidth, screenHeight); }
 void initCamera() { initCamera(camera, screenWidth, screenHeight); }

@@ -18,6 +18,7 @@
 #include "scene/hallTable.h"
 #include "scene/sceneObjects.h"
 #include "tests/gl/hallFixture.h"
+#include "tests/unit/defaultNames.h"
 
 #include <algorithm>
 #include <cmath>

@@ -15,6 +15,7 @@
 #include "render/scenePass.h"
 #include "scene/animation.h"
 #include "scene/sceneObjects.h"
+#include "tests/unit/defaultNames.h"
 
 #include <FreeImage.h>
 #include <algorithm>

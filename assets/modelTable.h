@@ -4,7 +4,8 @@
 // light at the vertices (the frame's own room and floor are a few large cells), and the
 // pedestal with its blocks listed top first, as the captures look down on it from just
 // above and have no depth pre-pass. A hall may name other files under other keys in its
-// Assets; these are what an Assets starts with.
+// Assets; these are what an Assets starts with. Also which program's inputs each of the
+// hall's meshes is uploaded with.
 #include <string>
 #include <vector>
 

@@ -99,7 +99,8 @@ void moveLights(Hall& hall, double t)
 {
     for (size_t i = 0; i < hall.lights.size(); ++i) {
         if (hall.lightMotions[i] == LightMotion::CircleAndPulse) {
-            const CircleAndPulseMotion motion = i < hall.lightRows.size() ? hall.lightRows[i].circle : CircleAndPulseMotion{};
+            static const CircleAndPulseMotion hallsOwn;
+            const CircleAndPulseMotion& motion = i < hall.lightRows.size() ? hall.lightRows[i].circle : hallsOwn;
             circleAndPulse(*hall.lights[i], hall.lampOfLight[i], motion, t);
         } else if (i < hall.lightRows.size() &&
                    (hall.lightRows[i].orbitSeconds > 0.0f || hall.lightRows[i].pulseSeconds > 0.0f)) {

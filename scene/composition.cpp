@@ -76,14 +76,15 @@ void makeParts(Hall& hall, const Assets& assets, EngineObject& object, const Obj
             mixed.specularExponent = m.exponent;
         ObjectPart& part = ofMaterial[i];
         part.material = &hall.materials.emplace_back(mixed);
-        part.texture = !(given & givenTexture) && m.textureKey ? textureByKey(hall, assets, m.textureKey, user) : object.texture;
+        part.texture = !(given & givenTexture) && m.textureKey ? textureByKey(hall, assets, m.textureKey, user)
+                                                               : object.texture;
         part.normalMap = object.normalMap;
         part.specularMap = object.specularMap;
         if (!(given & givenMaps)) {
             const bool mapped = m.normalMapKey != 0;
             part.normalMap = mapped ? textureByKey(hall, assets, m.normalMapKey, user) : nullptr;
-            part.specularMap = !mapped ? nullptr
-                               : textureByKey(hall, assets, m.specularMapKey ? m.specularMapKey : whiteTextureKey, user);
+            const unsigned int specularKey = m.specularMapKey ? m.specularMapKey : whiteTextureKey;
+            part.specularMap = mapped ? textureByKey(hall, assets, specularKey, user) : nullptr;
         }
     }
     for (const ModelRange& range : model.ranges) {

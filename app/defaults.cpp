@@ -32,8 +32,6 @@ int& screenHeight = application.view.height;
 void (*&startupStepDone)(const char* step) = application.startupStepDone;
 
 std::map<short, ModelData*>& models = application.assets.models;
-std::string& modelDirectory = application.assets.modelDirectory;
-std::string& textureDirectory = application.assets.textureDirectory;
 
 std::string& shaderDirectory = application.renderer.programs.directory;
 ShaderProgram*& genericTextureShader = application.renderer.programs.genericTexture;

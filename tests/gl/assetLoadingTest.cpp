@@ -7,6 +7,7 @@
 #include "programs/modelInputs.h"
 #include "programs/shaderProgram.h"
 #include "tests/gl/glTestContext.h"
+#include "tests/unit/defaultNames.h"
 
 #include <FreeImage.h>
 

@@ -84,6 +84,7 @@ void showHall(Application& application, HallDescription description)
     if (renderer.programs.lightCount != lights || renderer.programs.toneMapped != toneMapped) {
         releaseShaderPrograms(renderer.programs);
         buildShaderPrograms(renderer.programs, lights, toneMapped);
+        uploadModels(application.assets, renderer.programs);
     }
     renderer.exposure.setting = description.exposure;
     renderer.exposure.restart = true;
@@ -97,7 +98,7 @@ void showHall(Application& application, HallDescription description)
     }
     renderer.environmentRefreshPending = true;
     application.hall = Hall();
-    buildHall(application.hall, description, targets.environmentCubeMaps);
+    buildHall(application.hall, description, application.assets, targets.environmentCubeMaps);
     application.description = std::move(description);
     takeTour(application);
     application.tour.step = -1;

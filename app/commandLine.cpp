@@ -12,21 +12,6 @@ namespace {
 constexpr size_t helpColumn = 20;
 constexpr size_t helpWidth = 80;
 
-std::string shown(const std::string& text)
-{
-    return text.empty() ? "an empty value" : text;
-}
-
-bool allDigits(const std::string& text)
-{
-    if (text.empty() || text.size() > 9)
-        return false;
-    for (char c : text)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
-}
-
 std::string number(double value)
 {
     std::ostringstream text;
@@ -126,49 +111,6 @@ std::string wrapped(const std::string& text, size_t indent)
 
 } // namespace
 
-bool parseSize(const std::string& text, int& width, int& height, std::string& error)
-{
-    const size_t x = text.find('x');
-    const std::string w = x == std::string::npos ? text : text.substr(0, x);
-    const std::string h = x == std::string::npos ? "" : text.substr(x + 1);
-    if (allDigits(w) && allDigits(h)) {
-        const long wide = std::atol(w.c_str()), high = std::atol(h.c_str());
-        if (wide >= 1 && wide <= maximumSideLength && high >= 1 && high <= maximumSideLength) {
-            width = static_cast<int>(wide);
-            height = static_cast<int>(high);
-            return true;
-        }
-    }
-    error = shown(text) + " is not a size; want WxH with 1.." + std::to_string(maximumSideLength);
-    return false;
-}
-
-bool parseWholeNumber(const std::string& text, long minimum, long maximum, long& value, std::string& error)
-{
-    const std::string digits = !text.empty() && text[0] == '-' ? text.substr(1) : text;
-    const long n = allDigits(digits) ? std::atol(text.c_str()) : minimum - 1;
-    if (!allDigits(digits) || n < minimum || n > maximum) {
-        error = shown(text) + " is not a whole number in " + std::to_string(minimum) + ".." + std::to_string(maximum);
-        return false;
-    }
-    value = n;
-    return true;
-}
-
-bool parseSeconds(const std::string& text, bool positive, double& value, std::string& error)
-{
-    char* end = nullptr;
-    errno = 0;
-    const double t = text.empty() ? 0.0 : std::strtod(text.c_str(), &end);
-    const bool number = !text.empty() && end && *end == '\0' && errno == 0 && std::isfinite(t);
-    if (!number || t < 0.0 || (positive && t <= 0.0)) {
-        error = shown(text) + " is not a time; want seconds " + (positive ? "> 0" : ">= 0");
-        return false;
-    }
-    value = t;
-    return true;
-}
-
 bool parseCommandLine(Front front, const std::vector<std::string>& args, Options& options, std::string& error,
                       const std::vector<OptionEntry>& table)
 {
@@ -181,7 +123,7 @@ bool parseCommandLine(Front front, const std::vector<std::string>& args, Options
             if (e.name && arg == e.name && takes(e, front))
                 entry = &e;
         if (!entry) {
-            error = "unknown option " + shown(arg) + "; --help lists the options";
+            error = "unknown option " + shownValue(arg) + "; --help lists the options";
             return false;
         }
         std::string value = "1";  // a flag or a toggle: on
@@ -225,7 +167,7 @@ bool parsePageParameters(const std::vector<std::string>& args, Options& options,
             if (name == e->parameter)
                 entry = e;
         if (!entry) {
-            problems.push_back(ignoring + shown(name) + ": unknown; the page takes " + names);
+            problems.push_back(ignoring + shownValue(name) + ": unknown; the page takes " + names);
             continue;
         }
         if (i + 1 >= args.size()) {
@@ -235,7 +177,7 @@ bool parsePageParameters(const std::vector<std::string>& args, Options& options,
         const std::string& value = args[i + 1];
         std::string why;
         if (entry->kind != OptionKind::Value && value != "0" && value != "1") {
-            why = shown(value) + " is not a switch; want 0 or 1";
+            why = shownValue(value) + " is not a switch; want 0 or 1";
         } else if (entry->kind == OptionKind::Flag && value == "0") {
             continue;
         } else {

@@ -1,5 +1,6 @@
 #include "app/dataFolders.h"
 
+#include "assets/assets.h"
 #include "assets/models.h"
 #include "assets/textures.h"
 #include "programs/programs.h"
@@ -61,8 +62,8 @@ bool findDataFolders(const char* program)
         if (!holdsHallData(folder))
             continue;
         if (folder != ".") {
-            modelDirectory = folder + "/res/models/";
-            textureDirectory = folder + "/res/textures/";
+            defaultAssets().modelDirectory = folder + "/res/models/";
+            defaultAssets().textureDirectory = folder + "/res/textures/";
             shaderDirectory = folder + "/shaders";
         }
         return true;

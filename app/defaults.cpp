@@ -30,11 +30,8 @@ double& totalTime = application.clock.totalTime;
 int& screenWidth = application.view.width;
 int& screenHeight = application.view.height;
 void (*&startupStepDone)(const char* step) = application.startupStepDone;
-GLFWwindow*& mainWindow = application.window;
 
 std::map<short, ModelData*>& models = application.assets.models;
-std::string& modelDirectory = application.assets.modelDirectory;
-std::string& textureDirectory = application.assets.textureDirectory;
 
 std::string& shaderDirectory = application.renderer.programs.directory;
 ShaderProgram*& genericTextureShader = application.renderer.programs.genericTexture;
@@ -69,7 +66,6 @@ float& fstop = application.view.filters.fstop;
 bool& tourMode = application.tour.mode;
 int& tourStep = application.tour.step;
 float& tourStepStart = application.tour.stepStart;
-std::function<bool(int key)>& keyHeld = application.keyboard.keyHeld;
 
 glm::mat4 defaultProjection() { return defaultProjection(screenWidth, screenHeight); }
 void initCamera() { initCamera(camera, screenWidth, screenHeight); }
@@ -125,7 +121,7 @@ void advanceClock(double dt) { advanceClock(application.clock, dt); }
 
 void buildScene()
 {
-    buildHall(application.hall, application.description,
+    buildHall(application.hall, application.description, application.assets,
               std::vector<unsigned int>(std::begin(environmentCubeMaps), std::end(environmentCubeMaps)));
 }
 
@@ -138,6 +134,7 @@ void buildShaderPrograms()
     application.renderer.exposure.restart = true;
     buildShaderPrograms(application.renderer.programs, static_cast<int>(application.description.lights.size()),
                         exposure.mode != ExposureMode::Off);
+    uploadModels(application.assets, application.renderer.programs);
 }
 
 void createRenderTargets()

@@ -4,6 +4,7 @@
 #ifndef __EMSCRIPTEN__
 
 #include "app/dataFolders.h"
+#include "assets/assets.h"
 #include "assets/isolatedImport.h"
 #include "assets/models.h"
 #include "scene/exhibition.h"
@@ -86,9 +87,9 @@ int checkExhibition(const std::string& path, std::ostream& out, std::ostream& er
             own.push_back(entry(exhibition.folder + "/", file));
     for (const ModelFile& file : hallModelFiles())
         if (models.count(file.key))
-            builtIn.push_back(entry(modelDirectory, file));
+            builtIn.push_back(entry(defaultAssets().modelDirectory, file));
     importIsolated(own, exhibition.folder);
-    importIsolated(builtIn, modelDirectory);
+    importIsolated(builtIn, defaultAssets().modelDirectory);
     for (std::vector<IsolatedImport>* imports : {&own, &builtIn}) {
         for (const IsolatedImport& import : *imports) {
             for (auto& [key, checked] : models) {

@@ -1,11 +1,23 @@
 #include "app/options.h"
 
-#include "app/commandLine.h"
-
 #include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
 #include <sstream>
 
 namespace {
+
+bool allDigits(const std::string& text)
+{
+    if (text.empty() || text.size() > 9)
+        return false;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
 
 using Reader = std::function<bool(const std::string&, Front, Options&, std::string&)>;
 
@@ -296,4 +308,52 @@ const char* helpOutro(Front front)
            "  drop a folder or .json        show that exhibition\n"
            "\n"
            "Any navigation key or mouse move ends the tour. Close the window to quit.\n";
+}
+
+std::string shownValue(const std::string& text)
+{
+    return text.empty() ? "an empty value" : text;
+}
+
+bool parseSize(const std::string& text, int& width, int& height, std::string& error)
+{
+    const size_t x = text.find('x');
+    const std::string w = x == std::string::npos ? text : text.substr(0, x);
+    const std::string h = x == std::string::npos ? "" : text.substr(x + 1);
+    if (allDigits(w) && allDigits(h)) {
+        const long wide = std::atol(w.c_str()), high = std::atol(h.c_str());
+        if (wide >= 1 && wide <= maximumSideLength && high >= 1 && high <= maximumSideLength) {
+            width = static_cast<int>(wide);
+            height = static_cast<int>(high);
+            return true;
+        }
+    }
+    error = shownValue(text) + " is not a size; want WxH with 1.." + std::to_string(maximumSideLength);
+    return false;
+}
+
+bool parseWholeNumber(const std::string& text, long minimum, long maximum, long& value, std::string& error)
+{
+    const std::string digits = !text.empty() && text[0] == '-' ? text.substr(1) : text;
+    const long n = allDigits(digits) ? std::atol(text.c_str()) : minimum - 1;
+    if (!allDigits(digits) || n < minimum || n > maximum) {
+        error = shownValue(text) + " is not a whole number in " + std::to_string(minimum) + ".." + std::to_string(maximum);
+        return false;
+    }
+    value = n;
+    return true;
+}
+
+bool parseSeconds(const std::string& text, bool positive, double& value, std::string& error)
+{
+    char* end = nullptr;
+    errno = 0;
+    const double t = text.empty() ? 0.0 : std::strtod(text.c_str(), &end);
+    const bool number = !text.empty() && end && *end == '\0' && errno == 0 && std::isfinite(t);
+    if (!number || t < 0.0 || (positive && t <= 0.0)) {
+        error = shownValue(text) + " is not a time; want seconds " + (positive ? "> 0" : ">= 0");
+        return false;
+    }
+    value = t;
+    return true;
 }

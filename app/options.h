@@ -10,6 +10,22 @@
 #include <string>
 #include <vector>
 
+// Largest width or height any of the programs accepts; the driver may allow less.
+constexpr int maximumSideLength = 8192;
+// A run longer than this many frames is a typing error, not a wish (and its frame
+// numbers would overflow).
+constexpr double maximumFrames = 1e7;
+
+// Value checks of the option entries. Each returns false and sets `error` (without
+// the option's name) when the text is not a value of the wanted kind.
+bool parseSize(const std::string& text, int& width, int& height, std::string& error);
+bool parseWholeNumber(const std::string& text, long minimum, long maximum, long& value, std::string& error);
+// Seconds: finite, and >= 0 (or > 0 when `positive`).
+bool parseSeconds(const std::string& text, bool positive, double& value, std::string& error);
+
+// How a value is named in a line: the empty one as "an empty value".
+std::string shownValue(const std::string& text);
+
 // The programs that read options.
 enum class Front { Viewer, Capture, Benchmark, Page };
 

@@ -2,6 +2,7 @@
 
 #include "base/frameClock.h"
 #include "base/glCapabilities.h"
+#include "app/application.h"
 #include "app/screenshot.h"
 #include "app/viewSharing.h"
 #include "navigation/guide.h"
@@ -51,12 +52,13 @@ GLFWwindow* openViewerWindow(int requestedWidth, int requestedHeight, bool visib
     }
     screenWidth = width;
     screenHeight = height;
-    mainWindow = glfwCreateWindow(width, height, "Pinakora", monitor, nullptr);
-    if (mainWindow) {
-        glfwMakeContextCurrent(mainWindow);
+    GLFWwindow*& window = defaultApplication().window;
+    window = glfwCreateWindow(width, height, "Pinakora", monitor, nullptr);
+    if (window) {
+        glfwMakeContextCurrent(window);
         defaultRenderer().afterPresent = swapAndPollEvents;
     }
-    return mainWindow;
+    return window;
 }
 
 bool openHidden(int width, int height)
@@ -103,7 +105,8 @@ namespace {
 
 bool glfwKeyHeld(int key)
 {
-    return mainWindow && glfwGetKey(mainWindow, key) == GLFW_PRESS;
+    GLFWwindow* window = defaultApplication().window;
+    return window && glfwGetKey(window, key) == GLFW_PRESS;
 }
 
 void glfwKeyEvent(GLFWwindow*, int key, int, int action, int mods)
@@ -147,7 +150,7 @@ void glfwDropEvent(GLFWwindow* window, int count, const char** paths)
 
 void connectKeyboard(GLFWwindow* window)
 {
-    keyHeld = glfwKeyHeld;
+    defaultKeyboard().keyHeld = glfwKeyHeld;
     glfwSetKeyCallback(window, glfwKeyEvent);
 }
 
@@ -166,13 +169,15 @@ void connectDrop(GLFWwindow* window, std::vector<std::string>& dropped)
 
 void swapAndPollEvents()
 {
-    if (!mainWindow)
+    GLFWwindow* window = defaultApplication().window;
+    if (!window)
         return;
-    glfwSwapBuffers(mainWindow);
+    glfwSwapBuffers(window);
     glfwPollEvents();
 }
 
 bool windowIsOpen()
 {
-    return mainWindow && !glfwWindowShouldClose(mainWindow);
+    GLFWwindow* window = defaultApplication().window;
+    return window && !glfwWindowShouldClose(window);
 }

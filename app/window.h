@@ -7,9 +7,6 @@
 
 struct GLFWwindow;
 
-// The default application's window.
-extern GLFWwindow*& mainWindow;
-
 // Opens the 3.3 core window titled "Pinakora": full screen on the primary monitor at its
 // video-mode size when width and height are 0; otherwise a window of that size, hidden
 // (and of that fixed size) unless `visible`, when the window manager may resize it.

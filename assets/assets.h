@@ -41,7 +41,7 @@ struct Assets {
 };
 
 // The assets the names without an Assets (loadModels(), getModel(key), findTexture(key),
-// TextureLoader::getInstance(), models, modelDirectory, textureDirectory) act on.
+// TextureLoader::getInstance(), models) act on.
 Assets& defaultAssets();
 
 // Deletes every buffer, vertex array and texture the records hold, and sets their names

@@ -42,20 +42,19 @@ std::string modelFileName(const Assets& assets, short key)
     return "";
 }
 
-const ModelData& captureMesh(const Assets& assets, const ModelData& model)
+const ModelData* captureTwin(const Assets& assets, const ModelData& model)
 {
     const auto& models = assets.models;
     for (const CaptureTwin& pair : captureTwins) {
         const auto own = models.find(pair.model);
         const auto twin = models.find(pair.twin);
-        if (own != models.end() && own->second == &model && twin != models.end() && twin->second &&
-            twin->second->vertexArray != 0 && twin->second->indexCount != 0)
-            return *twin->second;
+        if (own != models.end() && own->second == &model && twin != models.end() && twin->second)
+            return twin->second;
     }
-    return model;
+    return nullptr;
 }
 
-const ModelData& captureMesh(const ModelData& model)
+const ModelData& captureMesh(const ModelData& model, const ModelData* twin)
 {
-    return captureMesh(defaultAssets(), model);
+    return twin && twin->vertexArray != 0 && twin->indexCount != 0 ? *twin : model;
 }

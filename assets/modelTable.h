@@ -4,7 +4,8 @@
 // light at the vertices (the frame's own room and floor are a few large cells), and the
 // pedestal with its blocks listed top first, as the captures look down on it from just
 // above and have no depth pre-pass. A hall may name other files under other keys in its
-// Assets; these are what an Assets starts with.
+// Assets; these are what an Assets starts with. Also which program's inputs each of the
+// hall's meshes is uploaded with.
 #include <string>
 #include <vector>
 
@@ -40,7 +41,16 @@ struct CaptureTwin {
 };
 constexpr CaptureTwin captureTwins[] = {{2, fineRoomKey}, {9, fineFloorKey}, {3, topFirstPedestalKey}};
 
-// What a capture draws for `model`: its twin where it has one that is loaded and
-// uploaded, else the model itself.
-const ModelData& captureMesh(const Assets& assets, const ModelData& model);
-const ModelData& captureMesh(const ModelData& model);
+// The twin of `model` in `assets` (`model` being the record under a key that has one),
+// uploaded or not; null where it has none.
+const ModelData* captureTwin(const Assets& assets, const ModelData& model);
+
+// What a capture draws for a model with twin `twin` (null: none): the twin once it can be
+// drawn (uploaded, with triangles), else the model itself.
+const ModelData& captureMesh(const ModelData& model, const ModelData* twin);
+
+// The hall's meshes by the program whose inputs they are uploaded with: the
+// normal-mapped one (tangents and bitangents; the twins with their models), or the plain
+// lit one (the mirror, the nested tori, the lens).
+constexpr short normalMappedModelKeys[] = {1, 2, 3, 4, 8, 9, 11, 10, fineRoomKey, fineFloorKey, topFirstPedestalKey};
+constexpr short plainModelKeys[] = {5, 6, 7};

@@ -12,10 +12,8 @@
 
 struct Assets;
 
-// The default assets' models by key, and the folder their files are read from
-// ("./res/models/").
+// The default assets' models by key.
 extern std::map<short, ModelData*>& models;
-extern std::string& modelDirectory;
 
 // Loads every file of assets.modelFiles.
 void loadModels(Assets& assets);

@@ -37,9 +37,6 @@ private:
 // The loader of `assets`, made when there is none.
 TextureLoader& textureLoader(Assets& assets);
 
-// Folder the default assets' image files are read from ("./res/textures/").
-extern std::string& textureDirectory;
-
 // The hall's own images; a hall may name others under other keys in its Assets.
 struct TextureListEntry {
     short key;

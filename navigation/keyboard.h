@@ -55,9 +55,8 @@ void processInput(const Keyboard& keyboard, Camera& camera, Tour& tour, double d
 // not needed: the F keys and P are polled, so a held F key steps again on any key event.
 void onKey(const Keyboard& keyboard, FilterSettings& filters, Tour& tour);
 
-// The default keyboard's query under its old name, and the two calls on the default
-// keyboard, view and tour with the frame clock's deltaTime.
+// The default keyboard, and the two calls on it, the default view and tour with the
+// frame clock's deltaTime.
 Keyboard& defaultKeyboard();
-extern std::function<bool(int key)>& keyHeld;
 void processInput();
 void onKey(int key, int action);

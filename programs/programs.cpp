@@ -130,18 +130,20 @@ void buildShaderPrograms(ShaderPrograms& p, int lightCount, bool toneMapped)
     p.genericCapture = buildLitProgram(p.directory, n, "/genericTextureShader", false, capture);
     p.reflectingCapture = buildLitProgram(p.directory, n, "/reflectingTextureShader", true, capture);
     p.normalMapCapture = buildLitProgram(p.directory, n, "/normalMapTextureShader", false, capture);
+}
 
+void uploadModels(Assets& assets, const ShaderPrograms& p)
+{
     // A program that failed to build has no inputs to wire; its models then take their
     // wiring from the other lit program, which shares the attribute locations.
-    ShaderProgram* normalMapUpload = p.normalMapTexture->program ? p.normalMapTexture : p.genericTexture;
-    ShaderProgram* genericUpload = p.genericTexture->program ? p.genericTexture : p.normalMapTexture;
-    const short tangentKeys[] = {1, 2, 3, 4, 8, 9, 11, 10, fineRoomKey, fineFloorKey, topFirstPedestalKey};
-    for (short key : tangentKeys)
-        if (ModelData* model = getModel(key))
-            uploadModel(*model, *normalMapUpload);
-    for (short key : {5, 6, 7})
-        if (ModelData* model = getModel(key))
-            uploadModel(*model, *genericUpload);
+    const ShaderProgram& normalMapped = p.normalMapTexture->program ? *p.normalMapTexture : *p.genericTexture;
+    const ShaderProgram& plain = p.genericTexture->program ? *p.genericTexture : *p.normalMapTexture;
+    for (short key : normalMappedModelKeys)
+        if (ModelData* model = getModel(assets, key))
+            uploadModel(*model, normalMapped);
+    for (short key : plainModelKeys)
+        if (ModelData* model = getModel(assets, key))
+            uploadModel(*model, plain);
 }
 
 void releaseShaderPrograms(ShaderPrograms& p)

@@ -4,6 +4,8 @@
 // them all (a renderer owns it); the named pointers (genericTextureShader ...) refer to the default set.
 #include "programs/shaderProgram.h"
 
+struct Assets;
+
 // The unit the tone-mapped lit programs read the exposure texture on, past the scene
 // pass's own (its pictures, and a shadow map per light from unit 3).
 constexpr GLint ExposureTextureUnit = 3 + maxLightSlots;
@@ -71,10 +73,13 @@ std::string shaderPrelude(int lightCount);
 std::string shaderPrelude();
 
 // Builds every program with `lightCount` lights (1 to maxLightSlots) into `programs`, whose
-// earlier programs, if any, are released first, and wires the models against them;
-// `toneMapped`: the lit programs' TONE_MAP builds and the exposure measure.
+// earlier programs, if any, are released first; `toneMapped`: the lit programs' TONE_MAP
+// builds and the exposure measure.
 void buildShaderPrograms(ShaderPrograms& programs, int lightCount, bool toneMapped = false);
-// The default set, for the default hall's lights (defined with the renderer).
+// The hall's own meshes of `assets` (modelTable.h's two lists) uploaded and wired against
+// the lit programs of `programs`, which must be built; again after every rebuild.
+void uploadModels(Assets& assets, const ShaderPrograms& programs);
+// The default set, for the default hall's lights, with the default assets' uploads.
 void buildShaderPrograms();
 // Deletes every program and the quad; call while the context is still there.
 void releaseShaderPrograms(ShaderPrograms& programs);

@@ -299,7 +299,7 @@ glm::mat4 cameraViewMatrix(const Camera& camera)
 
 void drawModel(const EngineObject& object, const glm::mat4& projectionView, bool fine)
 {
-    const ModelData& model = fine ? captureMesh(*object.model) : *object.model;
+    const ModelData& model = fine ? captureMesh(*object.model, object.captureModel) : *object.model;
     if (model.vertexArray == 0 || model.indexCount == 0 || outsideView(object, projectionView))
         return;
     glBindVertexArray(model.vertexArray);

@@ -4,6 +4,7 @@
 #include "navigation/view.h"
 #include "programs/shaderProgram.h"
 #include "render/renderer.h"
+#include "render/scenePass.h"
 #include "scene/hall.h"
 
 #include <algorithm>
@@ -245,12 +246,15 @@ void drawLabels(Renderer& renderer, const Hall& hall, const View& shownView)
         return;
     const int width = shownView.width, height = shownView.height;
     const Camera& camera = shownView.camera;
+    // The view the frame was drawn with, not the camera's cached matrix, which only the
+    // default view's frames bring up to date.
+    const glm::mat4 view = cameraViewMatrix(camera);
     std::vector<Probe> probes;
     for (size_t e = 0; e < hall.exhibitSpheres.size() && e < hall.exhibitTitles.size(); ++e) {
         if (hall.exhibitTitles[e].empty())
             continue;
         const LabelAnchor anchor =
-            labelAnchor(hall.exhibitSpheres[e], camera.projection, camera.view, camera.eye, width, height);
+            labelAnchor(hall.exhibitSpheres[e], camera.projection, view, camera.eye, width, height);
         if (anchor.inView)
             probes.push_back({static_cast<int>(e), anchor});
     }

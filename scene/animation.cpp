@@ -8,18 +8,18 @@
 
 namespace {
 
-void circleAndPulse(Light& light, EngineObject* lamp, double t)
+void circleAndPulse(Light& light, EngineObject* lamp, const CircleAndPulseMotion& m, double t)
 {
-    const double angle = t / 10.0;
-    light.position = glm::vec4(static_cast<float>(1500.0 * std::cos(angle)), 1200.0f,
-                               static_cast<float>(1500.0 * std::sin(angle)), 1.0f);
+    const double angle = (m.counterClockwise ? -t : t) / m.secondsPerRadian;
+    light.position = glm::vec4(static_cast<float>(m.radius * std::cos(angle)), m.height,
+                               static_cast<float>(m.radius * std::sin(angle)), 1.0f);
 
-    const float k = static_cast<float>(std::pow(std::cos(t / 2.0), 2.0));
-    light.ambientColor = glm::vec4(0.05f, 0.1f * k, 0.1f * k, 1.0f);
-    light.diffuseColor = glm::vec4(0.2f, 0.2f * k, 0.2f * k, 1.0f);
-    light.specularColor = glm::vec4(1.0f, k, k, 1.0f);
+    const float k = static_cast<float>(std::pow(std::cos(t / m.pulseSecondsPerRadian + m.pulsePhase), 2.0));
+    light.ambientColor = m.ambientFrom + k * m.ambientSwing;
+    light.diffuseColor = m.diffuseFrom + k * m.diffuseSwing;
+    light.specularColor = m.specularFrom + k * m.specularSwing;
     if (lamp) {
-        lamp->material->ambientColor = glm::vec4(10.0f, 4.0f * k + 2.0f, 4.0f * k + 2.0f, 1.0f);
+        lamp->material->ambientColor = m.glowFrom + k * m.glowSwing;
         lamp->translate(glm::vec3(light.position) - *lamp->position);
     }
 }
@@ -95,7 +95,9 @@ void moveLights(Hall& hall, double t)
 {
     for (size_t i = 0; i < hall.lights.size(); ++i) {
         if (hall.lightMotions[i] == LightMotion::CircleAndPulse) {
-            circleAndPulse(*hall.lights[i], hall.lampOfLight[i], t);
+            static const CircleAndPulseMotion hallsOwn;
+            const CircleAndPulseMotion& motion = i < hall.lightRows.size() ? hall.lightRows[i].circle : hallsOwn;
+            circleAndPulse(*hall.lights[i], hall.lampOfLight[i], motion, t);
         } else if (i < hall.lightRows.size() &&
                    (hall.lightRows[i].orbitSeconds > 0.0f || hall.lightRows[i].pulseSeconds > 0.0f)) {
             const glm::vec4 glow = i < hall.lampGlows.size() ? hall.lampGlows[i] : glm::vec4(0.0f);

@@ -1,5 +1,8 @@
 #include "scene/composition.h"
 
+#include "assets/assets.h"
+#include "assets/models.h"
+#include "assets/textures.h"
 #include "scene/exhibitionFiles.h"
 #include "scene/hall.h"
 #include "scene/hallTable.h"
@@ -13,17 +16,17 @@ namespace {
 // A texture the table names but the loader does not hold would leave a dangling
 // record; an unregistered empty one keeps the object drawable (it samples black). The
 // line names the object's field in its exhibition.
-Texture* textureByKey(Hall& hall, unsigned int key, const std::string& user)
+Texture* textureByKey(Hall& hall, const Assets& assets, unsigned int key, const std::string& user)
 {
-    if (Texture* texture = findTexture(key))
+    if (Texture* texture = findTexture(assets, key))
         return texture;
     std::cerr << user << ": texture " << key << " is missing; drawing without it." << std::endl;
     return &hall.ownTextures.emplace_back(Texture{0, static_cast<int>(key)});
 }
 
-ModelData* modelByKey(Hall& hall, short key, const std::string& user)
+ModelData* modelByKey(Hall& hall, const Assets& assets, short key, const std::string& user)
 {
-    if (ModelData* model = getModel(key))
+    if (ModelData* model = getModel(assets, key))
         return model;
     std::cerr << user << ": model " << key << " is missing; drawing without it." << std::endl;
     return &hall.standInModels.emplace_back();
@@ -54,7 +57,7 @@ constexpr unsigned int whiteTextureKey = 5;
 // The parts of an object whose model file has materials: each range with the file's
 // material, except what the row's own material names (row.materialGiven); a range
 // without a material of the file's takes the object's own.
-void makeParts(Hall& hall, EngineObject& object, const ObjectRow& row)
+void makeParts(Hall& hall, const Assets& assets, EngineObject& object, const ObjectRow& row)
 {
     const ModelData& model = *object.model;
     const unsigned int given = row.materialGiven;
@@ -73,14 +76,15 @@ void makeParts(Hall& hall, EngineObject& object, const ObjectRow& row)
             mixed.specularExponent = m.exponent;
         ObjectPart& part = ofMaterial[i];
         part.material = &hall.materials.emplace_back(mixed);
-        part.texture = !(given & givenTexture) && m.textureKey ? textureByKey(hall, m.textureKey, user) : object.texture;
+        part.texture = !(given & givenTexture) && m.textureKey ? textureByKey(hall, assets, m.textureKey, user)
+                                                               : object.texture;
         part.normalMap = object.normalMap;
         part.specularMap = object.specularMap;
         if (!(given & givenMaps)) {
             const bool mapped = m.normalMapKey != 0;
-            part.normalMap = mapped ? textureByKey(hall, m.normalMapKey, user) : nullptr;
-            part.specularMap = !mapped ? nullptr
-                               : textureByKey(hall, m.specularMapKey ? m.specularMapKey : whiteTextureKey, user);
+            part.normalMap = mapped ? textureByKey(hall, assets, m.normalMapKey, user) : nullptr;
+            const unsigned int specularKey = m.specularMapKey ? m.specularMapKey : whiteTextureKey;
+            part.specularMap = mapped ? textureByKey(hall, assets, specularKey, user) : nullptr;
         }
     }
     for (const ModelRange& range : model.ranges) {
@@ -94,24 +98,27 @@ void makeParts(Hall& hall, EngineObject& object, const ObjectRow& row)
 }
 
 // `row` is plain: no height, box or standing left to work out.
-EngineObject& makeObject(Hall& hall, const ObjectRow& row, ModelData* model, unsigned int environmentMap)
+EngineObject& makeObject(Hall& hall, const Assets& assets, const ObjectRow& row, ModelData* model,
+                         unsigned int environmentMap)
 {
     const bool reflecting = row.role == ObjectRole::Reflecting;
     const std::string user = objectUser(row);
     Texture* texture = reflecting ? &hall.ownTextures.emplace_back(Texture{environmentMap, 0})
-                                  : textureByKey(hall, row.texture, user);
+                                  : textureByKey(hall, assets, row.texture, user);
     EngineObject& object = hall.objects.emplace_back(hall.nextObjectId++, model, texture,
                                                      materialAt(hall, row.material), row.refraction);
     object.role = row.role;
+    if (model)
+        object.captureModel = captureTwin(assets, *model);
     if (row.role == ObjectRole::Exhibit || row.role == ObjectRole::Reflecting)
         object.spin = row.spin;
     if (row.normalMap != 0 && row.specularMap != 0) {
-        object.normalMap = textureByKey(hall, row.normalMap, user);
-        object.specularMap = textureByKey(hall, row.specularMap, user);
+        object.normalMap = textureByKey(hall, assets, row.normalMap, user);
+        object.specularMap = textureByKey(hall, assets, row.specularMap, user);
     }
     if ((row.role == ObjectRole::Exhibit || row.role == ObjectRole::Architecture) && model &&
         hasModelMaterials(*model))
-        makeParts(hall, object, row);
+        makeParts(hall, assets, object, row);
     if (row.scale != glm::vec3(1.0f))
         object.scale(row.scale);
     if (row.point != glm::vec3(0.0f))
@@ -200,7 +207,8 @@ void measureHall(Hall& hall, size_t first, const std::vector<int>& exhibitOfObje
 
 } // namespace
 
-void buildHall(Hall& hall, const HallDescription& description, const std::vector<unsigned int>& environmentMaps)
+void buildHall(Hall& hall, const HallDescription& description, const Assets& assets,
+               const std::vector<unsigned int>& environmentMaps)
 {
     for (const MaterialRow& row : description.materials)
         hall.materials.push_back(Material{row.ambient, row.diffuse, row.specular, row.exponent});
@@ -217,9 +225,10 @@ void buildHall(Hall& hall, const HallDescription& description, const std::vector
     if (glm::all(glm::greaterThan(description.roomSize, glm::vec3(0.0f)))) {
         const int white = static_cast<int>(hall.materials.size());
         hall.materials.push_back(Material{glm::vec4(1.0f), glm::vec4(1.0f), glm::vec4(1.0f), 16.0f});
-        for (const ObjectRow& row : roomRows(description.roomSize, getModel(roomModelKey), getModel(floorModelKey),
+        for (const ObjectRow& row : roomRows(description.roomSize, getModel(assets, roomModelKey),
+                                             getModel(assets, floorModelKey),
                                              description.walls, description.floor, white)) {
-            registerObject(hall, makeObject(hall, row, modelByKey(hall, row.model, "room"), 0), row);
+            registerObject(hall, makeObject(hall, assets, row, modelByKey(hall, assets, row.model, "room"), 0), row);
             exhibitOfObject.push_back(-1);
         }
     }
@@ -231,21 +240,21 @@ void buildHall(Hall& hall, const HallDescription& description, const std::vector
         ObjectRow row = description.objects[i];
         if (row.box)
             row.model = pedestalModelKey;
-        ModelData* model = modelByKey(hall, row.model, objectUser(row));
+        ModelData* model = modelByKey(hall, assets, row.model, objectUser(row));
         // An exhibit whose own model file could not be loaded (its line printed then) still
         // shows where it stands.
         if (model->positions.empty() && row.model >= firstModelKey && row.exhibit >= 0 &&
             row.role != ObjectRole::Lamp && !row.box) {
             row = standInRow(row, row.stands ? groundOf(description, i, byRow) : 0.0f,
                              standInMaterial(hall, greyMaterial));
-            model = modelByKey(hall, row.model, objectUser(row));
+            model = modelByKey(hall, assets, row.model, objectUser(row));
         }
         if (row.box || row.height > 0.0f || row.stands)
             row = plainRow(row, model, row.stands ? groundOf(description, i, byRow) : 0.0f);
         unsigned int environmentMap = 0;
         if (row.role == ObjectRole::Reflecting && reflecting < environmentMaps.size())
             environmentMap = environmentMaps[reflecting++];
-        EngineObject& object = makeObject(hall, row, model, environmentMap);
+        EngineObject& object = makeObject(hall, assets, row, model, environmentMap);
         registerObject(hall, object, row);
         byRow.push_back(&object);
         exhibitOfObject.push_back(row.exhibit);

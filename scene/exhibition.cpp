@@ -8,6 +8,7 @@
 #include <glm/gtc/quaternion.hpp>
 
 #include <cctype>
+#include <cmath>
 
 using nlohmann::json;
 
@@ -252,7 +253,7 @@ void Reader::readLight(const json& value, const std::string& path, int index)
 {
     const JsonObject o = object(value, path, "a light",
                                 {"position", "color", "orbit", "pulse", "ambient", "diffuse", "specular",
-                                 "attenuation", "motion", "lamp"});
+                                 "attenuation", "motion", "circle", "lamp"});
     if (!o.has("position"))
         throw FieldError(path + ": no \"position\"; want where the light is, [x, y, z]");
     LightRow light;
@@ -268,6 +269,17 @@ void Reader::readLight(const json& value, const std::string& path, int index)
         light.motion = LightMotion::CircleAndPulse;
     else if (motion != "still")
         failField(o.pathOf("motion"), o.at("motion"), "a light motion", "\"still\" or \"circleAndPulse\"");
+    if (o.has("circle")) {
+        const JsonObject circle =
+            object(o.at("circle"), o.pathOf("circle"), "a circle", {"radius", "height", "seconds", "clockwise"});
+        CircleAndPulseMotion& m = light.circle;
+        m.radius = circle.number("radius", m.radius, {0.0, limits.maxCoordinate}, "a radius");
+        m.height = static_cast<float>(circle.number("height", m.height, anywhere(), "a height"));
+        // Unsaid, the turn stays the hall's t / 10 exactly.
+        if (circle.has("seconds"))
+            m.secondsPerRadian = circle.number("seconds", 1.0, positive(1e5), "a time in seconds") / (2.0 * M_PI);
+        m.counterClockwise = !circle.flag("clockwise", true);
+    }
     if (o.has("orbit")) {
         const JsonObject orbit = object(o.at("orbit"), o.pathOf("orbit"), "an orbit", {"radius", "seconds"});
         light.orbitRadius = static_cast<float>(orbit.number("radius", 0.0, {0.0, limits.maxCoordinate}, "a radius"));

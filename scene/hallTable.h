@@ -64,6 +64,25 @@ struct ObjectRow {
 // "lights[1].lamp", "room"), for the lines about it.
 std::string objectUser(const ObjectRow& row);
 
+// The motion of a CircleAndPulse light (the built-in hall's red one): it circles the
+// vertical through the origin at `radius` and `height`, the angle being t / secondsPerRadian
+// (a turn in 2π times that), from +x towards +z (clockwise seen from above) or, with
+// `counterClockwise`, towards -z. Its colours pulse by k = cos²(t / pulseSecondsPerRadian +
+// pulsePhase), 1 at the start: each term is `from + k * swing`, its lamp's glow too. These
+// values make the hall's light as it has always moved.
+struct CircleAndPulseMotion {
+    double radius = 1500.0;
+    float height = 1200.0f;
+    double secondsPerRadian = 10.0;
+    bool counterClockwise = false;
+    double pulseSecondsPerRadian = 2.0;
+    double pulsePhase = 0.0;
+    glm::vec4 ambientFrom{0.05f, 0.0f, 0.0f, 1.0f}, ambientSwing{0.0f, 0.1f, 0.1f, 0.0f};
+    glm::vec4 diffuseFrom{0.2f, 0.0f, 0.0f, 1.0f}, diffuseSwing{0.0f, 0.2f, 0.2f, 0.0f};
+    glm::vec4 specularFrom{1.0f, 0.0f, 0.0f, 1.0f}, specularSwing{0.0f, 1.0f, 1.0f, 0.0f};
+    glm::vec4 glowFrom{10.0f, 2.0f, 2.0f, 1.0f}, glowSwing{0.0f, 4.0f, 4.0f, 0.0f};
+};
+
 struct LightRow {
     glm::vec4 position;
     glm::vec4 attenuation;  // constant, linear, quadratic, unused
@@ -77,6 +96,7 @@ struct LightRow {
     // Blending the colours towards pulseColor and back once per pulseSeconds; 0: no pulse.
     glm::vec3 pulseColor{1.0f};
     float pulseSeconds = 0.0f;
+    CircleAndPulseMotion circle{};  // how it moves when `motion` is CircleAndPulse
 };
 
 // The pictures of a surface by texture key; 0: none.

@@ -76,6 +76,9 @@ public:
     // Where the model file has materials of its own: the parts it is drawn in, covering
     // the whole model. Empty: drawn whole with the object's material and maps.
     std::vector<ObjectPart> parts;
+    // The finer twin of its model that the environment captures draw once it is uploaded
+    // (assets/modelTable.h); null: the captures draw the model itself.
+    const ModelData* captureModel = nullptr;
 
     // Takes its id from nextObjectId.
     EngineObject(ModelData* model, Texture* texture, Material* material, float refraction);

@@ -96,7 +96,7 @@ int main(int argc, char** argv)
         return 2;
     }
     if (argc == 3)
-        modelDirectory = std::string(argv[2]) + "/";
+        defaultAssets().modelDirectory = std::string(argv[2]) + "/";
     loadModels();
     if (!writeModelPack(argv[1], models)) {
         std::cerr << "Could not write " << argv[1] << std::endl;

@@ -5,6 +5,7 @@
 #include "assets/modelMessage.h"
 #include "assets/assets.h"
 #include "assets/models.h"
+#include "tests/unit/defaultNames.h"
 
 #include <cstdint>
 #include <cstdlib>

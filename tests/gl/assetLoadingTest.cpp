@@ -7,6 +7,7 @@
 #include "programs/modelInputs.h"
 #include "programs/shaderProgram.h"
 #include "tests/gl/glTestContext.h"
+#include "tests/unit/defaultNames.h"
 
 #include <FreeImage.h>
 
@@ -233,16 +234,15 @@ TEST_F(ModelUpload, CapturesTakeTheTwinsOnlyOnceUploaded)
             EXPECT_EQ(twin.indexCount, frameMesh.indexCount);
         else
             EXPECT_GT(twin.vertexCount, 4 * frameMesh.vertexCount);
-        replacing(pair.twin);
+        EXPECT_EQ(captureTwin(defaultAssets(), frameMesh), &twin);
         ModelData notUploaded = twin;
         notUploaded.vertexArray = 0;
-        models[pair.twin] = &notUploaded;
-        EXPECT_EQ(&captureMesh(frameMesh), &frameMesh);
+        EXPECT_EQ(&captureMesh(frameMesh, &notUploaded), &frameMesh);
         uploadModel(twin, *full);
-        models[pair.twin] = &twin;
-        EXPECT_EQ(&captureMesh(frameMesh), &twin);
+        EXPECT_EQ(&captureMesh(frameMesh, &twin), &twin);
     }
-    EXPECT_EQ(&captureMesh(*getModel(5)), getModel(5));
+    EXPECT_EQ(captureTwin(defaultAssets(), *getModel(5)), nullptr);
+    EXPECT_EQ(&captureMesh(*getModel(5), nullptr), getModel(5));
 }
 
 TEST_F(ModelUpload, ProgramWithTangentsGetsAllSixBuffersWired)

@@ -18,6 +18,7 @@
 #include "scene/hallTable.h"
 #include "scene/sceneObjects.h"
 #include "tests/gl/hallFixture.h"
+#include "tests/unit/defaultNames.h"
 
 #include <algorithm>
 #include <cmath>
@@ -290,7 +291,7 @@ TEST_F(FrameTest, AHallOfFewerLightsThanTheProgramsShowsOnlyItsOwn)
     HallDescription description = builtInHall();
     description.lights.resize(1);
     Hall oneLight;
-    buildHall(oneLight, description, environmentCubeMaps);
+    buildHall(oneLight, description, defaultAssets(), environmentCubeMaps);
     moveLights(oneLight, 0.0);
     renderShadowCubeMaps(defaultRenderer(), oneLight);
     renderFrame(defaultRenderer(), oneLight, drawnDefaultView());
@@ -636,6 +637,19 @@ TEST_F(FrameTest, LabelsTagOnlyTheExhibitsInSightWithoutOverlap)
     frameFrom(eye, target);
     const Image tagged = shown;
     renderer.afterPresent = keepAfterPresent;
+    // A view drawn other than through the default one has no cached matrix brought up to
+    // date: its tags go where its own eye and target put them all the same.
+    const std::vector<LabelBox> defaultTags = renderer.text.shownLabels;
+    View stale = defaultView();
+    stale.camera.view = glm::mat4(1.0f);
+    stale.camera.viewDirty = true;
+    drawLabels(renderer, defaultHall(), stale);
+    ASSERT_EQ(renderer.text.shownLabels.size(), defaultTags.size());
+    for (size_t i = 0; i < defaultTags.size(); ++i) {
+        EXPECT_EQ(renderer.text.shownLabels[i].exhibit, defaultTags[i].exhibit);
+        EXPECT_EQ(renderer.text.shownLabels[i].at, defaultTags[i].at);
+    }
+    renderer.text.shownLabels = defaultTags;
     EXPECT_TRUE(drainGLErrors().empty());
 
     enum { PavedGlobe = 0, KnotInRock = 6, StandingFigure = 7, ThreeRings = 9, MirrorTeapot = 11 };

@@ -7,6 +7,7 @@
 #include "navigation/tour.h"
 #include "scene/animation.h"
 #include "tests/gl/hallFixture.h"
+#include "tests/unit/defaultNames.h"
 
 #include <string>
 #include <vector>

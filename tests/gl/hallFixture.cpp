@@ -16,6 +16,7 @@
 #include "render/scenePass.h"
 #include "scene/animation.h"
 #include "scene/sceneObjects.h"
+#include "tests/unit/defaultNames.h"
 
 #include <FreeImage.h>
 #include <algorithm>

@@ -3,6 +3,7 @@
 // or of a format not taken.
 #include "assets/textures.h"
 #include "tests/gl/glTestContext.h"
+#include "tests/unit/defaultNames.h"
 
 #include <FreeImage.h>
 #include <glm/glm.hpp>

@@ -7,6 +7,7 @@
 #include "programs/programs.h"
 #include "programs/shaderSource.h"
 #include "scene/hall.h"
+#include "tests/unit/defaultNames.h"
 
 #include <FreeImage.h>
 #include <assimp/Importer.hpp>

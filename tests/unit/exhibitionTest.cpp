@@ -5,6 +5,7 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <tuple>
 #include <unistd.h>
@@ -48,6 +49,10 @@ void expectSameLight(const LightRow& a, const LightRow& b)
     EXPECT_EQ(a.motion, b.motion);
     EXPECT_EQ(a.orbitSeconds, b.orbitSeconds);
     EXPECT_EQ(a.pulseSeconds, b.pulseSeconds);
+    EXPECT_EQ(a.circle.radius, b.circle.radius);
+    EXPECT_EQ(a.circle.height, b.circle.height);
+    EXPECT_EQ(a.circle.secondsPerRadian, b.circle.secondsPerRadian);
+    EXPECT_EQ(a.circle.counterClockwise, b.circle.counterClockwise);
 }
 
 void expectSameStep(const TourStep& a, const TourStep& b, size_t i)
@@ -234,7 +239,8 @@ TEST(Exhibition, TheCoreFieldsLandInTheDescription)
     const char* text = R"({
       "format": "pinakora-exhibition/1",
       "room": { "size": [3000, 900, 2400], "walls": { "texture": "images/plaster.jpg" }, "floor": { "texture": "images/oak.jpg" } },
-      "lights": [ { "position": [0, 800, 0], "color": [1, 0.5, 0.25] },
+      "lights": [ { "position": [0, 800, 0], "color": [1, 0.5, 0.25], "motion": "circleAndPulse",
+                    "circle": { "radius": 800, "seconds": 40, "clockwise": false } },
                   { "position": [900, 600, 400], "orbit": { "radius": 500, "seconds": 20 },
                     "pulse": { "color": [1, 0, 0], "seconds": 3 }, "lamp": false } ],
       "exhibits": [
@@ -292,6 +298,11 @@ TEST(Exhibition, TheCoreFieldsLandInTheDescription)
 
     ASSERT_EQ(hall.lights.size(), 2u);
     EXPECT_EQ(hall.lights[0].specular, glm::vec4(1, 0.5f, 0.25f, 1));
+    EXPECT_EQ(hall.lights[0].circle.radius, 800.0);
+    EXPECT_EQ(hall.lights[0].circle.height, 1200.0f) << "what the circle does not say stays the hall's";
+    EXPECT_DOUBLE_EQ(2.0 * M_PI * hall.lights[0].circle.secondsPerRadian, 40.0);
+    EXPECT_TRUE(hall.lights[0].circle.counterClockwise);
+    EXPECT_EQ(hall.lights[1].circle.secondsPerRadian, 10.0);
     EXPECT_EQ(hall.lights[1].orbitRadius, 500.0f);
     EXPECT_EQ(hall.lights[1].orbitSeconds, 20.0f);
     EXPECT_EQ(hall.lights[1].pulseColor, glm::vec3(1, 0, 0));

@@ -16,6 +16,7 @@
 #include "navigation/touch.h"
 #include "navigation/tour.h"
 #include "navigation/view.h"
+#include "tests/unit/defaultNames.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 // Placement arithmetic of scene objects and the fixed layout they build, without GL:
 // models and textures are stand-ins, the layout only needs their addresses and keys.
+#include "assets/assets.h"
 #include "assets/modelImport.h"
 #include "assets/models.h"
 #include "assets/textures.h"
@@ -16,6 +17,7 @@
 #include "navigation/camera.h"
 #include "navigation/tour.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <glm/gtc/matrix_transform.hpp>
@@ -103,11 +105,13 @@ protected:
         // Stand-in records under every key the layout asks for; no GL is touched.
         for (short key = 1; key <= 11; ++key)
             models[key] = new ModelData();
+        for (const CaptureTwin& pair : captureTwins)
+            models[pair.twin] = new ModelData();
         for (const TextureListEntry& entry : textureList)
             TextureLoader::getInstance().textures[entry.key] = new Texture{100u + entry.key, entry.key};
     }
     // A fresh hall for every case, built from the table.
-    void SetUp() override { buildHall(hall, builtInHall(), {}); }
+    void SetUp() override { buildHall(hall, builtInHall(), defaultAssets(), {}); }
 
     Hall hall;
 };
@@ -146,6 +150,10 @@ TEST_F(HallLayout, ObjectsStandWhereTheLayoutPutsThemWhateverTheirScale)
         EXPECT_EQ(o.model, models[e.model]);
         EXPECT_EQ(o.texture->key, e.texture);
         expectVec3Near(translationOf(o), e.point);
+        // The captures draw the room, the floor and the pedestals through their twins.
+        const auto twin = std::find_if(std::begin(captureTwins), std::end(captureTwins),
+                                       [&](const CaptureTwin& pair) { return pair.model == e.model; });
+        EXPECT_EQ(o.captureModel, twin == std::end(captureTwins) ? nullptr : models[twin->twin]);
     }
     const EngineObject& teapot = *hall.reflectingObjects.at(28);
     const EngineObject& lens = *hall.reflectingObjects.at(29);
@@ -188,6 +196,21 @@ TEST_F(HallLayout, LightZeroCirclesAndPulsesWithLampZeroOnIt)
     expectVec3Near(*hall.lamps[0]->position, glm::vec3(0, 1200, 1500), 1e-3f);
     expectVec3Near(translationOf(*hall.lamps[0]), glm::vec3(0, 1200, 1500), 1e-2f);
     EXPECT_EQ(hall.lamps[1]->material->ambientColor, glm::vec4(10.0f)) << "lamp 1 never changes";
+
+    // The circle and the pulse are the light's row's: another row moves it otherwise.
+    HallDescription description = builtInHall();
+    CircleAndPulseMotion& circle = description.lights[0].circle;
+    circle.radius = 600.0;
+    circle.height = 900.0f;
+    circle.counterClockwise = true;
+    circle.pulsePhase = 0.5 * M_PI;
+    circle.glowFrom = glm::vec4(1.0f);
+    Hall other;
+    buildHall(other, description, defaultAssets(), {});
+    moveLights(other, 5.0 * M_PI);
+    expectVec3Near(glm::vec3(other.lights[0]->position), glm::vec3(0, 900, -600), 1e-3f);
+    EXPECT_NEAR(other.lights[0]->specularColor.g, 1.0f, 1e-6f) << "a quarter turn of phase: white at 5 pi";
+    EXPECT_NEAR(other.lamps[0]->material->ambientColor.r, 1.0f, 1e-6f);
 }
 
 TEST_F(HallLayout, HalfASecondTurnsEveryExhibitFiveDegreesAndLeavesTheArchitecture)
@@ -229,7 +252,7 @@ TEST_F(HallLayout, AFourteenthExhibitIsOneRowAndTurnsWithTheOthers)
     HallDescription description = builtInHall();
     description.objects.push_back({ObjectRole::Exhibit, 4, 9, 10, 11, 0, glm::vec3(0.5f), {300, 600, 300}});
     Hall wider;
-    buildHall(wider, description, {});
+    buildHall(wider, description, defaultAssets(), {});
     ASSERT_EQ(wider.sceneObjects.size(), hall.sceneObjects.size() + 1);
     EngineObject& added = *wider.sceneObjects.rbegin()->second;
     EXPECT_EQ(added.role, ObjectRole::Exhibit);
@@ -333,7 +356,7 @@ TEST_F(PlacedHall, AnExhibitRestsOnItsPedestalAndSpinsAboutTheVertical)
         row.spin = c.spin;
         description.objects.push_back(row);
         Hall placed;
-        buildHall(placed, description, {});
+        buildHall(placed, description, defaultAssets(), {});
         EngineObject& exhibit = *placed.sceneObjects.rbegin()->second;
         if (c.pedestal >= 0) {
             const Extent pedestal = extentOf(placed.sceneObjects.begin()->second->model,
@@ -393,7 +416,7 @@ TEST_F(PlacedHall, AnExhibitStandsCentredOnItsFootprintAndSpinsAboutIt)
             row.spin = c.spin;
         description.objects.push_back(row);
         Hall placed;
-        buildHall(placed, description, {});
+        buildHall(placed, description, defaultAssets(), {});
         EngineObject& exhibit = *placed.sceneObjects.rbegin()->second;
         const Extent box = extentOf(exhibit.model, exhibit.modelMatrix);
         EXPECT_NEAR(box.low.y, 110.0f, 1e-3f) << "its lowest point on the pedestal";
@@ -469,7 +492,7 @@ TEST_F(PlacedHall, AnOrbitingLightCirclesAndPulsesWithItsLamp)
     lamp.light = 0;
     description.objects.push_back(lamp);
     Hall placed;
-    buildHall(placed, description, {});
+    buildHall(placed, description, defaultAssets(), {});
     struct When {
         double t;
         glm::vec3 at;
@@ -507,7 +530,7 @@ TEST_F(PlacedHall, AMadeUpTourVisitsEachExhibit)
                 unitBox.emplace_back(x, y, z, 1.0f);
     models[2]->positions = unitBox;
     Hall placed;
-    buildHall(placed, description, {});
+    buildHall(placed, description, defaultAssets(), {});
     models[2]->positions.clear();
     expectVec3Near(placed.roomExtent.low, glm::vec3(-1500, 0, -1200));
     expectVec3Near(placed.roomExtent.high, glm::vec3(1500, 900, 1200));

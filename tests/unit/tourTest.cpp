@@ -14,6 +14,7 @@
 #include "scene/captions.h"
 #include "scene/hall.h"
 #include "scene/tourPlaces.h"
+#include "tests/unit/defaultNames.h"
 
 namespace {
 

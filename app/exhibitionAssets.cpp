@@ -1,5 +1,6 @@
 #include "app/exhibitionAssets.h"
 
+#include "assets/assets.h"
 #include "assets/modelTextures.h"
 #include "assets/models.h"
 #include "assets/textures.h"
@@ -48,7 +49,7 @@ void loadExhibitionFiles(Assets& assets, const HallDescription& hall)
     loadModelsFrom(assets, assets.exhibitionFolder, assets.exhibitionModelFiles,
                    [&hall](short key) { return modelUser(hall, key); });
     for (const TextureFile& file : assets.exhibitionTextureFiles)
-        loadTexture(assets, assets.exhibitionFolder + "/" + file.file, file.key, GL_BGR, GL_RGB,
+        loadTexture(textureLoader(assets), assets.exhibitionFolder + "/" + file.file, file.key, GL_BGR, GL_RGB,
                     textureUser(hall, static_cast<unsigned int>(file.key)));
     // The models' own pictures take the keys after the exhibition's.
     loadModelTextures(assets, assets.exhibitionFolder, assets.exhibitionModelFiles, assets.exhibitionTextureFiles,

@@ -4,6 +4,68 @@
 
 #include <algorithm>
 
+TextureLoader& textureLoader(Assets& assets)
+{
+    if (!assets.textureLoader)
+        assets.textureLoader.reset(new TextureLoader(assets.textureRecords, assets.textureLoader));
+    return *assets.textureLoader;
+}
+
+TextureLoader& TextureLoader::getInstance()
+{
+    return textureLoader(defaultAssets());
+}
+
+Texture* findTexture(const Assets& assets, unsigned int key)
+{
+    if (!assets.textureLoader)
+        return nullptr;
+    const auto& textures = assets.textureLoader->textures;
+    const auto found = textures.find(key);
+    return found != textures.end() ? found->second : nullptr;
+}
+
+Texture* findTexture(unsigned int key)
+{
+    return findTexture(defaultAssets(), key);
+}
+
+void loadTextures(Assets& assets)
+{
+    for (const TextureFile& entry : assets.textureFiles)
+        loadTexture(textureLoader(assets), assets.textureDirectory + entry.file, entry.key, GL_BGR, GL_RGB);
+}
+
+void loadTextures()
+{
+    loadTextures(defaultAssets());
+}
+
+void loadTexture(const std::string& path, short key, GLenum format, GLint internalFormat)
+{
+    loadTexture(textureLoader(defaultAssets()), path, key, format, internalFormat);
+}
+
+std::string modelFileName(const Assets& assets, short key)
+{
+    for (const ModelFile& entry : assets.modelFiles)
+        if (entry.key == key)
+            return entry.file;
+    return "";
+}
+
+const ModelData* captureTwin(const Assets& assets, const ModelData& model)
+{
+    const auto& models = assets.models;
+    for (const CaptureTwin& pair : captureTwins) {
+        const auto own = models.find(pair.model);
+        const auto twin = models.find(pair.twin);
+        if (own != models.end() && own->second == &model && twin != models.end() && twin->second)
+            return twin->second;
+    }
+    return nullptr;
+}
+
 void releaseAssets(Assets& assets)
 {
     for (const auto& model : assets.modelRecords)

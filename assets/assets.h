@@ -41,8 +41,28 @@ struct Assets {
 };
 
 // The assets the names without an Assets (loadModels(), getModel(key), findTexture(key),
-// TextureLoader::getInstance(), models) act on.
+// loadTextures(), TextureLoader::getInstance(), models) act on.
 Assets& defaultAssets();
+
+// The texture loader of `assets`, made when there is none.
+TextureLoader& textureLoader(Assets& assets);
+
+// The loaded texture under `key`; null when there is none.
+Texture* findTexture(const Assets& assets, unsigned int key);
+Texture* findTexture(unsigned int key);
+
+// Loads every file of assets.textureFiles.
+void loadTextures(Assets& assets);
+void loadTextures();
+// loadTexture (assets/textures.h) into the default assets.
+void loadTexture(const std::string& path, short key, GLenum format, GLint internalFormat);
+
+// File name of `key` in the list `assets` loads from; empty when it has none.
+std::string modelFileName(const Assets& assets, short key);
+
+// The twin of `model` in `assets` (`model` being the record under a key that has one,
+// assets/modelTable.h), uploaded or not; null where it has none.
+const ModelData* captureTwin(const Assets& assets, const ModelData& model);
 
 // Deletes every buffer, vertex array and texture the records hold, and sets their names
 // to 0; the arrays and the records stay. The context they were made in must be current.

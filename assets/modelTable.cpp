@@ -1,6 +1,6 @@
 #include "assets/modelTable.h"
 
-#include "assets/assets.h"
+#include "assets/modelData.h"
 
 const char* modelFileName(short key)
 {
@@ -32,26 +32,6 @@ std::vector<ModelFile> hallModelFiles()
     for (const CaptureTwin& pair : captureTwins)
         files.push_back({pair.twin, modelFileName(pair.twin), smooth[pair.model]});
     return files;
-}
-
-std::string modelFileName(const Assets& assets, short key)
-{
-    for (const ModelFile& entry : assets.modelFiles)
-        if (entry.key == key)
-            return entry.file;
-    return "";
-}
-
-const ModelData* captureTwin(const Assets& assets, const ModelData& model)
-{
-    const auto& models = assets.models;
-    for (const CaptureTwin& pair : captureTwins) {
-        const auto own = models.find(pair.model);
-        const auto twin = models.find(pair.twin);
-        if (own != models.end() && own->second == &model && twin != models.end() && twin->second)
-            return twin->second;
-    }
-    return nullptr;
 }
 
 const ModelData& captureMesh(const ModelData& model, const ModelData* twin)

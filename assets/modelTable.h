@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-struct Assets;
 struct ModelData;
 
 constexpr short fineRoomKey = 102;
@@ -29,10 +28,9 @@ struct ModelFile {
 // Keys 1 to 11, then the twins' keys, in the order they are loaded.
 std::vector<ModelFile> hallModelFiles();
 
-// File name of a key of the hall's own table; empty for any other key.
+// File name of a key of the hall's own table; empty for any other key. The same in the
+// list an Assets loads from is in assets/assets.h.
 const char* modelFileName(short key);
-// The same in the list `assets` loads from.
-std::string modelFileName(const Assets& assets, short key);
 
 // Each twin's key with the key of the model it stands in for.
 struct CaptureTwin {
@@ -40,10 +38,6 @@ struct CaptureTwin {
     short twin;
 };
 constexpr CaptureTwin captureTwins[] = {{2, fineRoomKey}, {9, fineFloorKey}, {3, topFirstPedestalKey}};
-
-// The twin of `model` in `assets` (`model` being the record under a key that has one),
-// uploaded or not; null where it has none.
-const ModelData* captureTwin(const Assets& assets, const ModelData& model);
 
 // What a capture draws for a model with twin `twin` (null: none): the twin once it can be
 // drawn (uploaded, with triangles), else the model itself.

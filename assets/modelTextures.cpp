@@ -72,7 +72,7 @@ bool uploadBytes(Assets& assets, const std::string& bytes, short key, std::strin
             problem = "it could not be read as an image";
         return false;
     }
-    uploadImage(assets, image, key, GL_BGR, GL_RGB);
+    uploadImage(textureLoader(assets), image, key, GL_BGR, GL_RGB);
     return true;
 }
 

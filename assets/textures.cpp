@@ -1,7 +1,6 @@
 #include "assets/textures.h"
 
 #include "assets/assetFiles.h"
-#include "assets/assets.h"
 #include "assets/imageHeader.h"
 #include "base/glCapabilities.h"
 
@@ -48,30 +47,17 @@ std::vector<TextureFile> hallTextureFiles()
     return files;
 }
 
-TextureLoader& textureLoader(Assets& assets)
-{
-    if (!assets.textureLoader)
-        assets.textureLoader.reset(new TextureLoader(assets));
-    return *assets.textureLoader;
-}
-
-TextureLoader& TextureLoader::getInstance()
-{
-    return textureLoader(defaultAssets());
-}
-
 TextureLoader::~TextureLoader()
 {
     // Only what the owner made: a texture put in the table by other hands is theirs.
-    const auto& records = owner->textureRecords;
     for (const auto& entry : textures) {
         Texture* texture = entry.second;
-        if (std::any_of(records.begin(), records.end(), [texture](const auto& record) { return record.get() == texture; }))
+        if (std::any_of(records->begin(), records->end(), [texture](const auto& record) { return record.get() == texture; }))
             releaseTexture(*texture);
     }
     // Deleted by other hands than its owner's: the owner makes a new one when next asked.
-    if (owner->textureLoader.get() == this)
-        owner->textureLoader.release();
+    if (holder->get() == this)
+        holder->release();
     textures.clear();
 }
 
@@ -80,31 +66,6 @@ void releaseTexture(Texture& texture)
     if (texture.id != 0)
         glDeleteTextures(1, &texture.id);
     texture.id = 0;
-}
-
-Texture* findTexture(const Assets& assets, unsigned int key)
-{
-    if (!assets.textureLoader)
-        return nullptr;
-    const auto& textures = assets.textureLoader->textures;
-    const auto found = textures.find(key);
-    return found != textures.end() ? found->second : nullptr;
-}
-
-Texture* findTexture(unsigned int key)
-{
-    return findTexture(defaultAssets(), key);
-}
-
-void loadTextures(Assets& assets)
-{
-    for (const TextureFile& entry : assets.textureFiles)
-        loadTexture(assets, assets.textureDirectory + entry.file, entry.key, GL_BGR, GL_RGB);
-}
-
-void loadTextures()
-{
-    loadTextures(defaultAssets());
 }
 
 std::string imageSizeProblem(unsigned int width, unsigned int height, const ImageLimits& limits)
@@ -306,11 +267,6 @@ FIBITMAP* readImage(const std::string& path, const ImageLimits& limits, const st
 
 } // namespace
 
-void loadTexture(const std::string& path, short key, GLenum format, GLint internalFormat)
-{
-    loadTexture(defaultAssets(), path, key, format, internalFormat);
-}
-
 ImageLimits textureLimits()
 {
     GLint maxSide = 0;
@@ -321,19 +277,19 @@ ImageLimits textureLimits()
     return limits;
 }
 
-void loadTexture(Assets& assets, const std::string& path, short key, GLenum format, GLint internalFormat,
+void loadTexture(TextureLoader& loader, const std::string& path, short key, GLenum format, GLint internalFormat,
                  const std::string& user)
 {
     FIBITMAP* image = readImage(path, textureLimits(), user);
     if (!image)
         std::cout << "\nALERT";
-    uploadImage(assets, image, key, format, internalFormat);
+    uploadImage(loader, image, key, format, internalFormat);
 }
 
-void uploadImage(Assets& assets, FIBITMAP* image, short key, GLenum format, GLint internalFormat)
+void uploadImage(TextureLoader& loader, FIBITMAP* image, short key, GLenum format, GLint internalFormat)
 {
-    assets.textureRecords.push_back(std::make_unique<Texture>());
-    Texture* texture = assets.textureRecords.back().get();
+    loader.records->push_back(std::make_unique<Texture>());
+    Texture* texture = loader.records->back().get();
 
     const BYTE* pixels = image ? FreeImage_GetBits(image) : nullptr;
     const GLsizei width = image ? static_cast<GLsizei>(FreeImage_GetWidth(image)) : 0;
@@ -341,7 +297,7 @@ void uploadImage(Assets& assets, FIBITMAP* image, short key, GLenum format, GLin
 
     GLuint name = 0;
     glGenTextures(1, &name);
-    auto& textures = textureLoader(assets).textures;
+    auto& textures = loader.textures;
     // A replaced record is not freed: objects made earlier may still point at it.
     textures[static_cast<unsigned int>(key)] = texture;
     texture->id = name;

@@ -1,13 +1,14 @@
 #pragma once
 // The 27 images of the hall, and any an exhibition names: JPEG or PNG files read with
 // FreeImage, TGA or BMP files with stb_image, into mipmapped, repeating, anisotropically
-// filtered 2D textures, held under their keys by the loader of an Assets. The names
-// without an Assets act on defaultAssets() (assets/assets.h).
+// filtered 2D textures, held under their keys by the loader of an Assets. What acts on a
+// whole Assets (its loader, its list of files, the default one) is in assets/assets.h.
 #include "base/glApi.h"
 
 #include <FreeImage.h>
 #include <cstddef>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,9 +19,10 @@ struct Texture {
     int key = 0;
 };
 
-// The textures by key of one Assets; getInstance() is the default assets' loader, made on
-// first use. Destroying a loader deletes the GL textures it holds that its Assets made
-// (a GL context must be current), and its Assets makes a new one when next asked.
+// The textures by key of one Assets, made by textureLoader(assets) (assets/assets.h);
+// getInstance() is the default assets' loader, made on first use. Destroying a loader
+// deletes the GL textures it holds that its Assets made (a GL context must be current),
+// and its Assets makes a new one when next asked.
 class TextureLoader {
 public:
     std::map<unsigned int, Texture*> textures;
@@ -29,13 +31,15 @@ public:
     virtual ~TextureLoader();
 
 private:
-    explicit TextureLoader(Assets& owner) : owner(&owner) {}
-    Assets* owner;
+    using Records = std::vector<std::unique_ptr<Texture>>;
+    TextureLoader(Records& records, std::unique_ptr<TextureLoader>& holder) : records(&records), holder(&holder) {}
+    // The owner's records, which the textures it uploads are added to, and where the
+    // owner holds this loader.
+    Records* records;
+    std::unique_ptr<TextureLoader>* holder;
     friend TextureLoader& textureLoader(Assets& assets);
+    friend void uploadImage(TextureLoader& loader, FIBITMAP* image, short key, GLenum format, GLint internalFormat);
 };
-
-// The loader of `assets`, made when there is none.
-TextureLoader& textureLoader(Assets& assets);
 
 // The hall's own images; a hall may name others under other keys in its Assets.
 struct TextureListEntry {
@@ -51,10 +55,6 @@ struct TextureFile {
 };
 // textureList, in its order.
 std::vector<TextureFile> hallTextureFiles();
-
-// The loaded texture under `key`; null when there is none.
-Texture* findTexture(const Assets& assets, unsigned int key);
-Texture* findTexture(unsigned int key);
 
 // What an image may be: no side beyond what the GL driver takes (GL_MAX_TEXTURE_SIZE,
 // asked at load time) and at most 16 Mpixel, so that a few header bytes cannot make the
@@ -86,22 +86,18 @@ FIBITMAP* decodeImageBytes(const std::string& bytes, const ImageLimits& limits, 
 bool decodeTgaOrBmp(const std::string& bytes, const ImageLimits& limits, int channels, std::vector<unsigned char>& pixels,
                     unsigned int& width, unsigned int& height, std::string& problem);
 
-// Loads every file of assets.textureFiles.
-void loadTextures(Assets& assets);
-void loadTextures();
-// Loads the image at `path` into a new texture record of `assets` under `key`. An image
-// that is missing, no ordinary file, unreadable or refused is named on standard error,
-// "\nALERT" goes to standard output, and the key gets an empty texture. A `user`
+// Loads the image at `path` into a new texture record of the loader's Assets under `key`.
+// An image that is missing, no ordinary file, unreadable or refused is named on standard
+// error, "\nALERT" goes to standard output, and the key gets an empty texture. A `user`
 // ("exhibits[2]") opens that line.
-void loadTexture(Assets& assets, const std::string& path, short key, GLenum format, GLint internalFormat,
+void loadTexture(TextureLoader& loader, const std::string& path, short key, GLenum format, GLint internalFormat,
                  const std::string& user = {});
-void loadTexture(const std::string& path, short key, GLenum format, GLint internalFormat);
 
 // What the GL driver and the loader take, asked of the current context.
 ImageLimits textureLimits();
-// Uploads a decoded image (null: an empty texture) into a new record of `assets` under
-// `key`, and unloads the image.
-void uploadImage(Assets& assets, FIBITMAP* image, short key, GLenum format, GLint internalFormat);
+// Uploads a decoded image (null: an empty texture) into a new record of the loader's
+// Assets under `key`, and unloads the image.
+void uploadImage(TextureLoader& loader, FIBITMAP* image, short key, GLenum format, GLint internalFormat);
 
 // Deletes the texture's GL name and sets it to 0; no GL call for a name of 0.
 void releaseTexture(Texture& texture);

@@ -1,6 +1,7 @@
 #include "render/autoExposure.h"
 
-#include "render/renderer.h"
+#include "programs/programs.h"
+#include "render/renderTargets.h"
 
 #include <algorithm>
 #include <cmath>
@@ -94,14 +95,13 @@ void writeFixedExposure(ExposureState& e)
     e.restart = false;
 }
 
-void measureExposure(Renderer& renderer, float adapt, bool makeMips)
+void measureExposure(ExposureState& e, const ShaderPrograms& programs, const RenderTargets& targets, float adapt,
+                     bool makeMips)
 {
-    ExposureState& e = renderer.exposure;
-    const ShaderProgram* program = renderer.programs.exposure;
+    const ShaderProgram* program = programs.exposure;
     // Without its program the exposure stays where it is.
     if (program == nullptr || program->program == 0 || e.textures[0] == 0)
         return;
-    const RenderTargets& targets = renderer.targets;
     GLint previous = 0;
     GLint viewport[4];
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &previous);
@@ -111,7 +111,7 @@ void measureExposure(Renderer& renderer, float adapt, bool makeMips)
     glDisable(GL_CULL_FACE);
     glDisable(GL_DEPTH_TEST);
     program->use();
-    glBindVertexArray(renderer.programs.screenQuad);
+    glBindVertexArray(programs.screenQuad);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, targets.sceneColorTextures[0]);
     if (makeMips)

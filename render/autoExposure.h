@@ -9,7 +9,8 @@
 #include "base/glApi.h"
 #include "scene/hallTable.h"
 
-struct Renderer;
+struct RenderTargets;
+struct ShaderPrograms;
 
 struct ExposureState {
     Exposure setting;  // the hall's (Off: the lit programs are not tone-mapped)
@@ -40,10 +41,11 @@ void bindExposure(const ExposureState& exposure, bool bound);
 // Writes the setting's fixed exposure into the current texel, and the restart's done.
 void writeFixedExposure(ExposureState& exposure);
 
-// Measures the picture in scene colour texture 0 (its mipmaps made first when
-// `makeMips`), and moves the exposure `adapt` of the way there (1: all of it). The
-// framebuffer, viewport and state come back as they were.
-void measureExposure(Renderer& renderer, float adapt, bool makeMips);
+// Measures the picture in scene colour texture 0 of `targets` (its mipmaps made first
+// when `makeMips`) with the exposure program, and moves the exposure `adapt` of the way
+// there (1: all of it). The framebuffer, viewport and state come back as they were.
+void measureExposure(ExposureState& exposure, const ShaderPrograms& programs, const RenderTargets& targets, float adapt,
+                     bool makeMips);
 
 // log2 of the current exposure factor, read back (for tests and checks: it waits for
 // the GPU).

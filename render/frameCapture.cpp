@@ -2,6 +2,7 @@
 
 #include "render/frame.h"
 #include "render/renderer.h"
+#include "render/textOverlay.h"
 
 #include <FreeImage.h>
 #include <cerrno>

@@ -20,6 +20,11 @@ void releaseRenderer(Renderer& renderer)
     releaseTextOverlay(renderer.text);
 }
 
+void measureExposure(Renderer& renderer, float adapt, bool makeMips)
+{
+    measureExposure(renderer.exposure, renderer.programs, renderer.targets, adapt, makeMips);
+}
+
 const View& drawnDefaultView()
 {
     viewMatrix();

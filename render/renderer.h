@@ -7,7 +7,7 @@
 #include "render/autoExposure.h"
 #include "render/passTimer.h"
 #include "render/renderTargets.h"
-#include "render/textOverlay.h"
+#include "render/overlayResources.h"
 
 #include <functional>
 
@@ -42,6 +42,10 @@ Renderer& defaultRenderer();
 // and `reflectingCount` reflecting objects.
 void buildRenderer(Renderer& renderer, int lightCount, int reflectingCount, int width, int height);
 void releaseRenderer(Renderer& renderer);
+
+// measureExposure (render/autoExposure.h) of the renderer's exposure, with its programs
+// and targets.
+void measureExposure(Renderer& renderer, float adapt, bool makeMips);
 
 // What the argument-free passes draw: the default view, its camera's view matrix brought
 // up to date first, as viewMatrix() would.

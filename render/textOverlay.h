@@ -3,43 +3,21 @@
 // and the program that draws glyphs and their boxes, and the exhibits' name tags, each
 // shown only where the scene depth the frame left has nothing in front of its exhibit.
 // Everything is made on first use (a frame without text costs nothing and prints nothing);
-// releaseTextOverlay() deletes it while the context is still there. Drawing leaves the
-// window bound, culling and depth test on, no program and vertex array 0 bound.
-#include "base/glApi.h"
-#include "scene/labelLayout.h"
-#include "scene/textLayout.h"
+// releaseTextOverlay() (render/overlayResources.h) deletes it while the context is still
+// there. Drawing leaves the window bound, culling and depth test on, no program and
+// vertex array 0 bound.
+#include "render/overlayResources.h"
 
 #include <glm/glm.hpp>
 #include <string>
 #include <vector>
 
-class ShaderProgram;
 struct Hall;
 struct Renderer;
 struct View;
 
 // How many exhibits' tags one frame considers, nearest first.
 constexpr int maxLabelProbes = 256;
-
-struct TextOverlay {
-    FontAtlas font;
-    bool prepared = false;  // the first use happened: `usable` tells how it went
-    bool usable = false;
-    ShaderProgram* text = nullptr;
-    ShaderProgram* probe = nullptr;
-    GLuint atlasTexture = 0;
-    GLuint vertexArray = 0;
-    GLuint vertexBuffer = 0;
-    GLuint probeFramebuffer = 0;
-    GLuint probeTexture = 0;
-    std::vector<float> vertices;
-    // The tags the last frame drew (bottom left corners in window pixels, origin bottom left).
-    std::vector<LabelBox> shownLabels;
-
-    TextOverlay() = default;
-    TextOverlay(const TextOverlay&) = delete;
-    TextOverlay& operator=(const TextOverlay&) = delete;
-};
 
 // Loads the font and builds the programs on first use; false (after one console line
 // naming what failed, the first time) when text cannot be drawn.
@@ -63,5 +41,3 @@ void drawPanel(Renderer& renderer, const std::string& text, int width, int heigh
 // `text` (lines split at '\n') as subtitles: each line centred and wrapped to most of the
 // width, on a dark strip near the bottom centre of the bound framebuffer (width x height).
 void drawCaption(Renderer& renderer, const std::string& text, int width, int height);
-
-void releaseTextOverlay(TextOverlay& overlay);

@@ -69,19 +69,14 @@ int main(int argc, char** argv)
         }
     }
     FreeImage_Initialise(FALSE);
-    connectKeyboard(window);  // GLFW 3 delivers key repeats as events of their own
-    connectMouse(window);
+    connectViewer(window);
     connectDrop(window, defaultApplication().droppedPaths);
     checkGLCapabilities();
-    glfwSetWindowTitle(window, "Pinakora");
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
 
-    double previousTime = glfwGetTime();
+    run.previousTime = glfwGetTime();
     startRun(run);
-    if (options.viewGiven) {
-        openView(options.view);
-        previousTime = glfwGetTime();
-    }
+    if (openPendingView(run))
+        run.previousTime = glfwGetTime();
 
     Application& application = defaultApplication();
     FolderWatch watch;
@@ -98,17 +93,14 @@ int main(int argc, char** argv)
                 opened = openExhibition(application, application.exhibitionPath);
             // Loading took its time: the new hall starts from this frame, not that long ago.
             if (opened)
-                previousTime = glfwGetTime();
-            const double now = glfwGetTime();
-            const double dt = now - previousTime;
-            previousTime = now;
+                run.previousTime = glfwGetTime();
             // Only a window of a size asked for can be resized; full screen keeps its mode.
             if (options.width > 0) {
                 int width = 0, height = 0;
                 glfwGetFramebufferSize(window, &width, &height);
                 resizeView(application, width, height);
             }
-            runLiveFrame(run, dt);
+            runFrontFrame(run, glfwGetTime);
         }
     }
     releaseApplication();

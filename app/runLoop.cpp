@@ -14,7 +14,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <iostream>
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -87,6 +89,26 @@ std::string runViewMismatch(const RunSettings& settings)
     return settings.viewGiven ? viewLinkMismatch(settings.view, defaultApplication().description.tour) : "";
 }
 
+std::vector<std::string> readPageRun(RunSettings& settings, const std::string& root)
+{
+    std::vector<std::string> lines;
+    const std::string name = settings.hall;
+    settings.hall.clear();
+    if (!name.empty() && !std::filesystem::is_directory(root + "/" + name))
+        lines.push_back("Ignoring the page parameter hall: this page holds no exhibition " + name);
+    else if (!name.empty())
+        settings.hall = root + "/" + name;
+    std::string error;
+    if (!readRunHall(settings, error))
+        lines.push_back(error + " (the built-in hall is shown)");
+    const std::string mismatch = runViewMismatch(settings);
+    if (!mismatch.empty()) {
+        lines.push_back("Ignoring the page parameter view: " + mismatch);
+        settings.viewGiven = false;
+    }
+    return lines;
+}
+
 RunSettings runSettingsOf(const Options& options)
 {
     RunSettings settings;
@@ -118,6 +140,16 @@ void startRun(RunLoop& run, double stopAt)
     run.clock = fixedClockOf(run.settings);
     run.stopFrame = run.settings.fixedClock ? frameAt(run.clock, stopAt) : 0;
     run.framesLeft = run.stopFrame;
+    run.viewPending = run.settings.viewGiven;
+}
+
+bool openPendingView(RunLoop& run)
+{
+    if (!run.viewPending)
+        return false;
+    run.viewPending = false;
+    openView(run.settings.view);
+    return true;
 }
 
 void runFrame(double dt)
@@ -173,6 +205,54 @@ FixedTick tickFixedClock(RunLoop& run)
     run.redrawWanted = false;
     runFrame(0.0);
     return FixedTick::Redrawn;
+}
+
+bool liveFrameNext(const RunLoop& run)
+{
+    return !run.viewPending && !run.settings.fixedClock;
+}
+
+std::string runFrontFrame(RunLoop& run, double (*seconds)())
+{
+    const char* after = nullptr;
+    if (openPendingView(run)) {
+        run.previousTime = seconds();
+        if (run.settings.fixedClock && run.framesLeft == 0)
+            after = ".";
+    } else if (run.settings.fixedClock) {
+        const FixedTick tick = tickFixedClock(run);
+        if (tick == FixedTick::Reached || tick == FixedTick::Redrawn)
+            after = tick == FixedTick::Reached ? "." : " again after a move.";
+    } else {
+        const double now = seconds();
+        const double dt = now - run.previousTime;
+        run.previousTime = now;
+        runLiveFrame(run, dt);
+    }
+    if (!after)
+        return "";
+    std::ostringstream line;
+    line << "Frame at " << timeOfFrame(run.clock, run.stopFrame) << " s drawn" << after;
+    return line.str();
+}
+
+std::string visitableExhibitList()
+{
+    const Application& application = defaultApplication();
+    std::string text;
+    for (const int e : visitableExhibits(application.guide))
+        text += std::to_string(e) + "\t" + exhibitCaption(application.description, e).title + "\n";
+    return text;
+}
+
+bool panelChanged(RunLoop& run, std::string& text)
+{
+    const Application& application = defaultApplication();
+    text = joinLines(guidePanelLines(application.guide, application.description));
+    if (text == run.panelShown)
+        return false;
+    run.panelShown = text;
+    return true;
 }
 
 int exhibitAt(double x, double y)

@@ -15,6 +15,7 @@
 #include "render/renderScale.h"
 
 #include <string>
+#include <vector>
 
 // What a front's options ask of the run.
 struct RunSettings {
@@ -51,6 +52,9 @@ struct RunLoop {
     long stopFrame = 0;   // a fixed clock stops at this frame
     long framesLeft = 0;  // to step before it is reached
     bool redrawWanted = false;  // the stopped frame's view changed: draw it again
+    bool viewPending = false;   // settings.view waits for openPendingView
+    double previousTime = 0.0;  // the front's clock when the last frame a live clock counts from was done
+    std::string panelShown;     // the guide's panel as the front last showed it
     FrameRateCounter frameRate;
     Touch touch;
 };
@@ -60,6 +64,12 @@ struct RunLoop {
 bool readRunHall(const RunSettings& settings, std::string& error);
 // Why settings.view cannot be opened in the hall read; empty when it can (or none is given).
 std::string runViewMismatch(const RunSettings& settings);
+// Before any window, a page's settings brought to what it can show: the exhibition it names
+// (settings.hall, a folder's name) found among those it was built with under `root`, and
+// read; the view checked against it. Returns a line for each thing set aside: an
+// exhibition it does not hold or that has an error (the built-in hall is shown), a view
+// that hall cannot open (none is).
+std::vector<std::string> readPageRun(RunSettings& settings, const std::string& root);
 
 // When the tour's caption shows: as asked, or by default when the hall's tour names its
 // exhibits; a fixed clock's frames stay plain pictures unless it is asked for.
@@ -67,8 +77,10 @@ TourCaptions captionsFor(Toggle asked, bool fixedClock);
 
 // Once the context is current: the application's start-up, the render scale and the
 // captions the settings ask for, and the fixed clock stopping at `stopAt` seconds. The
-// view is opened by openView when the front is ready to draw it.
+// view the settings give is left pending for openPendingView.
 void startRun(RunLoop& run, double stopAt = 0.0);
+// Opens the pending view (openView) once the front is ready to draw it; false when none is.
+bool openPendingView(RunLoop& run);
 
 // One frame `dt` seconds after the last: clock, keyboard, mouse (a click picks), guide,
 // the guide's panel, animateScene, the tour's caption, the frame's passes.
@@ -88,6 +100,20 @@ enum class FixedTick { Stepped, Reached, Redrawn, Still };
 // Steps the next frame until the stop frame is reached; from then on draws that frame
 // again, its time standing still, whenever the mouse, a touch or a visit moved the view.
 FixedTick tickFixedClock(RunLoop& run);
+// Whether the next frame is the live clock's: no view pending, no fixed clock.
+bool liveFrameNext(const RunLoop& run);
+// One frame of a front whose clock `seconds` reads: the pending view opened, or a tick of
+// the fixed clock, or a live frame of the time since the last (the opening of a view
+// counts from its end). Returns the line that tells a fixed clock's frame is drawn
+// ("Frame at T s drawn.", after the view opened at the stop frame or the stop frame
+// reached, or "... drawn again after a move."); empty when there is nothing to tell.
+std::string runFrontFrame(RunLoop& run, double (*seconds)());
+
+// The exhibits the guide can visit, "number TAB title" a line, for a list of them.
+std::string visitableExhibitList();
+// True, with `text` the guide's panel, when it is not the one the front last showed
+// (run.panelShown, which becomes it).
+bool panelChanged(RunLoop& run, std::string& text);
 
 // The exhibit under drawing-buffer pixel (x, y) (y downwards) of the view, or -1.
 int exhibitAt(double x, double y);

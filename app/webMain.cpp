@@ -16,14 +16,12 @@
 #include "base/glCapabilities.h"
 #include "navigation/guide.h"
 #include "navigation/mouse.h"
-#include "scene/captions.h"
 
 #include <GLFW/glfw3.h>
 #include <algorithm>
 #include <cmath>
 #include <emscripten.h>
 #include <emscripten/html5.h>
-#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -33,44 +31,36 @@ namespace {
 // The page's own state around the shared run loop.
 struct WebRun {
     RunLoop loop;
-    double previousTime = 0.0;
-    bool viewPending = false;  // opened on the first frame
     bool followsWindow = true;
     int windowWidth = 0;  // the window's CSS size and ratio the canvas was last fitted to
     int windowHeight = 0;
     double pixelRatio = 0.0;
-    std::string panelShown;  // the guide's panel as the page shows it
 };
 
 WebRun run;
 
 // A fixed-clock frame is drawn. WebGL draws in another process: reading a pixel back waits
 // until the frame is done, so the line (screenshots are taken on it) comes after the picture.
-void sayDrawn(const char* after)
+void sayDrawn(const std::string& line)
 {
     unsigned char pixel[4];
     glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-    std::cout << "Frame at " << timeOfFrame(run.loop.clock, run.loop.stopFrame) << " s drawn" << after << std::endl;
+    std::cout << line << std::endl;
 }
 
 // The guide's panel into the page's live region, when it changed.
 void showPanel()
 {
-    const Application& application = defaultApplication();
-    const std::string text = joinLines(guidePanelLines(application.guide, application.description));
-    if (text == run.panelShown)
-        return;
-    run.panelShown = text;
-    EM_ASM({ if (Module.showPanel) Module.showPanel(UTF8ToString($0), $1); }, text.c_str(), application.guide.exhibit);
+    std::string text;
+    if (panelChanged(run.loop, text))
+        EM_ASM({ if (Module.showPanel) Module.showPanel(UTF8ToString($0), $1); }, text.c_str(),
+               defaultApplication().guide.exhibit);
 }
 
 // The exhibits the guide can visit, "number TAB title" a line, for the page's list.
 void listExhibits()
 {
-    const Application& application = defaultApplication();
-    std::string text;
-    for (const int e : visitableExhibits(application.guide))
-        text += std::to_string(e) + "\t" + exhibitCaption(application.description, e).title + "\n";
+    const std::string text = visitableExhibitList();
     EM_ASM({ if (Module.showExhibits) Module.showExhibits(UTF8ToString($0)); }, text.c_str());
 }
 
@@ -152,35 +142,25 @@ void chooseCanvasSize(const Options& options, int& width, int& height)
         emscripten_set_element_css_size("#canvas", run.windowWidth, run.windowHeight);
 }
 
+// The browser's clock, in seconds.
+double pageSeconds()
+{
+    return emscripten_get_now() / 1000.0;
+}
+
 void frame()
 {
-    pickTapped(run.loop, emscripten_get_now() / 1000.0, bufferPixelsPerCssPixel());
+    pickTapped(run.loop, pageSeconds(), bufferPixelsPerCssPixel());
     showPanel();
-    if (run.viewPending) {
-        run.viewPending = false;
-        openView(run.loop.settings.view);
-        run.previousTime = emscripten_get_now() / 1000.0;
-        if (run.loop.settings.fixedClock && run.loop.framesLeft == 0)
-            sayDrawn(".");
-        return;
-    }
-    if (run.loop.settings.fixedClock) {
-        const FixedTick tick = tickFixedClock(run.loop);
-        if (tick == FixedTick::Reached || tick == FixedTick::Redrawn)
-            sayDrawn(tick == FixedTick::Reached ? "." : " again after a move.");
-        return;
-    }
-    const double now = emscripten_get_now() / 1000.0;
-    const double dt = now - run.previousTime;
-    run.previousTime = now;
     // A window resized, or moved to a screen of another pixel ratio: the canvas and view follow.
     int width = 0, height = 0;
-    if (run.followsWindow && fitCanvasToWindow(width, height)) {
+    if (run.followsWindow && liveFrameNext(run.loop) && fitCanvasToWindow(width, height)) {
         emscripten_set_element_css_size("#canvas", run.windowWidth, run.windowHeight);
         if (resizeView(defaultApplication(), width, height))
             std::cout << "Canvas " << width << "x" << height << std::endl;
     }
-    runLiveFrame(run.loop, dt);
+    if (const std::string drawn = runFrontFrame(run.loop, pageSeconds); !drawn.empty())
+        sayDrawn(drawn);
 }
 
 } // namespace
@@ -216,22 +196,9 @@ int main(int argc, char** argv)
         std::cout << helpText(Front::Page) << std::flush;
     RunSettings& settings = run.loop.settings;
     settings = runSettingsOf(options);
-    settings.hall.clear();
-    // The exhibition the page was built with (tools/web.sh --hall), read before start-up.
-    const std::string folder = "/halls/" + options.hall;
-    std::string error;
-    if (!options.hall.empty() && !std::filesystem::is_directory(folder))
-        report("Ignoring the page parameter hall: this page holds no exhibition " + options.hall);
-    else if (!options.hall.empty())
-        settings.hall = folder;
-    if (!readRunHall(settings, error))
-        report(error + " (the built-in hall is shown)");
-    const std::string mismatch = runViewMismatch(settings);
-    if (!mismatch.empty()) {
-        report("Ignoring the page parameter view: " + mismatch);
-        settings.viewGiven = false;
-    }
-    run.viewPending = settings.viewGiven;
+    // The exhibitions the page was built with (tools/web.sh --hall), read before start-up.
+    for (const std::string& line : readPageRun(settings, "/halls"))
+        report(line);
 
     // A large canvas can fail the context outright, and after one failure the browser
     // refuses WebGL to the page: the context is made small and the canvas grows after.
@@ -249,8 +216,7 @@ int main(int argc, char** argv)
     screenHeight = height;
     std::cout << "WebGL 2 context made: " << reinterpret_cast<const char*>(glGetString(GL_VERSION)) << ", "
               << width << "x" << height << std::endl;
-    connectKeyboard(window);
-    connectMouse(window);
+    connectViewer(window);
     // The browser gives the cursor in the canvas's drawing-buffer pixels, touches come in CSS
     // pixels: the mouse takes CSS pixels too, so a drag turns the camera as far on a screen
     // of any pixel ratio, by mouse or by finger.
@@ -259,12 +225,10 @@ int main(int argc, char** argv)
         defaultMouse().pixelRatio = perCssPixel;
         onCursorMoved(x / perCssPixel, y / perCssPixel);
     });
-    glfwSetWindowTitle(window, "Pinakora");
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     startRun(run.loop, options.stopTime);
     EM_ASM(if (Module.setStatus) Module.setStatus(""););
     listExhibits();
-    run.previousTime = emscripten_get_now() / 1000.0;
+    run.loop.previousTime = pageSeconds();
     emscripten_set_main_loop(frame, 0, 1);
     return 0;
 }

@@ -161,6 +161,14 @@ void connectMouse(GLFWwindow* window)
     glfwSetScrollCallback(window, glfwScrollEvent);
 }
 
+void connectViewer(GLFWwindow* window)
+{
+    connectKeyboard(window);  // GLFW 3 delivers key repeats as events of their own
+    connectMouse(window);
+    glfwSetWindowTitle(window, "Pinakora");
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+}
+
 void connectDrop(GLFWwindow* window, std::vector<std::string>& dropped)
 {
     glfwSetWindowUserPointer(window, &dropped);

@@ -30,6 +30,10 @@ void connectKeyboard(GLFWwindow* window);
 // Routes buttons, cursor and wheel of `window` to the mouse controls.
 void connectMouse(GLFWwindow* window);
 
+// What the viewer's window and the page's canvas both need before the run: the keyboard
+// and mouse controls connected, the title "Pinakora", the frame cleared to black.
+void connectViewer(GLFWwindow* window);
+
 // Adds what is dropped on `window` (folders, files) to `dropped`, which must outlive it.
 void connectDrop(GLFWwindow* window, std::vector<std::string>& dropped);
 

@@ -199,8 +199,7 @@ int main(int argc, char** argv)
         glfwTerminate();
         return status;
     }
-    if (options.viewGiven)
-        openView(options.view);
+    openPendingView(run);
 
     // The cues come from a dry run of the tour the frames below follow, so the subtitles
     // burnt into a frame and those beside the video agree. It runs on past the last frame:

@@ -53,7 +53,9 @@ struct RunLoop {
     long framesLeft = 0;  // to step before it is reached
     bool redrawWanted = false;  // the stopped frame's view changed: draw it again
     bool viewPending = false;   // settings.view waits for openPendingView
-    double previousTime = 0.0;  // the front's clock when the last frame a live clock counts from was done
+    // The front's clock at the last live frame; set again after a long pause (a view
+    // opened, a hall loaded), which the next frame's time step leaves out.
+    double previousTime = 0.0;
     std::string panelShown;     // the guide's panel as the front last showed it
     FrameRateCounter frameRate;
     Touch touch;

@@ -3,6 +3,7 @@
 #include "assets/models.h"
 #include "navigation/camera.h"
 #include "programs/modelInputs.h"
+#include "scene/sceneObjects.h"
 
 #include <algorithm>
 
@@ -64,13 +65,10 @@ ShaderProgram* buildProgram(ShaderPrograms& p, Member member, const char* name, 
     return keep(p, member, name, defines, program);
 }
 
-ShaderProgram* buildLitProgram(ShaderPrograms& p, Member member, const char* name, bool refracts,
-                               const std::string& defines = "")
+ShaderProgram* buildLitProgram(ShaderPrograms& p, Member member, const char* name, const std::string& defines = "")
 {
     ShaderProgram* program = buildProgram(p, member, name, true, defines);
     cacheLitLocations(*program);
-    if (refracts)
-        program->locations.refraction = program->getUniformLocation("refraction");
     return program;
 }
 
@@ -98,6 +96,9 @@ void cacheLitLocations(ShaderProgram& program)
     l.material.diffuseColor = program.getUniformLocation("material.diffuseColor");
     l.material.specularColor = program.getUniformLocation("material.specularColor");
     l.material.specularExponent = program.getUniformLocation("material.specularExponent");
+    program.objectLocations.clear();
+    for (const ObjectUniform& uniform : objectUniforms)
+        program.objectLocations.push_back(program.getUniformLocation(uniform.name));
 }
 
 std::string shaderPrelude(int lightCount)
@@ -124,9 +125,9 @@ void buildShaderPrograms(ShaderPrograms& p, int lightCount, bool toneMapped)
     p.lightCount = std::clamp(lightCount, 1, maxLightSlots);
     p.toneMapped = toneMapped;
     const std::string tone = toneMapped ? "#define TONE_MAP\n" : "";
-    buildLitProgram(p, &ShaderPrograms::genericTexture, "/genericTextureShader", false, tone);
-    buildLitProgram(p, &ShaderPrograms::reflectingTexture, "/reflectingTextureShader", true, tone);
-    buildLitProgram(p, &ShaderPrograms::normalMapTexture, "/normalMapTextureShader", false, tone);
+    buildLitProgram(p, &ShaderPrograms::genericTexture, "/genericTextureShader", tone);
+    buildLitProgram(p, &ShaderPrograms::reflectingTexture, "/reflectingTextureShader", tone);
+    buildLitProgram(p, &ShaderPrograms::normalMapTexture, "/normalMapTextureShader", tone);
     if (toneMapped) {
         // The exposure texture's unit is told once: no pass binds another there.
         for (ShaderProgram* lit : {p.genericTexture, p.reflectingTexture, p.normalMapTexture}) {
@@ -159,9 +160,9 @@ void buildShaderPrograms(ShaderPrograms& p, int lightCount, bool toneMapped)
         buildProgram(p, filter.member, filter.name, true, filter.defines);
 
     const std::string capture = "#define ENVIRONMENT_CAPTURE\n" + tone;
-    buildLitProgram(p, &ShaderPrograms::genericCapture, "/genericTextureShader", false, capture);
-    buildLitProgram(p, &ShaderPrograms::reflectingCapture, "/reflectingTextureShader", true, capture);
-    buildLitProgram(p, &ShaderPrograms::normalMapCapture, "/normalMapTextureShader", false, capture);
+    buildLitProgram(p, &ShaderPrograms::genericCapture, "/genericTextureShader", capture);
+    buildLitProgram(p, &ShaderPrograms::reflectingCapture, "/reflectingTextureShader", capture);
+    buildLitProgram(p, &ShaderPrograms::normalMapCapture, "/normalMapTextureShader", capture);
 }
 
 void uploadModels(Assets& assets, const ShaderPrograms& p)

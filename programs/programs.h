@@ -99,5 +99,6 @@ void buildShaderPrograms();
 // Deletes every program and the quad; call while the context is still there.
 void releaseShaderPrograms(ShaderPrograms& programs);
 
-// Looks up the slots of the location table that a lit program uses.
+// Looks up the slots of the location table that a lit program uses, and its object
+// uniforms' locations.
 void cacheLitLocations(ShaderProgram& program);

@@ -1,6 +1,7 @@
-// The seven programs (and the captures' builds of the lit three) as start-up builds them: the cached uniform-location table of each,
-// one vertex-input table shared by every program, a vertex array for every model, and
-// the full-screen quad's orientation.
+// The seven programs (and the captures' builds of the lit three) as start-up builds them:
+// the cached uniform-location table of each and the lit ones' object uniforms, one
+// vertex-input table shared by every program, a vertex array for every model, and the
+// full-screen quad's orientation.
 #include "assets/models.h"
 #include "programs/programs.h"
 #include "scene/sceneObjects.h"
@@ -117,7 +118,8 @@ TEST_F(ProgramsTest, LitProgramsHoldTheLocationsOfTheObjectUniforms)
             EXPECT_EQ(program.objectLocations[static_cast<size_t>(i)],
                       glGetUniformLocation(program.program, objectUniforms[i].name))
                 << objectUniforms[i].name;
-        const bool reflecting = *c.program == reflectingTextureShader || *c.program == defaultPrograms().reflectingCapture;
+        const bool reflecting =
+            *c.program == reflectingTextureShader || *c.program == defaultPrograms().reflectingCapture;
         EXPECT_EQ(program.objectLocations[0] >= 0, reflecting) << "refraction";
     }
 }

@@ -3,6 +3,7 @@
 #include "assets/models.h"
 #include "navigation/camera.h"
 #include "programs/modelInputs.h"
+#include "scene/sceneObjects.h"
 
 #include <algorithm>
 
@@ -28,23 +29,46 @@ out vec4 out_color;
 void main() { out_color = texelFetch(colorTexture1, ivec2(texCoord * vec2(textureSize(colorTexture1, 0))), 0); }
 )";
 
-// The lit programs declare LIGHT_COUNT lights; the others ignore it.
-ShaderProgram* buildProgram(const std::string& directory, int lightCount, const char* name, bool bindColorOutput,
-                            const std::string& defines = "")
+using Member = ShaderProgram* ShaderPrograms::*;
+
+// The full-screen filters' programs, built in this order. One the frame finds by name
+// (ShaderPrograms::find) needs no member: a new filter is its row here and its step in
+// the frame.
+struct FilterProgram {
+    Member member;
+    const char* name;
+    const char* defines;
+};
+const FilterProgram filterPrograms[] = {
+    {&ShaderPrograms::bloom, "/bloomShader", ""},
+    {&ShaderPrograms::bloomHalo, "/bloomShader", "#define BLOOM_HALO\n"},
+    {&ShaderPrograms::dof, "/dofShader", ""},
+    {&ShaderPrograms::dofBlur, "/dofShader", "#define DOF_BLUR\n"},
+};
+
+ShaderProgram* keep(ShaderPrograms& p, Member member, const std::string& name, const std::string& defines,
+                    ShaderProgram* program)
 {
-    auto* program = new ShaderProgram(directory + name, shaderPrelude(lightCount) + defines);
-    if (bindColorOutput)
-        program->bindFragDataLocation("out_color");
+    p.built.push_back({name, defines, member, program});
+    if (member)
+        p.*member = program;
     return program;
 }
 
-ShaderProgram* buildLitProgram(const std::string& directory, int lightCount, const char* name, bool refracts,
-                               const std::string& defines = "")
+// The lit programs declare LIGHT_COUNT lights; the others ignore it.
+ShaderProgram* buildProgram(ShaderPrograms& p, Member member, const char* name, bool bindColorOutput,
+                            const std::string& defines = "")
 {
-    ShaderProgram* program = buildProgram(directory, lightCount, name, true, defines);
+    auto* program = new ShaderProgram(p.directory + name, shaderPrelude(p.lightCount) + defines);
+    if (bindColorOutput)
+        program->bindFragDataLocation("out_color");
+    return keep(p, member, name, defines, program);
+}
+
+ShaderProgram* buildLitProgram(ShaderPrograms& p, Member member, const char* name, const std::string& defines = "")
+{
+    ShaderProgram* program = buildProgram(p, member, name, true, defines);
     cacheLitLocations(*program);
-    if (refracts)
-        program->locations.refraction = program->getUniformLocation("refraction");
     return program;
 }
 
@@ -72,6 +96,9 @@ void cacheLitLocations(ShaderProgram& program)
     l.material.diffuseColor = program.getUniformLocation("material.diffuseColor");
     l.material.specularColor = program.getUniformLocation("material.specularColor");
     l.material.specularExponent = program.getUniformLocation("material.specularExponent");
+    program.objectLocations.clear();
+    for (const ObjectUniform& uniform : objectUniforms)
+        program.objectLocations.push_back(program.getUniformLocation(uniform.name));
 }
 
 std::string shaderPrelude(int lightCount)
@@ -84,16 +111,23 @@ std::string shaderPrelude()
     return shaderPrelude(2);
 }
 
+const ShaderProgram* ShaderPrograms::find(const std::string& name, const std::string& defines) const
+{
+    for (const Built& b : built)
+        if (b.name == name && b.defines == defines)
+            return b.program;
+    return nullptr;
+}
+
 void buildShaderPrograms(ShaderPrograms& p, int lightCount, bool toneMapped)
 {
     releaseShaderPrograms(p);
-    const int n = std::clamp(lightCount, 1, maxLightSlots);
-    p.lightCount = n;
+    p.lightCount = std::clamp(lightCount, 1, maxLightSlots);
     p.toneMapped = toneMapped;
     const std::string tone = toneMapped ? "#define TONE_MAP\n" : "";
-    p.genericTexture = buildLitProgram(p.directory, n, "/genericTextureShader", false, tone);
-    p.reflectingTexture = buildLitProgram(p.directory, n, "/reflectingTextureShader", true, tone);
-    p.normalMapTexture = buildLitProgram(p.directory, n, "/normalMapTextureShader", false, tone);
+    buildLitProgram(p, &ShaderPrograms::genericTexture, "/genericTextureShader", tone);
+    buildLitProgram(p, &ShaderPrograms::reflectingTexture, "/reflectingTextureShader", tone);
+    buildLitProgram(p, &ShaderPrograms::normalMapTexture, "/normalMapTextureShader", tone);
     if (toneMapped) {
         // The exposure texture's unit is told once: no pass binds another there.
         for (ShaderProgram* lit : {p.genericTexture, p.reflectingTexture, p.normalMapTexture}) {
@@ -103,33 +137,32 @@ void buildShaderPrograms(ShaderPrograms& p, int lightCount, bool toneMapped)
             glUniform1i(lit->getUniformLocation("exposureTexture"), ExposureTextureUnit);
         }
         glUseProgram(0);
-        p.exposure = buildProgram(p.directory, n, "/exposureShader", true);
+        buildProgram(p, &ShaderPrograms::exposure, "/exposureShader", true);
     }
 
-    p.shadowTexture = buildProgram(p.directory, n, "/shadowTextureShader", false);
+    buildProgram(p, &ShaderPrograms::shadowTexture, "/shadowTextureShader", false);
     UniformLocations& s = p.shadowTexture->locations;
     s.projectionMatrix = p.shadowTexture->getUniformLocation("projectionMatrix");
     s.modelMatrix = p.shadowTexture->getUniformLocation("modelMatrix");
     s.viewMatrix = p.shadowTexture->getUniformLocation("viewMatrix");
     s.eyePos = p.shadowTexture->getUniformLocation("eyePos");
 
-    p.framebuffer = buildProgram(p.directory, n, "/framebufferShader", true);
+    buildProgram(p, &ShaderPrograms::framebuffer, "/framebufferShader", true);
     if (p.framebuffer->program == 0) {
-        p.presentFallback = new ShaderProgram("built-in picture copy", fallbackVertexSource, fallbackFragmentSource);
-        p.presentFallback->bindFragDataLocation("out_color");
+        auto* fallback = new ShaderProgram("built-in picture copy", fallbackVertexSource, fallbackFragmentSource);
+        fallback->bindFragDataLocation("out_color");
+        keep(p, &ShaderPrograms::presentFallback, "built-in picture copy", "", fallback);
     }
-    p.framebufferStretch = buildProgram(p.directory, n, "/framebufferShader", true, "#define STRETCH\n");
+    buildProgram(p, &ShaderPrograms::framebufferStretch, "/framebufferShader", true, "#define STRETCH\n");
     // The quad takes its locations from whichever program presents; they are the same.
     buildScreenQuad(p, p.framebuffer->program || !p.presentFallback ? *p.framebuffer : *p.presentFallback);
-    p.bloom = buildProgram(p.directory, n, "/bloomShader", true);
-    p.bloomHalo = buildProgram(p.directory, n, "/bloomShader", true, "#define BLOOM_HALO\n");
-    p.dof = buildProgram(p.directory, n, "/dofShader", true);
-    p.dofBlur = buildProgram(p.directory, n, "/dofShader", true, "#define DOF_BLUR\n");
+    for (const FilterProgram& filter : filterPrograms)
+        buildProgram(p, filter.member, filter.name, true, filter.defines);
 
     const std::string capture = "#define ENVIRONMENT_CAPTURE\n" + tone;
-    p.genericCapture = buildLitProgram(p.directory, n, "/genericTextureShader", false, capture);
-    p.reflectingCapture = buildLitProgram(p.directory, n, "/reflectingTextureShader", true, capture);
-    p.normalMapCapture = buildLitProgram(p.directory, n, "/normalMapTextureShader", false, capture);
+    buildLitProgram(p, &ShaderPrograms::genericCapture, "/genericTextureShader", capture);
+    buildLitProgram(p, &ShaderPrograms::reflectingCapture, "/reflectingTextureShader", capture);
+    buildLitProgram(p, &ShaderPrograms::normalMapCapture, "/normalMapTextureShader", capture);
 }
 
 void uploadModels(Assets& assets, const ShaderPrograms& p)
@@ -148,17 +181,13 @@ void uploadModels(Assets& assets, const ShaderPrograms& p)
 
 void releaseShaderPrograms(ShaderPrograms& p)
 {
-    ShaderProgram** all[] = {&p.genericTexture, &p.reflectingTexture, &p.normalMapTexture, &p.shadowTexture,
-                             &p.framebuffer,    &p.bloom,             &p.dof,              &p.genericCapture,
-                             &p.reflectingCapture, &p.normalMapCapture, &p.bloomHalo,     &p.dofBlur,
-                             &p.framebufferStretch, &p.presentFallback, &p.exposure};
-    for (ShaderProgram** program : all) {
-        if (*program) {
-            (*program)->release();
-            delete *program;
-        }
-        *program = nullptr;
+    for (ShaderPrograms::Built& b : p.built) {
+        b.program->release();
+        delete b.program;
+        if (b.member)
+            p.*b.member = nullptr;
     }
+    p.built.clear();
     if (p.screenQuad != 0) {
         glDeleteVertexArrays(1, &p.screenQuad);
         glDeleteBuffers(3, p.screenQuadBuffers);

@@ -4,6 +4,8 @@
 // them all (a renderer owns it); the named pointers (genericTextureShader ...) refer to the default set.
 #include "programs/shaderProgram.h"
 
+#include <vector>
+
 struct Assets;
 
 // The unit the tone-mapped lit programs read the exposure texture on, past the scene
@@ -37,6 +39,16 @@ struct ShaderPrograms {
     // tone-mapped lit programs, null otherwise.
     ShaderProgram* exposure = nullptr;
 
+    // Every program built, in build order, with its file and defines and the member that
+    // names it (none for a filter the frame finds by name); released together.
+    struct Built {
+        std::string name;
+        std::string defines;
+        ShaderProgram* ShaderPrograms::*member;
+        ShaderProgram* program;
+    };
+    std::vector<Built> built;
+
     GLuint screenQuad = 0;  // vertex array of the two clockwise triangles covering clip space
     GLuint screenQuadBuffers[3] = {0, 0, 0};
     int lightCount = 0;  // the lit programs declare this many lights (LIGHT_COUNT)
@@ -45,6 +57,9 @@ struct ShaderPrograms {
     bool toneMapped = false;
     // Folder and prefix the program names are appended to ("shaders" + "/genericTextureShader").
     std::string directory = "shaders";
+
+    // The program built from `name` ("/bloomShader") with `defines`, or null when there is none.
+    const ShaderProgram* find(const std::string& name, const std::string& defines = "") const;
 
     ShaderPrograms() = default;
     ShaderPrograms(const ShaderPrograms&) = delete;
@@ -84,5 +99,6 @@ void buildShaderPrograms();
 // Deletes every program and the quad; call while the context is still there.
 void releaseShaderPrograms(ShaderPrograms& programs);
 
-// Looks up the slots of the location table that a lit program uses.
+// Looks up the slots of the location table that a lit program uses, and its object
+// uniforms' locations.
 void cacheLitLocations(ShaderProgram& program);

@@ -7,6 +7,7 @@
 
 #include "base/glApi.h"
 #include <string>
+#include <vector>
 
 // The most lights a lit program is built for; each has its slots in the location table.
 constexpr int maxLightSlots = 4;
@@ -19,12 +20,11 @@ enum UniformSlot {
     ViewMatrixSlot = 2,
     NormalMatrixSlot = 3,
     EyePosSlot = 4,
-    RefractionSlot = 5,
-    LightSlotBase = 6,  // light i starts at 6 + 5 i: position, attenuation, ambient, diffuse, specular
-    MaterialSlotBase = 16,  // ambient, diffuse, specular, specularExponent
-    UniformSlotCount = 20,  // everything of a two-light program
-    MoreLightSlotBase = 20,  // light i >= 2 starts at 20 + 5 (i - 2)
-    AllSlotCount = 20 + 5 * (maxLightSlots - 2)
+    LightSlotBase = 5,  // light i starts at 5 + 5 i: position, attenuation, ambient, diffuse, specular
+    MaterialSlotBase = 15,  // ambient, diffuse, specular, specularExponent
+    UniformSlotCount = 19,  // everything of a two-light program
+    MoreLightSlotBase = 19,  // light i >= 2 starts at 19 + 5 (i - 2)
+    AllSlotCount = 19 + 5 * (maxLightSlots - 2)
 };
 
 struct LightLocations {
@@ -48,7 +48,6 @@ struct UniformLocations {
     GLint viewMatrix = -1;
     GLint normalMatrix = -1;
     GLint eyePos = -1;
-    GLint refraction = -1;
     LightLocations light[2];
     MaterialLocations material;
     LightLocations moreLights[maxLightSlots - 2];
@@ -69,6 +68,9 @@ std::string readTextFile(const std::string& path);
 class ShaderProgram {
 public:
     UniformLocations locations;
+    // Where a lit program reads each of an object's own values (objectUniforms in
+    // scene/sceneObjects.h), in that order; -1 where it does not. Looked up as it is built.
+    std::vector<GLint> objectLocations;
 
     bool hasGeometryShader = false;
     GLuint vertexShader = 0;

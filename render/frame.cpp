@@ -8,6 +8,7 @@
 #include "scene/hall.h"
 
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -161,14 +162,30 @@ void copySceneColor(const View& view, GLenum fromAttachment)
     glReadBuffer(GL_COLOR_ATTACHMENT0);
 }
 
+// A filter reads the picture so far from scene colour texture `from` and draws its own
+// into `to`: the lit scene is texture 0, the last filter draws texture 2 (what the window
+// and the captures show), and the ones before alternate between 1 and 2 back from it.
+struct FilterStep {
+    int from;
+    int to;
+};
+
 // A filter whose program failed to build hands the picture on unchanged, so a broken
 // shader file costs its effect, not the whole hall.
-bool passedOnUnfiltered(const View& view, bool built, GLenum fromAttachment)
+bool passedOnUnfiltered(const View& view, bool built, const FilterStep& step)
 {
     if (built)
         return false;
-    copySceneColor(view, fromAttachment);
+    copySceneColor(view, GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(step.from));
     return true;
+}
+
+// Starts a full-screen filter with the picture it reads on unit 0.
+void beginFilter(const Renderer& renderer, const ShaderProgram& program, const FilterStep& step)
+{
+    beginFullScreenPass(renderer, program);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, renderer.targets.sceneColorTextures[step.from]);
 }
 
 // How the frame's lit programs expose: Off unless they were built tone-mapped. A
@@ -187,6 +204,72 @@ ExposureMode exposureOfFrame(Renderer& renderer)
     bindExposure(exposure, true);
     return mode;
 }
+
+void renderBloom(Renderer& renderer, const View& view, const FilterStep& step)
+{
+    const ShaderPrograms& programs = renderer.programs;
+    const RenderTargets& targets = renderer.targets;
+    const ShaderProgram& program = *programs.bloom;
+    if (passedOnUnfiltered(view, program.program != 0, step))
+        return;
+    beginFilter(renderer, program, step);
+    beginMipSampling(targets.sceneColorTextures[step.from], targets.filterLevelSampler, true);
+    const double scale = renderer.scale < 1.0 ? renderer.scale : 1.0;
+    auto sendUniforms = [&view, scale](const ShaderProgram& p) { sendBloomUniforms(p, view, scale); };
+    // Without its halo build the halo target stays black: the picture passes through
+    // without a halo.
+    if (programs.bloomHalo->program != 0)
+        gatherReduced(*programs.bloomHalo, sendUniforms, targets.bloomHaloFramebuffer, bloomHaloExtent(view.width),
+                      bloomHaloExtent(view.height));
+    bindReduced(targets.bloomHaloTexture);
+    program.use();
+    sendUniforms(program);
+    drawQuad();
+    bindReduced(0);
+    endMipSampling();
+    endFullScreenPass();
+}
+
+void renderDepthOfField(Renderer& renderer, const View& view, const FilterStep& step)
+{
+    const ShaderPrograms& programs = renderer.programs;
+    const RenderTargets& targets = renderer.targets;
+    const ShaderProgram& program = *programs.dof;
+    // Both builds come from one file: without the blur the pass would fade into black.
+    if (passedOnUnfiltered(view, program.program != 0 && programs.dofBlur->program != 0, step))
+        return;
+    beginFilter(renderer, program, step);
+    // The blur gathers from the picture before the bloom, whose mipmaps the bloom made
+    // this frame, and adds the bloom's halo back, which varies too slowly for a blur to
+    // change: one mipmap chain a frame instead of two. Without a bloom the chain is made here.
+    beginMipSampling(targets.sceneColorTextures[0], targets.filterLevelSampler, programs.bloom->program == 0);
+    bindReduced(targets.bloomHaloTexture);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, targets.sceneDepthTexture);
+    glActiveTexture(GL_TEXTURE0);
+    const double scale = renderer.scale < 1.0 ? renderer.scale : 1.0;
+    auto sendUniforms = [&view, scale](const ShaderProgram& p) { sendDepthOfFieldUniforms(p, view, scale); };
+    gatherReduced(*programs.dofBlur, sendUniforms, targets.dofBlurFramebuffer, dofBlurExtent(view.width),
+                  dofBlurExtent(view.height));
+    bindReduced(targets.dofBlurTexture);
+    program.use();
+    sendUniforms(program);
+    drawQuad();
+    bindReduced(0);
+    endMipSampling();
+    endFullScreenPass();
+}
+
+// The filters between the lit scene and the window, in the order they draw: a new one is
+// its function above and its row here (with its FramePass and its program).
+struct FilterPass {
+    FramePass pass;
+    void (*draw)(Renderer& renderer, const View& view, const FilterStep& step);
+};
+const FilterPass filterPasses[] = {
+    {FramePass::Bloom, renderBloom},
+    {FramePass::DepthOfField, renderDepthOfField},
+};
 
 } // namespace
 
@@ -224,15 +307,14 @@ void renderFrame(Renderer& renderer, const Hall& hall, const View& shownView)
             if (exposure != ExposureMode::Off)
                 bindExposure(renderer.exposure, false);
         }
-        drawIntoSceneColor(targets, 1);
-        {
-            PassScope timing(renderer.timing, FramePass::Bloom);
-            renderBloom(renderer, view);
-        }
-        drawIntoSceneColor(targets, 2);
-        {
-            PassScope timing(renderer.timing, FramePass::DepthOfField);
-            renderDepthOfField(renderer, view);
+        constexpr int filterCount = static_cast<int>(std::size(filterPasses));
+        int from = 0;
+        for (int i = 0; i < filterCount; ++i) {
+            const FilterStep step{from, (filterCount - 1 - i) % 2 == 0 ? 2 : 1};
+            drawIntoSceneColor(targets, step.to);
+            PassScope timing(renderer.timing, filterPasses[i].pass);
+            filterPasses[i].draw(renderer, view, step);
+            from = step.to;
         }
         // The next frame's exposure, from this one's picture: the bloom (or else the depth
         // of field) has made its mipmaps.
@@ -257,65 +339,6 @@ void renderFrame(Renderer& renderer, const Hall& hall, const View& shownView)
         drawCaption(renderer, shownView.cue, shownView.width, shownView.height);
     if (renderer.afterPresent)
         renderer.afterPresent();
-}
-
-void renderBloom(Renderer& renderer, const View& view)
-{
-    const ShaderPrograms& programs = renderer.programs;
-    const RenderTargets& targets = renderer.targets;
-    const ShaderProgram& program = *programs.bloom;
-    if (passedOnUnfiltered(view, program.program != 0, GL_COLOR_ATTACHMENT0))
-        return;
-    beginFullScreenPass(renderer, program);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, targets.sceneColorTextures[0]);
-    beginMipSampling(targets.sceneColorTextures[0], targets.filterLevelSampler, true);
-    const double scale = renderer.scale < 1.0 ? renderer.scale : 1.0;
-    auto sendUniforms = [&view, scale](const ShaderProgram& p) { sendBloomUniforms(p, view, scale); };
-    // Without its halo build the halo target stays black: the picture passes through
-    // without a halo.
-    if (programs.bloomHalo->program != 0)
-        gatherReduced(*programs.bloomHalo, sendUniforms, targets.bloomHaloFramebuffer, bloomHaloExtent(view.width),
-                      bloomHaloExtent(view.height));
-    bindReduced(targets.bloomHaloTexture);
-    program.use();
-    sendUniforms(program);
-    drawQuad();
-    bindReduced(0);
-    endMipSampling();
-    endFullScreenPass();
-}
-
-void renderDepthOfField(Renderer& renderer, const View& view)
-{
-    const ShaderPrograms& programs = renderer.programs;
-    const RenderTargets& targets = renderer.targets;
-    const ShaderProgram& program = *programs.dof;
-    // Both builds come from one file: without the blur the pass would fade into black.
-    if (passedOnUnfiltered(view, program.program != 0 && programs.dofBlur->program != 0, GL_COLOR_ATTACHMENT1))
-        return;
-    beginFullScreenPass(renderer, program);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, targets.sceneColorTextures[1]);
-    // The blur gathers from the picture before the bloom, whose mipmaps the bloom made
-    // this frame, and adds the bloom's halo back, which varies too slowly for a blur to
-    // change: one mipmap chain a frame instead of two. Without a bloom the chain is made here.
-    beginMipSampling(targets.sceneColorTextures[0], targets.filterLevelSampler, programs.bloom->program == 0);
-    bindReduced(targets.bloomHaloTexture);
-    glActiveTexture(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_2D, targets.sceneDepthTexture);
-    glActiveTexture(GL_TEXTURE0);
-    const double scale = renderer.scale < 1.0 ? renderer.scale : 1.0;
-    auto sendUniforms = [&view, scale](const ShaderProgram& p) { sendDepthOfFieldUniforms(p, view, scale); };
-    gatherReduced(*programs.dofBlur, sendUniforms, targets.dofBlurFramebuffer, dofBlurExtent(view.width),
-                  dofBlurExtent(view.height));
-    bindReduced(targets.dofBlurTexture);
-    program.use();
-    sendUniforms(program);
-    drawQuad();
-    bindReduced(0);
-    endMipSampling();
-    endFullScreenPass();
 }
 
 void presentFrame(Renderer& renderer)
@@ -351,16 +374,6 @@ void presentFrame(Renderer& renderer)
 void renderFrame()
 {
     renderFrame(defaultRenderer(), defaultHall(), drawnDefaultView());
-}
-
-void renderBloom()
-{
-    renderBloom(defaultRenderer(), drawnDefaultView());
-}
-
-void renderDepthOfField()
-{
-    renderDepthOfField(defaultRenderer(), drawnDefaultView());
 }
 
 void presentFrame()

@@ -6,6 +6,21 @@
 
 enum class FramePass { Shadows, Environment, Scene, Bloom, DepthOfField, Present, Count };
 
+// What the timings call each pass; FramePass::Count is the whole frame.
+inline const char* passName(FramePass pass)
+{
+    switch (pass) {
+    case FramePass::Shadows: return "shadow maps";
+    case FramePass::Environment: return "environment maps";
+    case FramePass::Scene: return "lit scene";
+    case FramePass::Bloom: return "bloom";
+    case FramePass::DepthOfField: return "depth of field";
+    case FramePass::Present: return "present";
+    case FramePass::Count: break;
+    }
+    return "whole frame";
+}
+
 class PassRecorder {
 public:
     virtual ~PassRecorder() = default;

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 namespace {
 
@@ -111,10 +112,20 @@ void sendObjectMatrices(const ShaderProgram& program, const EngineObject& object
     glUniformMatrix3fv(program.locations.normalMatrix, 1, GL_FALSE, glm::value_ptr(normalMatrix));
 }
 
+// The object's own values, to the lit programs that read them.
+void sendObjectShading(const ShaderProgram& program, const EngineObject& object)
+{
+    const size_t count = std::min(program.objectLocations.size(), std::size(objectUniforms));
+    for (size_t i = 0; i < count; ++i)
+        if (program.objectLocations[i] >= 0)
+            glUniform1f(program.objectLocations[i], object.shading.*objectUniforms[i].value);
+}
+
 void sendObjectUniforms(const ShaderProgram& program, const EngineObject& object)
 {
     sendObjectMatrices(program, object);
     sendMaterial(program, *object.material);
+    sendObjectShading(program, object);
 }
 
 bool isNormalMapped(const EngineObject& object)
@@ -170,6 +181,7 @@ void drawParts(const ShaderProgram& program, const EngineObject& object, const S
             continue;
         if (!begun) {
             sendObjectMatrices(program, object);
+            sendObjectShading(program, object);
             glBindVertexArray(model.vertexArray);
             begun = true;
         }
@@ -249,7 +261,6 @@ void renderReflectingObjects(const SceneDraw& draw)
         pointAtShadowMaps(program, draw);
         sendCameraMatrices(program, draw);
         sendObjectUniforms(program, *object);
-        glUniform1f(program.locations.refraction, object->refraction);
         glActiveTexture(GL_TEXTURE0 + ColorTextureUnit);
         glBindTexture(GL_TEXTURE_CUBE_MAP, object->texture->id);
         drawModel(*object, draw.projectionView, draw.fineMeshes);

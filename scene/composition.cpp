@@ -106,7 +106,7 @@ EngineObject& makeObject(Hall& hall, const Assets& assets, const ObjectRow& row,
     Texture* texture = reflecting ? &hall.ownTextures.emplace_back(Texture{environmentMap, 0})
                                   : textureByKey(hall, assets, row.texture, user);
     EngineObject& object = hall.objects.emplace_back(hall.nextObjectId++, model, texture,
-                                                     materialAt(hall, row.material), row.refraction);
+                                                     materialAt(hall, row.material), row.shading);
     object.role = row.role;
     if (model)
         object.captureModel = captureTwin(assets, *model);

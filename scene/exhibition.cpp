@@ -199,7 +199,7 @@ Pending Reader::shaped(const json& value, const std::string& path, const char* w
         row.texture = row.normalMap = row.specularMap = 0;
         material = kind == "mirror" ? MaterialRow{one, glm::vec4(0.0f), glm::vec4(10.0f), 16.0f}
                                     : MaterialRow{glm::vec4(5.0f), glm::vec4(0.0f), glm::vec4(10.0f), 32.0f};
-        row.refraction = static_cast<float>(
+        row.shading.refraction = static_cast<float>(
             m.number("refraction", kind == "glass" ? 0.666 : 0.0, {0.0, 1.0}, "a ratio of refraction"));
         if (++reflecting > limits.maxReflecting)
             throw FieldError(m.pathOf("kind") + ": \"" + kind + "\" makes " + std::to_string(reflecting) +

@@ -49,6 +49,13 @@ ObjectRow reflecting(int number, ObjectRow row)
     return row;
 }
 
+// Its shading named, not placed: ObjectShading gains members in any order.
+ObjectRow refracting(ObjectRow row, float refraction)
+{
+    row.shading.refraction = refraction;
+    return row;
+}
+
 ObjectRow lamp(int light, int material, vec3 point)
 {
     // The lamps glow by their ambient colour alone, lit by the lamp maps.
@@ -104,7 +111,8 @@ HallDescription builtInHall()
         torus(Blue, 2.5f, X),
         exhibit(10, 4, marble6, 1.0f, {-620, 530, -620}),
         reflecting(11, {Reflecting, 5, 0, 0, 0, Mirror, vec3(10.0f), vec3(0, 520, 0)}),
-        reflecting(12, {Reflecting, 7, 0, 0, 0, Glass, vec3(12.0f), vec3(620, 620, -620), Y, 90.0f, 0.666f}),
+        reflecting(12,
+                   refracting({Reflecting, 7, 0, 0, 0, Glass, vec3(12.0f), vec3(620, 620, -620), Y, 90.0f}, 0.666f)),
         lamp(0, Lamp0, {1500, 1800, 0}),
         lamp(1, Lamp1, {0, 1800, 0}),
     };

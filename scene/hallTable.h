@@ -41,7 +41,7 @@ struct ObjectRow {
     glm::vec3 point{0.0f};
     glm::vec3 turnAxis{0.0f, 1.0f, 0.0f};
     float turnDegrees = 0.0f;
-    float refraction = 0.0f;
+    ObjectShading shading{};   // handed to the object whole
     int light = -1;            // a lamp: the light it glows for
     int exhibit = -1;          // the exhibit (what stands on one pedestal) it is part of
     // Set: `point` is the floor point under the object, which stands with its lowest point

@@ -106,7 +106,7 @@ ObjectRow standInRow(ObjectRow row, float groundY, int material)
     row.texture = whiteTexture;
     row.normalMap = row.specularMap = 0;
     row.material = material;
-    row.refraction = 0.0f;
+    row.shading = {};
     row.scale = glm::vec3(side);
     row.height = 0.0f;
     row.box = true;

@@ -11,14 +11,15 @@ float toRadians(float degrees)
 
 } // namespace
 
-EngineObject::EngineObject(ModelData* model, Texture* texture, Material* material, float refraction)
-    : EngineObject(nextObjectId++, model, texture, material, refraction)
+EngineObject::EngineObject(ModelData* model, Texture* texture, Material* material, const ObjectShading& shading)
+    : EngineObject(nextObjectId++, model, texture, material, shading)
 {
 }
 
-EngineObject::EngineObject(int id, ModelData* model, Texture* texture, Material* material, float refraction)
+EngineObject::EngineObject(int id, ModelData* model, Texture* texture, Material* material,
+                           const ObjectShading& shading)
     : id(std::make_unique<int>(id)),
-      refraction(refraction),
+      shading(shading),
       position(std::make_unique<glm::vec3>(0.0f)),
       material(material),
       model(model),

@@ -37,6 +37,23 @@ struct ObjectPart {
     Texture* specularMap = nullptr;
 };
 
+// An object's own values that the lit programs read, each sent as the uniform named in
+// objectUniforms where a program declares it (render/scenePass.cpp). A field an exhibition
+// hands through to the shaders is a member and a row here, its reading in
+// scene/exhibition.cpp and its use in a shader; the hall's rows and objects carry these whole.
+struct ObjectShading {
+    float refraction = 0.0f;  // above 0: a glass bending light by this ratio (reflecting objects)
+};
+
+struct ObjectUniform {
+    const char* name;
+    float ObjectShading::*value;
+};
+constexpr ObjectUniform objectUniforms[] = {
+    {"refraction", &ObjectShading::refraction},
+};
+constexpr int objectUniformCount = static_cast<int>(sizeof(objectUniforms) / sizeof(objectUniforms[0]));
+
 // The id the next object of the default hall receives.
 extern int& nextObjectId;
 
@@ -56,7 +73,7 @@ class EngineObject {
 public:
     std::unique_ptr<int> id;
     bool visible = true;
-    float refraction = 0.0f;
+    ObjectShading shading;
     std::unique_ptr<glm::vec3> position;
     glm::vec3 scaling{1.0f};
     Material* material;
@@ -81,8 +98,8 @@ public:
     const ModelData* captureModel = nullptr;
 
     // Takes its id from nextObjectId.
-    EngineObject(ModelData* model, Texture* texture, Material* material, float refraction);
-    EngineObject(int id, ModelData* model, Texture* texture, Material* material, float refraction);
+    EngineObject(ModelData* model, Texture* texture, Material* material, const ObjectShading& shading = {});
+    EngineObject(int id, ModelData* model, Texture* texture, Material* material, const ObjectShading& shading = {});
 
     void translate(const glm::vec3& offset);
     void scale(float factor);

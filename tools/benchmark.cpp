@@ -45,8 +45,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int passCount = static_cast<int>(FramePass::Count);
-const char* const passNames[passCount + 1] = {"shadow maps", "environment maps", "lit scene", "bloom",
-                                              "depth of field", "present", "whole frame"};
 
 double millisecondsSince(Clock::time_point start)
 {
@@ -389,8 +387,8 @@ void printTable(const Result& real, const Result* trivial, int frames, int width
     std::printf("%-18s %11s %11s %11s %11s %11s%s\n", "pass", "gpu med ms", "gpu p90 ms", "wall med ms", "wall p90 ms",
                 "cpu med ms", trivial ? "  real/trivial" : "");
     for (int p = 0; p <= passCount; ++p) {
-        std::printf("%-18s %11.2f %11.2f %11.2f %11.2f %11.2f", passNames[p], real.gpuMedian[p], real.gpuP90[p],
-                    real.wallMedian[p], real.wallP90[p], real.cpuMedian[p]);
+        std::printf("%-18s %11.2f %11.2f %11.2f %11.2f %11.2f", passName(static_cast<FramePass>(p)),
+                    real.gpuMedian[p], real.gpuP90[p], real.wallMedian[p], real.wallP90[p], real.cpuMedian[p]);
         if (trivial)
             std::printf("  %12.2f", trivial->wallMedian[p] > 0 ? real.wallMedian[p] / trivial->wallMedian[p] : 0.0);
         std::printf("\n");
@@ -416,8 +414,8 @@ void printJson(const Result& real, const Result* trivial, int frames, int width,
     for (int p = 0; p <= passCount; ++p) {
         std::printf("%s\"%s\": {\"gpuMedianMs\": %.3f, \"gpuP90Ms\": %.3f, \"wallMedianMs\": %.3f, \"wallP90Ms\": %.3f, "
                     "\"cpuMedianMs\": %.3f",
-                    p ? ", " : "", passNames[p], real.gpuMedian[p], real.gpuP90[p], real.wallMedian[p],
-                    real.wallP90[p], real.cpuMedian[p]);
+                    p ? ", " : "", passName(static_cast<FramePass>(p)), real.gpuMedian[p], real.gpuP90[p],
+                    real.wallMedian[p], real.wallP90[p], real.cpuMedian[p]);
         if (trivial)
             std::printf(", \"realOverTrivial\": %.3f",
                         trivial->wallMedian[p] > 0 ? real.wallMedian[p] / trivial->wallMedian[p] : 0.0);

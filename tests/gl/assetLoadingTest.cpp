@@ -199,7 +199,9 @@ protected:
 
 TEST_F(ModelUpload, EveryHallModelLoadsCompleteArrays)
 {
-    const short keys[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, fineRoomKey, fineFloorKey, topFirstPedestalKey};
+    std::set<short> keys;
+    for (const ModelFile& file : hallModelFiles())
+        keys.insert(file.key);
     for (short key : keys) {
         SCOPED_TRACE(modelFileName(key));
         ModelData* model = getModel(key);
@@ -217,7 +219,7 @@ TEST_F(ModelUpload, EveryHallModelLoadsCompleteArrays)
         for (GLuint i : model->indices)
             ASSERT_LT(i, model->vertexCount);
     }
-    EXPECT_EQ(getModel(12), nullptr);
+    EXPECT_EQ(getModel(*keys.rbegin() + 1), nullptr);
     EXPECT_EQ(getModel(0), nullptr);
 }
 
@@ -247,7 +249,8 @@ TEST_F(ModelUpload, CapturesTakeTheTwinsOnlyOnceUploaded)
 
 TEST_F(ModelUpload, ProgramWithTangentsGetsAllSixBuffersWired)
 {
-    for (short key = 1; key <= 11; ++key) {
+    for (const ModelFile& file : hallModelFiles()) {
+        const short key = file.key;
         SCOPED_TRACE(modelFileName(key));
         ModelData& model = *getModel(key);
         uploadModel(model, *full);

@@ -161,14 +161,14 @@ TEST_F(CubeMapOrientationTest, LitShadersLookUpTheDirectionTheCaptureSawThere)
     for (const Marker& m : markers) {
         materials.push_back(std::make_unique<Material>());
         materials.back()->ambientColor = glm::vec4(m.color * 20.0f, 1.0f);
-        auto object = std::make_unique<EngineObject>(getModel(1), &markerTexture, materials.back().get(), 0.0f);
+        auto object = std::make_unique<EngineObject>(getModel(1), &markerTexture, materials.back().get());
         const bool onAxis = glm::length(m.direction) == 1.0f;
         object->scale((onAxis ? 40.0f : 25.0f) / sphereRadius);
         object->translate(capturePoint + glm::normalize(m.direction) * markerDistance);
         standIns[*object->id] = object.get();
         objects.push_back(std::move(object));
     }
-    EngineObject probe(getModel(1), &probeTexture, materials[0].get(), 0.0f);
+    EngineObject probe(getModel(1), &probeTexture, materials[0].get());
     probe.translate(capturePoint);
     {
         sceneObjects = standIns;

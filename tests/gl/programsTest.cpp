@@ -1,8 +1,10 @@
-// The seven programs (and the captures' builds of the lit three) as start-up builds them: the cached uniform-location table of each,
-// one vertex-input table shared by every program, a vertex array for every model, and
-// the full-screen quad's orientation.
+// The seven programs (and the captures' builds of the lit three) as start-up builds them:
+// the cached uniform-location table of each and the lit ones' object uniforms, one
+// vertex-input table shared by every program, a vertex array for every model, and the
+// full-screen quad's orientation.
 #include "assets/models.h"
 #include "programs/programs.h"
+#include "scene/sceneObjects.h"
 #include "tests/gl/hallFixture.h"
 
 #include <map>
@@ -12,7 +14,7 @@
 namespace {
 
 const char* const slotNames[UniformSlotCount] = {
-    "projectionMatrix", "modelMatrix", "viewMatrix", "normalMatrix", "eyePos", "refraction",
+    "projectionMatrix", "modelMatrix", "viewMatrix", "normalMatrix", "eyePos",
     "light[0].position", "light[0].attenuation", "light[0].ambientColor", "light[0].diffuseColor",
     "light[0].specularColor", "light[1].position", "light[1].attenuation", "light[1].ambientColor",
     "light[1].diffuseColor", "light[1].specularColor", "material.ambientColor", "material.diffuseColor",
@@ -29,9 +31,7 @@ std::set<int> slotRange(int from, int to)
 
 std::set<int> litSlots()
 {
-    std::set<int> slots = slotRange(0, 19);
-    slots.erase(RefractionSlot);
-    return slots;
+    return slotRange(0, UniformSlotCount - 1);
 }
 
 struct ProgramCase {
@@ -48,7 +48,7 @@ std::vector<ProgramCase> programCases()
     const std::vector<const char*> quad = {"in_position", "in_texCoord"};
     return {
         {"generic", &genericTextureShader, litSlots(), litSlots(), model},
-        {"reflecting", &reflectingTextureShader, slotRange(0, 19), slotRange(0, 19), {"in_position", "in_normal"}},
+        {"reflecting", &reflectingTextureShader, litSlots(), litSlots(), {"in_position", "in_normal"}},
         {"normalMap", &normalMapTextureShader, litSlots(), litSlots(),
          {"in_position", "in_normal", "in_texCoord", "in_tangent", "in_bitangent"}},
         {"shadow", &shadowTextureShader, {0, 1, 2, 4}, {0, 1, 2}, {"in_position"}},
@@ -59,7 +59,7 @@ std::vector<ProgramCase> programCases()
         {"dof", &dofShader, {}, {}, quad},
         {"dof's blur", &defaultPrograms().dofBlur, {}, {}, quad},
         {"generic for captures", &defaultPrograms().genericCapture, litSlots(), litSlots(), model},
-        {"reflecting for captures", &defaultPrograms().reflectingCapture, slotRange(0, 19), slotRange(0, 19),
+        {"reflecting for captures", &defaultPrograms().reflectingCapture, litSlots(), litSlots(),
          {"in_position", "in_normal"}},
         {"normalMap for captures", &defaultPrograms().normalMapCapture, litSlots(), litSlots(), model},
     };
@@ -102,15 +102,25 @@ TEST_F(ProgramsTest, LocationTableHoldsWhatEachProgramLooksUp)
     }
 }
 
-TEST_F(ProgramsTest, RefractionSlotOnlyInTheReflectingProgram)
+// Each lit program knows where it reads every one of an object's own values (the glass's
+// refraction in the reflecting ones); the others have none to send.
+TEST_F(ProgramsTest, LitProgramsHoldTheLocationsOfTheObjectUniforms)
 {
     for (const ProgramCase& c : programCases()) {
         SCOPED_TRACE(c.name);
-        if (*c.program == reflectingTextureShader || *c.program == defaultPrograms().reflectingCapture) {
-            EXPECT_GE((*c.program)->locations.refraction, 0);
-        } else {
-            EXPECT_EQ((*c.program)->locations.refraction, -1);
+        const ShaderProgram& program = **c.program;
+        if (c.lookedUp != litSlots()) {
+            EXPECT_TRUE(program.objectLocations.empty());
+            continue;
         }
+        ASSERT_EQ(program.objectLocations.size(), static_cast<size_t>(objectUniformCount));
+        for (int i = 0; i < objectUniformCount; ++i)
+            EXPECT_EQ(program.objectLocations[static_cast<size_t>(i)],
+                      glGetUniformLocation(program.program, objectUniforms[i].name))
+                << objectUniforms[i].name;
+        const bool reflecting =
+            *c.program == reflectingTextureShader || *c.program == defaultPrograms().reflectingCapture;
+        EXPECT_EQ(program.objectLocations[0] >= 0, reflecting) << "refraction";
     }
 }
 

@@ -29,7 +29,7 @@ void expectSameRow(const ObjectRow& a, const ObjectRow& b, size_t i)
     EXPECT_EQ(a.point, b.point);
     EXPECT_EQ(a.turnAxis, b.turnAxis);
     EXPECT_EQ(a.turnDegrees, b.turnDegrees);
-    EXPECT_EQ(a.refraction, b.refraction);
+    EXPECT_EQ(a.shading.refraction, b.shading.refraction);
     EXPECT_EQ(a.light, b.light);
     EXPECT_EQ(a.exhibit, b.exhibit);
     EXPECT_EQ(a.stands, b.stands);

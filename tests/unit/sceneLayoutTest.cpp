@@ -43,9 +43,9 @@ TEST(EngineObject, FreshObjectIsIdentityAtOriginVisibleWithTheNextId)
 {
     Material material;
     const int first = nextObjectId;
-    EngineObject a(nullptr, nullptr, &material, 0.0f);
-    EngineObject b(nullptr, nullptr, &material, 0.0f);
-    EngineObject c(nullptr, nullptr, &material, 0.0f);
+    EngineObject a(nullptr, nullptr, &material);
+    EngineObject b(nullptr, nullptr, &material);
+    EngineObject c(nullptr, nullptr, &material);
     EXPECT_EQ(*a.id, first);
     EXPECT_EQ(*b.id, first + 1);
     EXPECT_EQ(*c.id, first + 2);
@@ -67,7 +67,7 @@ TEST(EngineObject, FreshObjectIsIdentityAtOriginVisibleWithTheNextId)
 TEST(EngineObject, ScaleThenTranslateLandsOnTheWorldPoint)
 {
     Material material;
-    EngineObject lamp(nullptr, nullptr, &material, 0.0f);
+    EngineObject lamp(nullptr, nullptr, &material);
     lamp.scale(0.5f);
     lamp.translate(glm::vec3(1500, 1800, 0));
     EXPECT_EQ(translationOf(lamp), glm::vec3(1500, 1800, 0));
@@ -78,7 +78,7 @@ TEST(EngineObject, ScaleThenTranslateLandsOnTheWorldPoint)
 TEST(EngineObject, StretchedObjectTranslatesInWorldUnits)
 {
     Material material;
-    EngineObject plane(nullptr, nullptr, &material, 0.0f);
+    EngineObject plane(nullptr, nullptr, &material);
     plane.scale(glm::vec3(7.5f, 1.0f, 6.5f));
     EXPECT_EQ(glm::vec3(plane.modelMatrix * glm::vec4(1, 1, 1, 1)), glm::vec3(7.5f, 1.0f, 6.5f));
     plane.translate(glm::vec3(7.5f, 0, 0));
@@ -88,7 +88,7 @@ TEST(EngineObject, StretchedObjectTranslatesInWorldUnits)
 TEST(EngineObject, RotateYAfterPlacementTurnsInPlaceAndMapsXOntoMinusZ)
 {
     Material material;
-    EngineObject o(nullptr, nullptr, &material, 0.0f);
+    EngineObject o(nullptr, nullptr, &material);
     o.scale(12.0f);
     o.translate(glm::vec3(620, 620, -620));
     o.rotateY(90.0f);
@@ -160,10 +160,10 @@ TEST_F(HallLayout, ObjectsStandWhereTheLayoutPutsThemWhateverTheirScale)
     EXPECT_EQ(*teapot.position, glm::vec3(0, 520, 0));
     EXPECT_EQ(*lens.position, glm::vec3(620, 620, -620));
     EXPECT_EQ(teapot.texture->key, 0);
-    EXPECT_EQ(teapot.refraction, 0.0f);
-    EXPECT_EQ(lens.refraction, 0.666f);
+    EXPECT_EQ(teapot.shading.refraction, 0.0f);
+    EXPECT_EQ(lens.shading.refraction, 0.666f);
     for (auto& [id, object] : hall.sceneObjects)
-        EXPECT_EQ(object->refraction, 0.0f) << "only the lens refracts";
+        EXPECT_EQ(object->shading.refraction, 0.0f) << "only the lens refracts";
 }
 
 TEST_F(HallLayout, TheTwoLampMaterialsAreSeparateAndGlow)

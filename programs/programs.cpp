@@ -3,7 +3,7 @@
 #include "assets/models.h"
 #include "navigation/camera.h"
 #include "programs/modelInputs.h"
-#include "scene/sceneObjects.h"
+#include "programs/objectUniforms.h"
 
 #include <algorithm>
 

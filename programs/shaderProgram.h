@@ -69,7 +69,7 @@ class ShaderProgram {
 public:
     UniformLocations locations;
     // Where a lit program reads each of an object's own values (objectUniforms in
-    // scene/sceneObjects.h), in that order; -1 where it does not. Looked up as it is built.
+    // programs/objectUniforms.h), in that order; -1 where it does not. Looked up as it is built.
     std::vector<GLint> objectLocations;
 
     bool hasGeometryShader = false;

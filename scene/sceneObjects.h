@@ -1,6 +1,8 @@
 #pragma once
 // The things the hall is made of: materials, point lights and placed objects, and the
 // registries through which the layout hands them to the animation and the passes.
+#include "programs/objectUniforms.h"
+
 #include <glm/glm.hpp>
 #include <map>
 #include <memory>
@@ -36,23 +38,6 @@ struct ObjectPart {
     Texture* normalMap = nullptr;
     Texture* specularMap = nullptr;
 };
-
-// An object's own values that the lit programs read, each sent as the uniform named in
-// objectUniforms where a program declares it (render/scenePass.cpp). A field an exhibition
-// hands through to the shaders is a member and a row here, its reading in
-// scene/exhibition.cpp and its use in a shader; the hall's rows and objects carry these whole.
-struct ObjectShading {
-    float refraction = 0.0f;  // above 0: a glass bending light by this ratio (reflecting objects)
-};
-
-struct ObjectUniform {
-    const char* name;
-    float ObjectShading::*value;
-};
-constexpr ObjectUniform objectUniforms[] = {
-    {"refraction", &ObjectShading::refraction},
-};
-constexpr int objectUniformCount = static_cast<int>(sizeof(objectUniforms) / sizeof(objectUniforms[0]));
 
 // The id the next object of the default hall receives.
 extern int& nextObjectId;

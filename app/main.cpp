@@ -39,7 +39,7 @@ int main(int argc, char** argv)
         return checkExhibition(options.check, std::cout, std::cerr);
 
     RunLoop run;
-    run.settings = runSettingsOf(options);
+    run.settings = options;
     if (!readRunHall(run.settings, error)) {
         std::cerr << error << std::endl;
         return 2;

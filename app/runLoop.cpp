@@ -60,7 +60,7 @@ bool clockStopped(const RunLoop& run)
 
 } // namespace
 
-FixedClock fixedClockOf(const RunSettings& settings)
+FixedClock fixedClockOf(const Options& settings)
 {
     FixedClock clock;
     clock.start = settings.viewGiven ? settings.view.time : 0.0;
@@ -79,17 +79,17 @@ double timeOfFrame(const FixedClock& clock, long frame)
     return clock.start + static_cast<double>(frame) * clock.step;
 }
 
-bool readRunHall(const RunSettings& settings, std::string& error)
+bool readRunHall(const Options& settings, std::string& error)
 {
     return useHallFrom(defaultApplication(), settings.hall, error);
 }
 
-std::string runViewMismatch(const RunSettings& settings)
+std::string runViewMismatch(const Options& settings)
 {
     return settings.viewGiven ? viewLinkMismatch(settings.view, defaultApplication().description.tour) : "";
 }
 
-std::vector<std::string> readPageRun(RunSettings& settings, const std::string& root)
+std::vector<std::string> readPageRun(Options& settings, const std::string& root)
 {
     std::vector<std::string> lines;
     const std::string name = settings.hall;
@@ -107,19 +107,6 @@ std::vector<std::string> readPageRun(RunSettings& settings, const std::string& r
         settings.viewGiven = false;
     }
     return lines;
-}
-
-RunSettings runSettingsOf(const Options& options)
-{
-    RunSettings settings;
-    settings.hall = options.hall;
-    settings.viewGiven = options.viewGiven;
-    settings.view = options.view;
-    settings.scale = options.scale;
-    settings.captions = options.captions;
-    settings.fixedClock = options.fixedClock;
-    settings.step = options.step;
-    return settings;
 }
 
 TourCaptions captionsFor(Toggle asked, bool fixedClock)

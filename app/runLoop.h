@@ -17,21 +17,6 @@
 #include <string>
 #include <vector>
 
-// What a front's options ask of the run.
-struct RunSettings {
-    std::string hall;        // an exhibition folder or its .json; empty: the built-in hall
-    bool viewGiven = false;  // open `view`; a fixed clock then counts from its time
-    ViewLink view;
-    RenderScaleOption scale;
-    Toggle captions = Toggle::NotGiven;  // the tour's caption; not given: the default
-    bool fixedClock = false;  // frames of a fixed step, not of a live clock
-    double step = 1.0;        // the fixed clock's step
-};
-
-// The settings of a front's options; a front that draws captions of its own or always
-// runs a fixed clock says so after.
-RunSettings runSettingsOf(const Options& options);
-
 // Frame n of a fixed clock ends at start + n * step; from a view, frame 0 is the view's
 // own and the start is its time, otherwise the first frame is 1.
 struct FixedClock {
@@ -39,7 +24,7 @@ struct FixedClock {
     double step = 1.0;
     long first = 1;
 };
-FixedClock fixedClockOf(const RunSettings& settings);
+FixedClock fixedClockOf(const Options& settings);
 // The first frame that reaches `t` seconds after the start.
 long frameAt(const FixedClock& clock, double t);
 double timeOfFrame(const FixedClock& clock, long frame);
@@ -47,7 +32,9 @@ double timeOfFrame(const FixedClock& clock, long frame);
 // What the run keeps beside the default application: its settings, the fixed clock and
 // where it stops, the FPS line of a live clock, the fingers on a touch screen.
 struct RunLoop {
-    RunSettings settings;
+    // What the front's options ask of the run (hall, view, scale, captions, fixed clock);
+    // a front that draws captions of its own or always runs a fixed clock says so here.
+    Options settings;
     FixedClock clock;
     long stopFrame = 0;   // a fixed clock stops at this frame
     long framesLeft = 0;  // to step before it is reached
@@ -63,15 +50,15 @@ struct RunLoop {
 
 // Before any window: reads settings.hall into the default application. False, with
 // `error` the file's one line and the built-in hall kept, when it has an error.
-bool readRunHall(const RunSettings& settings, std::string& error);
+bool readRunHall(const Options& settings, std::string& error);
 // Why settings.view cannot be opened in the hall read; empty when it can (or none is given).
-std::string runViewMismatch(const RunSettings& settings);
+std::string runViewMismatch(const Options& settings);
 // Before any window, a page's settings brought to what it can show: the exhibition it names
 // (settings.hall, a folder's name) found among those it was built with under `root`, and
 // read; the view checked against it. Returns a line for each thing set aside: an
 // exhibition it does not hold or that has an error (the built-in hall is shown), a view
 // that hall cannot open (none is).
-std::vector<std::string> readPageRun(RunSettings& settings, const std::string& root);
+std::vector<std::string> readPageRun(Options& settings, const std::string& root);
 
 // When the tour's caption shows: as asked, or by default when the hall's tour names its
 // exhibits; a fixed clock's frames stay plain pictures unless it is asked for.

@@ -194,8 +194,8 @@ int main(int argc, char** argv)
         report(line);
     if (!problems.empty())
         std::cout << helpText(Front::Page) << std::flush;
-    RunSettings& settings = run.loop.settings;
-    settings = runSettingsOf(options);
+    Options& settings = run.loop.settings;
+    settings = options;
     // The exhibitions the page was built with (tools/web.sh --hall), read before start-up.
     for (const std::string& line : readPageRun(settings, "/halls"))
         report(line);

@@ -452,7 +452,7 @@ int main(int argc, char** argv)
         std::cout << helpText(Front::Benchmark);
         return 0;
     }
-    run.settings = runSettingsOf(options);
+    run.settings = options;
     run.settings.fixedClock = true;
     if (!readRunHall(run.settings, error)) {
         std::cerr << error << std::endl;

@@ -133,7 +133,7 @@ int main(int argc, char** argv)
     }
     const bool video = !options.video.empty();
     RunLoop run;
-    run.settings = runSettingsOf(options);
+    run.settings = options;
     run.settings.fixedClock = true;
     run.settings.captions = Toggle::NotGiven;  // those asked for are burnt in below, not drawn by the frame
     if (!readRunHall(run.settings, error)) {

@@ -90,7 +90,7 @@ TEST(FrameClock, AdvanceSetsDeltaAndAccumulatesTotal)
 
 TEST(FixedClock, ATimeIsDrawnByTheFirstFrameReachingItFromTheViewOrFrameOne)
 {
-    RunSettings settings;
+    Options settings;
     settings.step = 1.0 / 30.0;
     const FixedClock clock = fixedClockOf(settings);
     EXPECT_EQ(frameAt(clock, 0.0), 1) << "without a view the first frame drawn is 1";

@@ -205,6 +205,19 @@ ExposureMode exposureOfFrame(Renderer& renderer)
     return mode;
 }
 
+// A filter's full-size draw over its reduced picture, leaving the state as the filter found it.
+template <typename SendUniforms>
+void drawFilter(const ShaderProgram& program, const SendUniforms& sendUniforms, GLuint reduced)
+{
+    bindReduced(reduced);
+    program.use();
+    sendUniforms(program);
+    drawQuad();
+    bindReduced(0);
+    endMipSampling();
+    endFullScreenPass();
+}
+
 void renderBloom(Renderer& renderer, const View& view, const FilterStep& step)
 {
     const ShaderPrograms& programs = renderer.programs;
@@ -221,13 +234,7 @@ void renderBloom(Renderer& renderer, const View& view, const FilterStep& step)
     if (programs.bloomHalo->program != 0)
         gatherReduced(*programs.bloomHalo, sendUniforms, targets.bloomHaloFramebuffer, bloomHaloExtent(view.width),
                       bloomHaloExtent(view.height));
-    bindReduced(targets.bloomHaloTexture);
-    program.use();
-    sendUniforms(program);
-    drawQuad();
-    bindReduced(0);
-    endMipSampling();
-    endFullScreenPass();
+    drawFilter(program, sendUniforms, targets.bloomHaloTexture);
 }
 
 void renderDepthOfField(Renderer& renderer, const View& view, const FilterStep& step)
@@ -251,13 +258,7 @@ void renderDepthOfField(Renderer& renderer, const View& view, const FilterStep& 
     auto sendUniforms = [&view, scale](const ShaderProgram& p) { sendDepthOfFieldUniforms(p, view, scale); };
     gatherReduced(*programs.dofBlur, sendUniforms, targets.dofBlurFramebuffer, dofBlurExtent(view.width),
                   dofBlurExtent(view.height));
-    bindReduced(targets.dofBlurTexture);
-    program.use();
-    sendUniforms(program);
-    drawQuad();
-    bindReduced(0);
-    endMipSampling();
-    endFullScreenPass();
+    drawFilter(program, sendUniforms, targets.dofBlurTexture);
 }
 
 // The filters between the lit scene and the window, in the order they draw: a new one is

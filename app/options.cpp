@@ -226,10 +226,9 @@ Options defaultOptions(Front front)
     return options;
 }
 
-const std::vector<OptionEntry>& optionTable()
+std::vector<OptionEntry> optionTable()
 {
-    static const std::vector<OptionEntry> table = makeTable();
-    return table;
+    return makeTable();
 }
 
 bool takes(const OptionEntry& entry, Front front)

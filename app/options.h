@@ -98,7 +98,7 @@ struct OptionEntry {
     std::vector<FrontHelp> helpFor;
 };
 
-const std::vector<OptionEntry>& optionTable();
+std::vector<OptionEntry> optionTable();
 
 bool takes(const OptionEntry& entry, Front front);
 // The entry's value name and help line as `front` shows them.

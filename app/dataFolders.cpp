@@ -1,5 +1,6 @@
 #include "app/dataFolders.h"
 
+#include "assets/assetFiles.h"
 #include "assets/assets.h"
 #include "assets/models.h"
 #include "assets/textures.h"
@@ -21,14 +22,6 @@ bool isFolder(const std::string& path)
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-std::string parentOf(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string runningExecutable()
 {
     char path[4096];
@@ -42,9 +35,9 @@ std::vector<std::string> dataFolderCandidates(const std::string& executable)
 {
     std::vector<std::string> folders{"."};
     if (!executable.empty()) {
-        const std::string beside = parentOf(executable);
+        const std::string beside = folderOf(executable);
         folders.push_back(beside);
-        folders.push_back(parentOf(beside));
+        folders.push_back(folderOf(beside));
     }
     folders.push_back(PINAKORA_INSTALLED_DATA);
     return folders;

@@ -1,5 +1,6 @@
 #include "app/exhibitionAssets.h"
 
+#include "assets/assetFiles.h"
 #include "assets/assets.h"
 #include "assets/modelTextures.h"
 #include "assets/models.h"
@@ -7,6 +8,8 @@
 #include "programs/modelInputs.h"
 #include "programs/programs.h"
 #include "scene/exhibitionFiles.h"
+
+#include <map>
 
 namespace {
 
@@ -48,11 +51,29 @@ void loadExhibitionFiles(Assets& assets, const HallDescription& hall)
         return;
     loadModelsFrom(assets, assets.exhibitionFolder, assets.exhibitionModelFiles,
                    [&hall](short key) { return modelUser(hall, key); });
-    for (const TextureFile& file : assets.exhibitionTextureFiles)
-        loadTexture(textureLoader(assets), assets.exhibitionFolder + "/" + file.file, file.key, GL_BGR, GL_RGB,
-                    textureUser(hall, static_cast<unsigned int>(file.key)));
+    // Each image is opened once inside the folder, and decoded once however many paths
+    // lead to it: a key naming a file read already shares that file's texture.
+    const std::string folder = resolvedPath(assets.exhibitionFolder);
+    std::map<FileIdentity, short> keyOfFile;
+    TextureLoader& loader = textureLoader(assets);
+    for (const TextureFile& file : assets.exhibitionTextureFiles) {
+        const std::string path = assets.exhibitionFolder + "/" + file.file;
+        std::string bytes, problem;
+        OpenedFile opened = openInsideFolder(folder, path, problem);
+        if (opened.isOpen()) {
+            const auto known = keyOfFile.find(opened.identity);
+            if (known != keyOfFile.end() && loader.textures.count(static_cast<unsigned int>(known->second))) {
+                loader.textures[static_cast<unsigned int>(file.key)] = loader.textures[static_cast<unsigned int>(known->second)];
+                continue;
+            }
+            keyOfFile[opened.identity] = file.key;
+            opened.readAll(maxImageFileBytes, bytes, problem);
+        }
+        loadTextureBytes(loader, path, bytes, problem, file.key, GL_BGR, GL_RGB,
+                         textureUser(hall, static_cast<unsigned int>(file.key)));
+    }
     // The models' own pictures take the keys after the exhibition's.
-    loadModelTextures(assets, assets.exhibitionFolder, assets.exhibitionModelFiles, assets.exhibitionTextureFiles,
+    loadModelTextures(assets, folder, assets.exhibitionModelFiles, keyOfFile,
                       static_cast<short>(firstTextureKey + assets.exhibitionTextureFiles.size()),
                       [&hall](short key) { return modelUser(hall, key); });
 }

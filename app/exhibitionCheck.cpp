@@ -44,6 +44,7 @@ float footprintOffset(const ModelData& model, const glm::mat4& transform)
 struct CheckedModel {
     std::string file;  // as it was read
     ModelData model;
+    const ModelData* shown = &model;  // where the imported arrays are
     ModelImport result = ModelImport::Failed;
     std::string problem;
 };
@@ -97,6 +98,9 @@ int checkExhibition(const std::string& path, std::ostream& out, std::ostream& er
                     checked->result = import.result;
                     checked->problem = import.problem;
                     checked->file = import.path;
+                    // A file named again under another path was imported once, for the first name.
+                    if (import.sameAs >= 0)
+                        checked->shown = (*imports)[static_cast<size_t>(import.sameAs)].model;
                 }
             }
         }
@@ -112,11 +116,11 @@ int checkExhibition(const std::string& path, std::ostream& out, std::ostream& er
             out << line << " could not be loaded: " << checked.problem << std::endl;
             continue;
         }
-        if (checked.model.positions.empty()) {
+        if (checked.shown->positions.empty()) {
             out << line << " holds no mesh" << std::endl;
             continue;
         }
-        const ModelData& model = checked.model;
+        const ModelData& model = *checked.shown;
         const ObjectRow row = plainRow(described, &model, 0.0f);
         ObjectRow turnedOnly = row;
         turnedOnly.point = glm::vec3(0.0f);

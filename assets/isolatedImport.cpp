@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
+#include <tuple>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -78,8 +80,8 @@ bool writeAll(int fd, const void* data, size_t size)
         setrlimit(RLIMIT_AS, &memory);
 #endif
     for (size_t i = first; i < imports.size(); ++i) {
-        if (!imports[i].problem.empty())
-            continue;  // the parent expects no answer for a refused file
+        if (!imports[i].problem.empty() || imports[i].sameAs >= 0)
+            continue;  // the parent expects no answer for a refused or repeated file
         ModelData model;
         std::string problem;
         ModelImport result = importModelFile(imports[i].path, root, imports[i].smoothNormals, imports[i].allMeshes, model, problem);
@@ -210,17 +212,31 @@ ModelImport receiveAnswer(ImportChild& child, ModelData& model, std::string& pro
 void importIsolated(std::vector<IsolatedImport>& imports, const std::string& root)
 {
     // A file that says it is longer than it is never reaches an importer, which would call
-    // it of an unknown format.
-    for (IsolatedImport& entry : imports) {
-        entry.problem = notARegularFile(entry.path);
-        if (entry.problem.empty())
+    // it of an unknown format. A file named again under another path is imported once.
+    const std::string resolvedRoot = resolvedPath(root);
+    // Imported with the same options, that is: the normals and meshes asked for are part of what is made.
+    std::map<std::tuple<FileIdentity, bool, bool>, int> firstOf;
+    for (size_t i = 0; i < imports.size(); ++i) {
+        IsolatedImport& entry = imports[i];
+        entry.sameAs = -1;
+        const OpenedFile file = openInsideFolder(resolvedRoot, entry.path, entry.problem);
+        if (!file.isOpen())
+            continue;
+        const auto known = firstOf.emplace(std::make_tuple(file.identity, entry.smoothNormals, entry.allMeshes),
+                                          static_cast<int>(i));
+        if (!known.second)
+            entry.sameAs = known.first->second;
+        else
             entry.problem = modelFileDamage(entry.path, root);
     }
     ImportChild child;
     for (size_t i = 0; i < imports.size(); ++i) {
         IsolatedImport& entry = imports[i];
         entry.result = ModelImport::Failed;
-        if (entry.problem.empty()) {
+        if (entry.sameAs >= 0) {
+            entry.result = imports[static_cast<size_t>(entry.sameAs)].result;
+            entry.problem = imports[static_cast<size_t>(entry.sameAs)].problem;
+        } else if (entry.problem.empty()) {
             if (child.pid < 0)
                 child = startChild(imports, root, i);
             if (child.pid < 0)
@@ -228,7 +244,7 @@ void importIsolated(std::vector<IsolatedImport>& imports, const std::string& roo
             else
                 entry.result = receiveAnswer(child, *entry.model, entry.problem);
         }
-        if (entry.result == ModelImport::Failed)
+        if (entry.result == ModelImport::Failed || entry.sameAs >= 0)
             *entry.model = ModelData();
     }
     if (child.pid >= 0)

@@ -17,11 +17,15 @@ struct IsolatedImport {
     bool allMeshes = false;  // every mesh merged, not the first only (modelImport.h)
     ModelData* model = nullptr;  // receives the arrays; left empty on failure
     ModelImport result = ModelImport::Failed;
-    // Why it failed (a path that is no ordinary file, or a file that ends before its
-    // declared length, modelFileCheck.h, is refused without an import), or
-    // what the importer of a loaded model was refused.
+    // Why it failed (a path that is no ordinary file inside the folder, or a file that
+    // ends before its declared length, modelFileCheck.h, is refused without an import),
+    // or what the importer of a loaded model was refused.
     std::string problem;
+    // The earlier entry naming the same file (the same device and inode, whatever the
+    // spelling of its path): that one's model holds it, this one's stays empty and its
+    // result and problem are that one's. -1: none.
+    int sameAs = -1;
 };
 
-// Imports every entry in order, reading only inside `root`.
+// Imports every entry in order, reading only inside `root`, each file once.
 void importIsolated(std::vector<IsolatedImport>& imports, const std::string& root);

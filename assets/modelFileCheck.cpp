@@ -9,9 +9,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -44,35 +44,33 @@ std::string extensionOf(const std::string& path)
     return extension;
 }
 
-bool fileSize(const std::string& path, uint64_t& size)
+// Up to `bytes` bytes of the open file from `at`; fewer where it ends first.
+std::string readAt(const OpenedFile& file, uint64_t at, size_t bytes)
 {
-    struct stat info{};
-    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
-    size = static_cast<uint64_t>(info.st_size);
-    return true;
-}
-
-std::string readHead(const std::string& path, size_t bytes)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::string head(bytes, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(bytes));
-    head.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
-    return head;
+    std::string chunk(bytes, '\0');
+    size_t got = 0;
+    while (got < bytes) {
+        const ssize_t n = pread(file.descriptor(), &chunk[got], bytes - got, static_cast<off_t>(at + got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    chunk.resize(got);
+    return chunk;
 }
 
 // The buffers a .gltf names by file: each must hold the bytes it declares.
-std::string gltfDamage(const std::string& path, const std::string& root)
+std::string gltfDamage(OpenedFile& file, const std::string& path, const std::string& root)
 {
     std::string text, problem;
-    if (!readWholeFile(path, maxGltfBytes, text, problem))
+    if (!file.readAll(maxGltfBytes, text, problem))
         return "";
     const nlohmann::json document = nlohmann::json::parse(text, nullptr, false);
     if (!document.is_object() || !document.contains("buffers") || !document["buffers"].is_array())
         return "";
-    const size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string folder = folderOf(path) + "/";
     for (const nlohmann::json& buffer : document["buffers"]) {
         if (!buffer.is_object() || !buffer.contains("uri") || !buffer["uri"].is_string() ||
             !buffer.contains("byteLength") || !buffer["byteLength"].is_number_unsigned())
@@ -80,16 +78,14 @@ std::string gltfDamage(const std::string& path, const std::string& root)
         const std::string uri = buffer["uri"].get<std::string>();
         if (uri.rfind("data:", 0) == 0 || uri.find("%") != std::string::npos)
             continue;
-        std::string resolved;
-        if (!insideFolder(root, folder + uri, resolved))
+        const OpenedFile data = openInsideFolder(root, folder + uri, problem);
+        if (data.outside)
             continue;  // the importer refuses it and says so
+        if (!data.isOpen())
+            return "its buffer " + uri + " cannot be read: " + problem;
         const uint64_t wanted = buffer["byteLength"].get<uint64_t>();
-        uint64_t size = 0;
-        const std::string missing = notARegularFile(resolved);
-        if (!missing.empty())
-            return "its buffer " + uri + " cannot be read: " + missing;
-        if (fileSize(resolved, size) && size < wanted)
-            return "damaged: " + uri + " ends at byte " + std::to_string(size) + " of " + std::to_string(wanted);
+        if (data.size < wanted)
+            return "damaged: " + uri + " ends at byte " + std::to_string(data.size) + " of " + std::to_string(wanted);
     }
     return "";
 }
@@ -99,14 +95,19 @@ std::string gltfDamage(const std::string& path, const std::string& root)
 std::string modelFileDamage(const std::string& path, const std::string& root)
 {
     const std::string extension = extensionOf(path);
-    if (extension == "gltf")
-        return gltfDamage(path, root);
-    uint64_t size = 0;
-    if (extension != "glb" || !fileSize(path, size))
+    if (extension != "gltf" && extension != "glb")
         return "";
+    const std::string resolvedRoot = resolvedPath(root);
+    std::string problem;
+    OpenedFile file = openInsideFolder(resolvedRoot, path, problem);
+    if (!file.isOpen())
+        return "";  // the import that follows says why
+    if (extension == "gltf")
+        return gltfDamage(file, path, resolvedRoot);
+    const uint64_t size = file.size;
     // The chunk headers lie at offsets the chunks' lengths give: follow them with reads
     // of their eight bytes only.
-    const std::string head = readHead(path, 12);
+    const std::string head = readAt(file, 0, 12);
     if (head.size() >= 4 && word(head, 0) != glbMagic)
         return "";  // not a GLB inside: the importer says what it is
     if (head.size() < 12)
@@ -114,18 +115,14 @@ std::string modelFileDamage(const std::string& path, const std::string& root)
     const uint64_t declared = word(head, 8);
     if (size < declared)
         return endsAt(size, declared);
-    std::ifstream in(path, std::ios::binary);
     uint64_t at = 12;
     for (int chunk = 0; chunk < maxGlbChunks && at < declared; ++chunk) {
         if (at + 8 > size)
             return endsAt(size, at + 8);
-        char header[8];
-        in.seekg(static_cast<std::streamoff>(at));
-        if (!in.read(header, 8))
+        const std::string header = readAt(file, at, 8);
+        if (header.size() < 8)
             return "";
-        uint32_t length = 0;
-        std::memcpy(&length, header, sizeof length);
-        const uint64_t end = at + 8 + length;
+        const uint64_t end = at + 8 + word(header, 0);
         if (end > size)
             return endsAt(size, end);
         at = end + (4 - end % 4) % 4;

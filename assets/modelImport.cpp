@@ -6,12 +6,14 @@
 // The browser build has no Assimp: it reads the mesh pack (modelsWeb.cpp).
 #ifndef __EMSCRIPTEN__
 #include <algorithm>
+#include <assimp/DefaultIOStream.h>
 #include <assimp/DefaultIOSystem.h>
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/material.h>
 #include <assimp/scene.h>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <initializer_list>
 #include <map>
@@ -19,27 +21,45 @@
 
 namespace {
 
+// A stream over a file opened already: what the importer reads is what was checked.
+class HeldFileStream : public Assimp::DefaultIOStream {
+public:
+    HeldFileStream(FILE* file, const std::string& name, size_t size) : DefaultIOStream(file, name), size_(size) {}
+
+    // The size of the file opened, not of whatever its name leads to now.
+    size_t FileSize() const override { return size_; }
+
+private:
+    size_t size_;
+};
+
 // Assimp's file access held inside one folder. The importer (and its own guesses at what
-// a path a file names may have meant) may ask for anything; each path is resolved before
-// the check, and the resolved path is what is opened. Only ordinary files are offered: a
-// guess that hits a folder would fail the whole import, a FIFO would block it.
+// a path a file names may have meant) may ask for anything; each file is opened once and
+// the opened descriptor's own path is what is checked, so a link swapped in between a
+// check and the read leads nowhere. Only ordinary files are offered: a guess that hits a
+// folder would fail the whole import, a FIFO would block it.
 class ConfinedIOSystem : public Assimp::DefaultIOSystem {
 public:
     explicit ConfinedIOSystem(const std::string& root) : root_(resolvedPath(root)) {}
 
     bool Exists(const char* file) const override
     {
-        std::string resolved;
-        return admit(file, resolved) && notARegularFile(resolved).empty();
+        return open(file).isOpen();
     }
 
     Assimp::IOStream* Open(const char* file, const char* mode) override
     {
-        std::string resolved;
         // The importer only reads.
-        if (!mode || std::strpbrk(mode, "wa+") || !admit(file, resolved) || !notARegularFile(resolved).empty())
+        if (!mode || std::strpbrk(mode, "wa+"))
             return nullptr;
-        return DefaultIOSystem::Open(resolved.c_str(), mode);
+        OpenedFile opened = open(file);
+        if (!opened.isOpen())
+            return nullptr;
+        FILE* stream = fdopen(opened.descriptor(), "rb");
+        if (!stream)
+            return nullptr;
+        opened.release();
+        return new HeldFileStream(stream, opened.realPath, static_cast<size_t>(opened.size));
     }
 
     // "refused to read /a/b: outside the model's folder", or empty. The paths after the
@@ -55,17 +75,16 @@ public:
     }
 
 private:
-    bool admit(const char* file, std::string& resolved) const
+    OpenedFile open(const char* file) const
     {
         if (!file)
-            return false;
-        if (insideResolvedFolder(root_, file, resolved))
-            return true;
+            return OpenedFile();
+        std::string problem;
+        OpenedFile opened = openInsideFolder(root_, file, problem);
         // Asked for again and again (Exists, then Open, then the fix-ups): named once.
-        const std::string& name = resolved;
-        if (std::find(refused_.begin(), refused_.end(), name) == refused_.end())
-            refused_.push_back(name);
-        return false;
+        if (opened.outside && std::find(refused_.begin(), refused_.end(), opened.realPath) == refused_.end())
+            refused_.push_back(opened.realPath);
+        return opened;
     }
 
     std::string root_;

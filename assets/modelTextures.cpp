@@ -17,8 +17,7 @@ std::string modelTexturePath(const std::string& modelFile, const std::string& na
     std::replace(path.begin(), path.end(), '\\', '/');
     if (path.empty() || path[0] == '/' || path.find(':') != std::string::npos)
         return "";
-    const size_t slash = modelFile.find_last_of('/');
-    const std::string joined = (slash == std::string::npos ? std::string() : modelFile.substr(0, slash + 1)) + path;
+    const std::string joined = folderOf(modelFile) + "/" + path;
     std::vector<std::string> parts;
     std::istringstream in(joined);
     std::string part;
@@ -40,18 +39,6 @@ std::string modelTexturePath(const std::string& modelFile, const std::string& na
 }
 
 namespace {
-
-// Why the picture `name` cannot be read as a file inside `folder`; empty when it can,
-// with `relative` its path there.
-std::string pictureProblem(const std::string& folder, const std::string& modelFile, const std::string& name,
-                           std::string& relative)
-{
-    relative = modelTexturePath(modelFile, name);
-    std::string resolved;
-    if (relative.empty() || !insideResolvedFolder(folder, folder + "/" + relative, resolved))
-        return "leads out of the exhibition's folder";
-    return notARegularFile(resolved);
-}
 
 std::vector<const std::string*> picturesOf(const ModelMaterial& material)
 {
@@ -84,8 +71,11 @@ std::vector<std::string> modelTextureFiles(const std::string& folder, const std:
     std::vector<std::string> files;
     for (const ModelMaterial& material : model.materials)
         for (const std::string* name : picturesOf(material)) {
-            std::string relative;
-            if (name->empty() || (*name)[0] == '*' || !pictureProblem(folder, modelFile, *name, relative).empty())
+            if (name->empty() || (*name)[0] == '*')
+                continue;
+            const std::string relative = modelTexturePath(modelFile, *name);
+            std::string problem;
+            if (relative.empty() || !openInsideFolder(folder, folder + "/" + relative, problem).isOpen())
                 continue;
             if (std::find(files.begin(), files.end(), relative) == files.end())
                 files.push_back(relative);
@@ -94,12 +84,10 @@ std::vector<std::string> modelTextureFiles(const std::string& folder, const std:
 }
 
 void loadModelTextures(Assets& assets, const std::string& folder, const std::vector<ModelFile>& models,
-                       const std::vector<TextureFile>& named, short firstKey,
+                       std::map<FileIdentity, short>& keyOfFile, short firstKey,
                        const std::function<std::string(short key)>& userOf)
 {
-    std::map<std::string, unsigned int> keyOfFile;  // 0: tried, and not readable
-    for (const TextureFile& file : named)
-        keyOfFile[file.file] = static_cast<unsigned int>(file.key);
+    // Key 0 in keyOfFile: tried, and not readable.
     int next = firstKey;
     for (const ModelFile& file : models) {
         ModelData* model = getModel(assets, file.key);
@@ -137,21 +125,25 @@ void loadModelTextures(Assets& assets, const std::string& folder, const std::vec
                     }
                     key = index < embedded.size() ? embedded[index] : 0;
                 } else {
-                    std::string relative;
-                    problem = pictureProblem(folder, file.file, name, relative);
-                    const auto knownFile = problem.empty() ? keyOfFile.find(relative) : keyOfFile.end();
+                    const std::string relative = modelTexturePath(file.file, name);
+                    OpenedFile picture;
+                    if (!relative.empty())
+                        picture = openInsideFolder(folder, folder + "/" + relative, problem);
+                    if (relative.empty() || picture.outside)
+                        problem = "leads out of the exhibition's folder";
+                    const auto knownFile = picture.isOpen() ? keyOfFile.find(picture.identity) : keyOfFile.end();
                     if (knownFile != keyOfFile.end()) {
-                        key = knownFile->second;
-                    } else if (problem.empty()) {
+                        key = static_cast<unsigned int>(knownFile->second);
+                    } else if (picture.isOpen()) {
                         std::string bytes;
-                        if (next <= 0x7fff && readWholeFile(folder + "/" + relative, maxImageFileBytes, bytes, problem) &&
+                        if (next <= 0x7fff && picture.readAll(maxImageFileBytes, bytes, problem) &&
                             uploadBytes(assets, bytes, static_cast<short>(next), problem))
                             key = static_cast<unsigned int>(next++);
                         else
                             std::cerr << opening << name << " could not be read: "
                                       << (problem.empty() ? "too many images" : problem)
                                       << "; drawing with its base colour." << std::endl;
-                        keyOfFile[relative] = key;
+                        keyOfFile[picture.identity] = static_cast<short>(key);
                     } else {
                         std::cerr << opening << name << " "
                                   << (problem == "it does not exist" ? "does not exist"

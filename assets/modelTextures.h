@@ -4,10 +4,12 @@
 // rules its own files follow (no way out by `..`, an absolute path or a symbolic link),
 // and images embedded in the model file, decoded from the bytes it carried. Each file is
 // read once, under one texture key, whoever names it.
+#include "assets/assetFiles.h"
 #include "assets/modelTable.h"
 #include "assets/textures.h"
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,11 +27,12 @@ std::vector<std::string> modelTextureFiles(const std::string& folder, const std:
                                            const ModelData& model);
 
 // Reads the pictures the materials of the loaded `models` name and sets the materials'
-// texture keys. A file among `named` (the exhibition's own images, loaded already) keeps
-// its key; every other gets a new one from `firstKey` on. A picture that leads out of the
+// texture keys. Each file is opened once inside `folder` (resolved) and known by its
+// identity: one in `keyOfFile` (the exhibition's own images, loaded already) keeps its
+// key; every other gets a new one from `firstKey` on, and is added there. A picture that leads out of the
 // folder, is missing or cannot be decoded is one line opened by `userOf(key)` naming the
 // model and the picture, and the material goes without it (drawn with its base colour).
 // Needs a current GL context.
 void loadModelTextures(Assets& assets, const std::string& folder, const std::vector<ModelFile>& models,
-                       const std::vector<TextureFile>& named, short firstKey,
+                       std::map<FileIdentity, short>& keyOfFile, short firstKey,
                        const std::function<std::string(short key)>& userOf);

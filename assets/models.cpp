@@ -9,6 +9,7 @@
 #include <map>
 #endif
 
+#include <algorithm>
 #include <functional>
 #include <iostream>
 #include <vector>
@@ -46,6 +47,13 @@ void loadModel(short key, bool smoothNormals)
 
 namespace {
 
+void dropModelRecord(Assets& assets, const ModelData* model)
+{
+    auto& records = assets.modelRecords;
+    records.erase(std::remove_if(records.begin(), records.end(), [model](const auto& r) { return r.get() == model; }),
+                  records.end());
+}
+
 // Imports the files of `directory` in a child process and stores the records under their
 // keys; problems are reported in the files' order, each line opened by the file's user
 // where there is one.
@@ -64,6 +72,12 @@ void loadFiles(Assets& assets, const std::string& directory, const std::vector<M
     importIsolated(imports, directory);
     for (size_t i = 0; i < imports.size(); ++i) {
         const IsolatedImport& entry = imports[i];
+        if (entry.sameAs >= 0) {
+            // The same file under another path: its one record, and no second line about it.
+            dropModelRecord(assets, entry.model);
+            assets.models[files[i].key] = imports[static_cast<size_t>(entry.sameAs)].model;
+            continue;
+        }
         const std::string user = userOf ? userOf(files[i].key) : std::string();
         const std::string modelFile = user.empty() ? "Model file " : user + ": model file ";
         if (entry.result == ModelImport::Failed)

@@ -241,13 +241,14 @@ FIBITMAP* decodeImageBytes(const std::string& bytes, const ImageLimits& limits, 
 
 namespace {
 
-// The image, or null after a line on standard error that names the file (opened by its
-// user, where there is one).
-FIBITMAP* readImage(const std::string& path, const ImageLimits& limits, const std::string& user)
+// The image decoded from the bytes read from `path` (`problem`: why they could not be
+// read), or null after a line on standard error that names the file (opened by its user,
+// where there is one).
+FIBITMAP* decodeRead(const std::string& path, const std::string& bytes, std::string problem, const ImageLimits& limits,
+                     const std::string& user)
 {
     const std::string imageFile = user.empty() ? "Image file " : user + ": image file ";
-    std::string bytes, problem;
-    if (!readWholeFile(path, maxImageFileBytes, bytes, problem)) {
+    if (!problem.empty()) {
         if (problem == "it does not exist")
             std::cerr << imageFile << path << " does not exist." << std::endl;
         else
@@ -263,6 +264,13 @@ FIBITMAP* readImage(const std::string& path, const ImageLimits& limits, const st
     else if (!image)
         std::cerr << imageFile << path << " could not be read as an image." << std::endl;
     return image;
+}
+
+FIBITMAP* readImage(const std::string& path, const ImageLimits& limits, const std::string& user)
+{
+    std::string bytes, problem;
+    readWholeFile(path, maxImageFileBytes, bytes, problem);
+    return decodeRead(path, bytes, problem, limits, user);
 }
 
 } // namespace
@@ -281,6 +289,16 @@ void loadTexture(TextureLoader& loader, const std::string& path, short key, GLen
                  const std::string& user)
 {
     FIBITMAP* image = readImage(path, textureLimits(), user);
+    if (!image)
+        std::cout << "\nALERT";
+    uploadImage(loader, image, key, format, internalFormat);
+}
+
+void loadTextureBytes(TextureLoader& loader, const std::string& path, const std::string& bytes,
+                      const std::string& readProblem, short key, GLenum format, GLint internalFormat,
+                      const std::string& user)
+{
+    FIBITMAP* image = decodeRead(path, bytes, readProblem, textureLimits(), user);
     if (!image)
         std::cout << "\nALERT";
     uploadImage(loader, image, key, format, internalFormat);

@@ -93,6 +93,12 @@ bool decodeTgaOrBmp(const std::string& bytes, const ImageLimits& limits, int cha
 void loadTexture(TextureLoader& loader, const std::string& path, short key, GLenum format, GLint internalFormat,
                  const std::string& user = {});
 
+// loadTexture for a file read already (inside its folder, assets/assetFiles.h): its
+// `bytes`, or, when `readProblem` is not empty, why the file at `path` could not be read.
+void loadTextureBytes(TextureLoader& loader, const std::string& path, const std::string& bytes,
+                      const std::string& readProblem, short key, GLenum format, GLint internalFormat,
+                      const std::string& user = {});
+
 // What the GL driver and the loader take, asked of the current context.
 ImageLimits textureLimits();
 // Uploads a decoded image (null: an empty texture) into a new record of the loader's

@@ -53,12 +53,6 @@ std::string readTextFile(const std::string& path)
 
 namespace {
 
-std::string folderOf(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash + 1);
-}
-
 // Shared files are read only from inside the stage file's folder, links resolved.
 ShaderFileReader readInside(const std::string& folder)
 {

@@ -472,15 +472,16 @@ Exhibition readExhibition(const std::string& path, const ExhibitionLimits& limit
     std::string file = path;
     std::string folder = path;
     const bool namesJson = path.size() > 5 && path.compare(path.size() - 5, 5, ".json") == 0;
-    if (namesJson || notARegularFile(path).empty()) {
-        const size_t slash = path.find_last_of('/');
-        folder = slash == std::string::npos ? "." : path.substr(0, slash);
-    } else {
+    const bool namesFile = namesJson || notARegularFile(path).empty();
+    if (namesFile)
+        folder = folderOf(path);
+    else
         file = path + "/exhibition.json";
-    }
     const std::string name = file.substr(file.find_last_of('/') + 1);
     std::string text, problem;
-    if (!readWholeFile(file, limits.maxFileBytes, text, problem)) {
+    // A file named on its own is read where it is; the one a folder holds is read inside it.
+    if (namesFile ? !readWholeFile(file, limits.maxFileBytes, text, problem)
+                  : !readInsideFolder(resolvedPath(folder), file, limits.maxFileBytes, text, problem)) {
         Exhibition result;
         result.error = file + ": " + problem;
         return result;

@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <csignal>
 #include <thread>
 #include <sys/stat.h>
@@ -410,6 +411,67 @@ TEST_F(ExhibitionStandIns, UnloadableModelsAreNamedAndStandAsGreyBoxes)
     EXPECT_GT(glm::length(colour - behind), 0.1f) << "the box is seen there";
     EXPECT_GT(colour.g, 0.15f) << "lit";
     EXPECT_LT(std::max({std::abs(colour.r - colour.g), std::abs(colour.g - colour.b)}), 0.06f) << "a neutral grey";
+    EXPECT_TRUE(drainGLErrors().empty());
+    fs::remove_all(root);
+}
+
+// One model and one picture named by 50 exhibits under 50 spellings of their paths (`//`,
+// `./`, a hard link, a link inside the folder), and by the model's own material: each file
+// is imported or decoded once, one record and one GL texture for all its names.
+TEST_F(ExhibitionStandIns, OneFileUnderManyPathsIsReadOnce)
+{
+    const fs::path root = fs::temp_directory_path() / ("pinakoraSpellings" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root / "models");
+    fs::create_directories(root / "textures");
+    std::ofstream(root / "models" / "box.obj") << "mtllib box.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n"
+                                                  "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\nusemtl paint\n"
+                                                  "f 1/1/1 2/2/1 3/3/1\nf 1/1/1 3/3/1 4/4/1\n";
+    std::ofstream(root / "models" / "box.mtl") << "newmtl paint\nKd 1 1 1\nmap_Kd ../textures//paint.png\n";
+    image(root / "textures" / "paint.png", FIT_BITMAP, 64, 64, FIF_PNG);
+    fs::create_hard_link(root / "models" / "box.obj", root / "models" / "hard.obj");
+    fs::create_symlink("box.obj", root / "models" / "link.obj");
+    fs::create_hard_link(root / "textures" / "paint.png", root / "textures" / "hard.png");
+    fs::create_symlink("../textures/paint.png", root / "models" / "paint.png");
+    std::string exhibits;
+    for (int i = 0; i < 50; ++i) {
+        std::string dots;
+        for (int d = 0; d < i / 4; ++d)
+            dots += d % 2 ? ".//" : "./";
+        const char* models[] = {"models/box.obj", "models//box.obj", "models/hard.obj", "models/./link.obj"};
+        const char* pictures[] = {"textures/paint.png", "textures//hard.png", "models/paint.png", "./textures/paint.png"};
+        exhibits += std::string(i ? ", " : "") + "{ \"model\": \"" + dots + models[i % 4] + "\", \"at\": [" +
+                    std::to_string(-1500 + 300 * (i % 10)) + ", 100, " + std::to_string(-1200 + 600 * (i / 10)) +
+                    "], \"height\": 50, \"material\": { \"texture\": \"" + dots + pictures[i % 4] + "\" } }";
+    }
+    std::ofstream(root / "exhibition.json") << R"({ "format": "pinakora-exhibition/1",
+      "room": { "size": [4000, 800, 4000] }, "lights": [ { "position": [0, 700, 0], "color": [0.4, 0.4, 0.4] } ],
+      "exhibits": [ )" << exhibits << " ] }";
+    ConsoleCapture console;
+    ASSERT_TRUE(openExhibition(defaultApplication(), root.string()));
+    EXPECT_EQ(console.err().find("could not"), std::string::npos) << console.err();
+    const Assets& assets = defaultApplication().assets;
+    ASSERT_GE(assets.exhibitionModelFiles.size(), 4u) << "the exhibition names its model under many paths";
+    std::set<const ModelData*> records;
+    for (const ModelFile& file : assets.exhibitionModelFiles)
+        records.insert(getModel(assets, file.key));
+    ASSERT_EQ(records.size(), 1u) << "one import for every path of one file";
+    const ModelData* model = *records.begin();
+    ASSERT_TRUE(model && !model->materials.empty() && model->indices.size() == 6u);
+    ASSERT_GE(assets.exhibitionTextureFiles.size(), 4u);
+    std::set<GLuint> names;
+    for (const TextureFile& file : assets.exhibitionTextureFiles)
+        if (const Texture* texture = findTexture(assets, static_cast<unsigned int>(file.key)))
+            names.insert(texture->id);
+    const Texture* modelsOwn = findTexture(assets, model->materials[0].textureKey);
+    ASSERT_NE(modelsOwn, nullptr) << "the model's own picture is loaded";
+    names.insert(modelsOwn->id);
+    EXPECT_EQ(names.size(), 1u) << "one GL texture for every path of one picture";
+    EXPECT_NE(*names.begin(), 0u);
+    size_t exhibitModels = 0;
+    for (const auto& [id, object] : sceneObjects)
+        exhibitModels += object->role == ObjectRole::Exhibit && object->model == model;
+    EXPECT_EQ(exhibitModels, 50u) << "every exhibit shows the one model";
     EXPECT_TRUE(drainGLErrors().empty());
     fs::remove_all(root);
 }

@@ -204,13 +204,44 @@ TEST(AssetFiles, ImporterReadsOnlyInsideTheModelsFolder)
         {root + "sub/../../../../../../../../../etc/passwd", false},
         {root + "missing/../../modelsX/b.mtl", false},
     };
+    fs::create_directory_symlink(base / "modelsX", base / "models" / "across");
+    fs::create_hard_link(base / "models" / "a.obj", base / "models" / "hard.obj");
+    const std::string resolvedRoot = resolvedPath(root);
+    // Opened, a file is judged by where its descriptor leads: the same answer.
     for (const auto& c : cases) {
-        std::string resolved;
+        std::string resolved, problem;
         EXPECT_EQ(insideFolder(root, c.path, resolved), c.inside) << c.path << " resolved as " << resolved;
+        EXPECT_EQ(openInsideFolder(resolvedRoot, c.path, problem).outside, !c.inside) << c.path << ": " << problem;
     }
-    std::string resolved;
+    std::string resolved, problem, bytes;
     insideFolder(root, root + "out.mtl", resolved);
     EXPECT_EQ(resolved, "/etc/passwd") << "the console line names where a link leads";
+    EXPECT_EQ(openInsideFolder(resolvedRoot, root + "out.mtl", problem).realPath, "/etc/passwd");
+    // A link in a middle component leads out as surely as one at the end.
+    EXPECT_FALSE(readInsideFolder(resolvedRoot, root + "across/b.mtl", 1 << 20, bytes, problem));
+    EXPECT_EQ(problem, "it leads out of the folder");
+
+    // Checked inside, then swapped for a link leading out before it is read: nothing of
+    // the outside file is read.
+    const fs::path paint = base / "models" / "paint.png";
+    std::ofstream(paint) << "inside";
+    ASSERT_TRUE(insideFolder(root, paint.string(), resolved));
+    fs::remove(paint);
+    fs::create_symlink(base / "modelsX" / "b.mtl", paint);
+    EXPECT_FALSE(readInsideFolder(resolvedRoot, paint.string(), 1 << 20, bytes, problem));
+    EXPECT_EQ(problem, "it leads out of the folder");
+    EXPECT_TRUE(bytes.empty());
+
+    // One file under many names: one identity, the hard link's and the link's too.
+    FileIdentity first, other;
+    ASSERT_TRUE(readInsideFolder(resolvedRoot, root + "a.obj", 1 << 20, bytes, problem, &first)) << problem;
+    for (const char* name : {"a.obj", "./a.obj", ".//sub/../a.obj", "in.mtl", "hard.obj"}) {
+        ASSERT_TRUE(readInsideFolder(resolvedRoot, root + "/" + name, 1 << 20, bytes, problem, &other)) << name;
+        EXPECT_TRUE(other == first) << name;
+        EXPECT_EQ(bytes, "v 0 0 0\n") << name;
+    }
+    ASSERT_TRUE(readInsideFolder(resolvedRoot, root + "sub/../../modelsX/../models/a.obj", 1 << 20, bytes, problem, &other));
+    EXPECT_TRUE(other == first);
     fs::remove_all(base);
 }
 

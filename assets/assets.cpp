@@ -3,6 +3,7 @@
 #include "assets/modelUpload.h"
 
 #include <algorithm>
+#include <set>
 
 TextureLoader& textureLoader(Assets& assets)
 {
@@ -76,13 +77,20 @@ void releaseAssets(Assets& assets)
 
 void dropAssetsFrom(Assets& assets, int firstKey)
 {
+    // One record may stand under several keys (one file named under several paths): each
+    // goes once, after every key that names it.
+    std::set<ModelData*> dropped;
     for (auto entry = assets.models.begin(); entry != assets.models.end();) {
         if (entry->first < firstKey) {
             ++entry;
             continue;
         }
-        ModelData* model = entry->second;
+        dropped.insert(entry->second);
         entry = assets.models.erase(entry);
+    }
+    for (ModelData* model : dropped) {
+        if (!model)
+            continue;
         releaseModelBuffers(*model);
         auto& records = assets.modelRecords;
         records.erase(std::remove_if(records.begin(), records.end(), [model](const auto& r) { return r.get() == model; }),

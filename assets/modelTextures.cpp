@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <map>
+#include <set>
 #include <sstream>
 
 std::string modelTexturePath(const std::string& modelFile, const std::string& name)
@@ -89,9 +90,10 @@ void loadModelTextures(Assets& assets, const std::string& folder, const std::vec
 {
     // Key 0 in keyOfFile: tried, and not readable.
     int next = firstKey;
+    std::set<const ModelData*> done;  // a file named under several paths is one record
     for (const ModelFile& file : models) {
         ModelData* model = getModel(assets, file.key);
-        if (!model || model->materials.empty())
+        if (!model || model->materials.empty() || !done.insert(model).second)
             continue;
         const std::string user = userOf ? userOf(file.key) : std::string();
         const std::string opening = (user.empty() ? "Model file " : user + ": model file ") + file.file + ": texture ";

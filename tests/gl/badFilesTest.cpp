@@ -472,6 +472,10 @@ TEST_F(ExhibitionStandIns, OneFileUnderManyPathsIsReadOnce)
     for (const auto& [id, object] : sceneObjects)
         exhibitModels += object->role == ObjectRole::Exhibit && object->model == model;
     EXPECT_EQ(exhibitModels, 50u) << "every exhibit shows the one model";
+    // Opened again, the shared record goes once and comes back once.
+    const size_t recordCount = assets.modelRecords.size();
+    ASSERT_TRUE(openExhibition(defaultApplication(), root.string()));
+    EXPECT_EQ(assets.modelRecords.size(), recordCount);
     EXPECT_TRUE(drainGLErrors().empty());
     fs::remove_all(root);
 }

@@ -20,6 +20,7 @@
 #include "app/runLoop.h"
 #include "app/window.h"
 #include "base/glCapabilities.h"
+#include "base/outputFile.h"
 #include "render/frameCapture.h"
 #include "render/renderer.h"
 #include "scene/captions.h"
@@ -31,7 +32,6 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <set>
 #include <string>
@@ -106,11 +106,9 @@ int writeCatalogue(const std::string& folder)
         }
     }
     const std::string index = (std::filesystem::path(folder) / "index.html").string();
-    std::ofstream html(index, std::ios::binary);
-    html << catalogueHtml(application.description, pictures);
-    html.close();
-    if (!html) {
-        std::cerr << "Could not write " << index << std::endl;
+    std::string why;
+    if (!writeWholeFile(index, catalogueHtml(application.description, pictures), &why)) {
+        std::cerr << "Could not write " << index << ": " << why << std::endl;
         ++failures;
     } else {
         std::cout << index << std::endl;
@@ -265,11 +263,9 @@ int main(int argc, char** argv)
         std::cout << options.video << std::endl;
         if (options.captions == Toggle::On) {
             const std::string subtitles = std::filesystem::path(options.video).replace_extension(".vtt").string();
-            std::ofstream vtt(subtitles, std::ios::binary);
-            vtt << webVtt(cues, defaultApplication().description);
-            vtt.close();
-            if (!vtt) {
-                std::cerr << "capture: cannot write " << subtitles << std::endl;
+            std::string why;
+            if (!writeWholeFile(subtitles, webVtt(cues, defaultApplication().description), &why)) {
+                std::cerr << "Could not write " << subtitles << ": " << why << std::endl;
                 ++failures;
             } else {
                 std::cout << subtitles << std::endl;

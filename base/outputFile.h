@@ -1,0 +1,16 @@
+#pragma once
+// Writing a finished output (a picture, a page, subtitles) under its name in one piece.
+// A symbolic link at the name is refused, not followed: whoever planted it would choose
+// which file gets overwritten. The bytes go to a fresh file beside the name, which then
+// takes the name, so a write that fails (a full disk) leaves what was there before whole.
+// A name held by something other than a regular file (a device such as /dev/full) is
+// written in place. No GL here.
+#include <cstddef>
+#include <string>
+
+// The line a refused link gets, after "Could not write PATH: ".
+extern const char* const symbolicLinkRefusal;
+
+// True when every byte reached the disk under `path`; otherwise the reason in *why.
+bool writeWholeFile(const std::string& path, const void* bytes, size_t size, std::string* why = nullptr);
+bool writeWholeFile(const std::string& path, const std::string& text, std::string* why = nullptr);

@@ -51,6 +51,7 @@ void loadExhibitionFiles(Assets& assets, const HallDescription& hall)
     for (const TextureFile& file : assets.exhibitionTextureFiles)
         loadTexture(textureLoader(assets), assets.exhibitionFolder + "/" + file.file, file.key, GL_BGR, GL_RGB,
                     textureUser(hall, static_cast<unsigned int>(file.key)));
+    endAlertLine(textureLoader(assets));
     // The models' own pictures take the keys after the exhibition's.
     loadModelTextures(assets, assets.exhibitionFolder, assets.exhibitionModelFiles, assets.exhibitionTextureFiles,
                       static_cast<short>(firstTextureKey + assets.exhibitionTextureFiles.size()),

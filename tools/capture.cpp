@@ -33,6 +33,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <set>
 #include <string>
 #include <unistd.h>
@@ -145,7 +146,9 @@ int main(int argc, char** argv)
         return 1;
 
     const FixedClock clock = fixedClockOf(run.settings);
-    std::set<long> captureFrames;
+    // Each frame to write, with the times asked of it: the file is named by the time asked
+    // for, not by the frame's own (t=0 falls to the first frame drawn, a step later).
+    std::map<long, std::set<std::string>> captureFrames;
     long lastFrame = 0;
     if (video) {
         lastFrame = std::max(1L, static_cast<long>(std::floor(options.until * static_cast<double>(options.fps) + 1e-6)));
@@ -158,7 +161,9 @@ int main(int argc, char** argv)
             times.push_back(0.0);
         for (double t : times) {
             const long frame = frameAt(clock, t);
-            captureFrames.insert(frame);
+            char name[64];
+            std::snprintf(name, sizeof name, "frame-%08.3fs.png", clock.start + t);
+            captureFrames[frame].insert(name);
             lastFrame = std::max(lastFrame, frame);
         }
     }
@@ -238,16 +243,17 @@ int main(int argc, char** argv)
                 return 1;
             }
         } else if (captureFrames.count(frame)) {
-            char name[64];
-            std::snprintf(name, sizeof name, "frame-%08.3fs.png", timeOfFrame(clock, frame));
-            const std::string path = (std::filesystem::path(options.out) / name).string();
-            std::string why;
             progress.clear();
-            if (writePng(readPresentedFrame(caption), path, &why)) {
-                std::cout << path << std::endl;
-            } else {
-                std::cerr << "Could not write " << path << ": " << why << std::endl;
-                ++failures;
+            const Image picture = readPresentedFrame(caption);
+            for (const std::string& name : captureFrames[frame]) {
+                const std::string path = (std::filesystem::path(options.out) / name).string();
+                std::string why;
+                if (writePng(picture, path, &why)) {
+                    std::cout << path << std::endl;
+                } else {
+                    std::cerr << "Could not write " << path << ": " << why << std::endl;
+                    ++failures;
+                }
             }
         }
         progress.update(frame);

@@ -202,9 +202,11 @@ TEST(CaptureTool, ClosedOrBrokenConsoleCostsNoFrameAndAStoppedVideoLeavesNothing
     for (const Surroundings& around : {closed, broken}) {
         std::filesystem::remove_all(dir);
         const ToolRun run =
-            runTool(PINAKORA_CAPTURE, {"--at", "0.1,0.2", "--step", "0.1", "--size", "32x18", "--out", dir.string()},
+            runTool(PINAKORA_CAPTURE, {"--at", "0,0.1,0.2", "--step", "0.1", "--size", "32x18", "--out", dir.string()},
                     true, around);
         EXPECT_EQ(run.status, 0) << run.err;
+        // Time 0 is drawn by the first frame, but its file says the time asked for.
+        EXPECT_TRUE(std::filesystem::exists(dir / "frame-0000.000s.png"));
         EXPECT_TRUE(std::filesystem::exists(dir / "frame-0000.100s.png"));
         EXPECT_TRUE(std::filesystem::exists(dir / "frame-0000.200s.png"));
         const std::string said = "capture: standard output cannot be written (Broken pipe)";

@@ -57,7 +57,7 @@ Caption exhibitCaption(const HallDescription& description, int exhibit)
     if (exhibit >= 0 && static_cast<size_t>(exhibit) < description.captions.size())
         caption = description.captions[static_cast<size_t>(exhibit)];
     if (caption.title.empty())
-        caption.title = "Exhibit " + std::to_string(exhibit + 1);
+        caption.title = "Exhibit " + std::to_string(exhibit);
     return caption;
 }
 

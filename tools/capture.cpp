@@ -95,7 +95,7 @@ int writeCatalogue(const std::string& folder)
         runFrame(0.0);
         runFrame(0.0);
         char name[40];
-        std::snprintf(name, sizeof name, "exhibit-%02u.png", static_cast<unsigned>(e + 1));
+        std::snprintf(name, sizeof name, "exhibit-%02u.png", static_cast<unsigned>(e));
         const std::string path = (std::filesystem::path(folder) / name).string();
         std::string why;
         if (writePng(readPresentedFrame(), path, &why)) {

@@ -141,6 +141,8 @@ const ArgumentCase argumentCases[] = {
      "--view: dof: 10,0,19 is not three numbers > 0 (focal depth, focal length, f-stop)"},
     {Capture, {"--view", "v1_eye:1,2,3_at:1,2,3_t:8_tour:off_dof:10,1000,19"},
      "--view: eye: the same point as at:, so the camera looks nowhere"},
+    {Page, {"view", "v1_eye:1e-30,2,3_at:0,2,3_t:8_tour:off_dof:10,1000,19"},
+     "Ignoring the page parameter view: eye: the same point as at:, so the camera looks nowhere"},
     {Page, {"view", "v1_eye:1,2,3_at:0,0,0_t:8_tour:off_dof:10,1000,19_x"},
      "Ignoring the page parameter view: an extra part x after dof:"},
     {Page, {"view", "v1%5Feye:1,2,3"},

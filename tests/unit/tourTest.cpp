@@ -276,6 +276,18 @@ TEST_F(TourTest, AnExhibitInTheWayTurnsTheViewRoundIt)
     EXPECT_GT(glm::distance(view.eye + t * line, inTheWay), 150.0f) << "a clear sight of it";
     EXPECT_LT(view.eye.x, 900.0f) << "still from the room's side";
     EXPECT_NEAR(glm::degrees(std::asin(150.0f / glm::distance(view.eye, centre))), 40.0f / 3.0f, 0.5f);
+
+    // An exhibit no bigger than a speck is looked at from a step away, not from inside it.
+    hall.exhibitSpheres = {{900, 600, 0, 1e-30f}};
+    Camera looking;
+    looking.eye = exhibitView(hall, 0).eye;
+    looking.target = exhibitView(hall, 0).target;
+    EXPECT_GE(glm::distance(looking.eye, looking.target), minimumZoomDistance * 0.99f);
+    updateBasis(looking);
+    const glm::mat4 matrix = viewMatrix(looking);
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            EXPECT_TRUE(std::isfinite(matrix[i][j]));
 }
 
 // The cues of a WebVTT file: each timing line's start and end in seconds, in file order.

@@ -5,12 +5,16 @@
 #include "assets/textures.h"
 #include "programs/programs.h"
 
+#include <algorithm>
 #include <iostream>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #ifndef PINAKORA_INSTALLED_DATA
 #define PINAKORA_INSTALLED_DATA "/usr/local/share/pinakora"
+#endif
+#ifndef PINAKORA_SOURCE_DATA
+#define PINAKORA_SOURCE_DATA ""
 #endif
 
 namespace {
@@ -47,6 +51,10 @@ std::vector<std::string> dataFolderCandidates(const std::string& executable)
         folders.push_back(parentOf(beside));
     }
     folders.push_back(PINAKORA_INSTALLED_DATA);
+    // Last, so an installed copy or a folder given by where the program runs wins.
+    const std::string sourceTree = PINAKORA_SOURCE_DATA;
+    if (!sourceTree.empty() && std::find(folders.begin(), folders.end(), sourceTree) == folders.end())
+        folders.push_back(sourceTree);
     return folders;
 }
 

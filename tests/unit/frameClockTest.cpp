@@ -15,18 +15,6 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-int countLines(const std::string& text, const std::string& line)
-{
-    int count = 0;
-    for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + line.size()))
-        ++count;
-    return count;
-}
-
-} // namespace
-
 // Frames longer than a second each print their own rate once, the first (carrying the
 // whole start-up) among them; quicker frames go back to a whole count once a second.
 TEST(FrameRateCounter, AFrameLongerThanASecondPrintsItsTrueRateOnce)

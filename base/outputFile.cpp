@@ -50,63 +50,82 @@ std::string nameOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// A device or pipe under the name is what the user asked to write to; it is not replaced.
-bool writeInPlace(const std::string& path, const char* bytes, size_t size, std::string* why)
+bool inPlace(const PartFile& part)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return fail(why, errno == ELOOP ? symbolicLinkRefusal : std::strerror(errno));
-    const bool written = writeAll(fd, bytes, size);
-    const int writeErrno = errno;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed)
-        return fail(why, std::strerror(written ? errno : writeErrno));
-    return true;
+    return part.path == part.name;
 }
 
 } // namespace
 
-bool writeWholeFile(const std::string& path, const void* bytes, size_t size, std::string* why)
+bool openPartFile(const std::string& name, PartFile& part, std::string* why)
 {
-    const char* data = static_cast<const char*>(bytes);
+    part = PartFile{};
+    part.name = name;
     struct stat existing{};
-    if (::lstat(path.c_str(), &existing) == 0) {
+    if (::lstat(name.c_str(), &existing) == 0) {
         if (S_ISLNK(existing.st_mode))
             return fail(why, symbolicLinkRefusal);
         if (S_ISDIR(existing.st_mode))
             return fail(why, std::strerror(EISDIR));
-        if (!S_ISREG(existing.st_mode))
-            return writeInPlace(path, data, size, why);
+        if (!S_ISREG(existing.st_mode)) {
+            // A device or pipe under the name is what the user asked to write to.
+            part.path = name;
+            part.fd = ::open(name.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+            return part.fd >= 0 || fail(why, errno == ELOOP ? symbolicLinkRefusal : std::strerror(errno));
+        }
     }
     // Created afresh (never an existing file or link) and hidden by its leading dot.
-    const std::string stem = folderOf(path) + "/." + nameOf(path) + "." + std::to_string(::getpid()) + ".";
-    std::string temporary;
-    int fd = -1;
-    for (unsigned attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temporary = stem + std::to_string(attempt) + ".part";
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (fd < 0 && errno != EEXIST)
+    const std::string stem = folderOf(name) + "/." + nameOf(name) + "." + std::to_string(::getpid()) + ".";
+    for (unsigned attempt = 0; part.fd < 0 && attempt < 100; ++attempt) {
+        part.path = stem + std::to_string(attempt) + ".part";
+        part.fd = ::open(part.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (part.fd < 0 && errno != EEXIST)
             break;
     }
-    if (fd < 0)
-        return fail(why, std::strerror(errno));
-    const bool written = writeAll(fd, data, size);
-    int error = errno;
+    return part.fd >= 0 || fail(why, std::strerror(errno));
+}
+
+bool finishPartFile(PartFile& part, std::string* why)
+{
+    if (part.fd < 0)
+        return fail(why, std::strerror(EBADF));
     // The data must be on the disk before the name moves to it, or a crash could leave
-    // an empty file where the old one was.
-    const bool synced = written && ::fsync(fd) == 0;
-    if (written && !synced)
+    // an empty file where the old one was. A device has nothing to sync.
+    const bool synced = inPlace(part) || ::fsync(part.fd) == 0;
+    int error = errno;
+    const bool closed = ::close(part.fd) == 0;
+    if (synced && !closed)
         error = errno;
-    const bool closed = ::close(fd) == 0;
-    if (written && synced && !closed)
+    part.fd = -1;
+    if (synced && closed && (inPlace(part) || ::rename(part.path.c_str(), part.name.c_str()) == 0))
+        return true;
+    if (synced && closed)
         error = errno;
-    if (!written || !synced || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        if (written && synced && closed)
-            error = errno;
-        ::unlink(temporary.c_str());
+    dropPartFile(part);
+    return fail(why, std::strerror(error));
+}
+
+void dropPartFile(PartFile& part)
+{
+    if (part.fd >= 0)
+        ::close(part.fd);
+    part.fd = -1;
+    if (!part.path.empty() && !inPlace(part))
+        ::unlink(part.path.c_str());
+    part.path.clear();
+}
+
+bool writeWholeFile(const std::string& path, const void* bytes, size_t size, std::string* why)
+{
+    PartFile part;
+    if (!openPartFile(path, part, why))
+        return false;
+    if (!writeAll(part.fd, static_cast<const char*>(bytes), size)) {
+        const int error = errno;
+        dropPartFile(part);
         return fail(why, std::strerror(error));
     }
-    return true;
+    return finishPartFile(part, why);
 }
 
 bool writeWholeFile(const std::string& path, const std::string& text, std::string* why)

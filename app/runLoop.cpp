@@ -107,9 +107,9 @@ std::vector<std::string> readPageRun(Options& settings, const std::string& root)
             list += (list.empty() ? "" : ", ") + h;
         lines.push_back("Ignoring the page parameter hall: this page holds no exhibition " + name + " (it holds " +
                         (list.empty() ? std::string("none") : list) + ")");
-    }
-    else if (!name.empty())
+    } else if (!name.empty()) {
         settings.hall = root + "/" + name;
+    }
     std::string error;
     if (!readRunHall(settings, error))
         lines.push_back(error + " (the built-in hall is shown)");

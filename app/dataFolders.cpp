@@ -6,12 +6,21 @@
 #include "assets/textures.h"
 #include "programs/programs.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <iostream>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #ifndef PINAKORA_INSTALLED_DATA
 #define PINAKORA_INSTALLED_DATA "/usr/local/share/pinakora"
+#endif
+#ifndef PINAKORA_SOURCE_DATA
+#define PINAKORA_SOURCE_DATA ""
+#endif
+#ifndef PINAKORA_BUILD_FOLDER
+#define PINAKORA_BUILD_FOLDER ""
 #endif
 
 namespace {
@@ -20,6 +29,17 @@ bool isFolder(const std::string& path)
 {
     struct stat info{};
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Whether `executable` still lies in the build folder it was made in: a copy elsewhere or
+// an installed one has no claim on the source tree.
+bool inBuildFolder(const std::string& executable)
+{
+    char resolved[PATH_MAX];
+    if (!*PINAKORA_BUILD_FOLDER || !realpath(PINAKORA_BUILD_FOLDER, resolved))
+        return false;
+    const std::string folder = std::string(resolved) + "/";
+    return executable.compare(0, folder.size(), folder) == 0;
 }
 
 std::string runningExecutable()
@@ -40,6 +60,11 @@ std::vector<std::string> dataFolderCandidates(const std::string& executable)
         folders.push_back(folderOf(beside));
     }
     folders.push_back(PINAKORA_INSTALLED_DATA);
+    // Last, so an installed copy or a folder given by where the program runs wins.
+    const std::string sourceTree = PINAKORA_SOURCE_DATA;
+    if (!sourceTree.empty() && inBuildFolder(executable) &&
+        std::find(folders.begin(), folders.end(), sourceTree) == folders.end())
+        folders.push_back(sourceTree);
     return folders;
 }
 

@@ -2,7 +2,8 @@
 // Where the hall's files are: the folder holding `res/models`, `res/textures` and
 // `shaders`. Looked for in the working folder first, then beside the executable (and the
 // folder above it, where a build folder sits in the source tree), then where
-// `cmake --install` puts the data.
+// `cmake --install` puts the data, and last, for a program still in its build folder,
+// the source tree the build was made from (a build folder outside it).
 #include <string>
 #include <vector>
 

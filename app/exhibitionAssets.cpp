@@ -76,6 +76,7 @@ void loadExhibitionFiles(Assets& assets, const HallDescription& hall)
     loadModelTextures(assets, folder, assets.exhibitionModelFiles, keyOfFile,
                       static_cast<short>(firstTextureKey + assets.exhibitionTextureFiles.size()),
                       [&hall](short key) { return modelUser(hall, key); });
+    endAlertLine(loader);
 }
 
 void uploadExhibitionModels(Assets& assets, const ShaderPrograms& programs)

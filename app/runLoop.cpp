@@ -94,10 +94,22 @@ std::vector<std::string> readPageRun(Options& settings, const std::string& root)
     std::vector<std::string> lines;
     const std::string name = settings.hall;
     settings.hall.clear();
-    if (!name.empty() && !std::filesystem::is_directory(root + "/" + name))
-        lines.push_back("Ignoring the page parameter hall: this page holds no exhibition " + name);
-    else if (!name.empty())
+    if (!name.empty() && !std::filesystem::is_directory(root + "/" + name)) {
+        // The names it does hold, so a misspelt one can be put right from the line alone.
+        std::vector<std::string> held;
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(root, ec))
+            if (entry.is_directory(ec))
+                held.push_back(entry.path().filename().string());
+        std::sort(held.begin(), held.end());
+        std::string list;
+        for (const std::string& h : held)
+            list += (list.empty() ? "" : ", ") + h;
+        lines.push_back("Ignoring the page parameter hall: this page holds no exhibition " + name + " (it holds " +
+                        (list.empty() ? std::string("none") : list) + ")");
+    } else if (!name.empty()) {
         settings.hall = root + "/" + name;
+    }
     std::string error;
     if (!readRunHall(settings, error))
         lines.push_back(error + " (the built-in hall is shown)");

@@ -35,6 +35,7 @@ void loadTextures(Assets& assets)
 {
     for (const TextureFile& entry : assets.textureFiles)
         loadTexture(textureLoader(assets), assets.textureDirectory + entry.file, entry.key, GL_BGR, GL_RGB);
+    endAlertLine(textureLoader(assets));
 }
 
 void loadTextures()

@@ -1,12 +1,14 @@
 #include "assets/modelPack.h"
 
 #include "assets/modelMessage.h"
+#include "base/outputFile.h"
 
 #include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,10 +19,10 @@ const char magic[8] = {'P', 'K', 'M', 'E', 'S', 'H', '2', '\0'};
 // Floats per vertex: position xyz, normal, texture coordinates, tangent, bitangent.
 constexpr size_t floatsPerVertex = 3 + 3 + 2 + 3 + 3;
 
-void putWord(std::ofstream& out, uint32_t value) { out.write(reinterpret_cast<const char*>(&value), 4); }
+void putWord(std::ostream& out, uint32_t value) { out.write(reinterpret_cast<const char*>(&value), 4); }
 
 template <typename T>
-void putArray(std::ofstream& out, const std::vector<T>& values, size_t count, size_t components)
+void putArray(std::ostream& out, const std::vector<T>& values, size_t count, size_t components)
 {
     // Positions are stored without their w (always 1).
     for (size_t i = 0; i < count; ++i)
@@ -53,9 +55,7 @@ struct Reader {
 
 bool writeModelPack(const std::string& path, const std::map<short, ModelData*>& from)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return false;
+    std::ostringstream out(std::ios::binary);
     uint32_t count = 0;
     for (const auto& [key, model] : from)
         count += model ? 1 : 0;
@@ -79,7 +79,7 @@ bool writeModelPack(const std::string& path, const std::map<short, ModelData*>& 
         putWord(out, static_cast<uint32_t>(materials.size()));
         out.write(materials.data(), static_cast<std::streamsize>(materials.size()));
     }
-    return static_cast<bool>(out);
+    return out && writeWholeFile(path, out.str());
 }
 
 bool readModelPack(const std::string& path, std::map<short, ModelData>& into)

@@ -289,8 +289,10 @@ void loadTexture(TextureLoader& loader, const std::string& path, short key, GLen
                  const std::string& user)
 {
     FIBITMAP* image = readImage(path, textureLimits(), user);
-    if (!image)
+    if (!image) {
         std::cout << "\nALERT";
+        loader.alertLineOpen = true;
+    }
     uploadImage(loader, image, key, format, internalFormat);
 }
 
@@ -299,9 +301,19 @@ void loadTextureBytes(TextureLoader& loader, const std::string& path, const std:
                       const std::string& user)
 {
     FIBITMAP* image = decodeRead(path, bytes, readProblem, textureLimits(), user);
-    if (!image)
+    if (!image) {
         std::cout << "\nALERT";
+        loader.alertLineOpen = true;
+    }
     uploadImage(loader, image, key, format, internalFormat);
+}
+
+void endAlertLine(TextureLoader& loader)
+{
+    if (!loader.alertLineOpen)
+        return;
+    std::cout << std::endl;
+    loader.alertLineOpen = false;
 }
 
 void uploadImage(TextureLoader& loader, FIBITMAP* image, short key, GLenum format, GLint internalFormat)

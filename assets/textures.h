@@ -26,6 +26,8 @@ struct Texture {
 class TextureLoader {
 public:
     std::map<unsigned int, Texture*> textures;
+    // "\nALERT" leaves its line open; endAlertLine closes it once a batch of loads is done.
+    bool alertLineOpen = false;
 
     static TextureLoader& getInstance();
     virtual ~TextureLoader();
@@ -92,6 +94,8 @@ bool decodeTgaOrBmp(const std::string& bytes, const ImageLimits& limits, int cha
 // ("exhibits[2]") opens that line.
 void loadTexture(TextureLoader& loader, const std::string& path, short key, GLenum format, GLint internalFormat,
                  const std::string& user = {});
+// Ends the line the last "\nALERT" left open, so what is printed next starts a line of its own.
+void endAlertLine(TextureLoader& loader);
 
 // loadTexture for a file read already (inside its folder, assets/assetFiles.h): its
 // `bytes`, or, when `readProblem` is not empty, why the file at `path` could not be read.

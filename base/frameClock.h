@@ -19,7 +19,8 @@ void advanceClock(FrameClock& clock, double dt);
 void advanceClock(double dt);
 
 // Counts frames and writes "FPS: N" when strictly more than a second has gathered,
-// taking off one second per line so the remainder carries over.
+// taking off one second per line so the remainder carries over. A single frame longer
+// than a second writes its own rate at once ("FPS: 0.48") and starts the count afresh.
 struct FrameRateCounter {
     double fpsTime = 0.0;
     double fpsFrames = 0.0;
@@ -27,7 +28,13 @@ struct FrameRateCounter {
     // Above 0: the render scale, shown after the rate ("FPS: N scale: S").
     double scale = 0.0;
 
-    void addTime(double dt) { fpsTime += dt; }
+    double frameTime = 0.0;  // the last frame's own time
+
+    void addTime(double dt)
+    {
+        fpsTime += dt;
+        frameTime = dt;
+    }
     // Call once per drawn frame; returns true when it wrote a line.
     bool endFrame(std::ostream& out);
 };

@@ -86,7 +86,7 @@ void initCamera(Camera& camera, int width, int height)
     camera.up = worldUp;
     camera.viewDirty = true;
     updateBasis(camera);
-    camera.view = glm::lookAt(camera.eye, camera.target, camera.up);
+    camera.view = lookAtOf(camera);
     camera.projection = defaultProjection(width, height);
     updateBasis(camera);
 }
@@ -104,10 +104,26 @@ void updateBasis(Camera& camera)
     camera.viewDirty = true;
 }
 
+glm::mat4 lookAtOf(const Camera& camera)
+{
+    const glm::vec3 toTarget = camera.target - camera.eye;
+    const bool onTarget = !(glm::dot(toTarget, toTarget) > degenerateSquaredLength);
+    const glm::vec3 forward = onTarget ? camera.forward : glm::normalize(toTarget);
+    const glm::vec3 side = glm::cross(forward, camera.up);
+    if (!onTarget && glm::dot(side, side) > degenerateSquaredLength)
+        return glm::lookAt(camera.eye, camera.target, camera.up);
+    glm::vec3 right = camera.right;
+    if (!(std::abs(glm::dot(right, forward)) < 0.999f))
+        right = std::abs(forward.x) < 0.9f ? glm::vec3(1.0f, 0.0f, 0.0f) : glm::vec3(0.0f, 0.0f, 1.0f);
+    // The up that makes lookAt's right come out as the kept one.
+    const glm::vec3 up = glm::normalize(glm::cross(right, forward));
+    return glm::lookAt(camera.eye, camera.eye + forward, up);
+}
+
 glm::mat4 viewMatrix(Camera& camera)
 {
     if (camera.viewDirty) {
-        camera.view = glm::lookAt(camera.eye, camera.target, camera.up);
+        camera.view = lookAtOf(camera);
         camera.viewDirty = false;
     }
     return camera.view;

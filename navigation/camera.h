@@ -47,6 +47,10 @@ bool sphereOutsideView(const glm::mat4& projectionView, const glm::vec3& centre,
 // Start pose, and the projection for a picture of width x height pixels.
 void initCamera(Camera& camera, int width, int height);
 void updateBasis(Camera& camera);
+// lookAt(eye, target, up), except where that has no answer: with the eye on the target
+// it looks along the kept forward, and looking straight up or down its right is the kept
+// right, so every pose gives a finite matrix.
+glm::mat4 lookAtOf(const Camera& camera);
 glm::mat4 viewMatrix(Camera& camera);
 void saveState(Camera& camera);
 void restoreState(Camera& camera);

@@ -118,7 +118,7 @@ int pickExhibit(const std::vector<glm::vec4>& spheres, const Camera& camera, int
 {
     if (width <= 0 || height <= 0)
         return -1;
-    const glm::mat4 inverse = glm::inverse(camera.projection * glm::lookAt(camera.eye, camera.target, camera.up));
+    const glm::mat4 inverse = glm::inverse(camera.projection * lookAtOf(camera));
     const float ndcX = static_cast<float>(2.0 * x / width - 1.0);
     const float ndcY = static_cast<float>(1.0 - 2.0 * y / height);
     const glm::vec4 nearPoint = inverse * glm::vec4(ndcX, ndcY, -1.0f, 1.0f);

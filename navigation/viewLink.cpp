@@ -220,7 +220,8 @@ bool parseViewLink(const std::string& text, ViewLink& link, std::string& error)
         error = "an extra part " + shown(parts[static_cast<size_t>(fields) + 1]) + " after dof:";
         return false;
     }
-    if (read.eye == read.target) {
+    // So close that no direction is left between them (a difference of 1e-30 squares to 0).
+    if (glm::distance(glm::dvec3(read.eye), glm::dvec3(read.target)) < 1e-3) {
         error = "eye: the same point as at:, so the camera looks nowhere";
         return false;
     }

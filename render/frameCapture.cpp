@@ -1,16 +1,11 @@
 #include "render/frameCapture.h"
 
+#include "base/outputFile.h"
 #include "render/frame.h"
 #include "render/renderer.h"
 #include "render/textOverlay.h"
 
 #include <FreeImage.h>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <filesystem>
-#include <unistd.h>
 
 Image readTexture(GLuint texture)
 {
@@ -88,28 +83,7 @@ bool writePng(const Image& image, const std::string& path, std::string* why)
             FreeImage_CloseMemory(memory);
         return fail("PNG encoding failed");
     }
-    // A symbolic link at the name is refused, not followed: whoever planted it would
-    // choose which file the picture overwrites.
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
-    std::FILE* file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
-    if (!file) {
-        const std::string reason = errno == ELOOP ? "it is a symbolic link, which is not followed" : std::strerror(errno);
-        if (fd >= 0)
-            close(fd);
-        FreeImage_CloseMemory(memory);
-        return fail(reason);
-    }
-    const bool written = std::fwrite(bytes, 1, size, file) == size;
-    const int writeErrno = errno;
-    const bool closed = std::fclose(file) == 0;
+    const bool written = writeWholeFile(path, bytes, size, why);
     FreeImage_CloseMemory(memory);
-    if (!written || !closed) {
-        const std::string reason = std::strerror(written ? errno : writeErrno);
-        // Only a file of our own is taken away again, never a device such as /dev/full.
-        std::error_code ec;
-        if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec)))
-            std::remove(path.c_str());
-        return fail(reason);
-    }
-    return true;
+    return written;
 }

@@ -305,7 +305,7 @@ bool layDownDepth(const SceneDraw& draw)
 
 glm::mat4 cameraViewMatrix(const Camera& camera)
 {
-    return camera.viewDirty ? glm::lookAt(camera.eye, camera.target, camera.up) : camera.view;
+    return camera.viewDirty ? lookAtOf(camera) : camera.view;
 }
 
 void drawModel(const EngineObject& object, const glm::mat4& projectionView, bool fine)

@@ -57,7 +57,7 @@ Caption exhibitCaption(const HallDescription& description, int exhibit)
     if (exhibit >= 0 && static_cast<size_t>(exhibit) < description.captions.size())
         caption = description.captions[static_cast<size_t>(exhibit)];
     if (caption.title.empty())
-        caption.title = "Exhibit " + std::to_string(exhibit + 1);
+        caption.title = "Exhibit " + std::to_string(exhibit);
     return caption;
 }
 
@@ -82,7 +82,7 @@ int cueExhibit(const TourScript& described, const Tour& tour, const Camera& came
             return -1;
         return described.keyframes[static_cast<size_t>(tour.step)].exhibit;
     }
-    const glm::mat4 projectionView = camera.projection * glm::lookAt(camera.eye, camera.target, camera.up);
+    const glm::mat4 projectionView = camera.projection * lookAtOf(camera);
     int nearest = -1;
     float nearestDistance = 0.0f;
     for (size_t e = 0; e < spheres.size(); ++e) {

@@ -14,7 +14,7 @@
 
 struct Guide;
 
-// The caption of `exhibit`, titled "Exhibit N" (counting from 1) where it has no title.
+// The caption of `exhibit`, titled "Exhibit N" (N its index, as the tour counts) where it has no title.
 Caption exhibitCaption(const HallDescription& description, int exhibit);
 
 // The guide's panel while it is open: title, "maker, date" (when either is given) and the

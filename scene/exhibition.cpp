@@ -464,6 +464,14 @@ Exhibition readExhibitionText(const std::string& text, const std::string& fileNa
         result.error = error.what();
         result.hall = HallDescription{};
     }
+    // A file full of unknown keys (a different format, a generated one) would bury the
+    // console; the first few say what is wrong.
+    constexpr size_t warningsShown = 20;
+    if (result.warnings.size() > warningsShown) {
+        const size_t more = result.warnings.size() - warningsShown;
+        result.warnings.resize(warningsShown);
+        result.warnings.push_back("... and " + std::to_string(more) + " more unknown keys");
+    }
     return result;
 }
 

@@ -1,5 +1,6 @@
 #include "scene/tourPlaces.h"
 
+#include "navigation/camera.h"
 #include "scene/hall.h"
 
 #include <algorithm>
@@ -85,7 +86,8 @@ TourKeyframe exhibitView(const Hall& hall, int exhibit)
     const glm::vec4 sphere = hall.exhibitSpheres[static_cast<size_t>(exhibit)];
     const glm::vec3 centre(sphere);
     // Its radius seen under two thirds of half the field of view.
-    const float distance = sphere.w / std::sin(glm::radians(fieldOfViewDegrees / 3.0f));
+    // A speck of an exhibit is still seen from a step away, not from on top of it.
+    const float distance = std::max(minimumZoomDistance, sphere.w / std::sin(glm::radians(fieldOfViewDegrees / 3.0f)));
     glm::vec2 towardsMiddle = 0.5f * glm::vec2(room.low.x + room.high.x, room.low.z + room.high.z) -
                               glm::vec2(centre.x, centre.z);
     towardsMiddle = glm::length(towardsMiddle) > 1e-3f ? glm::normalize(towardsMiddle) : glm::vec2(0.0f, 1.0f);

@@ -20,6 +20,7 @@
 #include "app/runLoop.h"
 #include "app/window.h"
 #include "base/glCapabilities.h"
+#include "base/outputFile.h"
 #include "app/progress.h"
 #include "programs/programs.h"
 #include "render/renderer.h"
@@ -229,7 +230,11 @@ std::string writeTrivialShaders()
     const std::filesystem::path dir =
         std::filesystem::temp_directory_path() / ("pinakora-trivial-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
-    auto write = [&](const std::string& name, const char* text) { std::ofstream(dir / name) << text; };
+    auto write = [&](const std::string& name, const char* text) {
+        std::string why;
+        if (!writeWholeFile((dir / name).string(), text, &why))
+            std::cerr << "benchmark: could not write " << (dir / name).string() << ": " << why << std::endl;
+    };
     for (const char* lit : {"genericTextureShader", "normalMapTextureShader", "reflectingTextureShader"}) {
         write(std::string(lit) + ".vert", trivialLitVertex);
         write(std::string(lit) + ".frag", flatFragment);

@@ -20,6 +20,7 @@
 #include "app/runLoop.h"
 #include "app/window.h"
 #include "base/glCapabilities.h"
+#include "base/outputFile.h"
 #include "render/frameCapture.h"
 #include "render/renderer.h"
 #include "scene/captions.h"
@@ -31,8 +32,8 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <map>
 #include <set>
 #include <string>
 #include <unistd.h>
@@ -94,7 +95,7 @@ int writeCatalogue(const std::string& folder)
         runFrame(0.0);
         runFrame(0.0);
         char name[40];
-        std::snprintf(name, sizeof name, "exhibit-%02u.png", static_cast<unsigned>(e + 1));
+        std::snprintf(name, sizeof name, "exhibit-%02u.png", static_cast<unsigned>(e));
         const std::string path = (std::filesystem::path(folder) / name).string();
         std::string why;
         if (writePng(readPresentedFrame(), path, &why)) {
@@ -106,11 +107,9 @@ int writeCatalogue(const std::string& folder)
         }
     }
     const std::string index = (std::filesystem::path(folder) / "index.html").string();
-    std::ofstream html(index, std::ios::binary);
-    html << catalogueHtml(application.description, pictures);
-    html.close();
-    if (!html) {
-        std::cerr << "Could not write " << index << std::endl;
+    std::string why;
+    if (!writeWholeFile(index, catalogueHtml(application.description, pictures), &why)) {
+        std::cerr << "Could not write " << index << ": " << why << std::endl;
         ++failures;
     } else {
         std::cout << index << std::endl;
@@ -147,7 +146,9 @@ int main(int argc, char** argv)
         return 1;
 
     const FixedClock clock = fixedClockOf(run.settings);
-    std::set<long> captureFrames;
+    // Each frame to write, with the times asked of it: the file is named by the time asked
+    // for, not by the frame's own (t=0 falls to the first frame drawn, a step later).
+    std::map<long, std::set<std::string>> captureFrames;
     long lastFrame = 0;
     if (video) {
         lastFrame = std::max(1L, static_cast<long>(std::floor(options.until * static_cast<double>(options.fps) + 1e-6)));
@@ -160,7 +161,9 @@ int main(int argc, char** argv)
             times.push_back(0.0);
         for (double t : times) {
             const long frame = frameAt(clock, t);
-            captureFrames.insert(frame);
+            char name[64];
+            std::snprintf(name, sizeof name, "frame-%08.3fs.png", clock.start + t);
+            captureFrames[frame].insert(name);
             lastFrame = std::max(lastFrame, frame);
         }
     }
@@ -240,16 +243,17 @@ int main(int argc, char** argv)
                 return 1;
             }
         } else if (captureFrames.count(frame)) {
-            char name[64];
-            std::snprintf(name, sizeof name, "frame-%08.3fs.png", timeOfFrame(clock, frame));
-            const std::string path = (std::filesystem::path(options.out) / name).string();
-            std::string why;
             progress.clear();
-            if (writePng(readPresentedFrame(caption), path, &why)) {
-                std::cout << path << std::endl;
-            } else {
-                std::cerr << "Could not write " << path << ": " << why << std::endl;
-                ++failures;
+            const Image picture = readPresentedFrame(caption);
+            for (const std::string& name : captureFrames[frame]) {
+                const std::string path = (std::filesystem::path(options.out) / name).string();
+                std::string why;
+                if (writePng(picture, path, &why)) {
+                    std::cout << path << std::endl;
+                } else {
+                    std::cerr << "Could not write " << path << ": " << why << std::endl;
+                    ++failures;
+                }
             }
         }
         progress.update(frame);
@@ -265,11 +269,9 @@ int main(int argc, char** argv)
         std::cout << options.video << std::endl;
         if (options.captions == Toggle::On) {
             const std::string subtitles = std::filesystem::path(options.video).replace_extension(".vtt").string();
-            std::ofstream vtt(subtitles, std::ios::binary);
-            vtt << webVtt(cues, defaultApplication().description);
-            vtt.close();
-            if (!vtt) {
-                std::cerr << "capture: cannot write " << subtitles << std::endl;
+            std::string why;
+            if (!writeWholeFile(subtitles, webVtt(cues, defaultApplication().description), &why)) {
+                std::cerr << "Could not write " << subtitles << ": " << why << std::endl;
                 ++failures;
             } else {
                 std::cout << subtitles << std::endl;

@@ -11,26 +11,14 @@ extern "C" {
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <unistd.h>
 
 namespace {
 
 // The containers and encoders this tool is known to write with Debian's FFmpeg.
 const char* const videoExtensions[] = {".mp4", ".mkv", ".webm", ".webp", ".gif"};
-
-// Only a file of our own is taken away again, never a device such as /dev/full, nor
-// what a symbolic link points at.
-void removeUnfinished(const std::string& path)
-{
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec)))
-        std::remove(path.c_str());
-}
 
 std::string extensionOf(const std::string& path)
 {
@@ -133,21 +121,18 @@ bool VideoWriter::open(const std::string& filePath, int w, int h, int fps, std::
     avcodec_parameters_from_context(stream->codecpar, codec);
     stream->time_base = codec->time_base;
     if (!(format->oformat->flags & AVFMT_NOFILE)) {
-        // Created here without following a symbolic link at the name, then handed to
-        // FFmpeg through this process's own handle, so a link planted meanwhile is not
-        // followed either.
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (fd < 0) {
-            error = "cannot write " + path + ": " +
-                    (errno == ELOOP ? std::string("it is a symbolic link, which is not followed") : std::strerror(errno));
+        // Written beside the name and renamed over it once finished, so an unfinished video
+        // never stands under the name; handed to FFmpeg through this process's own handle.
+        std::string why;
+        if (!openPartFile(path, part, &why)) {
+            error = "cannot write " + path + ": " + why;
             release();
             return false;
         }
-        status = avio_open(&format->pb, ("file:/proc/self/fd/" + std::to_string(fd)).c_str(), AVIO_FLAG_WRITE);
-        ::close(fd);
+        status = avio_open(&format->pb, ("file:/proc/self/fd/" + std::to_string(part.fd)).c_str(), AVIO_FLAG_WRITE);
         if (status < 0) {
             error = "cannot write " + path + ": " + errorText(status);
-            removeUnfinished(path);
+            dropPartFile(part);
             release();
             return false;
         }
@@ -275,9 +260,15 @@ bool VideoWriter::close(std::string& error)
     if (fileOpen) {
         status = avio_closep(&format->pb);
         fileOpen = false;
+        std::string why;
         if (status < 0) {
             error = "cannot finish " + path + ": " + errorText(status);
-            removeUnfinished(path);
+            dropPartFile(part);
+            release();
+            return false;
+        }
+        if (!finishPartFile(part, &why)) {
+            error = "cannot finish " + path + ": " + why;
             release();
             return false;
         }
@@ -294,7 +285,7 @@ void VideoWriter::abandon()
     fileOpen = false;
     release();
     if (hadFile)
-        removeUnfinished(path);
+        dropPartFile(part);
 }
 
 void VideoWriter::release()

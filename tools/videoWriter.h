@@ -2,7 +2,10 @@
 // Encodes rendered frames into a video file through FFmpeg's libraries: H.264 in MP4 for
 // ".mp4", otherwise the video codec the file name's format asks for (".webp" animated
 // WebP, ".gif", ".mkv", ".webm"). Errors come back as one line of text; a file that was
-// not finished is removed, and a symbolic link at the file's name is refused, not followed.
+// not finished never takes the name (an old file there stays), and a symbolic link at the
+// file's name is refused, not followed.
+#include "base/outputFile.h"
+
 #include <string>
 
 struct AVFormatContext;
@@ -38,6 +41,7 @@ private:
     void release();
 
     std::string path;
+    PartFile part;  // where the video is written until it is finished
     int width = 0;
     int height = 0;
     long framesAdded = 0;

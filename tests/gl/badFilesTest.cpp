@@ -186,7 +186,8 @@ const BrokenFile brokenFiles[] = {
      "Model file ./res/models/Sphere.dae"},
     {"garbageModel", [](const fs::path& r) { writeBytes(r / "res/models/figure.obj", garbage(4096)); }, "",
      "Model file ./res/models/figure.obj"},
-    {"missingImage", [](const fs::path& r) { fs::remove(r / "res/textures/marble.jpg"); }, "\nALERT",
+    // The alert's line is ended before anything else is printed.
+    {"missingImage", [](const fs::path& r) { fs::remove(r / "res/textures/marble.jpg"); }, "\nALERT\n",
      "Image file ./res/textures/marble.jpg does not exist.\n"},
     {"emptyImage", [](const fs::path& r) { writeBytes(r / "res/textures/brick13.jpg", ""); }, "\nALERT",
      "Image file ./res/textures/brick13.jpg could not be read as an image.\n"},

@@ -3,7 +3,8 @@
 // would mean exit 1), surroundings they cannot work in end them with 1 and a line saying
 // why, a closed or broken console costs no frame, an interrupted video leaves nothing,
 // and a video of the tour decodes to the frames the PNG capture writes for the same times,
-// the tour's captions burnt into both as subtitles; models of others' making show the
+// the tour's captions burnt into both as subtitles; outputs refuse a link at their name and
+// a full disk leaves the file that was there whole; models of others' making show the
 // pictures their own materials name; an exhibition under three bright lights is captured
 // bright but not white.
 #include "assets/assetFiles.h"
@@ -33,6 +34,7 @@ extern "C" {
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -51,6 +53,7 @@ struct Surroundings {
     bool closedOutput = false;                // standard output and input closed
     bool brokenOutput = false;                // standard output a pipe nobody reads
     int signalAfterSeconds = 0;               // SIGHUP once this long has passed
+    long fileSizeLimit = 0;                   // above 0: no file grows past this (a full disk)
 };
 
 std::string slurp(const std::string& path)
@@ -89,6 +92,13 @@ ToolRun runTool(const char* binary, const std::vector<std::string>& args, bool w
             close(pipeEnds[1]);
         } else {
             dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+        }
+        if (around.fileSizeLimit > 0) {
+            std::signal(SIGXFSZ, SIG_IGN);  // a write past it fails with EFBIG instead
+            rlimit limit{};
+            getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = static_cast<rlim_t>(around.fileSizeLimit);
+            setrlimit(RLIMIT_FSIZE, &limit);
         }
         std::vector<char*> argv{const_cast<char*>(binary)};
         for (const std::string& a : args)
@@ -202,9 +212,11 @@ TEST(CaptureTool, ClosedOrBrokenConsoleCostsNoFrameAndAStoppedVideoLeavesNothing
     for (const Surroundings& around : {closed, broken}) {
         std::filesystem::remove_all(dir);
         const ToolRun run =
-            runTool(PINAKORA_CAPTURE, {"--at", "0.1,0.2", "--step", "0.1", "--size", "32x18", "--out", dir.string()},
+            runTool(PINAKORA_CAPTURE, {"--at", "0,0.1,0.2", "--step", "0.1", "--size", "32x18", "--out", dir.string()},
                     true, around);
         EXPECT_EQ(run.status, 0) << run.err;
+        // Time 0 is drawn by the first frame, but its file says the time asked for.
+        EXPECT_TRUE(std::filesystem::exists(dir / "frame-0000.000s.png"));
         EXPECT_TRUE(std::filesystem::exists(dir / "frame-0000.100s.png"));
         EXPECT_TRUE(std::filesystem::exists(dir / "frame-0000.200s.png"));
         const std::string said = "capture: standard output cannot be written (Broken pipe)";
@@ -382,6 +394,17 @@ TEST(CaptureTool, VideoOfTheTourDecodesToThePngFramesOfTheSameTimes)
                                       std::to_string(darker) + " darker, " + std::to_string(light) + " light");
     FreeImage_Unload(plain);
     FreeImage_Unload(captioned);
+
+    // Subtitles are not written through a link planted at their name.
+    std::ofstream(dir / "kept.txt") << "kept";
+    std::filesystem::create_symlink(dir / "kept.txt", dir / "linked.vtt");
+    run = runTool(PINAKORA_CAPTURE, {"--video", (dir / "linked.mp4").string(), "--fps", "10", "--until", "0.1",
+                                     "--size", "32x18", "--captions"}, true);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Could not write " + (dir / "linked.vtt").string() +
+                           ": it is a symbolic link, which is not followed\n"), std::string::npos) << run.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "linked.vtt"));
+    EXPECT_EQ(slurp((dir / "kept.txt").string()), "kept");
     std::filesystem::remove_all(dir);
 }
 
@@ -585,7 +608,7 @@ TEST(CaptureTool, CatalogueHasOnePicturePerExhibitAndEscapesItsCaptions)
                                                    "--size", "160x90"}, true);
     ASSERT_EQ(run.status, 0) << run.err;
     std::vector<std::vector<BYTE>> pictures;
-    for (const char* name : {"exhibit-01.png", "exhibit-02.png"}) {
+    for (const char* name : {"exhibit-00.png", "exhibit-01.png"}) {
         FIBITMAP* png = FreeImage_Load(FIF_PNG, (out / name).c_str(), PNG_DEFAULT);
         ASSERT_NE(png, nullptr) << name;
         EXPECT_EQ(FreeImage_GetWidth(png), 160u);
@@ -595,14 +618,35 @@ TEST(CaptureTool, CatalogueHasOnePicturePerExhibitAndEscapesItsCaptions)
         FreeImage_Unload(png);
     }
     EXPECT_NE(pictures[0], pictures[1]) << "each from its own exhibit's view";
-    EXPECT_FALSE(std::filesystem::exists(out / "exhibit-03.png"));
+    EXPECT_FALSE(std::filesystem::exists(out / "exhibit-02.png"));
     const std::string html = slurp((out / "index.html").string());
     EXPECT_NE(html.find("<h2>Tea &lt;b&gt;for&lt;/b&gt; two &amp; &quot;one&quot;</h2>"), std::string::npos) << html;
-    EXPECT_NE(html.find("<img src=\"exhibit-01.png\" alt=\"A &quot;tall&quot; &lt;pot&gt;\">"), std::string::npos);
+    EXPECT_NE(html.find("<img src=\"exhibit-00.png\" alt=\"A &quot;tall&quot; &lt;pot&gt;\">"), std::string::npos);
     EXPECT_NE(html.find("O&#39;Hara"), std::string::npos);
     EXPECT_NE(html.find("<title>Pots &amp; &lt;pans&gt;: catalogue</title>"), std::string::npos);
-    EXPECT_NE(html.find("<h2>Exhibit 2</h2>"), std::string::npos) << "a title where the file gives none";
+    EXPECT_NE(html.find("<h2>Exhibit 1</h2>"), std::string::npos) << "a title where the file gives none";
     EXPECT_EQ(html.find("<script"), std::string::npos);
+
+    // Run again on a full disk, the page that was there stays whole and nothing is left
+    // beside it; with a link planted at its name, what the link points at is untouched.
+    Surroundings full;
+    full.fileSizeLimit = 300;  // room for the error lines, none for a picture or the page's head
+    ToolRun again = runTool(PINAKORA_CAPTURE, {"--catalog", out.string(), "--hall", (dir / "hall").string(),
+                                               "--size", "160x90"}, true, full);
+    EXPECT_EQ(again.status, 1);
+    EXPECT_NE(again.err.find("Could not write " + (out / "index.html").string() + ": File too large\n"),
+              std::string::npos) << again.err;
+    EXPECT_EQ(slurp((out / "index.html").string()), html);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), 3);
+    std::ofstream(dir / "kept.txt") << "kept";
+    std::filesystem::remove(out / "index.html");
+    std::filesystem::create_symlink(dir / "kept.txt", out / "index.html");
+    again = runTool(PINAKORA_CAPTURE, {"--catalog", out.string(), "--hall", (dir / "hall").string(), "--size", "32x18"}, true);
+    EXPECT_EQ(again.status, 1);
+    EXPECT_NE(again.err.find("Could not write " + (out / "index.html").string() +
+                             ": it is a symbolic link, which is not followed\n"), std::string::npos) << again.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(out / "index.html"));
+    EXPECT_EQ(slurp((dir / "kept.txt").string()), "kept");
     std::filesystem::remove_all(dir);
 }
 

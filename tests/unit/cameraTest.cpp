@@ -119,6 +119,39 @@ TEST_F(CameraTest, StraightDownViewKeepsLastRight)
     EXPECT_TRUE(finite(camera.eye) && finite(camera.target) && finite(camera.right));
 }
 
+// Poses lookAt has no answer for still give a finite view that looks where it should.
+TEST_F(CameraTest, VerticalViewsAndAnEyeOnItsTargetGiveFiniteViews)
+{
+    struct Case {
+        const char* name;
+        glm::vec3 eye, target;
+        glm::vec3 looking;  // where the view's -z points, in the world
+    };
+    const Case cases[] = {
+        {"straight down", {0, 1000, 0}, {0, 0, 0}, {0, -1, 0}},
+        {"straight up", {0, 0, 0}, {0, 1000, 0}, {0, 1, 0}},
+        {"eye 1e-30 from its target", {1e-30f, 0, 0}, {0, 0, 0}, {0, 0, -1}},
+        {"eye on its target", {5, 5, 5}, {5, 5, 5}, {0, 0, -1}},
+    };
+    for (const Case& c : cases) {
+        Camera own;
+        own.eye = c.eye;
+        own.target = c.target;
+        updateBasis(own);
+        const glm::mat4 view = viewMatrix(own);
+        bool allFinite = true;
+        for (int i = 0; i < 4; ++i)
+            for (int j = 0; j < 4; ++j)
+                allFinite = allFinite && std::isfinite(view[i][j]);
+        ASSERT_TRUE(allFinite) << c.name;
+        const glm::vec3 looking = -glm::vec3(view[0][2], view[1][2], view[2][2]);
+        EXPECT_NEAR(glm::dot(looking, c.looking), 1.0f, 1e-5f) << c.name;
+        EXPECT_NEAR(std::abs(glm::determinant(glm::mat3(view))), 1.0f, 1e-5f) << c.name;
+    }
+    setPose({-1200, 1100, -1200}, {0, 520, 0});
+    EXPECT_EQ(viewMatrix(), glm::lookAt(camera.eye, camera.target, camera.up)) << "an ordinary pose as before";
+}
+
 TEST_F(CameraTest, OrbitsKeepDistanceAndTurnTheirWay)
 {
     // Degrees per call at 0.05 s: 80, 70 and 0.18 * 145 per second.

@@ -12,10 +12,16 @@
 
 #include "app/commandLine.h"
 #include "app/progress.h"
+#include "app/runLoop.h"
 #include "app/screenshot.h"
+#include "base/outputFile.h"
 #include "render/frameCapture.h"
 
+#include <csignal>
 #include <filesystem>
+#include <iterator>
+#include <sys/resource.h>
+#include <unistd.h>
 #include <fstream>
 
 namespace {
@@ -135,6 +141,8 @@ const ArgumentCase argumentCases[] = {
      "--view: dof: 10,0,19 is not three numbers > 0 (focal depth, focal length, f-stop)"},
     {Capture, {"--view", "v1_eye:1,2,3_at:1,2,3_t:8_tour:off_dof:10,1000,19"},
      "--view: eye: the same point as at:, so the camera looks nowhere"},
+    {Page, {"view", "v1_eye:1e-30,2,3_at:0,2,3_t:8_tour:off_dof:10,1000,19"},
+     "Ignoring the page parameter view: eye: the same point as at:, so the camera looks nowhere"},
     {Page, {"view", "v1_eye:1,2,3_at:0,0,0_t:8_tour:off_dof:10,1000,19_x"},
      "Ignoring the page parameter view: an extra part x after dof:"},
     {Page, {"view", "v1%5Feye:1,2,3"},
@@ -176,6 +184,16 @@ TEST(CommandLine, EachBadArgumentIsNamedInOneLine)
         EXPECT_EQ(error, c.error) << joined;
         EXPECT_EQ(view, ok ? viewLinkGiven(c.args) : "") << joined;
     }
+    // A well-formed name the page does not hold: the line lists those it does.
+    const std::filesystem::path root = std::filesystem::temp_directory_path() / ("pinakora-page-" + std::to_string(getpid()));
+    for (const char* held : {"hall", "court"})
+        std::filesystem::create_directories(root / held);
+    Options page;
+    page.hall = "Show";
+    EXPECT_EQ(readPageRun(page, root.string()),
+              std::vector<std::string>{"Ignoring the page parameter hall: this page holds no exhibition Show (it holds court, hall)"});
+    EXPECT_EQ(page.hall, "");
+    std::filesystem::remove_all(root);
 }
 
 TEST(CommandLine, GoodArgumentsLandInTheOptions)
@@ -355,6 +373,34 @@ TEST(ToolTexts, AnUnwritablePictureSaysWhyAndLeavesNothingBehind)
     }
     EXPECT_TRUE(std::filesystem::exists("/dev/full"));
     EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(std::filesystem::file_size(target), 4u);
+
+    // Text outputs alike; and a write cut short (a full disk, here a file size limit)
+    // leaves the file that was there whole, with nothing beside it.
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("pinakora-whole-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder / "index.html");
+    std::ofstream(folder / "old.html") << "the old page";
+    std::string why;
+    EXPECT_FALSE(writeWholeFile(linkPath, std::string("<html>"), &why));
+    EXPECT_EQ(why, "it is a symbolic link, which is not followed");
+    EXPECT_FALSE(writeWholeFile((folder / "index.html").string(), std::string("<html>"), &why));
+    EXPECT_EQ(why, "Is a directory");
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 8;
+    void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = writeWholeFile((folder / "old.html").string(), std::string(4096, 'x'), &why);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(why, "File too large");
+    std::ifstream kept(folder / "old.html");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "the old page");
+    EXPECT_TRUE(writeWholeFile((folder / "new.html").string(), std::string("<p>"), &why)) << why;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 3) << "no file left beside them";
+    std::filesystem::remove_all(folder);
     EXPECT_EQ(std::filesystem::file_size(target), 4u);
     std::filesystem::remove(link);
     std::filesystem::remove(target);

@@ -140,6 +140,15 @@ struct BadExhibition {
 
 const std::string bust = R"({"model": "models/bust.glb", "position": [0, 0, -600])";
 
+// `count` keys no reader knows, each with a comma before it.
+std::string manyKeys(int count)
+{
+    std::string keys;
+    for (int i = 0; i < count; ++i)
+        keys += ", \"zz" + std::to_string(i) + "\": 0";
+    return keys;
+}
+
 std::vector<BadExhibition> badExhibitions()
 {
     return {
@@ -202,6 +211,7 @@ std::vector<BadExhibition> badExhibitions()
         {"no exhibition.json", "", "{folder}/exhibition.json: it does not exist"},
         {"file too large", exhibition(bust + "}") + std::string(1 << 20, ' '),
          "{folder}/exhibition.json: it is larger than 1 MiB"},
+        {"thousands of unknown keys", exhibition(bust + manyKeys(5000) + "}"), "... and 4980 more unknown keys", true},
     };
 }
 

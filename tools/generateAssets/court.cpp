@@ -4,9 +4,10 @@
 // viewer makes one up. Its pictures are the viewer's own (pinakora:textures/...).
 #include "models.h"
 
+#include "base/outputFile.h"
+
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 
 namespace {
 
@@ -68,7 +69,5 @@ bool writeCourt(const std::string& dir)
 {
     std::error_code error;
     std::filesystem::create_directories(dir + "/models", error);
-    std::ofstream json(dir + "/exhibition.json", std::ios::binary);
-    json << courtJson;
-    return static_cast<bool>(json) && writeGltf(groupParts(), dir + "/models/", "group");
+    return writeWholeFile(dir + "/exhibition.json", courtJson) && writeGltf(groupParts(), dir + "/models/", "group");
 }

@@ -1,5 +1,7 @@
 #include "image.h"
 
+#include "base/outputFile.h"
+
 #include <FreeImage.h>
 
 #include <algorithm>
@@ -142,8 +144,14 @@ bool writeJpeg(const Image& image, const std::string& path, int quality)
         }
     }
     // 4:4:4 keeps the colour detail of normal maps intact.
-    const bool saved = FreeImage_Save(FIF_JPEG, bitmap, path.c_str(), quality | JPEG_BASELINE | JPEG_SUBSAMPLING_444);
+    FIMEMORY* memory = FreeImage_OpenMemory();
+    bool saved = memory && FreeImage_SaveToMemory(FIF_JPEG, bitmap, memory, quality | JPEG_BASELINE | JPEG_SUBSAMPLING_444);
     FreeImage_Unload(bitmap);
+    BYTE* bytes = nullptr;
+    DWORD size = 0;
+    saved = saved && FreeImage_AcquireMemory(memory, &bytes, &size) && writeWholeFile(path, bytes, size);
+    if (memory)
+        FreeImage_CloseMemory(memory);
     return saved;
 }
 

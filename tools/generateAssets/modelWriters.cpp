@@ -2,9 +2,10 @@
 // run writes the same bytes.
 #include "models.h"
 
+#include "base/outputFile.h"
+
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <unordered_map>
 
@@ -55,9 +56,7 @@ std::string list(std::initializer_list<float> values, int decimals)
 
 bool save(const std::string& path, const std::string& text)
 {
-    std::ofstream file(path, std::ios::binary);
-    file << text;
-    return static_cast<bool>(file);
+    return writeWholeFile(path, text);
 }
 }  // namespace
 

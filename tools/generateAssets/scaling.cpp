@@ -4,9 +4,10 @@
 // lights, a mirror and a glass exhibit; no tour, so the viewer's made-up one runs.
 #include "models.h"
 
+#include "base/outputFile.h"
+
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 namespace {
@@ -72,9 +73,7 @@ bool writeExhibition(const std::string& dir, int exhibits, const std::string& de
 {
     std::error_code error;
     std::filesystem::create_directories(dir + "/models", error);
-    std::ofstream json(dir + "/exhibition.json", std::ios::binary);
-    json << exhibitionJson(exhibits, dense);
-    if (!json)
+    if (!writeWholeFile(dir + "/exhibition.json", exhibitionJson(exhibits, dense)))
         return false;
     return dense.empty() || writeGltf({{"ball", denseBall(denseRows)}}, dir + "/models/", dense);
 }

@@ -8,6 +8,8 @@
 #include "programs/programs.h"
 #include "scene/exhibitionFiles.h"
 
+#include <iostream>
+
 namespace {
 
 bool usesTexture(const ObjectRow& row, unsigned int key)
@@ -44,20 +46,22 @@ std::string textureUser(const HallDescription& hall, unsigned int key)
 
 void loadExhibitionFiles(Assets& assets, const HallDescription& hall)
 {
+    // Each exhibition has the totals to itself.
+    assets.budget.used = AssetTotals();
     if (assets.exhibitionFolder.empty())
         return;
     loadModelsFrom(assets, assets.exhibitionFolder, assets.exhibitionModelFiles,
                    [&hall](short key) { return modelUser(hall, key); });
     for (const TextureFile& file : assets.exhibitionTextureFiles)
         loadTexture(textureLoader(assets), assets.exhibitionFolder + "/" + file.file, file.key, GL_BGR, GL_RGB,
-                    textureUser(hall, static_cast<unsigned int>(file.key)));
+                    textureUser(hall, static_cast<unsigned int>(file.key)), &assets.budget);
     // The models' own pictures take the keys after the exhibition's.
     loadModelTextures(assets, assets.exhibitionFolder, assets.exhibitionModelFiles, assets.exhibitionTextureFiles,
                       static_cast<short>(firstTextureKey + assets.exhibitionTextureFiles.size()),
                       [&hall](short key) { return modelUser(hall, key); });
 }
 
-void uploadExhibitionModels(Assets& assets, const ShaderPrograms& programs)
+void uploadExhibitionModels(Assets& assets, const HallDescription& hall, const ShaderPrograms& programs)
 {
     // The lit programs share their attribute locations; the bump-mapped one reads them all.
     ShaderProgram* program = programs.normalMapTexture && programs.normalMapTexture->program
@@ -66,6 +70,9 @@ void uploadExhibitionModels(Assets& assets, const ShaderPrograms& programs)
     if (!program)
         return;
     for (const ModelFile& file : assets.exhibitionModelFiles)
-        if (ModelData* model = getModel(assets, file.key); model && model->vertexArray == 0)
-            uploadModel(*model, *program);
+        if (ModelData* model = getModel(assets, file.key); model && model->vertexArray == 0 && !uploadModel(*model, *program)) {
+            const std::string user = modelUser(hall, file.key);
+            std::cerr << (user.empty() ? "Model file " : user + ": model file ") << assets.exhibitionFolder << "/"
+                      << file.file << ": GL ran out of memory for its buffers; it is shown as a stand-in." << std::endl;
+        }
 }

@@ -207,7 +207,8 @@ ModelImport receiveAnswer(ImportChild& child, ModelData& model, std::string& pro
 
 } // namespace
 
-void importIsolated(std::vector<IsolatedImport>& imports, const std::string& root)
+void importIsolated(std::vector<IsolatedImport>& imports, const std::string& root,
+                    const std::function<void(IsolatedImport&)>& arrived)
 {
     // A file that says it is longer than it is never reaches an importer, which would call
     // it of an unknown format.
@@ -230,6 +231,8 @@ void importIsolated(std::vector<IsolatedImport>& imports, const std::string& roo
         }
         if (entry.result == ModelImport::Failed)
             *entry.model = ModelData();
+        if (arrived)
+            arrived(entry);
     }
     if (child.pid >= 0)
         stopChild(child, false);

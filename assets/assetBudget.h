@@ -17,7 +17,7 @@ struct AssetTotals {
 // vertices, a photographed painting 4 to 16 Mpixel) yet keep the viewer well under 2 GB,
 // the model arrays it keeps beside their buffers included.
 struct AssetBudget {
-    AssetTotals most{uint64_t(8) << 20, uint64_t(64) << 20, uint64_t(640) << 20};
+    AssetTotals most{uint64_t(6) << 20, uint64_t(64) << 20, uint64_t(384) << 20};
     AssetTotals used;
 };
 

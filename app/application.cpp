@@ -59,7 +59,7 @@ void initApplication()
     stepDone("textures");
     initCamera();
     buildShaderPrograms();
-    uploadExhibitionModels(defaultAssets(), defaultPrograms());
+    uploadExhibitionModels(defaultAssets(), defaultApplication().description, defaultPrograms());
     stepDone("programs");
     createRenderTargets();
     stepDone("render targets");

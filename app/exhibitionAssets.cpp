@@ -10,6 +10,7 @@
 #include "scene/exhibitionFiles.h"
 
 #include <map>
+#include <iostream>
 
 namespace {
 
@@ -47,6 +48,8 @@ std::string textureUser(const HallDescription& hall, unsigned int key)
 
 void loadExhibitionFiles(Assets& assets, const HallDescription& hall)
 {
+    // Each exhibition has the totals to itself.
+    assets.budget.used = AssetTotals();
     if (assets.exhibitionFolder.empty())
         return;
     loadModelsFrom(assets, assets.exhibitionFolder, assets.exhibitionModelFiles,
@@ -70,7 +73,7 @@ void loadExhibitionFiles(Assets& assets, const HallDescription& hall)
             opened.readAll(maxImageFileBytes, bytes, problem);
         }
         loadTextureBytes(loader, path, bytes, problem, file.key, GL_BGR, GL_RGB,
-                         textureUser(hall, static_cast<unsigned int>(file.key)));
+                         textureUser(hall, static_cast<unsigned int>(file.key)), &assets.budget);
     }
     // The models' own pictures take the keys after the exhibition's.
     loadModelTextures(assets, folder, assets.exhibitionModelFiles, keyOfFile,
@@ -79,7 +82,7 @@ void loadExhibitionFiles(Assets& assets, const HallDescription& hall)
     endAlertLine(loader);
 }
 
-void uploadExhibitionModels(Assets& assets, const ShaderPrograms& programs)
+void uploadExhibitionModels(Assets& assets, const HallDescription& hall, const ShaderPrograms& programs)
 {
     // The lit programs share their attribute locations; the bump-mapped one reads them all.
     ShaderProgram* program = programs.normalMapTexture && programs.normalMapTexture->program
@@ -88,6 +91,9 @@ void uploadExhibitionModels(Assets& assets, const ShaderPrograms& programs)
     if (!program)
         return;
     for (const ModelFile& file : assets.exhibitionModelFiles)
-        if (ModelData* model = getModel(assets, file.key); model && model->vertexArray == 0)
-            uploadModel(*model, *program);
+        if (ModelData* model = getModel(assets, file.key); model && model->vertexArray == 0 && !uploadModel(*model, *program)) {
+            const std::string user = modelUser(hall, file.key);
+            std::cerr << (user.empty() ? "Model file " : user + ": model file ") << assets.exhibitionFolder << "/"
+                      << file.file << ": GL ran out of memory for its buffers; it is shown as a stand-in." << std::endl;
+        }
 }

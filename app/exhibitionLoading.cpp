@@ -65,7 +65,7 @@ bool openExhibition(Application& application, const std::string& path)
     HallDescription& description = application.description;
     description = std::move(exhibition.hall);
     loadExhibitionFiles(application.assets, description);
-    uploadExhibitionModels(application.assets, application.renderer.programs);
+    uploadExhibitionModels(application.assets, description, application.renderer.programs);
     showHall(application, std::move(description));
     application.renderer.environmentRefreshPending = true;
     std::cout << "Showing " << (title.empty() ? std::string("the exhibition") : "\"" + title + "\"") << " from "

@@ -5,6 +5,7 @@
 // as objects may still point at one that a later load replaced under its key. releaseAssets deletes the GL names while the context
 // is current; the destructor deletes only what is left, so an owner released before its
 // context went makes no GL call as it goes.
+#include "assets/assetBudget.h"
 #include "assets/modelData.h"
 #include "assets/modelTable.h"
 #include "assets/textures.h"
@@ -24,6 +25,8 @@ struct Assets {
     std::string exhibitionFolder;
     std::vector<ModelFile> exhibitionModelFiles;
     std::vector<TextureFile> exhibitionTextureFiles;
+    // What the exhibition's own models and pictures may take, and have taken, in all.
+    AssetBudget budget;
 
     std::map<short, ModelData*> models;
     std::vector<std::unique_ptr<ModelData>> modelRecords;

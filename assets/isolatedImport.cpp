@@ -209,7 +209,8 @@ ModelImport receiveAnswer(ImportChild& child, ModelData& model, std::string& pro
 
 } // namespace
 
-void importIsolated(std::vector<IsolatedImport>& imports, const std::string& root)
+void importIsolated(std::vector<IsolatedImport>& imports, const std::string& root,
+                    const std::function<void(IsolatedImport&)>& arrived)
 {
     // A file that says it is longer than it is never reaches an importer, which would call
     // it of an unknown format. A file named again under another path is imported once.
@@ -246,6 +247,8 @@ void importIsolated(std::vector<IsolatedImport>& imports, const std::string& roo
         }
         if (entry.result == ModelImport::Failed || entry.sameAs >= 0)
             *entry.model = ModelData();
+        if (arrived)
+            arrived(entry);
     }
     if (child.pid >= 0)
         stopChild(child, false);

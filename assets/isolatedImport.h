@@ -7,6 +7,7 @@
 #include "assets/modelData.h"
 #include "assets/modelImport.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,5 +28,8 @@ struct IsolatedImport {
     int sameAs = -1;
 };
 
-// Imports every entry in order, reading only inside `root`, each file once.
-void importIsolated(std::vector<IsolatedImport>& imports, const std::string& root);
+// Imports every entry in order, reading only inside `root`, each file once. `arrived`, where given, sees
+// each entry as soon as its import has ended, before the next one starts: what it clears
+// of the model is not held while the others arrive.
+void importIsolated(std::vector<IsolatedImport>& imports, const std::string& root,
+                    const std::function<void(IsolatedImport&)>& arrived = {});

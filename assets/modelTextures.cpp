@@ -52,7 +52,8 @@ std::vector<unsigned int*> keysOf(ModelMaterial& material)
 }
 
 // Decodes and uploads `bytes` under `key`; false with the reason when they are no image.
-bool uploadBytes(Assets& assets, const std::string& bytes, short key, std::string& problem)
+// One that would pass the exhibition's totals is named by `name` and drawn mid-grey.
+bool uploadBytes(Assets& assets, const std::string& bytes, short key, const std::string& name, std::string& problem)
 {
     FIBITMAP* image = decodeImageBytes(bytes, textureLimits(), problem);
     if (!image) {
@@ -60,7 +61,10 @@ bool uploadBytes(Assets& assets, const std::string& bytes, short key, std::strin
             problem = "it could not be read as an image";
         return false;
     }
-    uploadImage(textureLoader(assets), image, key, GL_BGR, GL_RGB);
+    if (admitImage(assets.budget, image, name))
+        uploadImage(textureLoader(assets), image, key, GL_BGR, GL_RGB, name);
+    else
+        uploadMidGrey(textureLoader(assets), key);
     return true;
 }
 
@@ -118,7 +122,8 @@ void loadModelTextures(Assets& assets, const std::string& folder, const std::vec
                     const size_t index = std::strtoul(name.c_str() + 1, nullptr, 10);
                     if (index < embedded.size() && embedded[index] == ~0u) {
                         embedded[index] = 0;
-                        if (next <= 0x7fff && uploadBytes(assets, model->embeddedImages[index], static_cast<short>(next), problem))
+                        if (next <= 0x7fff && uploadBytes(assets, model->embeddedImages[index], static_cast<short>(next),
+                                                        opening + "embedded image " + std::to_string(index), problem))
                             embedded[index] = static_cast<unsigned int>(next++);
                         else
                             std::cerr << opening << "embedded image " << index << " was refused: "
@@ -139,7 +144,7 @@ void loadModelTextures(Assets& assets, const std::string& folder, const std::vec
                     } else if (picture.isOpen()) {
                         std::string bytes;
                         if (next <= 0x7fff && picture.readAll(maxImageFileBytes, bytes, problem) &&
-                            uploadBytes(assets, bytes, static_cast<short>(next), problem))
+                            uploadBytes(assets, bytes, static_cast<short>(next), opening + name, problem))
                             key = static_cast<unsigned int>(next++);
                         else
                             std::cerr << opening << name << " could not be read: "

@@ -1,5 +1,7 @@
 #include "assets/modelUpload.h"
 
+#include "base/glCapabilities.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -43,7 +45,7 @@ void pointAttribute(GLint location, GLuint buffer, GLint components)
 
 } // namespace
 
-void uploadModel(ModelData& model, const VertexInputs& inputs)
+bool uploadModel(ModelData& model, const VertexInputs& inputs)
 {
     // Uploaded again when the programs are rebuilt: the old buffers go first.
     releaseModelBuffers(model);
@@ -74,6 +76,11 @@ void uploadModel(ModelData& model, const VertexInputs& inputs)
     }
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
+    if (!glRanOutOfMemory())
+        return true;
+    releaseModelBuffers(model);
+    model = ModelData();
+    return false;
 }
 
 void releaseModelBuffers(ModelData& model)

@@ -14,8 +14,10 @@ struct VertexInputs {
     GLint bitangent = -1;
 };
 
-// Tangents and bitangents get buffers only where the program takes them.
-void uploadModel(ModelData& model, const VertexInputs& inputs);
+// Tangents and bitangents get buffers only where the program takes them. False when GL
+// ran out of memory for a buffer: the model's buffers are deleted again and its arrays
+// emptied (an exhibit then stands in as a box); the caller names it.
+bool uploadModel(ModelData& model, const VertexInputs& inputs);
 
 // Deletes the model's buffers and vertex array and sets their names to 0; a model never
 // uploaded makes no GL call. Needs the context they were made in.

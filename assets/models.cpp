@@ -1,6 +1,7 @@
 #include "assets/models.h"
 
 #include "assets/assets.h"
+#include "assets/assetBudget.h"
 
 #ifndef __EMSCRIPTEN__
 #include "assets/isolatedImport.h"
@@ -14,6 +15,19 @@
 #include <iostream>
 #include <vector>
 
+namespace {
+
+// Counts `model` into the exhibition's totals; one that would pass a total is emptied
+// there and then, to stand in as a box, and the total is returned.
+std::string admitModelRecord(AssetBudget& budget, ModelData& model)
+{
+    std::string passed = admitModel(budget, model.vertexCount, model.indexCount);
+    if (!passed.empty())
+        model = ModelData();
+    return passed;
+}
+
+} // namespace
 
 ModelData* newModelRecord(Assets& assets)
 {
@@ -56,9 +70,10 @@ void dropModelRecord(Assets& assets, const ModelData* model)
 
 // Imports the files of `directory` in a child process and stores the records under their
 // keys; problems are reported in the files' order, each line opened by the file's user
-// where there is one.
+// where there is one. With a `budget`, a model that would pass one of its totals is
+// emptied (it stands in as a box) as soon as it arrives.
 void loadFiles(Assets& assets, const std::string& directory, const std::vector<ModelFile>& files,
-               const std::function<std::string(short key)>& userOf = {})
+               const std::function<std::string(short key)>& userOf = {}, AssetBudget* budget = nullptr)
 {
     std::vector<IsolatedImport> imports;
     for (const ModelFile& file : files) {
@@ -69,7 +84,11 @@ void loadFiles(Assets& assets, const std::string& directory, const std::vector<M
         entry.model = newModelRecord(assets);
         imports.push_back(std::move(entry));
     }
-    importIsolated(imports, directory);
+    std::vector<std::string> passed(imports.size());  // the total each one would pass
+    importIsolated(imports, directory, [&](IsolatedImport& entry) {
+        if (budget && entry.result == ModelImport::Loaded)
+            passed[static_cast<size_t>(&entry - imports.data())] = admitModelRecord(*budget, *entry.model);
+    });
     for (size_t i = 0; i < imports.size(); ++i) {
         const IsolatedImport& entry = imports[i];
         if (entry.sameAs >= 0) {
@@ -80,12 +99,15 @@ void loadFiles(Assets& assets, const std::string& directory, const std::vector<M
         }
         const std::string user = userOf ? userOf(files[i].key) : std::string();
         const std::string modelFile = user.empty() ? "Model file " : user + ": model file ";
-        if (entry.result == ModelImport::Failed)
+        if (!passed[i].empty())
+            std::cerr << modelFile << entry.path << " would pass " << passed[i] << "; it is shown as a stand-in."
+                      << std::endl;
+        else if (entry.result == ModelImport::Failed)
             std::cerr << modelFile << entry.path << " could not be loaded: " << entry.problem << std::endl;
         else if (entry.result == ModelImport::NoMesh)
             std::cerr << modelFile << entry.path << " holds no mesh." << std::endl;
         // What the importer was refused, for a model that loaded nevertheless.
-        if (entry.result != ModelImport::Failed && !entry.problem.empty())
+        if (entry.result != ModelImport::Failed && passed[i].empty() && !entry.problem.empty())
             std::cerr << modelFile << entry.path << ": " << entry.problem << "." << std::endl;
         assets.models[files[i].key] = entry.model;
     }
@@ -101,7 +123,7 @@ void loadModels(Assets& assets)
 void loadModelsFrom(Assets& assets, const std::string& folder, const std::vector<ModelFile>& files,
                     const std::function<std::string(short key)>& userOf)
 {
-    loadFiles(assets, folder + "/", files, userOf);
+    loadFiles(assets, folder + "/", files, userOf, &assets.budget);
 }
 
 void loadModel(Assets& assets, short key, bool smoothNormals)
@@ -128,7 +150,12 @@ void loadModelsFrom(Assets& assets, const std::string& folder, const std::vector
     for (const ModelFile& file : files) {
         ModelData* model = newModelRecord(assets);
         const auto found = pack.find(file.key);
-        if (found != pack.end()) {
+        const std::string passed = found != pack.end() ? admitModelRecord(assets.budget, found->second) : "";
+        if (!passed.empty()) {
+            const std::string user = userOf ? userOf(file.key) : std::string();
+            std::cerr << (user.empty() ? "Model file " : user + ": model file ") << folder << "/" << file.file
+                      << " would pass " << passed << "; it is shown as a stand-in." << std::endl;
+        } else if (found != pack.end()) {
             *model = std::move(found->second);
         } else {
             const std::string user = userOf ? userOf(file.key) : std::string();

@@ -1,5 +1,6 @@
 #include "assets/textures.h"
 
+#include "assets/assetBudget.h"
 #include "assets/assetFiles.h"
 #include "assets/imageHeader.h"
 #include "base/glCapabilities.h"
@@ -285,27 +286,38 @@ ImageLimits textureLimits()
     return limits;
 }
 
-void loadTexture(TextureLoader& loader, const std::string& path, short key, GLenum format, GLint internalFormat,
-                 const std::string& user)
+namespace {
+
+// A decoded image (null: refused, and named so already) into a new record under `key`.
+void placeImage(TextureLoader& loader, FIBITMAP* image, const std::string& path, short key, GLenum format,
+                GLint internalFormat, const std::string& user, AssetBudget* budget)
 {
-    FIBITMAP* image = readImage(path, textureLimits(), user);
     if (!image) {
         std::cout << "\nALERT";
         loader.alertLineOpen = true;
     }
-    uploadImage(loader, image, key, format, internalFormat);
+    const std::string name = (user.empty() ? "Image file " : user + ": image file ") + path;
+    if (image && budget && !admitImage(*budget, image, name)) {
+        uploadMidGrey(loader, key);
+        return;
+    }
+    uploadImage(loader, image, key, format, internalFormat, name);
+}
+
+} // namespace
+
+void loadTexture(TextureLoader& loader, const std::string& path, short key, GLenum format, GLint internalFormat,
+                 const std::string& user, AssetBudget* budget)
+{
+    placeImage(loader, readImage(path, textureLimits(), user), path, key, format, internalFormat, user, budget);
 }
 
 void loadTextureBytes(TextureLoader& loader, const std::string& path, const std::string& bytes,
                       const std::string& readProblem, short key, GLenum format, GLint internalFormat,
-                      const std::string& user)
+                      const std::string& user, AssetBudget* budget)
 {
-    FIBITMAP* image = decodeRead(path, bytes, readProblem, textureLimits(), user);
-    if (!image) {
-        std::cout << "\nALERT";
-        loader.alertLineOpen = true;
-    }
-    uploadImage(loader, image, key, format, internalFormat);
+    placeImage(loader, decodeRead(path, bytes, readProblem, textureLimits(), user), path, key, format, internalFormat,
+               user, budget);
 }
 
 void endAlertLine(TextureLoader& loader)
@@ -316,18 +328,15 @@ void endAlertLine(TextureLoader& loader)
     loader.alertLineOpen = false;
 }
 
-void uploadImage(TextureLoader& loader, FIBITMAP* image, short key, GLenum format, GLint internalFormat)
+namespace {
+
+// A new record under `key` with a new GL texture bound, repeating and mipmapped.
+Texture* newTexture(std::vector<std::unique_ptr<Texture>>& records, std::map<unsigned int, Texture*>& textures, short key)
 {
-    loader.records->push_back(std::make_unique<Texture>());
-    Texture* texture = loader.records->back().get();
-
-    const BYTE* pixels = image ? FreeImage_GetBits(image) : nullptr;
-    const GLsizei width = image ? static_cast<GLsizei>(FreeImage_GetWidth(image)) : 0;
-    const GLsizei height = image ? static_cast<GLsizei>(FreeImage_GetHeight(image)) : 0;
-
+    records.push_back(std::make_unique<Texture>());
+    Texture* texture = records.back().get();
     GLuint name = 0;
     glGenTextures(1, &name);
-    auto& textures = loader.textures;
     // A replaced record is not freed: objects made earlier may still point at it.
     textures[static_cast<unsigned int>(key)] = texture;
     texture->id = name;
@@ -340,10 +349,55 @@ void uploadImage(TextureLoader& loader, FIBITMAP* image, short key, GLenum forma
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     if (anisotropicFilteringAvailable())
         glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, 8.0f);
+    return texture;
+}
+
+// One mid-grey texel into the bound texture (its row padded to the default 4 bytes).
+void fillMidGrey()
+{
+    const unsigned char grey[4] = {128, 128, 128, 0};
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, grey);
+    glGenerateMipmap(GL_TEXTURE_2D);
+}
+
+} // namespace
+
+bool admitImage(AssetBudget& budget, FIBITMAP*& image, const std::string& name)
+{
+    if (!image)
+        return true;
+    const std::string passed = admitTexture(budget, FreeImage_GetWidth(image), FreeImage_GetHeight(image));
+    if (passed.empty())
+        return true;
+    std::cerr << name << " would pass " << passed << "; it is drawn mid-grey." << std::endl;
+    FreeImage_Unload(image);
+    image = nullptr;
+    return false;
+}
+
+void uploadMidGrey(TextureLoader& loader, short key)
+{
+    newTexture(*loader.records, loader.textures, key);
+    fillMidGrey();
+    reportGLError();
+}
+
+void uploadImage(TextureLoader& loader, FIBITMAP* image, short key, GLenum format, GLint internalFormat,
+                 const std::string& name)
+{
+    const BYTE* pixels = image ? FreeImage_GetBits(image) : nullptr;
+    const GLsizei width = image ? static_cast<GLsizei>(FreeImage_GetWidth(image)) : 0;
+    const GLsizei height = image ? static_cast<GLsizei>(FreeImage_GetHeight(image)) : 0;
+    newTexture(*loader.records, loader.textures, key);
     // FreeImage pads rows to 4 bytes, which is GL's default unpack alignment.
     glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, GL_UNSIGNED_BYTE, pixels);
     glGenerateMipmap(GL_TEXTURE_2D);
-    reportGLError();
+    if (glRanOutOfMemory()) {
+        std::cerr << (name.empty() ? std::string("An image") : name)
+                  << ": GL ran out of memory for its texture; it is drawn mid-grey." << std::endl;
+        fillMidGrey();
+        reportGLError();
+    }
     if (image)
         FreeImage_Unload(image);
 }

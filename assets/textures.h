@@ -13,6 +13,7 @@
 #include <vector>
 
 struct Assets;
+struct AssetBudget;
 
 struct Texture {
     GLuint id = 0;
@@ -40,7 +41,9 @@ private:
     Records* records;
     std::unique_ptr<TextureLoader>* holder;
     friend TextureLoader& textureLoader(Assets& assets);
-    friend void uploadImage(TextureLoader& loader, FIBITMAP* image, short key, GLenum format, GLint internalFormat);
+    friend void uploadImage(TextureLoader& loader, FIBITMAP* image, short key, GLenum format, GLint internalFormat,
+                            const std::string& name);
+    friend void uploadMidGrey(TextureLoader& loader, short key);
 };
 
 // The hall's own images; a hall may name others under other keys in its Assets.
@@ -91,9 +94,10 @@ bool decodeTgaOrBmp(const std::string& bytes, const ImageLimits& limits, int cha
 // Loads the image at `path` into a new texture record of the loader's Assets under `key`.
 // An image that is missing, no ordinary file, unreadable or refused is named on standard
 // error, "\nALERT" goes to standard output, and the key gets an empty texture. A `user`
-// ("exhibits[2]") opens that line.
+// ("exhibits[2]") opens that line. With a `budget`, an image that would pass one of its
+// totals is not uploaded: one line names the total and the key draws mid-grey.
 void loadTexture(TextureLoader& loader, const std::string& path, short key, GLenum format, GLint internalFormat,
-                 const std::string& user = {});
+                 const std::string& user = {}, AssetBudget* budget = nullptr);
 // Ends the line the last "\nALERT" left open, so what is printed next starts a line of its own.
 void endAlertLine(TextureLoader& loader);
 
@@ -101,13 +105,23 @@ void endAlertLine(TextureLoader& loader);
 // `bytes`, or, when `readProblem` is not empty, why the file at `path` could not be read.
 void loadTextureBytes(TextureLoader& loader, const std::string& path, const std::string& bytes,
                       const std::string& readProblem, short key, GLenum format, GLint internalFormat,
-                      const std::string& user = {});
+                      const std::string& user = {}, AssetBudget* budget = nullptr);
 
 // What the GL driver and the loader take, asked of the current context.
 ImageLimits textureLimits();
 // Uploads a decoded image (null: an empty texture) into a new record of the loader's
-// Assets under `key`, and unloads the image.
-void uploadImage(TextureLoader& loader, FIBITMAP* image, short key, GLenum format, GLint internalFormat);
+// Assets under `key`, and unloads the image. Where GL runs out of memory for it, one line
+// opened by `name` (the image, as the console names it elsewhere) says so, and the texture
+// is mid-grey instead.
+void uploadImage(TextureLoader& loader, FIBITMAP* image, short key, GLenum format, GLint internalFormat,
+                 const std::string& name = {});
+
+// Counts a decoded image into `budget`. One that would pass a total is named by it in one
+// line opened by `name`, unloaded and set to null; false then, and the caller uploads
+// mid-grey in its place (uploadMidGrey).
+bool admitImage(AssetBudget& budget, FIBITMAP*& image, const std::string& name);
+// A texture of one mid-grey texel under `key`: what a picture not kept draws as.
+void uploadMidGrey(TextureLoader& loader, short key);
 
 // Deletes the texture's GL name and sets it to 0; no GL call for a name of 0.
 void releaseTexture(Texture& texture);

@@ -82,6 +82,22 @@ void reportGLError()
         std::cerr << glErrorText(code) << std::endl;
 }
 
+bool glRanOutOfMemory()
+{
+    bool outOfMemory = false;
+    // Each error flag is returned once; the bound only guards against a driver that never stops.
+    for (int i = 0; i < 16; ++i) {
+        const GLenum code = glGetError();
+        if (code == GL_NO_ERROR)
+            break;
+        if (code == GL_OUT_OF_MEMORY)
+            outOfMemory = true;
+        else
+            std::cerr << glErrorText(code) << std::endl;
+    }
+    return outOfMemory;
+}
+
 bool anisotropicFilteringAvailable()
 {
 #ifdef __EMSCRIPTEN__

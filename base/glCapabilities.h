@@ -32,3 +32,8 @@ const char* glErrorText(unsigned int code);
 
 // One glGetError(); prints its text and a line end on standard error.
 void reportGLError();
+
+// Takes every pending GL error after an upload: true when one was GL_OUT_OF_MEMORY, which
+// the caller names in a line of its own (what failed, and what is used instead); any other
+// is printed as reportGLError does.
+bool glRanOutOfMemory();

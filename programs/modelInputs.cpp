@@ -13,7 +13,7 @@ VertexInputs vertexInputsOf(const ShaderProgram& program)
     return inputs;
 }
 
-void uploadModel(ModelData& model, const ShaderProgram& program)
+bool uploadModel(ModelData& model, const ShaderProgram& program)
 {
-    uploadModel(model, vertexInputsOf(program));
+    return uploadModel(model, vertexInputsOf(program));
 }

@@ -6,4 +6,4 @@
 class ShaderProgram;
 
 VertexInputs vertexInputsOf(const ShaderProgram& program);
-void uploadModel(ModelData& model, const ShaderProgram& program);
+bool uploadModel(ModelData& model, const ShaderProgram& program);

@@ -1,11 +1,13 @@
 #include "programs/programs.h"
 
+#include "assets/assets.h"
 #include "assets/models.h"
 #include "navigation/camera.h"
 #include "programs/modelInputs.h"
 #include "programs/objectUniforms.h"
 
 #include <algorithm>
+#include <iostream>
 
 
 namespace {
@@ -171,12 +173,16 @@ void uploadModels(Assets& assets, const ShaderPrograms& p)
     // wiring from the other lit program, which shares the attribute locations.
     const ShaderProgram& normalMapped = p.normalMapTexture->program ? *p.normalMapTexture : *p.genericTexture;
     const ShaderProgram& plain = p.genericTexture->program ? *p.genericTexture : *p.normalMapTexture;
+    const auto upload = [&assets](short key, const ShaderProgram& program) {
+        ModelData* model = getModel(assets, key);
+        if (model && !uploadModel(*model, program))
+            std::cerr << "Model file " << assets.modelDirectory << modelFileName(assets, key)
+                      << ": GL ran out of memory for its buffers; it is left out." << std::endl;
+    };
     for (short key : normalMappedModelKeys)
-        if (ModelData* model = getModel(assets, key))
-            uploadModel(*model, normalMapped);
+        upload(key, normalMapped);
     for (short key : plainModelKeys)
-        if (ModelData* model = getModel(assets, key))
-            uploadModel(*model, plain);
+        upload(key, plain);
 }
 
 void releaseShaderPrograms(ShaderPrograms& p)

@@ -8,6 +8,14 @@
 
 namespace {
 
+// Names render targets GL had no memory for; the frame goes on with what was made.
+void reportTargetMemory(const char* which, int width, int height)
+{
+    if (glRanOutOfMemory())
+        std::cerr << "GL ran out of memory for the " << which << " render targets (" << width << "x" << height
+                  << "); the picture may be missing parts." << std::endl;
+}
+
 GLint mipLevelCount(GLsizei width, GLsizei height)
 {
     GLint levels = 1;
@@ -259,6 +267,7 @@ void createRenderTargets(RenderTargets& t, int width, int height, int lightCount
     glBindTexture(GL_TEXTURE_2D, 0);
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    reportTargetMemory("view, shadow and environment", width, height);
 }
 
 void fitViewTargets(RenderTargets& t, int width, int height)
@@ -269,6 +278,7 @@ void fitViewTargets(RenderTargets& t, int width, int height)
     createViewTargets(t, width, height, nullptr);
     glBindTexture(GL_TEXTURE_2D, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    reportTargetMemory("view", width, height);
 }
 
 void releaseRenderTargets(RenderTargets& t)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <limits>
 #include <sstream>
 
 using nlohmann::json;
@@ -156,7 +157,13 @@ double checkedNumber(const json& value, const std::string& path, NumberRange ran
     if (!value.is_number())
         failField(path, value, what, "a number");
     const double x = value.get<double>();
-    if (!std::isfinite(x) || x < range.low || (!range.lowIncluded && x == range.low))
+    // The hall holds its numbers as floats: what a float rounds onto the bound, or below
+    // the smallest normal float (1e-300 becomes 0), is the bound, not above it.
+    const auto asFloat = [](double v) {
+        const float f = static_cast<float>(v);
+        return std::fabs(f) < std::numeric_limits<float>::min() ? 0.0f : f;
+    };
+    if (!std::isfinite(x) || x < range.low || (!range.lowIncluded && asFloat(x) <= asFloat(range.low)))
         failField(path, value, what,
                   range.lowIncluded ? "a number of at least " + numberText(range.low)
                                     : "a number above " + numberText(range.low));

@@ -477,6 +477,83 @@ TEST_F(ExhibitionStandIns, OneFileUnderManyPathsIsReadOnce)
     const size_t recordCount = assets.modelRecords.size();
     ASSERT_TRUE(openExhibition(defaultApplication(), root.string()));
     EXPECT_EQ(assets.modelRecords.size(), recordCount);
+
+// Models and pictures past the exhibition's totals (made small here): in file order, the
+// model that would pass the vertex total stands in as a box and the picture that would pass
+// the pixel total draws mid-grey, each named by its total in one line; what keeps within
+// them before and after is drawn as ever.
+TEST_F(ExhibitionStandIns, WhatWouldPassTheTotalsStandsInNamedByTheTotal)
+{
+    const fs::path root = fs::temp_directory_path() / ("pinakoraTotals" + std::to_string(::getpid()));
+    fs::create_directories(root / "models");
+    fs::create_directories(root / "images");
+    const std::string triangle = "v -1 0 0\nv 1 0 0\nv 0 2 0\nvt 0 0\nvt 1 0\nvt 0 1\nf 1/1 2/2 3/3\n";
+    writeBytes(root / "models" / "first.obj", triangle);
+    writeBytes(root / "models" / "box.obj", "v -1 0 -1\nv 1 0 -1\nv 1 2 -1\nv -1 2 -1\nv -1 0 1\nv 1 0 1\nv 1 2 1\n"
+                                            "v -1 2 1\nf 1 3 2\nf 1 4 3\nf 5 6 7\nf 5 7 8\nf 4 8 7\nf 4 7 3\n");
+    writeBytes(root / "models" / "last.obj", triangle);
+    image(root / "images" / "small.png", FIT_BITMAP, 2, 2, FIF_PNG);
+    image(root / "images" / "large.png", FIT_BITMAP, 8, 8, FIF_PNG);
+    std::ofstream(root / "exhibition.json") << R"({ "format": "pinakora-exhibition/1",
+      "room": { "size": [2000, 800, 2000] }, "lights": [ { "position": [600, 700, 900] } ],
+      "exhibits": [ { "model": "models/first.obj", "position": [-300, 0, 0], "height": 200,
+                      "material": { "texture": "images/small.png", "color": [0, 1, 0] } },
+                    { "model": "models/box.obj", "position": [0, 0, 0], "height": 150 },
+                    { "model": "models/last.obj", "position": [300, 0, 0], "height": 200,
+                      "material": { "texture": "images/large.png" } } ] })";
+    const std::string folder = fs::canonical(root).string();
+    // Three vertices a triangle, at least eight the box; four pixels the small picture, 64 the large.
+    Assets& assets = defaultApplication().assets;
+    const AssetTotals defaults = assets.budget.most;
+    assets.budget.most = AssetTotals{10, 16, defaults.gpuBytes};
+    ConsoleCapture console;
+    const bool opened = openExhibition(defaultApplication(), root.string());
+    assets.budget.most = defaults;
+    ASSERT_TRUE(opened);
+    const std::string err = console.err();
+    for (const std::string& line :
+         {"exhibits[1]: model file " + folder + "/models/box.obj would pass the exhibition's total of 10 vertices; it "
+                                                "is shown as a stand-in.\n",
+          "exhibits[2]: image file " + folder + "/images/large.png would pass the exhibition's total of 16 texture "
+                                                "pixels; it is drawn mid-grey.\n"})
+        EXPECT_NE(err.find(line), std::string::npos) << err;
+    EXPECT_EQ(err.find("first.obj"), std::string::npos) << err;
+    EXPECT_EQ(err.find("last.obj"), std::string::npos) << err;
+    EXPECT_EQ(err.find("small.png"), std::string::npos) << err;
+
+    std::vector<EngineObject*> exhibits;
+    for (const auto& [id, object] : sceneObjects)
+        if (object->role == ObjectRole::Exhibit)
+            exhibits.push_back(object);
+    ASSERT_EQ(exhibits.size(), 3u);
+    EXPECT_EQ(exhibits[0]->model->vertexCount, 3u);
+    EXPECT_EQ(exhibits[2]->model->vertexCount, 3u) << "admitted after the one that would have passed";
+    const Extent box = extentOf(exhibits[1]->model, exhibits[1]->modelMatrix);
+    EXPECT_NEAR(box.high.y - box.low.y, 150.0f, 1e-2f) << "the stand-in box of the exhibit's height";
+    // The large picture's texture: one mid-grey texel, as GL holds it.
+    ASSERT_NE(exhibits[2]->texture, nullptr);
+    GLint width = 0;
+    glBindTexture(GL_TEXTURE_2D, exhibits[2]->texture->id);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    unsigned char texel[4] = {0, 0, 0, 0};
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_EQ(width, 1);
+    EXPECT_EQ(texel[0], 128);
+    EXPECT_EQ(texel[1], 128);
+    EXPECT_EQ(texel[2], 128);
+
+    // The first exhibit, admitted, is seen where it stands.
+    camera.eye = glm::vec3(-300, 200, 600);
+    camera.target = glm::vec3(-300, 100, 0);
+    updateBasis();
+    animatedFrame(0.0, 0.0, false);
+    const glm::vec3 at = projectToScreen(glm::vec3(-300, 60, 0));
+    const glm::vec3 colour = meanColor(readPresentedFrame(), static_cast<int>(at.x), static_cast<int>(at.y), 2);
+    sceneObjects.erase(*exhibits[0]->id);
+    animatedFrame(0.0, 0.0, false);
+    const glm::vec3 behind = meanColor(readPresentedFrame(), static_cast<int>(at.x), static_cast<int>(at.y), 2);
+    EXPECT_GT(glm::length(colour - behind), 0.05f) << "the triangle is seen there";
     EXPECT_TRUE(drainGLErrors().empty());
     fs::remove_all(root);
 }

@@ -212,6 +212,9 @@ std::vector<BadExhibition> badExhibitions()
         {"file too large", exhibition(bust + "}") + std::string(1 << 20, ' '),
          "{folder}/exhibition.json: it is larger than 1 MiB"},
         {"thousands of unknown keys", exhibition(bust + manyKeys(5000) + "}"), "... and 4980 more unknown keys", true},
+        // Held as a float it would be 0: the same as 0 is.
+        {"height that is 0 as a float", exhibition(bust + R"(, "height": 1e-300})"),
+         "exhibits[0].height: 1e-300 is not a height; want a number above 0"},
     };
 }
 

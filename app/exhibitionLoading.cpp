@@ -5,6 +5,9 @@
 #include "assets/assets.h"
 
 #include <iostream>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 static_assert(firstModelKey == firstTextureKey, "one key range is dropped for both");
 
@@ -80,4 +83,12 @@ bool openDroppedPaths(Application& application, const std::vector<std::string>& 
     for (size_t i = 1; i < paths.size(); ++i)
         std::cerr << "Dropped " << paths[i] << " left unopened: one exhibition is shown at a time." << std::endl;
     return openExhibition(application, paths[0]);
+}
+
+void keepLargeBlocksApart()
+{
+#if defined(__GLIBC__)
+    mallopt(M_MMAP_THRESHOLD, 4 << 20);
+    mallopt(M_TRIM_THRESHOLD, 8 << 20);
+#endif
 }

@@ -27,6 +27,15 @@ bool useHallFrom(Application& application, const std::string& path, std::string&
 // one line, with the hall shown kept, when the file has an error.
 bool openExhibition(Application& application, const std::string& path);
 
+// The driver keeps each shadow map and view-sized target in a block of its own. The C
+// library serves such a block from its heap, where it stays resident once freed, as soon
+// as it has unmapped one of that size: a hall with another number of lights would then
+// keep tens of MiB for good. This keeps every block of 4 MiB or more mapped apart, so
+// freeing it hands it back, and the heap's top only shrinks past 8 MiB free, so the
+// driver's swing from frame to frame costs no system calls. Called once, before the
+// window opens; nothing where the C library has no such settings.
+void keepLargeBlocksApart();
+
 // What dropping files on the window does: opens the first (a folder or an exhibition
 // file); the rest are named and left.
 bool openDroppedPaths(Application& application, const std::vector<std::string>& paths);

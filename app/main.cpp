@@ -52,6 +52,7 @@ int main(int argc, char** argv)
 
     if (!findDataFolders("pinakora"))
         return 1;
+    keepLargeBlocksApart();
 
     GLFWwindow* window = glfwInit() ? openViewerWindow(options.width, options.height, true) : nullptr;
     if (!window) {

@@ -477,6 +477,9 @@ TEST_F(ExhibitionStandIns, OneFileUnderManyPathsIsReadOnce)
     const size_t recordCount = assets.modelRecords.size();
     ASSERT_TRUE(openExhibition(defaultApplication(), root.string()));
     EXPECT_EQ(assets.modelRecords.size(), recordCount);
+    EXPECT_TRUE(drainGLErrors().empty());
+    fs::remove_all(root);
+}
 
 // Models and pictures past the exhibition's totals (made small here): in file order, the
 // model that would pass the vertex total stands in as a box and the picture that would pass

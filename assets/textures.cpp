@@ -82,6 +82,22 @@ std::string imageSizeProblem(unsigned int width, unsigned int height, const Imag
     return "";
 }
 
+std::string imageWorkProblem(const std::string& bytes, const ImageLimits& limits)
+{
+    const JpegWork work = jpegWork(bytes);
+    if (work.scans > limits.maxScans)
+        return "it has " + std::to_string(work.scans) + " scans, more than the " + std::to_string(limits.maxScans) +
+               " a JPEG may have";
+    if (work.samples > limits.maxScannedPixels)
+        return "its scans go over " + std::to_string((work.samples + (1u << 20) - 1) >> 20) +
+               " Mpixel in all, more than the " + std::to_string(limits.maxScannedPixels >> 20) +
+               " Mpixel an image's decoding may take";
+    if (work.keptSegments > limits.maxKeptSegments)
+        return "it has " + std::to_string(work.keptSegments) + " comment and application segments, more than the " +
+               std::to_string(limits.maxKeptSegments) + " a JPEG may have";
+    return "";
+}
+
 bool decodeTgaOrBmp(const std::string& bytes, const ImageLimits& limits, int channels, std::vector<unsigned char>& pixels,
                     unsigned int& width, unsigned int& height, std::string& problem)
 {
@@ -214,7 +230,8 @@ FIBITMAP* decodeImageBytes(const std::string& bytes, const ImageLimits& limits, 
     } else if (!imageHeaderSize(bytes, width, height)) {
         // a damaged header: not an image this loader can read
     } else if (problem = imageSizeProblem(width, height, limits); problem.empty()) {
-        image = FreeImage_LoadFromMemory(type, memory, 0);
+        if (problem = imageWorkProblem(bytes, limits); problem.empty())
+            image = FreeImage_LoadFromMemory(type, memory, 0);
     }
     FreeImage_CloseMemory(memory);
     if (!image)

@@ -1,6 +1,7 @@
 #include "assets/models.h"
 
 #include "assets/assets.h"
+#include "scene/textLayout.h"
 
 #ifndef __EMSCRIPTEN__
 #include "assets/isolatedImport.h"
@@ -12,7 +13,6 @@
 #include <functional>
 #include <iostream>
 #include <vector>
-
 
 ModelData* newModelRecord(Assets& assets)
 {
@@ -65,14 +65,15 @@ void loadFiles(Assets& assets, const std::string& directory, const std::vector<M
     for (size_t i = 0; i < imports.size(); ++i) {
         const IsolatedImport& entry = imports[i];
         const std::string user = userOf ? userOf(files[i].key) : std::string();
-        const std::string modelFile = user.empty() ? "Model file " : user + ": model file ";
+        const std::string modelFile = (user.empty() ? "Model file " : user + ": model file ") + printableText(entry.path);
+        const std::string problem = printableText(entry.problem);
         if (entry.result == ModelImport::Failed)
-            std::cerr << modelFile << entry.path << " could not be loaded: " << entry.problem << std::endl;
+            std::cerr << modelFile << " could not be loaded: " << problem << std::endl;
         else if (entry.result == ModelImport::NoMesh)
-            std::cerr << modelFile << entry.path << " holds no mesh." << std::endl;
+            std::cerr << modelFile << " holds no mesh." << std::endl;
         // What the importer was refused, for a model that loaded nevertheless.
         if (entry.result != ModelImport::Failed && !entry.problem.empty())
-            std::cerr << modelFile << entry.path << ": " << entry.problem << "." << std::endl;
+            std::cerr << modelFile << ": " << problem << "." << std::endl;
         assets.models[files[i].key] = entry.model;
     }
 }
@@ -118,7 +119,7 @@ void loadModelsFrom(Assets& assets, const std::string& folder, const std::vector
             *model = std::move(found->second);
         } else {
             const std::string user = userOf ? userOf(file.key) : std::string();
-            std::cerr << (user.empty() ? "Model file " : user + ": model file ") << folder << "/" << file.file
+            std::cerr << (user.empty() ? "Model file " : user + ": model file ") << printableText(folder + "/" + file.file)
                       << " is not in the exhibition's mesh pack." << std::endl;
         }
         assets.models[file.key] = model;

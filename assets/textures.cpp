@@ -3,6 +3,7 @@
 #include "assets/assetFiles.h"
 #include "assets/imageHeader.h"
 #include "base/glCapabilities.h"
+#include "scene/textLayout.h"
 
 #include <FreeImage.h>
 #include <algorithm>
@@ -140,8 +141,8 @@ const std::string* imageBeingRead = nullptr;
 // without saying which file: name it.
 void reportImageDamage(FREE_IMAGE_FORMAT, const char* message)
 {
-    std::cerr << "Image file " << (imageBeingRead ? *imageBeingRead : std::string("(unknown)")) << ": " << message
-              << std::endl;
+    std::cerr << "Image file " << (imageBeingRead ? printableText(*imageBeingRead) : std::string("(unknown)")) << ": "
+              << printableText(message) << std::endl;
 }
 
 // The browser build decodes with its own reader (texturesWeb.cpp).
@@ -263,12 +264,13 @@ namespace {
 FIBITMAP* readImage(const std::string& path, const ImageLimits& limits, const std::string& user)
 {
     const std::string imageFile = user.empty() ? "Image file " : user + ": image file ";
+    const std::string shown = printableText(path);
     std::string bytes, problem;
     if (!readWholeFile(path, maxImageFileBytes, bytes, problem)) {
         if (problem == "it does not exist")
-            std::cerr << imageFile << path << " does not exist." << std::endl;
+            std::cerr << imageFile << shown << " does not exist." << std::endl;
         else
-            std::cerr << imageFile << path << " could not be read: " << problem << "." << std::endl;
+            std::cerr << imageFile << shown << " could not be read: " << problem << "." << std::endl;
         return nullptr;
     }
     FreeImage_SetOutputMessage(reportImageDamage);
@@ -276,9 +278,9 @@ FIBITMAP* readImage(const std::string& path, const ImageLimits& limits, const st
     FIBITMAP* image = decodeImageBytes(bytes, limits, problem);
     imageBeingRead = nullptr;
     if (!image && !problem.empty())
-        std::cerr << imageFile << path << " was refused: " << problem << "." << std::endl;
+        std::cerr << imageFile << shown << " was refused: " << problem << "." << std::endl;
     else if (!image)
-        std::cerr << imageFile << path << " could not be read as an image." << std::endl;
+        std::cerr << imageFile << shown << " could not be read as an image." << std::endl;
     return image;
 }
 

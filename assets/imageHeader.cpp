@@ -312,6 +312,31 @@ JpegWork jpegWork(const std::string& bytes)
     }
 }
 
+unsigned long pngPackedChunks(const std::string& bytes)
+{
+    unsigned long packed = 0;
+    if (imageFormatOf(bytes) != ImageFormat::png)
+        return packed;
+    // length, type, data, CRC
+    for (size_t at = 8; bytes.size() - at >= 12;) {
+        const unsigned long length = bigEndian32(bytes, at);
+        if (length > bytes.size() - at - 12)
+            return packed;
+        const std::string type = bytes.substr(at + 4, 4);
+        if (type == "IEND")
+            return packed;
+        if (type == "zTXt" || type == "iCCP") {
+            ++packed;
+        } else if (type == "iTXt") {
+            // keyword, NUL, then the compression flag
+            const size_t nul = bytes.find('\0', at + 8);
+            packed += nul != std::string::npos && nul + 1 < at + 8 + length && bytes[nul + 1] != 0;
+        }
+        at += 12 + length;
+    }
+    return packed;
+}
+
 bool imageHoldsItsPixels(const std::string& bytes)
 {
     TgaHeader tga;

@@ -34,3 +34,8 @@ struct JpegWork {
     unsigned long keptSegments = 0;
 };
 JpegWork jpegWork(const std::string& bytes);
+
+// The chunks of a PNG that libpng inflates besides its pixels, each up to 8 MB however
+// small: zTXt, iCCP, and iTXt with its compression flag set; counted up to IEND or the
+// first chunk cut off. Zero for other formats.
+unsigned long pngPackedChunks(const std::string& bytes);

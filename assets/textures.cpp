@@ -96,6 +96,9 @@ std::string imageWorkProblem(const std::string& bytes, const ImageLimits& limits
     if (work.keptSegments > limits.maxKeptSegments)
         return "it has " + std::to_string(work.keptSegments) + " comment and application segments, more than the " +
                std::to_string(limits.maxKeptSegments) + " a JPEG may have";
+    if (const unsigned long packed = pngPackedChunks(bytes); packed > limits.maxPackedChunks)
+        return "it has " + std::to_string(packed) + " compressed text or colour-profile chunks, more than the " +
+               std::to_string(limits.maxPackedChunks) + " a PNG may have";
     return "";
 }
 

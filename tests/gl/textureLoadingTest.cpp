@@ -72,6 +72,25 @@ std::string heavyJpeg(int width, int height, bool progressive, int repeats, int 
     return bytes.insert(2, allComments);
 }
 
+// A 16 x 16 PNG with `chunks` small zTXt chunks after its header (their CRCs unchecked:
+// the file is judged before libpng reads it).
+std::string pngWithTexts(int chunks)
+{
+    FIBITMAP* image = FreeImage_Allocate(16, 16, 24);
+    FIMEMORY* memory = FreeImage_OpenMemory();
+    FreeImage_SaveToMemory(FIF_PNG, image, memory, 0);
+    BYTE* data = nullptr;
+    DWORD size = 0;
+    FreeImage_AcquireMemory(memory, &data, &size);
+    std::string bytes(reinterpret_cast<const char*>(data), size);
+    FreeImage_CloseMemory(memory);
+    FreeImage_Unload(image);
+    const std::string text("\0\0\0\x05zTXtk\0\0\x78\x9c\0\0\0\0", 17);
+    for (int i = 0; i < chunks; ++i)
+        bytes.insert(33, text);  // after the signature and IHDR
+    return bytes;
+}
+
 class TextureLoading : public GLTest {
 protected:
     static void SetUpTestSuite()
@@ -544,6 +563,8 @@ TEST_F(TextureLoading, RefusedFilesAreNamedUndecoded)
          heavyJpeg(2048, 2048, true, 59, 0)},
         {"thousandsOfComments", "it has 5001 comment and application segments, more than the 1000 a JPEG may have",
          heavyJpeg(16, 16, false, 0, 5000)},
+        {"pngTexts", "it has 9 compressed text or colour-profile chunks, more than the 8 a PNG may have",
+         pngWithTexts(9)},
     };
     GLint maxSide = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);

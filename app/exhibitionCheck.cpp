@@ -9,6 +9,7 @@
 #include "assets/models.h"
 #include "scene/exhibition.h"
 #include "scene/placement.h"
+#include "scene/textLayout.h"
 
 #include <map>
 #include <memory>
@@ -55,9 +56,9 @@ int checkExhibition(const std::string& path, std::ostream& out, std::ostream& er
 {
     const Exhibition exhibition = readExhibition(path);
     for (const std::string& warning : exhibition.warnings)
-        err << warning << std::endl;
+        err << printableText(warning) << std::endl;
     if (!exhibition.error.empty()) {
-        err << exhibition.error << std::endl;
+        err << printableText(exhibition.error) << std::endl;
         return 2;
     }
     const HallDescription& hall = exhibition.hall;
@@ -111,9 +112,9 @@ int checkExhibition(const std::string& path, std::ostream& out, std::ostream& er
         if (described.box || described.role == ObjectRole::Lamp || found == models.end())
             continue;
         const CheckedModel& checked = *found->second;
-        const std::string line = objectUser(described) + ": " + checked.file;
+        const std::string line = objectUser(described) + ": " + printableText(checked.file);
         if (checked.result == ModelImport::Failed) {
-            out << line << " could not be loaded: " << checked.problem << std::endl;
+            out << line << " could not be loaded: " << printableText(checked.problem) << std::endl;
             continue;
         }
         if (checked.shown->positions.empty()) {

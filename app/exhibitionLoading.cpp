@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "app/exhibitionAssets.h"
 #include "assets/assets.h"
+#include "scene/textLayout.h"
 
 #include <iostream>
 #if defined(__GLIBC__)
@@ -27,9 +28,9 @@ void takeFiles(Application& application, Exhibition& exhibition, const std::stri
 bool reportExhibition(const Exhibition& exhibition)
 {
     for (const std::string& warning : exhibition.warnings)
-        std::cerr << warning << std::endl;
+        std::cerr << printableText(warning) << std::endl;
     if (!exhibition.error.empty())
-        std::cerr << exhibition.error << std::endl;
+        std::cerr << printableText(exhibition.error) << std::endl;
     return exhibition.error.empty();
 }
 
@@ -46,7 +47,7 @@ bool useHallFrom(Application& application, const std::string& path, std::string&
         return true;
     Exhibition exhibition = readExhibition(path);
     for (const std::string& warning : exhibition.warnings)
-        std::cerr << warning << std::endl;
+        std::cerr << printableText(warning) << std::endl;
     if (!exhibition.error.empty()) {
         error = exhibition.error;
         return false;
@@ -71,8 +72,8 @@ bool openExhibition(Application& application, const std::string& path)
     uploadExhibitionModels(application.assets, description, application.renderer.programs);
     showHall(application, std::move(description));
     application.renderer.environmentRefreshPending = true;
-    std::cout << "Showing " << (title.empty() ? std::string("the exhibition") : "\"" + title + "\"") << " from "
-              << application.assets.exhibitionFolder << std::endl;
+    std::cout << "Showing " << (title.empty() ? std::string("the exhibition") : "\"" + printableText(title) + "\"") << " from "
+              << printableText(application.assets.exhibitionFolder) << std::endl;
     return true;
 }
 
@@ -81,7 +82,7 @@ bool openDroppedPaths(Application& application, const std::vector<std::string>& 
     if (paths.empty())
         return false;
     for (size_t i = 1; i < paths.size(); ++i)
-        std::cerr << "Dropped " << paths[i] << " left unopened: one exhibition is shown at a time." << std::endl;
+        std::cerr << "Dropped " << printableText(paths[i]) << " left unopened: one exhibition is shown at a time." << std::endl;
     return openExhibition(application, paths[0]);
 }
 

@@ -16,6 +16,7 @@
 #include "app/runLoop.h"
 #include "app/window.h"
 #include "base/glCapabilities.h"
+#include "scene/textLayout.h"
 
 #include <FreeImage.h>
 #include <GLFW/glfw3.h>
@@ -28,7 +29,7 @@ int main(int argc, char** argv)
     Options options;
     std::string error;
     if (!parseCommandLine(Front::Viewer, argumentList(argc, argv), options, error)) {
-        std::cerr << "pinakora: " << error << std::endl;
+        std::cerr << "pinakora: " << printableText(error) << std::endl;
         return 2;
     }
     if (options.help) {
@@ -41,12 +42,12 @@ int main(int argc, char** argv)
     RunLoop run;
     run.settings = options;
     if (!readRunHall(run.settings, error)) {
-        std::cerr << error << std::endl;
+        std::cerr << printableText(error) << std::endl;
         return 2;
     }
     const std::string mismatch = runViewMismatch(run.settings);
     if (!mismatch.empty()) {
-        std::cerr << "pinakora: --view: " << mismatch << std::endl;
+        std::cerr << "pinakora: --view: " << printableText(mismatch) << std::endl;
         return 2;
     }
 

@@ -11,6 +11,7 @@
 #include "render/renderer.h"
 #include "scene/animation.h"
 #include "scene/captions.h"
+#include "scene/textLayout.h"
 
 #include <algorithm>
 #include <cmath>
@@ -240,14 +241,18 @@ std::string visitableExhibitList()
     const Application& application = defaultApplication();
     std::string text;
     for (const int e : visitableExhibits(application.guide))
-        text += std::to_string(e) + "\t" + exhibitCaption(application.description, e).title + "\n";
+        text += std::to_string(e) + "\t" + printableText(exhibitCaption(application.description, e).title) + "\n";
     return text;
 }
 
 bool panelChanged(RunLoop& run, std::string& text)
 {
     const Application& application = defaultApplication();
-    text = joinLines(guidePanelLines(application.guide, application.description));
+    // A line each, as the page shows them: a caption's own line breaks stay inside its line.
+    std::vector<std::string> lines = guidePanelLines(application.guide, application.description);
+    for (std::string& line : lines)
+        line = printableText(line);
+    text = joinLines(lines);
     if (text == run.panelShown)
         return false;
     run.panelShown = text;

@@ -1,6 +1,7 @@
 #include "app/screenshot.h"
 
 #include "render/frameCapture.h"
+#include "scene/textLayout.h"
 
 #include <cerrno>
 #include <cstring>
@@ -39,7 +40,7 @@ bool saveScreenshot()
         path = name;
     std::string why;
     if (!writePng(readPresentedFrame(), path.string(), &why)) {
-        std::cerr << "Screenshot not saved: " << path.string() << ": " << why << std::endl;
+        std::cerr << "Screenshot not saved: " << printableText(path.string()) << ": " << why << std::endl;
         return false;
     }
     std::cout << path.string() << std::endl;

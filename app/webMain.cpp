@@ -16,6 +16,7 @@
 #include "base/glCapabilities.h"
 #include "navigation/guide.h"
 #include "navigation/mouse.h"
+#include "scene/textLayout.h"
 
 #include <GLFW/glfw3.h>
 #include <algorithm>
@@ -74,8 +75,9 @@ double bufferPixelsPerCssPixel()
 }
 
 // A line for the console and the page's status box, which keeps it in view.
-void report(const std::string& line)
+void report(const std::string& text)
 {
+    const std::string line = printableText(text);
     EM_ASM({
         var text = UTF8ToString($0);
         if (Module.showProblem)

@@ -1,6 +1,8 @@
 #include "assets/imageHeader.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <vector>
 
 namespace {
 
@@ -64,6 +66,29 @@ bool jpegSize(const std::string& bytes, unsigned int& width, unsigned int& heigh
             return false;
         at += length;
     }
+}
+
+// One colour component of a JPEG frame: its id and sampling factors.
+struct JpegComponent {
+    unsigned int id, horizontal, vertical;
+};
+
+// The samples of the frame's component `id`, which is subsampled by its factors against
+// the largest; the whole frame's pixels for an id the frame lacks.
+unsigned long long componentSamples(unsigned int id, unsigned int width, unsigned int height,
+                                    const std::vector<JpegComponent>& components)
+{
+    unsigned int mostH = 1, mostV = 1;
+    for (const JpegComponent& c : components) {
+        mostH = std::max(mostH, c.horizontal);
+        mostV = std::max(mostV, c.vertical);
+    }
+    for (const JpegComponent& c : components)
+        if (c.id == id)
+            return static_cast<unsigned long long>((static_cast<unsigned long long>(width) * c.horizontal + mostH - 1) /
+                                                   mostH) *
+                   ((static_cast<unsigned long long>(height) * c.vertical + mostV - 1) / mostV);
+    return static_cast<unsigned long long>(width) * height;
 }
 
 // libpng takes nothing but IHDR as the first chunk.
@@ -230,6 +255,86 @@ bool imageHeaderSize(const std::string& bytes, unsigned int& width, unsigned int
     default:
         return false;
     }
+}
+
+JpegWork jpegWork(const std::string& bytes)
+{
+    JpegWork work;
+    if (imageFormatOf(bytes) != ImageFormat::jpeg)
+        return work;
+    unsigned int width = 0, height = 0;
+    std::vector<JpegComponent> components;
+    bool framed = false;
+    // Every marker outside a segment both decoders skip by its length is looked at: the
+    // entropy-coded data of a scan stuffs each FF byte it holds (FF 00), so an FF followed by
+    // anything but 00, a fill FF or a restart is a marker wherever it stands. A marker
+    // neither decoder skips by length (TEM, an unknown one) is scanned through.
+    for (size_t at = 2;;) {
+        at = bytes.find('\xff', at);
+        if (at == std::string::npos)
+            return work;
+        while (at < bytes.size() && byteAt(bytes, at) == 0xff)
+            ++at;
+        if (at >= bytes.size())
+            return work;
+        const unsigned int marker = byteAt(bytes, at++);
+        if (marker == 0xd9)
+            return work;  // the end: neither decoder reads on
+        const bool frame = marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xcc;
+        const bool scan = marker == 0xda;
+        if (!frame && !scan && !hasLength(marker))
+            continue;
+        if (at + 2 > bytes.size())
+            return work;
+        const size_t length = bigEndian16(bytes, at);
+        if (length < 2)
+            return work;
+        const size_t end = std::min(bytes.size(), at + length);
+        if ((marker >= 0xe0 && marker <= 0xef) || marker == 0xfe)
+            ++work.keptSegments;
+        if (frame && !framed && at + 8 <= end) {
+            // length, precision, height, width, count, then id, factors and table of each
+            framed = true;
+            height = bigEndian16(bytes, at + 3);
+            width = bigEndian16(bytes, at + 5);
+            for (size_t c = at + 8; c + 3 <= end && components.size() < byteAt(bytes, at + 7); c += 3)
+                components.push_back({byteAt(bytes, c), std::max(1u, byteAt(bytes, c + 1) >> 4),
+                                      std::max(1u, byteAt(bytes, c + 1) & 15u)});
+        }
+        if (scan) {
+            ++work.scans;
+            // length, count, then each component's id and tables
+            const unsigned int count = at + 3 <= end ? byteAt(bytes, at + 2) : 0;
+            for (size_t c = at + 3, i = 0; i < count && c + 2 <= end; c += 2, ++i)
+                work.samples += componentSamples(byteAt(bytes, c), width, height, components);
+        }
+        at += length;
+    }
+}
+
+unsigned long pngPackedChunks(const std::string& bytes)
+{
+    unsigned long packed = 0;
+    if (imageFormatOf(bytes) != ImageFormat::png)
+        return packed;
+    // length, type, data, CRC
+    for (size_t at = 8; bytes.size() - at >= 12;) {
+        const unsigned long length = bigEndian32(bytes, at);
+        if (length > bytes.size() - at - 12)
+            return packed;
+        const std::string type = bytes.substr(at + 4, 4);
+        if (type == "IEND")
+            return packed;
+        if (type == "zTXt" || type == "iCCP") {
+            ++packed;
+        } else if (type == "iTXt") {
+            // keyword, NUL, then the compression flag
+            const size_t nul = bytes.find('\0', at + 8);
+            packed += nul != std::string::npos && nul + 1 < at + 8 + length && bytes[nul + 1] != 0;
+        }
+        at += 12 + length;
+    }
+    return packed;
 }
 
 bool imageHoldsItsPixels(const std::string& bytes)

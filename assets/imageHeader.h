@@ -22,3 +22,20 @@ bool imageHeaderSize(const std::string& bytes, unsigned int& width, unsigned int
 // are walked for it): stb_image would read zeros past the end, or leave rows it never
 // filled, where this refuses the file. True for JPEG and PNG, whose readers report damage.
 bool imageHoldsItsPixels(const std::string& bytes);
+
+// The decoding a JPEG asks for, read from its markers alone, as libjpeg and stb_image
+// meet them: its scans; the samples they go over in all, each scan counting every sample
+// of each colour component it holds (a decoder visits each block of those components
+// however little the scan's bytes say); and its comment and application segments, which
+// libjpeg keeps in a list it walks to its end for each new one. Zero for other formats.
+struct JpegWork {
+    unsigned long scans = 0;
+    unsigned long long samples = 0;
+    unsigned long keptSegments = 0;
+};
+JpegWork jpegWork(const std::string& bytes);
+
+// The chunks of a PNG that libpng inflates besides its pixels, each up to 8 MB however
+// small: zTXt, iCCP, and iTXt with its compression flag set; counted up to IEND or the
+// first chunk cut off. Zero for other formats.
+unsigned long pngPackedChunks(const std::string& bytes);

@@ -1,5 +1,7 @@
 #include "assets/modelMessage.h"
 
+#include "scene/textLayout.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -34,11 +36,8 @@ bool takeText(const std::string& message, size_t& at, std::string& text)
     uint32_t length = 0;
     if (!take(message, at, &length, 1) || length > 1000 || message.size() - at != length)
         return false;
-    text = message.substr(at, length);
-    // Only printable text goes to the console.
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f)
-            c = '?';
+    // The importer's words quote the file: they reach the console only as printable text.
+    text = printableText(message.substr(at, length));
     return true;
 }
 

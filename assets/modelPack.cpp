@@ -2,6 +2,7 @@
 
 #include "assets/modelMessage.h"
 #include "base/outputFile.h"
+#include "scene/textLayout.h"
 
 #include <cstdint>
 #include <cstring>
@@ -86,20 +87,20 @@ bool readModelPack(const std::string& path, std::map<short, ModelData>& into)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        std::cerr << "Mesh pack " << path << " does not exist." << std::endl;
+        std::cerr << "Mesh pack " << printableText(path) << " does not exist." << std::endl;
         return false;
     }
     const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     Reader reader{bytes};
     if (!reader.has(sizeof magic + 4) || std::memcmp(bytes.data(), magic, sizeof magic) != 0) {
-        std::cerr << "Mesh pack " << path << " is not a mesh pack." << std::endl;
+        std::cerr << "Mesh pack " << printableText(path) << " is not a mesh pack." << std::endl;
         return false;
     }
     reader.at = sizeof magic;
     const uint32_t count = reader.word();
     for (uint32_t m = 0; m < count; ++m) {
         if (!reader.has(12)) {
-            std::cerr << "Mesh pack " << path << " is cut off after " << m << " models." << std::endl;
+            std::cerr << "Mesh pack " << printableText(path) << " is cut off after " << m << " models." << std::endl;
             return false;
         }
         const uint32_t key = reader.word();
@@ -109,7 +110,7 @@ bool readModelPack(const std::string& path, std::map<short, ModelData>& into)
         // must not ask for gigabytes.
         if (n > reader.bytes.size() / (floatsPerVertex * 4) || indexCount > reader.bytes.size() / 4 ||
             !reader.has((n * floatsPerVertex + indexCount) * 4) || key > 0x7fff) {
-            std::cerr << "Mesh pack " << path << " is cut off or damaged in model " << m << "." << std::endl;
+            std::cerr << "Mesh pack " << printableText(path) << " is cut off or damaged in model " << m << "." << std::endl;
             return false;
         }
         ModelData model;
@@ -135,7 +136,7 @@ bool readModelPack(const std::string& path, std::map<short, ModelData>& into)
         // triangle above is drawn whole.
         const size_t materialBytes = reader.has(4) ? reader.word() : bytes.size();
         if (!reader.has(materialBytes)) {
-            std::cerr << "Mesh pack " << path << " is cut off or damaged in model " << m << "." << std::endl;
+            std::cerr << "Mesh pack " << printableText(path) << " is cut off or damaged in model " << m << "." << std::endl;
             return false;
         }
         const std::string section(bytes.data() + reader.at, materialBytes);

@@ -4,6 +4,7 @@
 #include "assets/assets.h"
 #include "assets/modelData.h"
 #include "assets/models.h"
+#include "scene/textLayout.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -100,7 +101,7 @@ void loadModelTextures(Assets& assets, const std::string& folder, const std::vec
         if (!model || model->materials.empty() || !done.insert(model).second)
             continue;
         const std::string user = userOf ? userOf(file.key) : std::string();
-        const std::string opening = (user.empty() ? "Model file " : user + ": model file ") + file.file + ": texture ";
+        const std::string opening = (user.empty() ? "Model file " : user + ": model file ") + printableText(file.file) + ": texture ";
         std::map<std::string, unsigned int> keyOfName;  // this model's names, each reported once
         std::vector<unsigned int> embedded(model->embeddedImages.size(), ~0u);
         for (ModelMaterial& material : model->materials) {
@@ -147,12 +148,12 @@ void loadModelTextures(Assets& assets, const std::string& folder, const std::vec
                             uploadBytes(assets, bytes, static_cast<short>(next), opening + name, problem))
                             key = static_cast<unsigned int>(next++);
                         else
-                            std::cerr << opening << name << " could not be read: "
+                            std::cerr << opening << printableText(name) << " could not be read: "
                                       << (problem.empty() ? "too many images" : problem)
                                       << "; drawing with its base colour." << std::endl;
                         keyOfFile[picture.identity] = static_cast<short>(key);
                     } else {
-                        std::cerr << opening << name << " "
+                        std::cerr << opening << printableText(name) << " "
                                   << (problem == "it does not exist" ? "does not exist"
                                       : problem.rfind("it ", 0) == 0 ? "could not be read: " + problem
                                                                       : problem)

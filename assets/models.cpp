@@ -2,6 +2,7 @@
 
 #include "assets/assets.h"
 #include "assets/assetBudget.h"
+#include "scene/textLayout.h"
 
 #ifndef __EMSCRIPTEN__
 #include "assets/isolatedImport.h"
@@ -98,17 +99,17 @@ void loadFiles(Assets& assets, const std::string& directory, const std::vector<M
             continue;
         }
         const std::string user = userOf ? userOf(files[i].key) : std::string();
-        const std::string modelFile = user.empty() ? "Model file " : user + ": model file ";
+        const std::string modelFile = (user.empty() ? "Model file " : user + ": model file ") + printableText(entry.path);
+        const std::string problem = printableText(entry.problem);
         if (!passed[i].empty())
-            std::cerr << modelFile << entry.path << " would pass " << passed[i] << "; it is shown as a stand-in."
-                      << std::endl;
+            std::cerr << modelFile << " would pass " << passed[i] << "; it is shown as a stand-in." << std::endl;
         else if (entry.result == ModelImport::Failed)
-            std::cerr << modelFile << entry.path << " could not be loaded: " << entry.problem << std::endl;
+            std::cerr << modelFile << " could not be loaded: " << problem << std::endl;
         else if (entry.result == ModelImport::NoMesh)
-            std::cerr << modelFile << entry.path << " holds no mesh." << std::endl;
+            std::cerr << modelFile << " holds no mesh." << std::endl;
         // What the importer was refused, for a model that loaded nevertheless.
         if (entry.result != ModelImport::Failed && passed[i].empty() && !entry.problem.empty())
-            std::cerr << modelFile << entry.path << ": " << entry.problem << "." << std::endl;
+            std::cerr << modelFile << ": " << problem << "." << std::endl;
         assets.models[files[i].key] = entry.model;
     }
 }
@@ -153,13 +154,13 @@ void loadModelsFrom(Assets& assets, const std::string& folder, const std::vector
         const std::string passed = found != pack.end() ? admitModelRecord(assets.budget, found->second) : "";
         if (!passed.empty()) {
             const std::string user = userOf ? userOf(file.key) : std::string();
-            std::cerr << (user.empty() ? "Model file " : user + ": model file ") << folder << "/" << file.file
+            std::cerr << (user.empty() ? "Model file " : user + ": model file ") << printableText(folder + "/" + file.file)
                       << " would pass " << passed << "; it is shown as a stand-in." << std::endl;
         } else if (found != pack.end()) {
             *model = std::move(found->second);
         } else {
             const std::string user = userOf ? userOf(file.key) : std::string();
-            std::cerr << (user.empty() ? "Model file " : user + ": model file ") << folder << "/" << file.file
+            std::cerr << (user.empty() ? "Model file " : user + ": model file ") << printableText(folder + "/" + file.file)
                       << " is not in the exhibition's mesh pack." << std::endl;
         }
         assets.models[file.key] = model;

@@ -3,6 +3,7 @@
 #include "assets/assets.h"
 #include "assets/modelPack.h"
 #include "assets/models.h"
+#include "scene/textLayout.h"
 
 #include <iostream>
 
@@ -17,7 +18,7 @@ void loadModel(Assets& assets, short key, bool)
     if (found != assets.meshPack.end())
         *model = found->second;
     else
-        std::cerr << "Model file " << assets.modelDirectory << modelFileName(assets, key) << " is not in the mesh pack."
+        std::cerr << "Model file " << printableText(assets.modelDirectory + modelFileName(assets, key)) << " is not in the mesh pack."
                   << std::endl;
     assets.models[key] = model;
 }

@@ -4,6 +4,7 @@
 #include "assets/assetFiles.h"
 #include "assets/imageHeader.h"
 #include "base/glCapabilities.h"
+#include "scene/textLayout.h"
 
 #include <FreeImage.h>
 #include <algorithm>
@@ -83,6 +84,25 @@ std::string imageSizeProblem(unsigned int width, unsigned int height, const Imag
     return "";
 }
 
+std::string imageWorkProblem(const std::string& bytes, const ImageLimits& limits)
+{
+    const JpegWork work = jpegWork(bytes);
+    if (work.scans > limits.maxScans)
+        return "it has " + std::to_string(work.scans) + " scans, more than the " + std::to_string(limits.maxScans) +
+               " a JPEG may have";
+    if (work.samples > limits.maxScannedPixels)
+        return "its scans go over " + std::to_string((work.samples + (1u << 20) - 1) >> 20) +
+               " Mpixel in all, more than the " + std::to_string(limits.maxScannedPixels >> 20) +
+               " Mpixel an image's decoding may take";
+    if (work.keptSegments > limits.maxKeptSegments)
+        return "it has " + std::to_string(work.keptSegments) + " comment and application segments, more than the " +
+               std::to_string(limits.maxKeptSegments) + " a JPEG may have";
+    if (const unsigned long packed = pngPackedChunks(bytes); packed > limits.maxPackedChunks)
+        return "it has " + std::to_string(packed) + " compressed text or colour-profile chunks, more than the " +
+               std::to_string(limits.maxPackedChunks) + " a PNG may have";
+    return "";
+}
+
 bool decodeTgaOrBmp(const std::string& bytes, const ImageLimits& limits, int channels, std::vector<unsigned char>& pixels,
                     unsigned int& width, unsigned int& height, std::string& problem)
 {
@@ -125,8 +145,8 @@ const std::string* imageBeingRead = nullptr;
 // without saying which file: name it.
 void reportImageDamage(FREE_IMAGE_FORMAT, const char* message)
 {
-    std::cerr << "Image file " << (imageBeingRead ? *imageBeingRead : std::string("(unknown)")) << ": " << message
-              << std::endl;
+    std::cerr << "Image file " << (imageBeingRead ? printableText(*imageBeingRead) : std::string("(unknown)")) << ": "
+              << printableText(message) << std::endl;
 }
 
 // The browser build decodes with its own reader (texturesWeb.cpp).
@@ -215,7 +235,8 @@ FIBITMAP* decodeImageBytes(const std::string& bytes, const ImageLimits& limits, 
     } else if (!imageHeaderSize(bytes, width, height)) {
         // a damaged header: not an image this loader can read
     } else if (problem = imageSizeProblem(width, height, limits); problem.empty()) {
-        image = FreeImage_LoadFromMemory(type, memory, 0);
+        if (problem = imageWorkProblem(bytes, limits); problem.empty())
+            image = FreeImage_LoadFromMemory(type, memory, 0);
     }
     FreeImage_CloseMemory(memory);
     if (!image)
@@ -249,11 +270,12 @@ FIBITMAP* decodeRead(const std::string& path, const std::string& bytes, std::str
                      const std::string& user)
 {
     const std::string imageFile = user.empty() ? "Image file " : user + ": image file ";
+    const std::string shown = printableText(path);
     if (!problem.empty()) {
         if (problem == "it does not exist")
-            std::cerr << imageFile << path << " does not exist." << std::endl;
+            std::cerr << imageFile << shown << " does not exist." << std::endl;
         else
-            std::cerr << imageFile << path << " could not be read: " << problem << "." << std::endl;
+            std::cerr << imageFile << shown << " could not be read: " << problem << "." << std::endl;
         return nullptr;
     }
     FreeImage_SetOutputMessage(reportImageDamage);
@@ -261,9 +283,9 @@ FIBITMAP* decodeRead(const std::string& path, const std::string& bytes, std::str
     FIBITMAP* image = decodeImageBytes(bytes, limits, problem);
     imageBeingRead = nullptr;
     if (!image && !problem.empty())
-        std::cerr << imageFile << path << " was refused: " << problem << "." << std::endl;
+        std::cerr << imageFile << shown << " was refused: " << problem << "." << std::endl;
     else if (!image)
-        std::cerr << imageFile << path << " could not be read as an image." << std::endl;
+        std::cerr << imageFile << shown << " could not be read as an image." << std::endl;
     return image;
 }
 
@@ -296,7 +318,7 @@ void placeImage(TextureLoader& loader, FIBITMAP* image, const std::string& path,
         std::cout << "\nALERT";
         loader.alertLineOpen = true;
     }
-    const std::string name = (user.empty() ? "Image file " : user + ": image file ") + path;
+    const std::string name = (user.empty() ? "Image file " : user + ": image file ") + printableText(path);
     if (image && budget && !admitImage(*budget, image, name)) {
         uploadMidGrey(loader, key);
         return;

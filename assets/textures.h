@@ -63,10 +63,18 @@ std::vector<TextureFile> hallTextureFiles();
 
 // What an image may be: no side beyond what the GL driver takes (GL_MAX_TEXTURE_SIZE,
 // asked at load time) and at most 16 Mpixel, so that a few header bytes cannot make the
-// decoder allocate gigabytes.
+// decoder allocate gigabytes. And what its decoding may cost, so that a small file cannot
+// keep it busy for minutes: a JPEG of at most 1000 scans, going over at most 256 Mpixel
+// in all (jpegWork in imageHeader.h: 16 passes over a 16 Mpixel frame, where a common
+// progressive one takes 6 to 14), with at most 1000 comment and application segments; a
+// PNG with at most 8 compressed text or colour-profile chunks (pngPackedChunks).
 struct ImageLimits {
     unsigned int maxSide = 16384;
     unsigned long long maxPixels = 16ull << 20;
+    unsigned long maxScans = 1000;
+    unsigned long long maxScannedPixels = 256ull << 20;
+    unsigned long maxKeptSegments = 1000;
+    unsigned long maxPackedChunks = 8;
 };
 constexpr size_t maxImageFileBytes = size_t(256) << 20;
 
@@ -74,10 +82,18 @@ constexpr size_t maxImageFileBytes = size_t(256) << 20;
 // when it may be loaded. Both builds judge the size their header declares with it.
 std::string imageSizeProblem(unsigned int width, unsigned int height, const ImageLimits& limits);
 
+// Why decoding the bytes would cost more than `limits` let an image cost ("it has 20001
+// scans, more than ..."); empty when it may be decoded. Read from the bytes alone, before
+// any decoder runs, the same way in both builds. A PNG's pixels need no such count: libpng
+// inflates no more than the rows its size allows (IDAT chunks, however many, and the seven
+// passes of an interlaced one add only what the file's own bytes cost); but each compressed
+// text or profile chunk inflates to as much as 8 MB, a quarter of a second with FreeImage.
+std::string imageWorkProblem(const std::string& bytes, const ImageLimits& limits);
+
 // Decodes the bytes of one image file, a JPEG, PNG, TGA or BMP as imageHeader.h tells
 // them apart, into 24-bit BGR rows, padded to 4 bytes, bottom row first. Any other format
-// is refused by name, and the size its header declares is checked, before any decoder
-// runs; 16-bit images are brought to 8 bits (their high bytes), alpha is dropped. Null when
+// is refused by name, and the size its header declares and the work its decoding takes
+// are checked, before any decoder runs; 16-bit images are brought to 8 bits (their high bytes), alpha is dropped. Null when
 // the bytes are no readable image, or when the image is refused, and then `problem` says
 // why. Makes no GL call.
 FIBITMAP* decodeImageBytes(const std::string& bytes, const ImageLimits& limits, std::string& problem);

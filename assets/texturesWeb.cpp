@@ -67,6 +67,8 @@ FIBITMAP* decodeImageBytes(const std::string& bytes, const ImageLimits& limits, 
     if (bytes.size() > 0x7fffffffu || !imageHeaderSize(bytes, declaredWidth, declaredHeight))
         return nullptr;
     problem = imageSizeProblem(declaredWidth, declaredHeight, limits);
+    if (problem.empty())
+        problem = imageWorkProblem(bytes, limits);
     if (!problem.empty())
         return nullptr;
     const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());

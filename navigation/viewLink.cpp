@@ -21,9 +21,17 @@ const char* const fieldNames[] = {"eye", "at", "t", "tour", "dof"};
 constexpr float farthestCoordinate = 1e7f;
 constexpr int highestTourStep = 1000000;
 
+// A text of any length may come in an address: at most its first 80 bytes are echoed.
 std::string shown(const std::string& text)
 {
-    return text.empty() ? "an empty value" : text;
+    if (text.empty())
+        return "an empty value";
+    if (text.size() <= 80)
+        return text;
+    size_t cut = 80;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;  // not inside a letter
+    return text.substr(0, cut) + "\xe2\x80\xa6";
 }
 
 // The fewest significant digits that read back as the same float; no exponent where

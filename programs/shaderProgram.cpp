@@ -2,6 +2,7 @@
 
 #include "base/glCapabilities.h"
 #include "assets/assetFiles.h"
+#include "scene/textLayout.h"
 
 #include <iostream>
 
@@ -74,9 +75,9 @@ void reportUnread(const std::string& what, const std::string& path, const std::s
                   const std::string& problem)
 {
     if (!notARegularFile(path).empty())
-        std::cerr << what << shown << " does not exist." << std::endl;
+        std::cerr << what << printableText(shown) << " does not exist." << std::endl;
     else
-        std::cerr << what << shown << " was not read: " << problem << "." << std::endl;
+        std::cerr << what << printableText(shown) << " was not read: " << problem << "." << std::endl;
 }
 
 // The stage file's text with its shared files spliced in; a stage or shared file that

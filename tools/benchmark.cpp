@@ -24,6 +24,7 @@
 #include "app/progress.h"
 #include "programs/programs.h"
 #include "render/renderer.h"
+#include "scene/textLayout.h"
 
 #include <GLFW/glfw3.h>
 #include <algorithm>
@@ -460,7 +461,7 @@ int main(int argc, char** argv)
     run.settings = options;
     run.settings.fixedClock = true;
     if (!readRunHall(run.settings, error)) {
-        std::cerr << error << std::endl;
+        std::cerr << printableText(error) << std::endl;
         return 2;
     }
     if (!findDataFolders("benchmark"))

@@ -24,6 +24,7 @@
 #include "render/frameCapture.h"
 #include "render/renderer.h"
 #include "scene/captions.h"
+#include "scene/textLayout.h"
 #include "tools/videoWriter.h"
 
 #include <GLFW/glfw3.h>
@@ -136,7 +137,7 @@ int main(int argc, char** argv)
     run.settings.fixedClock = true;
     run.settings.captions = Toggle::NotGiven;  // those asked for are burnt in below, not drawn by the frame
     if (!readRunHall(run.settings, error)) {
-        std::cerr << error << std::endl;
+        std::cerr << printableText(error) << std::endl;
         return 2;
     }
     const std::string mismatch = runViewMismatch(run.settings);

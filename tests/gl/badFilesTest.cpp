@@ -272,6 +272,30 @@ const BrokenFile brokenFiles[] = {
     // Not a bad file but a driver without anisotropic filtering: no texture may raise an error.
     {"driverWithoutAnisotropicFiltering", [](const fs::path&) {}, "", "", true,
      "MESA_EXTENSION_OVERRIDE=-GL_EXT_texture_filter_anisotropic -GL_ARB_texture_filter_anisotropic"},
+    // A model path that would end the console line and clear the screen: one line, its bytes shown.
+    {"modelPathWithNewlineAndEscape",
+     [](const fs::path& r) {
+         exhibitModelNaming(r, "paint.jpg");
+         edit(r / "show/exhibition.json", "models/square.obj", "models/gone\\nModel file /etc/shadow loaded fine\\u001b[2J.obj",
+              false);
+     },
+     "", "/show/models/gone\\x0aModel file /etc/shadow loaded fine\\x1b[2J.obj could not be loaded: it does not exist\n",
+     false, nullptr, "show"},
+    // A JPEG whose one scan is repeated past the limit: refused before libjpeg spends its time.
+    {"jpegScanRepeated",
+     [](const fs::path& r) {
+         const fs::path file = r / "res/textures/white.jpg";
+         std::ifstream in(file, std::ios::binary);
+         std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+         const size_t scan = bytes.find("\xff\xda"), end = bytes.rfind("\xff\xd9");
+         ASSERT_TRUE(scan != std::string::npos && end != std::string::npos && scan < end);
+         std::string repeated = bytes.substr(0, end);
+         for (int i = 0; i < 1000; ++i)
+             repeated += bytes.substr(scan, end - scan);
+         writeBytes(file, repeated + "\xff\xd9");
+     },
+     "\nALERT", "Image file ./res/textures/white.jpg was refused: it has 1001 scans, more than the 1000 a JPEG may have.\n",
+     true},
 };
 
 // Share of the window's pixels that are not black.

@@ -41,6 +41,56 @@ std::vector<unsigned char> readLevel0()
     return pixels;
 }
 
+// A flat mid-grey JPEG, progressive (libjpeg's six scans for one component) or not (one
+// scan), with its last scan repeated `repeats` more times and `comments` empty comment
+// segments after its start: small files that ask a decoder for much work.
+std::string heavyJpeg(int width, int height, bool progressive, int repeats, int comments)
+{
+    FIBITMAP* grey = FreeImage_Allocate(width, height, 8);
+    RGBQUAD* palette = FreeImage_GetPalette(grey);
+    for (int i = 0; i < 256; ++i)
+        palette[i].rgbRed = palette[i].rgbGreen = palette[i].rgbBlue = static_cast<BYTE>(i);
+    for (int y = 0; y < height; ++y)
+        std::fill_n(FreeImage_GetScanLine(grey, y), width, BYTE(128));
+    FIMEMORY* memory = FreeImage_OpenMemory();
+    FreeImage_SaveToMemory(FIF_JPEG, grey, memory, progressive ? JPEG_PROGRESSIVE : 0);
+    BYTE* data = nullptr;
+    DWORD size = 0;
+    FreeImage_AcquireMemory(memory, &data, &size);
+    std::string bytes(reinterpret_cast<const char*>(data), size);
+    FreeImage_CloseMemory(memory);
+    FreeImage_Unload(grey);
+    const size_t end = bytes.size() - 2, lastScan = bytes.rfind("\xff\xda");
+    const std::string scan = bytes.substr(lastScan, end - lastScan);
+    bytes.resize(end);
+    for (int i = 0; i < repeats; ++i)
+        bytes += scan;
+    bytes += "\xff\xd9";
+    std::string comment("\xff\xfe\x00\x02", 4), allComments;
+    for (int i = 0; i < comments; ++i)
+        allComments += comment;
+    return bytes.insert(2, allComments);
+}
+
+// A 16 x 16 PNG with `chunks` small zTXt chunks after its header (their CRCs unchecked:
+// the file is judged before libpng reads it).
+std::string pngWithTexts(int chunks)
+{
+    FIBITMAP* image = FreeImage_Allocate(16, 16, 24);
+    FIMEMORY* memory = FreeImage_OpenMemory();
+    FreeImage_SaveToMemory(FIF_PNG, image, memory, 0);
+    BYTE* data = nullptr;
+    DWORD size = 0;
+    FreeImage_AcquireMemory(memory, &data, &size);
+    std::string bytes(reinterpret_cast<const char*>(data), size);
+    FreeImage_CloseMemory(memory);
+    FreeImage_Unload(image);
+    const std::string text("\0\0\0\x05zTXtk\0\0\x78\x9c\0\0\0\0", 17);
+    for (int i = 0; i < chunks; ++i)
+        bytes.insert(33, text);  // after the signature and IHDR
+    return bytes;
+}
+
 class TextureLoading : public GLTest {
 protected:
     static void SetUpTestSuite()
@@ -483,12 +533,15 @@ TEST_F(TextureLoading, ThirdPartyTgaAndBmpFilesDecodeAsAnotherReaderReadsThem)
 // Inputs that made FreeImage's readers write out of bounds or abort, TGA and BMP files
 // cut off or declaring a size beyond the limits, and a few other files, named .jpg as the
 // hall's textures are: refused, the file named, before any reader runs, with an empty texture.
+// So are JPEGs that would keep a decoder busy for long (scans repeated, comments by the
+// thousand); one just inside the limits loads.
 TEST_F(TextureLoading, RefusedFilesAreNamedUndecoded)
 {
     const std::string notTaken = ") is not taken; images must be JPEG, PNG, TGA or BMP";
     const struct {
-        const char* seed;  // in tests/fuzz/seeds/image/
+        const char* seed;  // in tests/fuzz/seeds/image/, or the name of `bytes`
         std::string problem;
+        std::string bytes = {};
     } refused[] = {
         {"icoHeapOverflow-1.ico", "its format (ICO" + notTaken},
         {"tiffAssertion-1.tif", "its format (TIFF" + notTaken},
@@ -501,6 +554,17 @@ TEST_F(TextureLoading, RefusedFilesAreNamedUndecoded)
         // libjpeg, asked for the header alone, would allocate for all of the frame
         {"jpegProgressiveHugeFrame-1.jpg",
          "it is 64535 x 65271 pixels, larger than the 16384 x 16384 the GL driver takes"},
+        {"progressiveScanRepeated", "it has 1001 scans, more than the 1000 a JPEG may have",
+         heavyJpeg(512, 512, true, 995, 0)},
+        {"baselineScanRepeated", "it has 1001 scans, more than the 1000 a JPEG may have",
+         heavyJpeg(16, 16, false, 1000, 0)},
+        {"progressiveOver256Mpixel",
+         "its scans go over 260 Mpixel in all, more than the 256 Mpixel an image's decoding may take",
+         heavyJpeg(2048, 2048, true, 59, 0)},
+        {"thousandsOfComments", "it has 5001 comment and application segments, more than the 1000 a JPEG may have",
+         heavyJpeg(16, 16, false, 0, 5000)},
+        {"pngTexts", "it has 9 compressed text or colour-profile chunks, more than the 8 a PNG may have",
+         pngWithTexts(9)},
     };
     GLint maxSide = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
@@ -508,7 +572,10 @@ TEST_F(TextureLoading, RefusedFilesAreNamedUndecoded)
     for (const auto& c : refused) {
         SCOPED_TRACE(c.seed);
         const fs::path path = scratch / (std::string(c.seed) + ".jpg");
-        fs::copy_file(fs::path(sourceDir()) / "tests/fuzz/seeds/image" / c.seed, path);
+        if (c.bytes.empty())
+            fs::copy_file(fs::path(sourceDir()) / "tests/fuzz/seeds/image" / c.seed, path);
+        else
+            std::ofstream(path, std::ios::binary) << c.bytes;
         ConsoleCapture console;
         Texture* texture = load(path, 45);
         EXPECT_EQ(console.out(), "\nALERT");
@@ -517,6 +584,14 @@ TEST_F(TextureLoading, RefusedFilesAreNamedUndecoded)
         EXPECT_EQ(levelSize(GL_TEXTURE_WIDTH, 0), 0);
         drainGLErrors();
     }
+    const fs::path atTheLimit = scratch / "thousandScans.jpg";
+    std::ofstream(atTheLimit, std::ios::binary) << heavyJpeg(64, 64, true, 994, 999);
+    ConsoleCapture console;
+    Texture* texture = load(atTheLimit, 46);
+    EXPECT_EQ(console.err().find("refused"), std::string::npos) << console.err();  // libjpeg may warn of the repeats
+    glBindTexture(GL_TEXTURE_2D, texture->id);
+    EXPECT_EQ(levelSize(GL_TEXTURE_WIDTH, 0), 64);
+    drainGLErrors();
 }
 
 TEST_F(TextureLoading, SecondLoadUnderAKeyReplacesTheFirst)

@@ -147,6 +147,10 @@ const ArgumentCase argumentCases[] = {
      "Ignoring the page parameter view: an extra part x after dof:"},
     {Page, {"view", "v1%5Feye:1,2,3"},
      "Ignoring the page parameter view: v1%5Feye:1,2,3 is not a view link; want one as V prints it, v1_eye:..._at:..."},
+    // An address of any length: only its start is echoed.
+    {Page, {"view", std::string(120000, 'x')},
+     "Ignoring the page parameter view: xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\xe2\x80\xa6 is not a view link; want one as V prints it, "
+     "v1_eye:..._at:..."},
 };
 
 // The view link an accepted case read, written out again; empty when it gave none.

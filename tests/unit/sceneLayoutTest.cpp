@@ -588,6 +588,35 @@ TEST(TextLayout, BadUtf8BecomesReplacementCharacters)
         EXPECT_TRUE(decodeUtf8(c.bytes) == c.expected) << c.name;
 }
 
+// Text a file gave, on its way to a console or a page: what could forge a line, drive the
+// terminal or turn the text around is shown as bytes; any script's letters pass.
+TEST(TextLayout, FileTextReachesTheConsoleAsPrintableText)
+{
+    const struct {
+        const char* name;
+        std::string text, shown;
+    } cases[] = {
+        {"plain path", "res/models/teapot.obj", "res/models/teapot.obj"},
+        {"forged line", "a.obj\nModel file /etc/shadow loaded fine", "a.obj\\x0aModel file /etc/shadow loaded fine"},
+        {"carriage return and tab", "a\rb\tc", "a\\x0db\\x09c"},
+        {"clear screen", "\x1b[2J\x1b[H", "\\x1b[2J\\x1b[H"},
+        {"terminal title", "\x1b]0;owned\x07", "\\x1b]0;owned\\x07"},
+        {"nul and DEL", std::string("a\0b\x7f", 4), "a\\x00b\\x7f"},
+        {"C1 control as UTF-8", "\xc2\x9b" "2J", "\\xc2\\x9b2J"},
+        {"right-to-left override", "abc\xe2\x80\xaetxt.exe", "abc\\xe2\\x80\\xaetxt.exe"},
+        {"isolate and mark", "\xe2\x81\xa6x\xe2\x80\x8f\xd8\x9c", "\\xe2\\x81\\xa6x\\xe2\\x80\\x8f\\xd8\\x9c"},
+        {"lone C1 byte", "a\x9b" "b", "a\\x9bb"},
+        {"cut-off sequence", "ab\xe2\x82", "ab\\xe2\\x82"},
+        {"overlong slash", "\xc0\xaf", "\\xc0\\xaf"},
+        {"surrogate", "\xed\xa0\x80", "\\xed\\xa0\\x80"},
+        {"Greek, CJK and emoji", "\xce\x91\xce\xb8\xce\xae\xce\xbd\xce\xb1 \xe6\x9d\xb1\xe4\xba\xac \xf0\x9f\x8f\x9b",
+         "\xce\x91\xce\xb8\xce\xae\xce\xbd\xce\xb1 \xe6\x9d\xb1\xe4\xba\xac \xf0\x9f\x8f\x9b"},
+        {"backslash and accents", "C:\\caf\xc3\xa9", "C:\\caf\xc3\xa9"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(printableText(c.text), c.shown) << c.name;
+}
+
 // Tags meeting on the screen: the farther one goes above the nearer; with no room above it
 // is left out; one past the edge comes back onto the screen.
 TEST(LabelLayout, TagsNeverOverlapNorLeaveTheScreen)

@@ -7,9 +7,9 @@
 #include "assets/assets.h"
 #include "assets/isolatedImport.h"
 #include "assets/models.h"
+#include "base/utf8Text.h"
 #include "scene/exhibition.h"
 #include "scene/placement.h"
-#include "scene/textLayout.h"
 
 #include <map>
 #include <memory>

@@ -3,7 +3,7 @@
 #include "app/application.h"
 #include "app/exhibitionAssets.h"
 #include "assets/assets.h"
-#include "scene/textLayout.h"
+#include "base/utf8Text.h"
 
 #include <iostream>
 #if defined(__GLIBC__)

@@ -16,7 +16,7 @@
 #include "app/runLoop.h"
 #include "app/window.h"
 #include "base/glCapabilities.h"
-#include "scene/textLayout.h"
+#include "base/utf8Text.h"
 
 #include <FreeImage.h>
 #include <GLFW/glfw3.h>

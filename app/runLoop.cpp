@@ -1,6 +1,7 @@
 #include "app/runLoop.h"
 
 #include "app/exhibitionLoading.h"
+#include "base/utf8Text.h"
 #include "navigation/camera.h"
 #include "navigation/guide.h"
 #include "navigation/keyboard.h"
@@ -11,7 +12,6 @@
 #include "render/renderer.h"
 #include "scene/animation.h"
 #include "scene/captions.h"
-#include "scene/textLayout.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "app/screenshot.h"
 
+#include "base/utf8Text.h"
 #include "render/frameCapture.h"
-#include "scene/textLayout.h"
 
 #include <cerrno>
 #include <cstring>

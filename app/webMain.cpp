@@ -14,9 +14,9 @@
 #include "app/window.h"
 #include "base/glApi.h"
 #include "base/glCapabilities.h"
+#include "base/utf8Text.h"
 #include "navigation/guide.h"
 #include "navigation/mouse.h"
-#include "scene/textLayout.h"
 
 #include <GLFW/glfw3.h>
 #include <algorithm>

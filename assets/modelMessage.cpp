@@ -1,6 +1,6 @@
 #include "assets/modelMessage.h"
 
-#include "scene/textLayout.h"
+#include "base/utf8Text.h"
 
 #include <cmath>
 #include <cstdint>

@@ -2,7 +2,7 @@
 
 #include "assets/modelMessage.h"
 #include "base/outputFile.h"
-#include "scene/textLayout.h"
+#include "base/utf8Text.h"
 
 #include <cstdint>
 #include <cstring>

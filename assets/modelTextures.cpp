@@ -4,7 +4,7 @@
 #include "assets/assets.h"
 #include "assets/modelData.h"
 #include "assets/models.h"
-#include "scene/textLayout.h"
+#include "base/utf8Text.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 #include "assets/models.h"
 
-#include "assets/assets.h"
 #include "assets/assetBudget.h"
-#include "scene/textLayout.h"
+#include "assets/assets.h"
+#include "base/utf8Text.h"
 
 #ifndef __EMSCRIPTEN__
 #include "assets/isolatedImport.h"

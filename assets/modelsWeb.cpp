@@ -3,7 +3,7 @@
 #include "assets/assets.h"
 #include "assets/modelPack.h"
 #include "assets/models.h"
-#include "scene/textLayout.h"
+#include "base/utf8Text.h"
 
 #include <iostream>
 

@@ -4,7 +4,7 @@
 #include "assets/assetFiles.h"
 #include "assets/imageHeader.h"
 #include "base/glCapabilities.h"
-#include "scene/textLayout.h"
+#include "base/utf8Text.h"
 
 #include <FreeImage.h>
 #include <algorithm>

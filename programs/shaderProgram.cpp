@@ -1,8 +1,8 @@
 #include "programs/shaderProgram.h"
 
-#include "base/glCapabilities.h"
 #include "assets/assetFiles.h"
-#include "scene/textLayout.h"
+#include "base/glCapabilities.h"
+#include "base/utf8Text.h"
 
 #include <iostream>
 

@@ -4,21 +4,11 @@
 // coverage atlas at one pixel height, kerned, and wrapped at spaces to a width (a word
 // wider than the width is broken between letters). GL-free: the text overlay uploads the
 // atlas and draws the quads, one atlas texel per pixel.
+#include "base/utf8Text.h"
+
 #include <string>
 #include <unordered_map>
 #include <vector>
-
-constexpr char32_t replacementCharacter = 0xFFFD;
-
-std::u32string decodeUtf8(const std::string& text);
-
-// Text from a file (a caption, a title, a file name, an importer's words) made safe to show
-// on a terminal or in a page: each byte of a C0 or C1 control, of DEL, of a bidirectional
-// control (U+061C, U+200E, U+200F, U+202A to U+202E, U+2066 to U+2069) and each byte that
-// is no part of valid UTF-8 becomes `\xNN`; letters and signs of any script pass as they are.
-// A file cannot so end a console line, move the cursor, set the terminal's title or turn
-// the text around.
-std::string printableText(const std::string& text);
 
 // One glyph's rectangle in pixels (x right, y down from the top of the text) and the same
 // rectangle in atlas texels.

@@ -17,14 +17,14 @@
 #include "app/commandLine.h"
 #include "app/console.h"
 #include "app/dataFolders.h"
+#include "app/progress.h"
 #include "app/runLoop.h"
 #include "app/window.h"
 #include "base/glCapabilities.h"
 #include "base/outputFile.h"
-#include "app/progress.h"
+#include "base/utf8Text.h"
 #include "programs/programs.h"
 #include "render/renderer.h"
-#include "scene/textLayout.h"
 
 #include <GLFW/glfw3.h>
 #include <algorithm>

@@ -21,10 +21,10 @@
 #include "app/window.h"
 #include "base/glCapabilities.h"
 #include "base/outputFile.h"
+#include "base/utf8Text.h"
 #include "render/frameCapture.h"
 #include "render/renderer.h"
 #include "scene/captions.h"
-#include "scene/textLayout.h"
 #include "tools/videoWriter.h"
 
 #include <GLFW/glfw3.h>

@@ -4,15 +4,19 @@
 #
 # It must stay within 12 minutes on a clean clone with 2 cores (the README lists each
 # stage's share). Where a stage leaves a core idle (the sanitizer runs and the fuzzers are
-# single processes, the viewer's tests wait on their windows) other work fills it: the
-# page is built in the background at low priority from the start, and the fuzz targets and
-# the sanitizer runs go side by side. The seconds of each stage are printed at the end.
+# single processes, the viewer's tests run one at a time) other work fills it: the page is
+# built in the background at low priority from the start, the fuzz targets and the
+# sanitizer runs go side by side, and so do ctest and the browser test. The seconds of each
+# stage are printed at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
 scratch="$(mktemp -d)"
 webBuild=""
-trap '[ -z "$webBuild" ] || kill -- -"$webBuild" 2>/dev/null || true; rm -rf "$scratch"' EXIT
+tests=""
+trap '[ -z "$webBuild" ] || kill -- -"$webBuild" 2>/dev/null || true
+      [ -z "$tests" ] || kill -- -"$tests" 2>/dev/null || true
+      rm -rf "$scratch"' EXIT
 stages=()
 stageStart=$SECONDS
 stage() {
@@ -29,7 +33,7 @@ webBuild=$!
 # The logic and the loaders once more under AddressSanitizer and UndefinedBehaviorSanitizer,
 # with line tables for debug information: enough for the reports' files and lines.
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DPINAKORA_SANITIZE=ON -DCMAKE_CXX_FLAGS_DEBUG=-g1 >/dev/null
-cmake --build build-sanitize -j"$(nproc)" --target unitTests glTests capture >/dev/null
+cmake --build build-sanitize -j"$(nproc)" --target unitTests glLoaderTests capture >/dev/null
 stage "build-sanitize/"
 # Beside them, the real start-up and two frames with leak detection on: nothing of ours may
 # leak. tests/lsan.supp names leaks of libraries that are not ours. The GL driver is kept
@@ -45,7 +49,7 @@ xvfb-run -a -s "-screen 0 1920x1080x24" sh -c '
         build-sanitize/capture --at 0.5 --step 0.25 --size 32x18 --out "$scratch/frames" \
         >/dev/null 2>"$scratch/leak.log" &
     leak=$!
-    build-sanitize/tests/glTests --gtest_brief=1 \
+    build-sanitize/tests/glLoaderTests --gtest_brief=1 \
         --gtest_filter="ModelUpload.*:TextureLoading.*:Conversions/*:ShaderBuild.*:HallLayout.*" \
         >"$scratch/gl.log" 2>&1
     gl=$?
@@ -97,16 +101,24 @@ if command -v clang++-14 >/dev/null; then
     fi
 fi
 
-xvfb-run -a -s "-screen 0 1920x1080x24" \
-    ctest --test-dir build --output-on-failure -j2 --timeout 600
-stage "ctest"
-
-# The browser build in headless Chromium against the desktop's frame. Its build has run
-# beside the stages above; had it failed, webTest.sh builds once more and shows why.
+# ctest and the browser test side by side: the viewer's tests run one at a time and the
+# browser waits on its pages, so together they keep both cores busy. The browser test
+# starts once the page's build (beside the stages above) is done; had that build failed,
+# webTest.sh builds once more and shows why.
+setsid xvfb-run -a -s "-screen 0 1920x1080x24" \
+    ctest --test-dir build --output-on-failure -j2 --timeout 600 >"$scratch/ctest.log" 2>&1 &
+tests=$!
 wait "$webBuild" || true
 webBuild=""
 stage "rest of the page's build"
-bash tools/webTest.sh
+browser=0
+bash tools/webTest.sh || browser=$?
 stage "browser test"
-echo "Seconds per stage:"
+ctestStatus=0
+wait "$tests" || ctestStatus=$?
+tests=""
+stage "rest of ctest"
+cat "$scratch/ctest.log"
+echo "Seconds per stage (ctest from the page's build on, side by side with it and the browser):"
 printf '  %s\n' "${stages[@]}"
+[ "$browser" -eq 0 ] && [ "$ctestStatus" -eq 0 ]

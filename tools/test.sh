@@ -17,11 +17,19 @@ tests=""
 trap '[ -z "$webBuild" ] || kill -- -"$webBuild" 2>/dev/null || true
       [ -z "$tests" ] || kill -- -"$tests" 2>/dev/null || true
       rm -rf "$scratch"' EXIT
+# Wall seconds, and the CPU seconds of the processes ended in it (those of a background
+# job count where it is waited for): on a busy machine the CPU time tells what a stage costs.
 stages=()
 stageStart=$SECONDS
+cpuStart=0
 stage() {
-    stages+=("$(printf '%-24s %4d s' "$1" $((SECONDS - stageStart)))")
+    local cpu
+    times >"$scratch/times"  # in this shell: a subshell has no children of its own
+    cpu=$(awk 'NR == 2 { for (i = 1; i <= 2; ++i) { split($i, t, /[ms]/); s += 60 * t[1] + t[2] } }
+               END { printf "%d", s }' "$scratch/times")
+    stages+=("$(printf '%-24s %4d s wall %5d s CPU' "$1" $((SECONDS - stageStart)) $((cpu - cpuStart)))")
     stageStart=$SECONDS
+    cpuStart=$cpu
 }
 
 bash tools/setup.sh

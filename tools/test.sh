@@ -17,8 +17,8 @@ tests=""
 trap '[ -z "$webBuild" ] || kill -- -"$webBuild" 2>/dev/null || true
       [ -z "$tests" ] || kill -- -"$tests" 2>/dev/null || true
       rm -rf "$scratch"' EXIT
-# Wall seconds, and the CPU seconds of the processes ended in it (those of a background
-# job count where it is waited for): on a busy machine the CPU time tells what a stage costs.
+# Wall seconds, and the CPU seconds of the processes that ended in it (a background job's
+# count in the stage it ends in): on a busy machine the CPU time tells what a stage costs.
 stages=()
 stageStart=$SECONDS
 cpuStart=0

@@ -289,13 +289,6 @@ FIBITMAP* decodeRead(const std::string& path, const std::string& bytes, std::str
     return image;
 }
 
-FIBITMAP* readImage(const std::string& path, const ImageLimits& limits, const std::string& user)
-{
-    std::string bytes, problem;
-    readWholeFile(path, maxImageFileBytes, bytes, problem);
-    return decodeRead(path, bytes, problem, limits, user);
-}
-
 } // namespace
 
 ImageLimits textureLimits()
@@ -308,38 +301,39 @@ ImageLimits textureLimits()
     return limits;
 }
 
-namespace {
-
-// A decoded image (null: refused, and named so already) into a new record under `key`.
-void placeImage(TextureLoader& loader, FIBITMAP* image, const std::string& path, short key, GLenum format,
-                GLint internalFormat, const std::string& user, AssetBudget* budget)
-{
-    if (!image) {
-        std::cout << "\nALERT";
-        loader.alertLineOpen = true;
-    }
-    const std::string name = (user.empty() ? "Image file " : user + ": image file ") + printableText(path);
-    if (image && budget && !admitImage(*budget, image, name)) {
-        uploadMidGrey(loader, key);
-        return;
-    }
-    uploadImage(loader, image, key, format, internalFormat, name);
-}
-
-} // namespace
-
 void loadTexture(TextureLoader& loader, const std::string& path, short key, GLenum format, GLint internalFormat,
                  const std::string& user, AssetBudget* budget)
 {
-    placeImage(loader, readImage(path, textureLimits(), user), path, key, format, internalFormat, user, budget);
+    std::string bytes, problem;
+    readWholeFile(path, maxImageFileBytes, bytes, problem);
+    loadTextureBytes(loader, path, bytes, problem, key, format, internalFormat, user, budget);
 }
 
 void loadTextureBytes(TextureLoader& loader, const std::string& path, const std::string& bytes,
                       const std::string& readProblem, short key, GLenum format, GLint internalFormat,
                       const std::string& user, AssetBudget* budget)
 {
-    placeImage(loader, decodeRead(path, bytes, readProblem, textureLimits(), user), path, key, format, internalFormat,
-               user, budget);
+    const ImageLimits limits = textureLimits();
+    FIBITMAP* image = decodeRead(path, bytes, readProblem, limits, user);
+    if (!image) {
+        std::cout << "\nALERT";
+        loader.alertLineOpen = true;
+        // A picture refused for the work its decoding would take is there all the same:
+        // it stands as mid-grey, where one that cannot be read at all is left empty.
+        unsigned int width = 0, height = 0;
+        if (readProblem.empty() && imageHeaderSize(bytes, width, height) && imageSizeProblem(width, height, limits).empty() &&
+            !imageWorkProblem(bytes, limits).empty())
+            uploadMidGrey(loader, key);
+        else
+            uploadImage(loader, nullptr, key, format, internalFormat);
+        return;
+    }
+    const std::string name = (user.empty() ? "Image file " : user + ": image file ") + printableText(path);
+    if (budget && !admitImage(*budget, image, name)) {
+        uploadMidGrey(loader, key);
+        return;
+    }
+    uploadImage(loader, image, key, format, internalFormat, name);
 }
 
 void endAlertLine(TextureLoader& loader)

@@ -138,7 +138,9 @@ def main(argv):
             return wait(send("Runtime.evaluate", expression=expression, returnByValue=True)).get("result", {}).get(
                 "value")
 
-        def gesture(kind, values, steps=12):
+        # The browser acknowledges each move once the page has drawn its frame again, seconds
+        # in a software renderer: four moves make a drag or a pinch as well as twelve.
+        def gesture(kind, values, steps=4):
             if kind == "tabs":
                 evaluate("document.getElementById('canvas').focus()")
                 for _ in range(evaluate("document.querySelectorAll('#exhibitList button').length") + 1):
@@ -220,19 +222,22 @@ def main(argv):
             before = wait(send("Page.captureScreenshot", format="png"))
             with open(os.path.splitext(out)[0] + "-before.png", "wb") as f:
                 f.write(base64.b64decode(before["data"]))
+            isFrame = lambda line: line.split(": ", 1)[-1].startswith(until)
+            frames = lambda: sum(1 for line in lines if isFrame(line))
+            drawnBefore = frames()
             for kind, values in gestures:
                 gesture(kind, values)
-            # The moves redraw the picture: the shot waits for a frame drawn after them, and
-            # then for three quiet seconds or a second frame.
-            isFrame = lambda line: line.split(": ", 1)[-1].startswith(until)
-            drawn = sum(1 for line in lines if isFrame(line))
+            # The moves redraw the picture, often while the browser still holds their events:
+            # the shot waits for three quiet seconds once a frame has been drawn since the
+            # first move, or for two frames after the last (a page on the running clock).
+            moved = frames()
             deadline = time.time() + 60.0
-            while time.time() < deadline and sum(1 for line in lines if isFrame(line)) < drawn + 2:
+            while time.time() < deadline and frames() < moved + 2:
                 ws.settimeout(3.0)
                 try:
                     note(json.loads(ws.recv()))
                 except websocket.WebSocketTimeoutException:
-                    if sum(1 for line in lines if isFrame(line)) > drawn:
+                    if frames() > drawnBefore:
                         break
             ws.settimeout(timeout)
         shot = wait(send("Page.captureScreenshot", format="jpg" if out.endswith(".jpg") else "png", quality=85))

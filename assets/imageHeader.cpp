@@ -1,5 +1,7 @@
 #include "assets/imageHeader.h"
 
+#include "base/utf8Text.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <vector>
@@ -335,6 +337,25 @@ unsigned long pngPackedChunks(const std::string& bytes)
         at += 12 + length;
     }
     return packed;
+}
+
+std::string pngChunkPastItsEnd(const std::string& bytes)
+{
+    if (imageFormatOf(bytes) != ImageFormat::png)
+        return "";
+    for (size_t at = 8; bytes.size() - at >= 12;) {
+        const unsigned long length = bigEndian32(bytes, at);
+        const std::string type = bytes.substr(at + 4, 4);
+        if (type == "IEND")
+            return "";
+        // A cut-off IDAT is read as far as it goes, and libpng names the damage.
+        if (length > bytes.size() - at - 12)
+            return type == "IDAT" ? ""
+                                  : "its " + printableText(type) + " chunk declares " + std::to_string(length) +
+                                        " bytes, where " + std::to_string(bytes.size() - at - 12) + " are left";
+        at += 12 + length;
+    }
+    return "";
 }
 
 bool imageHoldsItsPixels(const std::string& bytes)

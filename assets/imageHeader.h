@@ -39,3 +39,9 @@ JpegWork jpegWork(const std::string& bytes);
 // small: zTXt, iCCP, and iTXt with its compression flag set; counted up to IEND or the
 // first chunk cut off. Zero for other formats.
 unsigned long pngPackedChunks(const std::string& bytes);
+
+// A chunk of a PNG, other than its pixels (IDAT), that declares more bytes than the file
+// has left: libpng allocates such a chunk whole before it reads it, gigabytes for a few
+// bytes of file. Its description ("its iTXt chunk declares N bytes, where M are left"), or
+// empty when there is none or the bytes are no PNG.
+std::string pngChunkPastItsEnd(const std::string& bytes);

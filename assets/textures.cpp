@@ -100,7 +100,7 @@ std::string imageWorkProblem(const std::string& bytes, const ImageLimits& limits
     if (const unsigned long packed = pngPackedChunks(bytes); packed > limits.maxPackedChunks)
         return "it has " + std::to_string(packed) + " compressed text or colour-profile chunks, more than the " +
                std::to_string(limits.maxPackedChunks) + " a PNG may have";
-    return "";
+    return pngChunkPastItsEnd(bytes);
 }
 
 bool decodeTgaOrBmp(const std::string& bytes, const ImageLimits& limits, int channels, std::vector<unsigned char>& pixels,

@@ -566,6 +566,8 @@ TEST_F(TextureLoading, RefusedFilesAreNamedUndecoded)
          heavyJpeg(16, 16, false, 0, 5000), 1},
         {"pngTexts", "it has 9 compressed text or colour-profile chunks, more than the 8 a PNG may have",
          pngWithTexts(9), 1},
+        // libpng would allocate the 2 GB the chunk declares before reading it
+        {"pngChunkPastItsEnd-1.png", "its iTXt chunk declares 2113929281 bytes, where 150 are left", {}, 1},
     };
     GLint maxSide = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);

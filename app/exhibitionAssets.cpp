@@ -92,8 +92,7 @@ void uploadExhibitionModels(Assets& assets, const HallDescription& hall, const S
         return;
     for (const ModelFile& file : assets.exhibitionModelFiles)
         if (ModelData* model = getModel(assets, file.key); model && model->vertexArray == 0 && !uploadModel(*model, *program)) {
-            const std::string user = modelUser(hall, file.key);
-            std::cerr << (user.empty() ? "Model file " : user + ": model file ") << assets.exhibitionFolder << "/"
-                      << file.file << ": GL ran out of memory for its buffers; it is shown as a stand-in." << std::endl;
+            std::cerr << modelFileName(modelUser(hall, file.key), assets.exhibitionFolder + "/" + file.file)
+                      << ": GL ran out of memory for its buffers; it is shown as a stand-in." << std::endl;
         }
 }

@@ -101,7 +101,7 @@ void loadModelTextures(Assets& assets, const std::string& folder, const std::vec
         if (!model || model->materials.empty() || !done.insert(model).second)
             continue;
         const std::string user = userOf ? userOf(file.key) : std::string();
-        const std::string opening = (user.empty() ? "Model file " : user + ": model file ") + printableText(file.file) + ": texture ";
+        const std::string opening = modelFileName(user, file.file) + ": texture ";
         std::map<std::string, unsigned int> keyOfName;  // this model's names, each reported once
         std::vector<unsigned int> embedded(model->embeddedImages.size(), ~0u);
         for (ModelMaterial& material : model->materials) {

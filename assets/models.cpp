@@ -30,6 +30,11 @@ std::string admitModelRecord(AssetBudget& budget, ModelData& model)
 
 } // namespace
 
+std::string modelFileName(const std::string& user, const std::string& path)
+{
+    return (user.empty() ? "Model file " : user + ": model file ") + printableText(path);
+}
+
 ModelData* newModelRecord(Assets& assets)
 {
     assets.modelRecords.push_back(std::make_unique<ModelData>());
@@ -99,7 +104,7 @@ void loadFiles(Assets& assets, const std::string& directory, const std::vector<M
             continue;
         }
         const std::string user = userOf ? userOf(files[i].key) : std::string();
-        const std::string modelFile = (user.empty() ? "Model file " : user + ": model file ") + printableText(entry.path);
+        const std::string modelFile = modelFileName(user, entry.path);
         const std::string problem = printableText(entry.problem);
         if (!passed[i].empty())
             std::cerr << modelFile << " would pass " << passed[i] << "; it is shown as a stand-in." << std::endl;
@@ -154,14 +159,12 @@ void loadModelsFrom(Assets& assets, const std::string& folder, const std::vector
         const std::string passed = found != pack.end() ? admitModelRecord(assets.budget, found->second) : "";
         if (!passed.empty()) {
             const std::string user = userOf ? userOf(file.key) : std::string();
-            std::cerr << (user.empty() ? "Model file " : user + ": model file ") << printableText(folder + "/" + file.file)
-                      << " would pass " << passed << "; it is shown as a stand-in." << std::endl;
+            std::cerr << modelFileName(user, folder + "/" + file.file) << " would pass " << passed << "; it is shown as a stand-in." << std::endl;
         } else if (found != pack.end()) {
             *model = std::move(found->second);
         } else {
             const std::string user = userOf ? userOf(file.key) : std::string();
-            std::cerr << (user.empty() ? "Model file " : user + ": model file ") << printableText(folder + "/" + file.file)
-                      << " is not in the exhibition's mesh pack." << std::endl;
+            std::cerr << modelFileName(user, folder + "/" + file.file) << " is not in the exhibition's mesh pack." << std::endl;
         }
         assets.models[file.key] = model;
     }

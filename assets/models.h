@@ -18,6 +18,10 @@ extern std::map<short, ModelData*>& models;
 // Loads every file of assets.modelFiles.
 void loadModels(Assets& assets);
 void loadModels();
+// How a console line names a model file: "exhibits[2]: model file PATH" where it has a
+// user, "Model file PATH" where not; the path as printable text.
+std::string modelFileName(const std::string& user, const std::string& path);
+
 // Loads `files`, named relative to `folder`, reading nothing outside it. Each line about a
 // file that cannot be used opens with `userOf(key)` where that is not empty ("exhibits[2]").
 void loadModelsFrom(Assets& assets, const std::string& folder, const std::vector<ModelFile>& files,

@@ -263,19 +263,25 @@ FIBITMAP* decodeImageBytes(const std::string& bytes, const ImageLimits& limits, 
 
 namespace {
 
+// How a console line names an image file: opened by its user where it has one, the path as
+// printable text.
+std::string imageFileName(const std::string& user, const std::string& path)
+{
+    return (user.empty() ? "Image file " : user + ": image file ") + printableText(path);
+}
+
 // The image decoded from the bytes read from `path` (`problem`: why they could not be
 // read), or null after a line on standard error that names the file (opened by its user,
 // where there is one).
 FIBITMAP* decodeRead(const std::string& path, const std::string& bytes, std::string problem, const ImageLimits& limits,
                      const std::string& user)
 {
-    const std::string imageFile = user.empty() ? "Image file " : user + ": image file ";
-    const std::string shown = printableText(path);
+    const std::string name = imageFileName(user, path);
     if (!problem.empty()) {
         if (problem == "it does not exist")
-            std::cerr << imageFile << shown << " does not exist." << std::endl;
+            std::cerr << name << " does not exist." << std::endl;
         else
-            std::cerr << imageFile << shown << " could not be read: " << problem << "." << std::endl;
+            std::cerr << name << " could not be read: " << problem << "." << std::endl;
         return nullptr;
     }
     FreeImage_SetOutputMessage(reportImageDamage);
@@ -283,9 +289,9 @@ FIBITMAP* decodeRead(const std::string& path, const std::string& bytes, std::str
     FIBITMAP* image = decodeImageBytes(bytes, limits, problem);
     imageBeingRead = nullptr;
     if (!image && !problem.empty())
-        std::cerr << imageFile << shown << " was refused: " << problem << "." << std::endl;
+        std::cerr << name << " was refused: " << problem << "." << std::endl;
     else if (!image)
-        std::cerr << imageFile << shown << " could not be read as an image." << std::endl;
+        std::cerr << name << " could not be read as an image." << std::endl;
     return image;
 }
 
@@ -328,7 +334,7 @@ void loadTextureBytes(TextureLoader& loader, const std::string& path, const std:
             uploadImage(loader, nullptr, key, format, internalFormat);
         return;
     }
-    const std::string name = (user.empty() ? "Image file " : user + ": image file ") + printableText(path);
+    const std::string name = imageFileName(user, path);
     if (budget && !admitImage(*budget, image, name)) {
         uploadMidGrey(loader, key);
         return;
